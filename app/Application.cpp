@@ -1,0 +1,56 @@
+#include "app/Application.h"
+
+#include "app/Exception.h"
+
+#include <QFont>
+#include <QMessageBox>
+
+TApplication::TApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        reportError(MessageOf(std::current_exception()));
+        return false;
+    }
+}
+
+void TApplication::reportError(const QString &message) const
+{
+    if (m_reporter)
+        m_reporter(message);
+    else
+        ShowException(message);
+}
+
+QString TApplication::MessageOf(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Exception &e) {
+        return e.Message();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QString();
+    }
+}
+
+void TApplication::ShowException(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), message, QMessageBox::Ok);
+    box.exec();
+}
+
+void ApplyProgramFont(QApplication &app)
+{
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(12);
+    font.setStyleHint(QFont::SansSerif);
+    app.setFont(font);
+}

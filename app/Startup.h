@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class TApplication;
+
+// What the program entry may be told instead of looking it up; the defaults are what a real start
+// uses. Tests point the folders at temporary ones and record the messages.
+struct StartupOptions
+{
+    QString workFolder; // empty: the folder of the executable
+    QString lockFolder; // empty: the user's runtime folder
+    std::function<void(const QString &text)> systemWarning; // empty: the system message box
+    int splashWaitMs = 3000;
+};
+
+// The work folder: the executable's folder with a trailing separator.
+QString ExecutableWorkFolder();
+
+// The start-up sequence, the message loop and the end of the run. Returns the process exit code.
+int RunTavrin(TApplication &app, const StartupOptions &options = {});

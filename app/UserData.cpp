@@ -1,0 +1,240 @@
+#include "app/UserData.h"
+
+#include "app/IniFile.h"
+#include "app/SaveFile.h"
+#include "app/Sjis.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr char kFileName[] = "tav.ini";
+
+class Reader
+{
+public:
+    explicit Reader(const IniFile &ini)
+        : m_ini(ini)
+    {
+    }
+
+    std::optional<QByteArray> raw(const char *section, const char *key) const
+    {
+        return m_ini.value(section, key);
+    }
+
+    QString text(const char *section, const char *key) const
+    {
+        const auto v = raw(section, key);
+        return v ? Sjis::decode(*v) : QString();
+    }
+
+    int integer(const char *section, const char *key, int missing) const
+    {
+        const auto v = raw(section, key);
+        if (!v)
+            return missing;
+        bool ok = false;
+        const int n = v->toInt(&ok, 10);
+        return ok ? n : missing;
+    }
+
+    bool boolean(const char *section, const char *key, bool missing) const
+    {
+        return integer(section, key, missing ? 1 : 0) != 0;
+    }
+
+private:
+    const IniFile &m_ini;
+};
+
+// A line break inside a value would start a new line of the file, that is, a new key.
+QByteArray fileValue(const QString &text)
+{
+    QByteArray bytes = Sjis::encode(text);
+    bytes.replace('\r', QByteArray()).replace('\n', QByteArray());
+    return bytes;
+}
+
+QByteArray fileValue(int n)
+{
+    return QByteArray::number(n);
+}
+
+QByteArray fileValue(bool b)
+{
+    return b ? "1" : "0";
+}
+
+QString unscrambled(const QByteArray &raw, const QString &unusable)
+{
+    const auto plain = TUserData::Unscramble(raw);
+    return plain ? Sjis::decode(*plain) : unusable;
+}
+
+} // namespace
+
+TUserData::TUserData(QString workFolder)
+    : m_workFolder(std::move(workFolder))
+{
+}
+
+QString TUserData::WorkFilePath() const
+{
+    return QDir(m_workFolder).filePath(kFileName);
+}
+
+QByteArray TUserData::Scramble(const QByteArray &plain)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    QByteArray out;
+    out.reserve(plain.size() * 2);
+    for (const char c : plain) {
+        const auto b = static_cast<unsigned char>(255 - static_cast<unsigned char>(c));
+        out.append(digits[b >> 4]);
+        out.append(digits[b & 0x0F]);
+    }
+    return out;
+}
+
+std::optional<QByteArray> TUserData::Unscramble(const QByteArray &scrambled)
+{
+    if (scrambled.size() % 2 != 0)
+        return std::nullopt;
+    auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    QByteArray out;
+    out.reserve(scrambled.size() / 2);
+    for (qsizetype i = 0; i < scrambled.size(); i += 2) {
+        const int hi = nibble(scrambled[i]);
+        const int lo = nibble(scrambled[i + 1]);
+        if (hi < 0 || lo < 0)
+            return std::nullopt;
+        out.append(static_cast<char>(255 - (hi * 16 + lo)));
+    }
+    return out;
+}
+
+bool TUserData::Load(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    m_filePath = path;
+
+    const IniFile ini(bytes);
+    const Reader r(ini);
+
+    Major = r.integer("serial", "Major", 2);
+    Minor = r.integer("serial", "Minor", 0);
+
+    FromName = r.text("user", "FromName");
+    FromAddress = r.text("user", "FromAddress");
+    Connect = r.boolean("user", "Connect", false);
+    SMTPServer = r.text("user", "SMTPServer");
+    UserID = r.text("user", "UserID");
+    POPServer = r.text("user", "POPServer");
+    POP3UserID = r.raw("user", "POP3UserID") ? r.text("user", "POP3UserID") : UserID;
+    UsePOP3 = r.boolean("user", "UsePOP3", false);
+    UseSMTPAuth = r.boolean("user", "UseSMTPAuth", false);
+    UseOP25B = r.boolean("user", "UseOP25B", false);
+
+    StartHour = r.integer("interval", "StartHour", 0);
+    StartMin = r.integer("interval", "StartMin", 0);
+    Interval = r.integer("interval", "Interval", 4);
+    StartPass = r.boolean("interval", "StartPass", true);
+
+    DedicatedServer = false;
+    Host = r.text("FTP", "Host");
+    Port = r.text("FTP", "Port");
+    FTPUserID = r.text("FTP", "UserID");
+    Folder = r.text("FTP", "Folder");
+    Url = r.text("FTP", "Url");
+    UseServer = r.boolean("FTP", "UseServer", false);
+
+    x = r.integer("pos", "x", -1);
+    y = r.integer("pos", "y", -1);
+
+    // "SMTPPassword" falls back to the "PassWord" value as stored, so both unscramble alike.
+    const QByteArray rawPass = r.raw("user", "PassWord").value_or(QByteArray());
+    const QByteArray rawSmtp = r.raw("user", "SMTPPassword").value_or(rawPass);
+    const QByteArray rawFtp = r.raw("FTP", "Password").value_or(QByteArray());
+    if (r.boolean("user", "code", false)) {
+        PassWord = unscrambled(rawPass, QString());
+        SMTPPassword = unscrambled(rawSmtp, PassWord);
+        FTPPassword = unscrambled(rawFtp, QString());
+    } else {
+        PassWord = Sjis::decode(rawPass);
+        SMTPPassword = Sjis::decode(rawSmtp);
+        FTPPassword = Sjis::decode(rawFtp);
+    }
+    return true;
+}
+
+bool TUserData::Save(const QString &path)
+{
+    m_filePath = path;
+
+    // Start from what the file holds now, so that keys written by others stay in place.
+    IniFile ini;
+    QFile current(path);
+    if (current.exists()) {
+        if (!current.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray bytes = current.readAll();
+        if (current.error() != QFileDevice::NoError)
+            return false;
+        ini = IniFile(bytes);
+    }
+
+    auto put = [&ini](const char *section, const char *key, const QByteArray &value) {
+        ini.setValue(section, key, value);
+    };
+    put("serial", "Major", fileValue(Major));
+    put("serial", "Minor", fileValue(Minor));
+
+    put("user", "FromName", fileValue(FromName));
+    put("user", "FromAddress", fileValue(FromAddress));
+    put("user", "Connect", fileValue(Connect));
+    put("user", "SMTPServer", fileValue(SMTPServer));
+    put("user", "UserID", fileValue(UserID));
+    put("user", "POPServer", fileValue(POPServer));
+    put("user", "POP3UserID", fileValue(POP3UserID));
+    put("user", "UsePOP3", fileValue(UsePOP3));
+    put("user", "UseSMTPAuth", fileValue(UseSMTPAuth));
+    put("user", "UseOP25B", fileValue(UseOP25B));
+
+    put("interval", "StartHour", fileValue(StartHour));
+    put("interval", "StartMin", fileValue(StartMin));
+    put("interval", "Interval", fileValue(Interval));
+
+    put("FTP", "Tavrin", fileValue(DedicatedServer));
+    put("FTP", "Host", fileValue(Host));
+    put("FTP", "Port", fileValue(Port));
+    put("FTP", "UserID", fileValue(FTPUserID));
+    put("FTP", "Folder", fileValue(Folder));
+    put("FTP", "Url", fileValue(Url));
+    put("FTP", "UseServer", fileValue(UseServer));
+
+    put("pos", "x", fileValue(x));
+    put("pos", "y", fileValue(y));
+
+    put("FTP", "Password", Scramble(Sjis::encode(FTPPassword)));
+    put("user", "PassWord", Scramble(Sjis::encode(PassWord)));
+    put("user", "SMTPPassword", Scramble(Sjis::encode(SMTPPassword)));
+    put("user", "code", "1");
+
+    return SaveWholeFile(path, ini.toBytes());
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The user's settings, kept in "tav.ini" in the work folder. The fields are read and written
+// directly by the code that uses them; their names are the file's keys.
+class TUserData
+{
+public:
+    explicit TUserData(QString workFolder = QString());
+
+    // False, with every field unchanged, when the file does not exist or cannot be read. Keys the
+    // file lacks (or holds in an unusable form) take their missing-key values.
+    bool Load(const QString &path);
+    // Writes every key into the file, keeping whatever else the file holds. The file is replaced as
+    // a whole: a failed save leaves the old file as it was and returns false.
+    bool Save(const QString &path);
+
+    bool LoadFromWorkFolder() { return Load(WorkFilePath()); }
+    bool SaveToWorkFolder() { return Save(WorkFilePath()); }
+    QString WorkFilePath() const;
+    const QString &FilePath() const { return m_filePath; }
+
+    // Each byte b becomes two upper-case hex digits of 255 - b; "abc" -> "9E9D9C".
+    static QByteArray Scramble(const QByteArray &plain);
+    // Nothing when the value is not an even-length string of hex digits.
+    static std::optional<QByteArray> Unscramble(const QByteArray &scrambled);
+
+    // [serial]
+    int Major = 2;
+    int Minor = 1;
+    // [user]
+    QString FromName;
+    QString FromAddress;
+    bool Connect = true;
+    QString SMTPServer;
+    QString UserID;
+    QString SMTPPassword;
+    QString POPServer;
+    QString POP3UserID;
+    QString PassWord;
+    bool UsePOP3 = false;
+    bool UseSMTPAuth = false;
+    // [interval]
+    int StartHour = 0;
+    int StartMin = 0;
+    int Interval = 4;
+    bool StartPass = false;
+    // [FTP]
+    bool DedicatedServer = false; // key "Tavrin"; cleared by every load
+    QString Host;
+    QString Port;
+    QString FTPUserID;
+    QString FTPPassword;
+    QString Folder;
+    QString Url;
+    bool UseServer = false;
+    // [user]
+    bool UseOP25B = false;
+    // [pos]
+    int x = -1;
+    int y = -1;
+
+private:
+    QString m_workFolder;
+    QString m_filePath;
+};

@@ -1,0 +1,51 @@
+# Sourced by run.sh, test.sh and the bench scripts: installs what is missing from Debian's archive.
+# Quiet and quick when everything is there; apt-get update runs at most once per call.
+
+# What the program needs to build and run.
+RUN_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-multimedia-dev libgl-dev
+    libjpeg62-turbo-dev
+    fonts-ipafont-gothic
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+)
+
+# What the tests add: the test frameworks, the reference JPEG encoder, clang for the fuzz harnesses
+# and the real servers the protocol tests talk to.
+TEST_PACKAGES=(
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    libjpeg-turbo-progs
+    python3 python3-aiosmtpd python3-pyftpdlib dovecot-pop3d
+)
+
+# What bench/compare.sh measures against.
+BENCH_PACKAGES=(
+    curl
+)
+
+_tavrin_sudo() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# ensure_packages PKG... — installs the packages that are not installed yet.
+ensure_packages() {
+    local missing=() p status
+    for p in "$@"; do
+        status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+        [ "$status" = "installed" ] || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    local log
+    log=$(mktemp)
+    if ! { _tavrin_sudo apt-get update -qq && \
+           _tavrin_sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        echo "Could not install: ${missing[*]}" >&2
+        return 1
+    fi
+    rm -f "$log"
+}

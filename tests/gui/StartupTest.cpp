@@ -1,0 +1,126 @@
+#include "app/Application.h"
+#include "app/SplashUnit.h"
+#include "app/Startup.h"
+#include "app/Windows.h"
+#include "mainwindow/MainUnit.h"
+#include "support/Files.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TApplication &app()
+{
+    return *static_cast<TApplication *>(QCoreApplication::instance());
+}
+
+class StartupTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const char *name : {"shutter.wav", "self.wav"})
+            ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
+        ASSERT_TRUE(testfiles::write(work.filePath("tav.ini"), ini));
+        app().setErrorReporter([this](const QString &m) { errors << m; });
+    }
+    void TearDown() override { app().setErrorReporter({}); }
+
+    StartupOptions options()
+    {
+        StartupOptions o;
+        o.workFolder = work.path() + '/';
+        o.lockFolder = lock.path();
+        o.systemWarning = [this](const QString &text) { warnings << text; };
+        o.splashWaitMs = 100;
+        return o;
+    }
+
+    QStringList workFiles() const { return QDir(work.path()).entryList(QDir::Files, QDir::Name); }
+
+    const QByteArray ini = "[serial]\r\nMajor=2\r\nMinor=0\r\n";
+    QTemporaryDir work;
+    QTemporaryDir lock;
+    QStringList warnings;
+    QStringList errors;
+};
+
+TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
+{
+    QString splashVersion;
+    QSize mainSize;
+    QString mainTitle;
+    bool splashGoneWhenMainShown = false;
+    bool lockHeld = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *s = qobject_cast<TSplash *>(w); s && s->isVisible())
+                splashVersion = s->VersionText();
+        TMain *main = Windows().Main;
+        if (main && main->isVisible()) {
+            mainSize = main->size();
+            mainTitle = main->windowTitle();
+            splashGoneWhenMainShown = true;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (qobject_cast<TSplash *>(w))
+                    splashGoneWhenMainShown = false;
+            lockHeld = QFile::exists(QDir(lock.path()).filePath("Tavrin"));
+            main->close();
+        }
+    });
+    poll.start();
+
+    EXPECT_EQ(RunTavrin(app(), options()), 0);
+    poll.stop();
+
+    EXPECT_EQ(splashVersion, "Version 2.0"); // the version of the file just loaded
+    EXPECT_EQ(mainSize, QSize(514, 338));
+    EXPECT_EQ(mainTitle, QString::fromUtf8("タブリン"));
+    EXPECT_TRUE(splashGoneWhenMainShown);
+    EXPECT_TRUE(lockHeld);
+    EXPECT_EQ(Windows().Main, nullptr);
+    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_FALSE(QFile::exists(QDir(lock.path()).filePath("Tavrin"))); // released at the end
+}
+
+TEST_F(StartupTest, ASecondCopyOnlySaysThatOneIsRunning)
+{
+    QLockFile first(QDir(lock.path()).filePath("Tavrin"));
+    ASSERT_TRUE(first.tryLock(0));
+    const QStringList before = workFiles();
+
+    EXPECT_EQ(RunTavrin(app(), options()), 0);
+
+    EXPECT_EQ(warnings, QStringList{QString::fromUtf8("既に起動しています。")});
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(Windows().Main, nullptr);
+    EXPECT_EQ(workFiles(), before);
+    EXPECT_EQ(testfiles::read(work.filePath("tav.ini")), ini);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
+    EXPECT_TRUE(first.isLocked());
+}
+
+TEST_F(StartupTest, AFailureWhileBuildingTheWindowsIsShownAndEndsTheProgram)
+{
+    ASSERT_TRUE(QFile::remove(work.filePath("self.wav")));
+
+    EXPECT_EQ(RunTavrin(app(), options()), 1);
+
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().contains("self.wav")) << errors.first().toStdString();
+    EXPECT_EQ(Windows().Main, nullptr);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
+    EXPECT_EQ(testfiles::read(work.filePath("tav.ini")), ini);
+}
+
+} // namespace

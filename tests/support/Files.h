@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+// Small file helpers for the tests.
+namespace testfiles {
+
+inline QByteArray read(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+inline bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size();
+}
+
+inline QString source(const QString &relative)
+{
+    return QStringLiteral(TAVRIN_SOURCE_DIR "/") + relative;
+}
+
+inline QString binary(const QString &relative)
+{
+    return QStringLiteral(TAVRIN_BIN_DIR "/") + relative;
+}
+
+} // namespace testfiles
