@@ -7,8 +7,7 @@
 
 TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv)
-{
-}
+{ }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {

@@ -42,8 +42,8 @@ QByteArray toCodePage(const QByteArray &bytes)
         return Sjis::encode(QString::fromUtf8(bytes.mid(3)));
     if (bytes.startsWith("\xFF\xFE")) {
         const QByteArray body = bytes.mid(2);
-        return Sjis::encode(QString::fromUtf16(reinterpret_cast<const char16_t *>(body.constData()),
-            body.size() / 2));
+        return Sjis::encode(
+            QString::fromUtf16(reinterpret_cast<const char16_t *>(body.constData()), body.size() / 2));
     }
     return bytes;
 }

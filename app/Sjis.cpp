@@ -8,7 +8,7 @@ namespace Sjis {
 namespace {
 // ICU's "Shift_JIS" is the Windows CP932 table (～ → 81 60, ① → 87 40).
 constexpr const char *kCodec = "Shift_JIS";
-}
+} // namespace
 
 QByteArray encode(const QString &text, bool *lossy)
 {
@@ -24,10 +24,9 @@ QByteArray encode(const QString &text, bool *lossy)
     bytes.clear();
     bytes.reserve(text.size() * 2);
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype len = (text.at(i).isHighSurrogate() && i + 1 < text.size()
-                                  && text.at(i + 1).isLowSurrogate())
-            ? 2
-            : 1;
+        const bool pair
+            = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const qsizetype len = pair ? 2 : 1;
         QStringEncoder one(kCodec);
         const QByteArray piece = one.encode(QStringView(text).mid(i, len));
         if (one.hasError() || piece.isEmpty())

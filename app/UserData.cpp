@@ -17,8 +17,7 @@ class Reader
 public:
     explicit Reader(const IniFile &ini)
         : m_ini(ini)
-    {
-    }
+    { }
 
     std::optional<QByteArray> raw(const char *section, const char *key) const
     {
@@ -78,8 +77,7 @@ QString unscrambled(const QByteArray &raw, const QString &unusable)
 
 TUserData::TUserData(QString workFolder)
     : m_workFolder(std::move(workFolder))
-{
-}
+{ }
 
 QString TUserData::WorkFilePath() const
 {

@@ -1,6 +1,6 @@
+#include "app/Startup.h"
 #include "app/Application.h"
 #include "app/SplashUnit.h"
-#include "app/Startup.h"
 #include "app/Windows.h"
 #include "mainwindow/MainUnit.h"
 #include "support/Files.h"
@@ -36,7 +36,9 @@ protected:
         StartupOptions o;
         o.workFolder = work.path() + '/';
         o.lockFolder = lock.path();
-        o.systemWarning = [this](const QString &text) { warnings << text; };
+        o.systemWarning = [this](const QString &text) {
+            warnings << text;
+        };
         o.splashWaitMs = 100;
         return o;
     }
@@ -99,7 +101,7 @@ TEST_F(StartupTest, ASecondCopyOnlySaysThatOneIsRunning)
 
     EXPECT_EQ(RunTavrin(app(), options()), 0);
 
-    EXPECT_EQ(warnings, QStringList{QString::fromUtf8("既に起動しています。")});
+    EXPECT_EQ(warnings, QStringList {QString::fromUtf8("既に起動しています。")});
     EXPECT_TRUE(errors.isEmpty());
     EXPECT_EQ(Windows().Main, nullptr);
     EXPECT_EQ(workFiles(), before);

@@ -41,7 +41,9 @@ TEST(Sjis, DecodesWhatItEncodes)
 
 TEST(Sjis, BytesThatFormNoCharacterDecodeToSubstitutes)
 {
-    EXPECT_EQ(Sjis::decode(QByteArray::fromHex("61 81 ff 62")), QString::fromUtf8("a\x1a\x1a" "b"));
+    EXPECT_EQ(Sjis::decode(QByteArray::fromHex("61 81 ff 62")),
+              QString::fromUtf8("a\x1a\x1a"
+                                "b"));
 }
 
 } // namespace

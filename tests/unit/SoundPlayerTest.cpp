@@ -31,7 +31,8 @@ QByteArray wavFile(quint16 format, quint16 bits, const QByteArray &data, const Q
 
 TEST(Wav, ReadsTheFormatAndSamplesOfAPcmFile)
 {
-    const auto wav = ParseWav(wavFile(1, 16, QByteArray("\x01\x02\x03\x04", 4), "LIST" + le32(3) + QByteArray("abc\0", 4)));
+    const auto wav = ParseWav(
+        wavFile(1, 16, QByteArray("\x01\x02\x03\x04", 4), "LIST" + le32(3) + QByteArray("abc\0", 4)));
     ASSERT_TRUE(wav);
     EXPECT_EQ(wav->sampleRate, 8000);
     EXPECT_EQ(wav->channels, 1);

@@ -1,5 +1,5 @@
-#include "app/Sjis.h"
 #include "app/UserData.h"
+#include "app/Sjis.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -23,14 +23,15 @@ protected:
 };
 
 // What a save from scratch writes with the constructor's defaults.
-const QByteArray kDefaultFile = "[serial]\r\nMajor=2\r\nMinor=1\r\n"
-                                "[user]\r\nFromName=\r\nFromAddress=\r\nConnect=1\r\nSMTPServer=\r\nUserID=\r\n"
-                                "POPServer=\r\nPOP3UserID=\r\nUsePOP3=0\r\nUseSMTPAuth=0\r\nUseOP25B=0\r\n"
-                                "PassWord=\r\nSMTPPassword=\r\ncode=1\r\n"
-                                "[interval]\r\nStartHour=0\r\nStartMin=0\r\nInterval=4\r\n"
-                                "[FTP]\r\nTavrin=0\r\nHost=\r\nPort=\r\nUserID=\r\nFolder=\r\nUrl=\r\nUseServer=0\r\n"
-                                "Password=\r\n"
-                                "[pos]\r\nx=-1\r\ny=-1\r\n";
+const QByteArray kDefaultFile
+    = "[serial]\r\nMajor=2\r\nMinor=1\r\n"
+      "[user]\r\nFromName=\r\nFromAddress=\r\nConnect=1\r\nSMTPServer=\r\nUserID=\r\n"
+      "POPServer=\r\nPOP3UserID=\r\nUsePOP3=0\r\nUseSMTPAuth=0\r\nUseOP25B=0\r\n"
+      "PassWord=\r\nSMTPPassword=\r\ncode=1\r\n"
+      "[interval]\r\nStartHour=0\r\nStartMin=0\r\nInterval=4\r\n"
+      "[FTP]\r\nTavrin=0\r\nHost=\r\nPort=\r\nUserID=\r\nFolder=\r\nUrl=\r\nUseServer=0\r\n"
+      "Password=\r\n"
+      "[pos]\r\nx=-1\r\ny=-1\r\n";
 
 TEST_F(UserDataTest, WithoutAFileTheDefaultsStayAndTheFirstSaveWritesThemInOrder)
 {
@@ -276,7 +277,8 @@ TEST_F(UserDataTest, KeysAndSectionsItDoesNotKnowStayInPlace)
     ASSERT_TRUE(s.Load(path()));
     EXPECT_EQ(s.FromName, "Taro");
     ASSERT_TRUE(s.Save(path()));
-    EXPECT_EQ(ini(),
+    EXPECT_EQ(
+        ini(),
         QByteArray("; written by hand\r\n"
                    "[serial]\r\nMajor=2\r\nMinor=0\r\nBuild=77\r\n"
                    "\r\n"
@@ -332,7 +334,8 @@ TEST_F(UserDataTest, LineEndingsAndByteOrderMarksAreAllRead)
         {"CR LF", "[user]\r\nFromName=" + name + "\r\nUserID=u\r\n"},
         {"LF", "[user]\nFromName=" + name + "\nUserID=u"},
         {"CR", "[user]\rFromName=" + name + "\rUserID=u\r"},
-        {"UTF-8 BOM", "\xEF\xBB\xBF[user]\r\nFromName=" + QString::fromUtf8("太郎").toUtf8() + "\r\nUserID=u\r\n"},
+        {"UTF-8 BOM",
+         "\xEF\xBB\xBF[user]\r\nFromName=" + QString::fromUtf8("太郎").toUtf8() + "\r\nUserID=u\r\n"},
     };
     for (const auto &c : cases) {
         writeIni(c.bytes);
@@ -403,7 +406,7 @@ TEST_F(UserDataTest, AFailedWriteLeavesTheOldFileAsItWas)
 
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(ini(), old);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"tav.ini"}); // no temporary left
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList {"tav.ini"}); // no temporary left
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <QMap>
+#include <QString>
 #include <QStringList>
 
 // A subcommand of tavrin-tool. Each lives in a file of its own and registers itself:
