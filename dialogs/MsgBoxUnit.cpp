@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 
 namespace {
@@ -191,9 +192,12 @@ int TMsgBox::Execute(const QString &text, int icon, int buttons)
     m_code = 0;
     if (m_beep)
         m_beep(icon);
+    const QPointer<TMsgBox> self(this);
     exec();
     if (QWidget *active = QApplication::activeWindow())
         active->repaint();
+    if (!self) // gone with the program while it showed
+        return Msg::Cancel;
     hideIcons();
     return m_code;
 }

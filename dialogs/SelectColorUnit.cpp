@@ -111,7 +111,9 @@ void TSelectColor::Prepare(int initial)
 int TSelectColor::Pick(int initial)
 {
     Prepare(initial);
-    return exec() == QDialog::Accepted ? m_selected : -1;
+    const QPointer<TSelectColor> self(this);
+    const int result = exec();
+    return self && result == QDialog::Accepted ? m_selected : -1;
 }
 
 int TSelectColor::chartColor(QPoint pos) const

@@ -9,7 +9,9 @@
 #include "widgets/LabeledBmpBtn.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 
 std::optional<int> ReadDecimal(const QString &text)
@@ -127,8 +129,9 @@ void TSetPictureSize::Prepare(const QString &width, const QString &height)
 QSize TSetPictureSize::Ask(const QString &width, const QString &height)
 {
     Prepare(width, height);
+    const QPointer<TSetPictureSize> self(this);
     exec();
-    return m_result;
+    return self ? m_result : QSize(0, 0);
 }
 
 std::optional<int> TSetPictureSize::check(TFlatEdit *field, int low, int high, const QString &rangeMessage)
@@ -160,6 +163,16 @@ void TSetPictureSize::btnOkClick()
         return;
     m_result = QSize(*width, *height);
     accept();
+}
+
+void TSetPictureSize::keyPressEvent(QKeyEvent *event)
+{
+    // The picture buttons take no keys; Enter in a field does what 決定 does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        btnOkClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TSetPictureSize::btnCancelClick()

@@ -33,6 +33,9 @@ public:
     // Fills the fields and centres the dialog over the active window, without showing it.
     void Prepare(const QString &width, const QString &height);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void btnOkClick();
     void btnCancelClick();

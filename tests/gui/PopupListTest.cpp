@@ -106,6 +106,23 @@ TEST_F(PopupListTest, TheButtonClosesTheListWhenItShowsAndAnEmptyListDropsNothin
     EXPECT_EQ(changes.count(), 0);
 }
 
+TEST_F(PopupListTest, TheButtonTogglesTheListAlsoThroughTheWindowSystem)
+{
+    // Sent to the window as the window system would, the press reaches the popup first.
+    list.SetItems({"120 x 120", "132 x 176"});
+    const QPoint button = list.mapTo(&owner, list.ButtonRect().center());
+    QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, button);
+    ASSERT_TRUE(popup.isVisible());
+    QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, button);
+    EXPECT_FALSE(popup.isVisible());
+    QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, button);
+    EXPECT_TRUE(popup.isVisible());
+    // A press elsewhere in the window only closes it.
+    QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, QPoint(250, 150));
+    EXPECT_FALSE(popup.isVisible());
+    EXPECT_EQ(changes.count(), 0);
+}
+
 TEST_F(PopupListTest, AClickOnAnItemSetsTheListsTextRunsItsChangeAndHides)
 {
     list.SetItems({"120 x 120", "132 x 176", "240 x 320", "ユーザー設定"});

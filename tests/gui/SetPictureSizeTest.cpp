@@ -107,6 +107,9 @@ TEST_F(SetPictureSizeTest, StartsFromTheTextsItIsGivenAndAcceptsTheLargestSize)
     EXPECT_TRUE(prompt.History().isEmpty());
 
     EXPECT_EQ(ask("120", "120", [&] { click("btnOk"); }), QSize(120, 120));
+    // Enter in a field does what the 決定 button does.
+    EXPECT_EQ(ask("150", "180", [&] { QTest::keyClick(field("edtHeight"), Qt::Key_Return); }),
+              QSize(150, 180));
 }
 
 TEST_F(SetPictureSizeTest, RefusesAWidthOutsideItsRangeOrNotANumberAndStaysOpen)

@@ -185,7 +185,7 @@ int main(int argc, char **argv)
     // Spread over the screen for a picture of the whole display.
     int x = 0, y = 0, rowHeight = 0;
     for (const auto &w : g_keep) {
-        if (w->isWindow() && !(w->windowFlags() & Qt::Popup) && w->isVisible()) {
+        if (w->isWindow() && w->windowType() != Qt::Popup && w->isVisible()) {
             if (x + w->frameGeometry().width() > 1024)
                 x = 0, y += rowHeight + 4, rowHeight = 0;
             w->move(x, y);
