@@ -248,9 +248,11 @@ void TMsgBox::reject()
 
 int ShowMessageBox(const QString &text, int icon, int buttons)
 {
-    if (TMsgBox *box = Windows().MsgBox)
+    // Before the windows exist, and when a timer has a message while the box already shows one:
+    // the platform's box, so that neither message is lost.
+    TMsgBox *box = Windows().MsgBox;
+    if (box && !box->isVisible())
         return box->Execute(text, icon, buttons);
-    // Before the windows exist: the platform's box.
     return ShowSystemMessageBox(text, icon, buttons);
 }
 

@@ -58,6 +58,7 @@ private:
 };
 
 // The program's message box for everything shown after the windows exist (see TMsgBox::Execute).
+// While it already shows a message, another one goes to the platform's box.
 int ShowMessageBox(const QString &text, int icon, int buttons);
 
 // The platform's message box with the application title as caption, for the messages that do not

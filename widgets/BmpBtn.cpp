@@ -10,7 +10,6 @@ TBmpBtn::TBmpBtn(QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 void TBmpBtn::SetPictureNormal(const QPixmap &picture)

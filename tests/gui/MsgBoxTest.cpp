@@ -3,9 +3,12 @@
 #include "dialogs/MsgBoxUnit.h"
 #include "widgets/LabeledBmpBtn.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -252,6 +255,29 @@ TEST_F(MsgBoxTest, ShowMessageBoxUsesTheProgramsBox)
     Windows().MsgBox = nullptr;
     EXPECT_EQ(code, Msg::No);
     EXPECT_EQ(seen.text, "保存しますか？");
+}
+
+TEST_F(MsgBoxTest, AMessageWhileTheBoxShowsGoesToThePlatformsBox)
+{
+    Windows().MsgBox = &box;
+    QString second;
+    int secondCode = 0;
+    QTimer::singleShot(0, [&] {
+        // A timer of the program has its own message now.
+        QTimer::singleShot(10, [&] {
+            auto *system = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(system, nullptr);
+            second = system->text();
+            system->button(QMessageBox::Yes)->click();
+        });
+        secondCode = ShowMessageBox("時間切れです。", Msg::IconQuestion, Msg::ButtonsYesNo);
+        QTest::mouseClick(child<TLabeledBmpBtn>("btnOK"), Qt::LeftButton, {}, QPoint(5, 5));
+    });
+    const int first = ShowMessageBox("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo);
+    Windows().MsgBox = nullptr;
+    EXPECT_EQ(second, "時間切れです。");
+    EXPECT_EQ(secondCode, Msg::Yes);
+    EXPECT_EQ(first, Msg::Yes);
 }
 
 } // namespace
