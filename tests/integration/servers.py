@@ -5,13 +5,13 @@ what its clients did, and is stopped when its `with` block ends. Also runs as a 
 starts one SMTP server and prints its port, for the benchmark.
 """
 
-import asyncio
 import contextlib
+import grp
 import logging
 import os
 import pathlib
+import pwd
 import shutil
-import signal
 import socket
 import subprocess
 import sys
@@ -258,6 +258,7 @@ userdb {{
   args = username_format=%u {d}/users
 }}
 service pop3-login {{
+{login_chroot}
   inet_listener pop3 {{
     port = {port}
   }}
@@ -270,6 +271,7 @@ service imap-login {{
     port = 0
   }}
 }}
+{own_services}
 """
 
 
@@ -280,6 +282,7 @@ class Dovecot:
     def __init__(self, users):
         self._users = users
         self._dir = None
+        self._process = None
         self.port = None
 
     def __enter__(self):
@@ -288,13 +291,20 @@ class Dovecot:
         d.chmod(0o755)
         (d / "run").mkdir()
         (d / "state").mkdir()
+        # As another user than root, dovecot can neither change users nor chroot.
         if os.geteuid() == 0:
             uid = gid = 65534
-            own_users = ""
+            settings = dict(users="", login_chroot="", own_services="")
         else:
             uid, gid = os.geteuid(), os.getegid()
-            me = subprocess.run(["id", "-un"], capture_output=True, text=True).stdout.strip()
-            own_users = f"default_internal_user = {me}\ndefault_login_user = {me}\n"
+            user = pwd.getpwuid(uid).pw_name
+            group = grp.getgrgid(gid).gr_name
+            settings = dict(
+                users=f"default_internal_user = {user}\ndefault_internal_group = {group}\n"
+                f"default_login_user = {user}\n",
+                login_chroot="  chroot =",
+                own_services="service anvil {\n  chroot =\n}\n",
+            )
         lines = []
         for name, password in self._users.items():
             home = d / "home" / name
@@ -305,16 +315,21 @@ class Dovecot:
         (d / "users").write_text("".join(lines))
         for attempt in range(5):
             self.port = free_port()
-            (d / "dovecot.conf").write_text(DOVECOT_CONF.format(d=d, port=self.port, users=own_users))
-            started = subprocess.run(["dovecot", "-c", str(d / "dovecot.conf")], capture_output=True, text=True)
-            if started.returncode == 0 and self._wait_listening():
+            (d / "dovecot.conf").write_text(DOVECOT_CONF.format(d=d, port=self.port, **settings))
+            # In the foreground, so that the process is ours to stop.
+            with open(d / "stderr.log", "wb") as stderr:
+                self._process = subprocess.Popen(
+                    ["dovecot", "-F", "-c", str(d / "dovecot.conf")],
+                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr,
+                )
+            if self._wait_listening():
                 return self
             self._stop()
-        raise RuntimeError("dovecot did not start: " + started.stderr + self.log())
+        raise RuntimeError("dovecot did not start: " + (d / "stderr.log").read_text() + self.log())
 
     def _wait_listening(self, timeout=10):
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
+        while time.monotonic() < deadline and self._process.poll() is None:
             with contextlib.suppress(OSError), socket.create_connection(("127.0.0.1", self.port), 1) as s:
                 s.settimeout(2)
                 if s.recv(64).startswith(b"+OK"):
@@ -323,14 +338,15 @@ class Dovecot:
         return False
 
     def _stop(self):
-        pid_file = self._dir / "run" / "master.pid"
-        with contextlib.suppress(OSError, ValueError):
-            pid = int(pid_file.read_text())
-            os.kill(pid, signal.SIGTERM)
-            deadline = time.monotonic() + 10
-            while time.monotonic() < deadline:
-                os.kill(pid, 0)
-                time.sleep(0.05)
+        if self._process is None:
+            return
+        self._process.terminate()
+        try:
+            self._process.wait(10)
+        except subprocess.TimeoutExpired:
+            self._process.kill()
+            self._process.wait()
+        self._process = None
 
     def __exit__(self, *exc):
         self._stop()
