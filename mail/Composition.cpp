@@ -2,33 +2,11 @@
 
 #include "mail/Iso2022Jp.h"
 #include "mail/MessageWriter.h"
+#include "mail/TextLines.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
-
-namespace {
-
-// The lines of text the way an edit field's line list reads them: a break at the end ends the last
-// line rather than starting an empty one.
-template<typename Text> QList<Text> splitLines(const Text &text)
-{
-    QList<Text> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.mid(start));
-    return lines;
-}
-
-} // namespace
 
 int SystemRandomDraw(int low, int high)
 {
@@ -57,7 +35,7 @@ QString PictureMailBody(const QString &bodyField, bool serverRoute, const QStrin
                         const QString &uploadName)
 {
     QString body;
-    for (const QString &line : splitLines(bodyField))
+    for (const QString &line : SplitLines(bodyField))
         body += line + QStringLiteral("\r\n");
     if (serverRoute)
         body += QStringLiteral("\r\n\r\n") + QString::fromUtf8(kLinkNote) + QStringLiteral("\r\n") + url
@@ -67,7 +45,7 @@ QString PictureMailBody(const QString &bodyField, bool serverRoute, const QStrin
 
 QList<QByteArray> BodyLines(const QString &text)
 {
-    return splitLines(Iso2022Jp::fromText(text));
+    return SplitLines(Iso2022Jp::fromText(text));
 }
 
 TIdMessage BuildPictureMessage(const TPictureMail &mail, const QString &workFolder)
