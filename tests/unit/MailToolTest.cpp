@@ -118,4 +118,66 @@ TEST_F(MailTool, MessageRefusesWhatItCannotWrite)
     }
 }
 
+TEST_F(MailTool, BudgetPrintsCarrierAndBudget)
+{
+    const struct
+    {
+        QStringList args;
+        const char *out;
+    } cases[] = {
+        {{"taro@docomo.ne.jp", "2", "2"}, "carrier=0 budget=16000\n"},
+        {{"taro@jp-t.ne.jp", "2", "2"}, "carrier=2 budget=8000\n"},
+        {{"taro@pdx.ne.jp", "1", "0"}, "carrier=3 budget=20000\n"},
+        {{"taro@example.com", "1", "1"}, "carrier=4 budget=8000\n"},
+        {{"taro@jp-t.ne.jp", "3", "0"}, "carrier=2 budget=2048\n"},
+        {{"taro@ezweb.ne.jp", "5", "1"}, "carrier=1 budget=0\n"},
+        {{"TARO@DOCOMO.NE.JP", "0", "7"}, "carrier=4 budget=16000\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.out);
+        const ToolRun run = runTool(QStringList {"budget"} + c.args);
+        EXPECT_EQ(run.code, 0) << run.err.constData();
+        EXPECT_EQ(run.out, c.out);
+    }
+    const ToolRun bad = runTool({"budget", "a@b", "x", "1"});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_EQ(bad.err, "tavrin-tool: PRESET must be a whole number from -128 to 127\n");
+    EXPECT_EQ(runTool({"budget", "a@b", "1", "300"}).code, 1);
+    EXPECT_EQ(runTool({"budget", "a@b", "1"}).code, 1);
+}
+
+TEST_F(MailTool, AdxCheckPrintsTheEntriesOrTheLoadError)
+{
+    const QString book = file(QStringLiteral("Tavrin.ADX"),
+                              "ABC\r\nabc1\r\n-1\r\n2\r\n2\r\n240\r\n320\r\n"
+                              "\r\nx@docomo.ne.jp\r\nFalse\r\n1\r\n1\r\n132\r\n176");
+    ToolRun run = runTool({"adx-check", book});
+    EXPECT_EQ(run.code, 0) << run.err.constData();
+    EXPECT_EQ(run.out,
+              "ABC\tabc1\troute=server\tpreset=2\tquality=2\t240x320\n"
+              "\tx@docomo.ne.jp\troute=attachment\tpreset=1\tquality=1\t132x176\n");
+
+    const QString broken = file(QStringLiteral("broken.ADX"), "A\r\na\r\nmaybe\r\n1\r\n1\r\n132\r\n176\r\n");
+    run = runTool({"adx-check", broken});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(QString::fromUtf8(run.err),
+              QStringLiteral("tavrin-tool: アドレス帳 %1 の 3 行目を読み込めません: 「maybe」は数値または "
+                             "True/Falseではありません。\n")
+                  .arg(broken));
+    EXPECT_TRUE(run.out.isEmpty());
+
+    // An older file is shown as it would convert, and stays.
+    const QString older
+        = file(QStringLiteral("Tavrin.ADR"),
+               QByteArray("Old").leftJustified(32) + QByteArray("o@x").leftJustified(48) + "use_ftp\r\n");
+    run = runTool({"adx-check", older});
+    EXPECT_EQ(run.out, "Old\to@x\troute=server\tpreset=1\tquality=1\t132x176\n");
+    EXPECT_TRUE(QFile::exists(older));
+
+    run = runTool({"adx-check", dir.filePath("none.ADX")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(QString::fromUtf8(run.err),
+              QStringLiteral("tavrin-tool: %1 does not exist\n").arg(dir.filePath("none.ADX")));
+}
+
 } // namespace
