@@ -142,7 +142,7 @@ class SmtpServer:
             self.logins.append((mechanism, login, password))
             ok = self.users.get(login) == password
         # handled=False: aiosmtpd answers a failed login itself (535) instead of staying silent.
-        return AuthResult(success=ok, handled=False)
+        return AuthResult(success=ok, handled=False, auth_data=auth_data)
 
     def __enter__(self):
         record = self.commands

@@ -2,6 +2,7 @@
 
 #include "app/Exception.h"
 #include "mail/IdException.h"
+#include "mail/MessageWriter.h"
 #include "tools/tavrin-tool/Command.h"
 
 #include <QString>
@@ -33,6 +34,12 @@ inline int RunClientSteps(const std::function<void()> &steps, const std::functio
         text = e.Message();
     } catch (const EIdException &e) {
         kind = QStringLiteral("EIdException");
+        text = e.Message();
+    } catch (const EFileError &e) {
+        kind = QStringLiteral("EFileError");
+        text = e.Message();
+    } catch (const EMessageError &e) {
+        kind = QStringLiteral("EMessageError");
         text = e.Message();
     } catch (const Exception &e) {
         kind = QStringLiteral("Exception");
