@@ -60,9 +60,9 @@ TIdSocketHandle::~TIdSocketHandle()
     Close();
 }
 
-void TIdSocketHandle::CheckAbandoned() const
+void TIdSocketHandle::CheckStillOurs(unsigned generation) const
 {
-    if (m_abandoned)
+    if (m_generation != generation || m_fd < 0)
         throw EIdConnClosedGracefully();
 }
 
@@ -73,6 +73,7 @@ unsigned TIdSocketHandle::ResolveIPv4(const QString &host, const Pump &pump)
     if (::inet_pton(AF_INET, name.constData(), &dotted) == 1)
         return dotted.s_addr;
 
+    const unsigned generation = m_generation;
     auto lookup = std::make_shared<Lookup>();
     try {
         std::thread(RunLookup, lookup, name).detach();
@@ -85,7 +86,8 @@ unsigned TIdSocketHandle::ResolveIPv4(const QString &host, const Pump &pump)
         lock.unlock();
         if (pump)
             pump();
-        CheckAbandoned();
+        if (m_generation != generation)
+            throw EIdConnClosedGracefully(); // given up from inside the pump
         lock.lock();
     }
     if (lookup->gaiError != 0)
@@ -96,8 +98,6 @@ unsigned TIdSocketHandle::ResolveIPv4(const QString &host, const Pump &pump)
 void TIdSocketHandle::Connect(const QString &host, int port, const Pump &pump)
 {
     Close();
-    m_abandoned = false;
-    m_connecting = true;
     m_peer.clear();
     try {
         if (port <= 0 || port > 65535)
@@ -129,17 +129,14 @@ void TIdSocketHandle::Connect(const QString &host, int port, const Pump &pump)
         ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
         m_peer = QString::fromLatin1(text);
     } catch (...) {
-        m_connecting = false;
         Close();
         throw;
     }
-    m_connecting = false;
 }
 
 void TIdSocketHandle::Close()
 {
-    if (m_connecting)
-        m_abandoned = true;
+    ++m_generation;
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
@@ -148,10 +145,9 @@ void TIdSocketHandle::Close()
 
 void TIdSocketHandle::Wait(short events, const Pump &pump)
 {
+    const unsigned generation = m_generation;
     for (;;) {
-        CheckAbandoned();
-        if (m_fd < 0)
-            throw EIdConnClosedGracefully();
+        CheckStillOurs(generation);
         pollfd p {m_fd, events, 0};
         const int ready = ::poll(&p, 1, SliceMs);
         if (ready > 0)

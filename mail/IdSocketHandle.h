@@ -46,10 +46,10 @@ public:
 private:
     unsigned ResolveIPv4(const QString &host, const Pump &pump);
     void Wait(short events, const Pump &pump);
-    void CheckAbandoned() const;
+    // Throws when the socket was closed (and maybe opened anew) since generation was taken.
+    void CheckStillOurs(unsigned generation) const;
 
     int m_fd = -1;
-    bool m_connecting = false;
-    bool m_abandoned = false;
+    unsigned m_generation = 0; // counts Close() calls, so a wait knows its socket is gone
     QString m_peer;
 };

@@ -63,12 +63,15 @@ public:
             return true;
         });
     }
-    // Closes the connection to the client; nothing more is read.
+    // Closes the connection gracefully: the client gets the end of the stream at once, and what it
+    // still sends is recorded until it closes too. (A close with unread input would be a reset.)
     ScriptedServer &Close()
     {
         return Add([this] {
+            ::shutdown(m_client, SHUT_WR);
+            const bool closed = ReadToEnd(m_client, m_received);
             CloseFd(m_client);
-            return true;
+            return closed || Failed("the client did not close the connection");
         });
     }
     // Aborts the connection: the client's next receive fails with a reset.
