@@ -48,10 +48,10 @@ void TIdSMTP::SetAuthenticationType(TAuthenticationType type)
 
 void TIdSMTP::Connect()
 {
+    m_authSchemesSupported.clear();
     TIdTCPConnection::Connect();
     try {
         GetResponse({220});
-        m_authSchemesSupported.clear();
         if (m_useEhlo && SendCmd(QStringLiteral("EHLO ") + HeloName) == 250)
             GetAuthTypes();
         else
