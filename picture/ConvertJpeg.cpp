@@ -15,19 +15,26 @@ constexpr qint64 kMaxJpegFile = qint64(1) << 30;
 constexpr Rgb kWhite {255, 255, 255};
 constexpr Rgb kGrey {128, 128, 128};
 
-void writeJpegFile(const QString &path, const QByteArray &bytes)
+QString writeError(const QString &path)
 {
-    QFile out(path);
-    // Unbuffered, so that a short write on a full disk shows in the count instead of vanishing.
-    bool ok = out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    return QStringLiteral("JPEGファイルを書き込めません：%1").arg(path);
+}
+
+// Replaces the file's content with bytes: written from its start, then cut to their length. Done
+// through the handle ConvertFile keeps open, since closing a file that was emptied and written
+// again makes the file system flush it, which would cost more than all the compression passes.
+void rewrite(QFile &out, const QByteArray &bytes)
+{
+    bool ok = out.seek(0);
     for (qint64 done = 0; ok && done < bytes.size();) {
         const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
         ok = n > 0;
         done += n;
     }
-    out.close();
-    if (!ok || out.error() != QFileDevice::NoError)
-        throw Exception(QStringLiteral("JPEGファイルを書き込めません：%1").arg(path));
+    if (ok && out.size() > bytes.size())
+        ok = out.resize(bytes.size());
+    if (!ok)
+        throw Exception(writeError(out.fileName()));
 }
 
 bool markAt(QIODevice &file, qint64 at, const char *mark)
@@ -170,6 +177,7 @@ TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const 
         throw Exception(QStringLiteral("ビットマップファイルを読み込めません：%1").arg(bitmapPath));
     m_source = std::move(*source);
 
+    QFile out(jpegPath);
     Result result;
     int quality = 100;
     for (;;) {
@@ -179,7 +187,10 @@ TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const 
         const std::optional<QByteArray> jpeg = m_codec.encode(m_scaled, quality);
         if (!jpeg)
             throw Exception(QStringLiteral("JPEGに変換できません：%1").arg(bitmapPath));
-        writeJpegFile(jpegPath, *jpeg);
+        // Unbuffered, so that a short write on a full disk shows in the count instead of vanishing.
+        if (!out.isOpen() && !out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+            throw Exception(writeError(jpegPath));
+        rewrite(out, *jpeg);
         result = Result {quality, jpeg->size(), result.passes + 1};
         if (Budget == 0)
             break;
@@ -187,6 +198,9 @@ TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const 
         if (quality < 0 || result.size <= Budget)
             break;
     }
+    out.close();
+    if (out.error() != QFileDevice::NoError)
+        throw Exception(writeError(jpegPath));
     return result;
 }
 

@@ -40,7 +40,7 @@ public:
 
     // Throws Exception when the bitmap file cannot be read, the rectangles do not fit it (with
     // Scale on), or the JPEG file cannot be written; the JPEG file may then be missing or partly
-    // written. Each pass writes the JPEG file anew.
+    // written. Each pass replaces the whole content of the JPEG file.
     Result ConvertFile(const QString &bitmapPath, const QString &jpegPath);
 
     // Scaled bitmap from source bitmap, as Scale says.
