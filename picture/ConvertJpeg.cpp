@@ -20,9 +20,17 @@ QString writeError(const QString &path)
     return QStringLiteral("JPEGファイルを書き込めません：%1").arg(path);
 }
 
-// Replaces the file's content with bytes: written from its start, then cut to their length. Done
-// through the handle ConvertFile keeps open, since closing a file that was emptied and written
-// again makes the file system flush it, which would cost more than all the compression passes.
+// Unbuffered, so that a short write on a full disk shows in the count instead of vanishing. Not
+// emptied on opening where the file allows reading too: ext4 flushes a file emptied and written
+// again as soon as it is closed, a wait longer than all the compression passes.
+bool openForRewriting(QFile &out)
+{
+    return out.open(QIODevice::ReadWrite | QIODevice::Unbuffered)
+        || out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+}
+
+// Replaces the file's content with bytes: written from its start, then cut to their length, through
+// the one handle ConvertFile keeps open for all its passes.
 void rewrite(QFile &out, const QByteArray &bytes)
 {
     bool ok = out.seek(0);
@@ -187,8 +195,7 @@ TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const 
         const std::optional<QByteArray> jpeg = m_codec.encode(m_scaled, quality);
         if (!jpeg)
             throw Exception(QStringLiteral("JPEGに変換できません：%1").arg(bitmapPath));
-        // Unbuffered, so that a short write on a full disk shows in the count instead of vanishing.
-        if (!out.isOpen() && !out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        if (!out.isOpen() && !openForRewriting(out))
             throw Exception(writeError(jpegPath));
         rewrite(out, *jpeg);
         result = Result {quality, jpeg->size(), result.passes + 1};
@@ -239,13 +246,14 @@ Bitmap TConvertJpeg::ScaleAreaAverage(const Bitmap &source, const PixelRect &rec
             const int e = colEnd[size_t(i)];
             if (e < x)
                 x = e;
-            unsigned b = 0, g = 0, r = 0;
-            for (const uchar *p = row + x * step, *last = row + e * step; p <= last; p += step) {
+            quint64 b = 0, g = 0, r = 0;
+            for (const uchar *p = row + qsizetype(x) * step, *last = row + qsizetype(e) * step; p <= last;
+                 p += step) {
                 b += p[0];
                 g += p[1];
                 r += p[2];
             }
-            const unsigned n = unsigned(e - x + 1);
+            const quint64 n = quint64(e - x + 1);
             o[0] = uchar(b / n);
             o[1] = uchar(g / n);
             o[2] = uchar(r / n);

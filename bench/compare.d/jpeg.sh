@@ -49,7 +49,8 @@ json=$work/ours.json
 TAVRIN_BENCH_EXIF_DIR=$exif TAVRIN_BENCH_JFIF_DIR=$jfif "$build/bin/tavrin_bench" \
     --benchmark_filter='ConvertFile|BareLibjpeg|MakeThumbnail' --benchmark_min_time=1 \
     --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-    --benchmark_out="$json" --benchmark_out_format=json >/dev/null
+    --benchmark_out="$json" --benchmark_out_format=json >/dev/null 2>"$work/bench.err" ||
+    { cat "$work/bench.err" >&2; exit 1; }
 
 # vipsthumbnail over the same files in one process, each file three times: "nanoseconds files".
 vips_time() {

@@ -7,7 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const std::optional<Bitmap> b = ReadBmp(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const std::optional<Bitmap> b
+        = ReadBmp(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
     if (!b)
         return 0;
     if (b->isNull() || b->width() <= 0 || b->height() <= 0)

@@ -26,21 +26,21 @@ quint32 index(int x, int y)
 
 std::vector<std::pair<QString, QByteArray>> bitmaps()
 {
+    using testbmp::Layout;
     using testbmp::packRows;
-    using testbmp::Spec;
     std::vector<std::pair<QString, QByteArray>> out;
     const Bitmap photo = testpictures::photo(5, 3);
     out.emplace_back("written24.bmp", WriteBmp(photo));
     out.emplace_back("written15.bmp", WriteBmp(photo, BmpDepth::Bits15));
     std::vector<Rgb> palette(256);
     for (int i = 0; i < 256; ++i)
-        palette[size_t(i)] = Rgb{quint8(i), quint8(255 - i), quint8(i * 7)};
+        palette[size_t(i)] = Rgb {quint8(i), quint8(255 - i), quint8(i * 7)};
 
     for (const quint32 header : {12u, 40u, 124u}) {
         for (const bool topDown : {false, true}) {
             if (header == 12 && topDown)
                 continue;
-            Spec s;
+            Layout s;
             s.headerSize = header;
             s.width = 5;
             s.height = topDown ? -3 : 3;
@@ -50,7 +50,7 @@ std::vector<std::pair<QString, QByteArray>> bitmaps()
         }
     }
     for (const quint32 header : {40u, 108u}) {
-        Spec s;
+        Layout s;
         s.headerSize = header;
         s.width = 5;
         s.height = 3;
@@ -61,7 +61,7 @@ std::vector<std::pair<QString, QByteArray>> bitmaps()
         out.emplace_back(QStringLiteral("fields32-h%1.bmp").arg(header), testbmp::build(s));
     }
     for (const bool fields : {false, true}) {
-        Spec s;
+        Layout s;
         s.width = 5;
         s.height = 3;
         s.bitCount = 16;
@@ -71,7 +71,7 @@ std::vector<std::pair<QString, QByteArray>> bitmaps()
         out.emplace_back(fields ? "fields16.bmp" : "rgb16.bmp", testbmp::build(s));
     }
     {
-        Spec s;
+        Layout s;
         s.width = 5;
         s.height = 3;
         s.bitCount = 32;
@@ -80,18 +80,19 @@ std::vector<std::pair<QString, QByteArray>> bitmaps()
     }
     for (const int bits : {1, 4, 8}) {
         for (const quint32 header : {12u, 40u}) {
-            Spec s;
+            Layout s;
             s.headerSize = header;
             s.width = 5;
             s.height = 3;
             s.bitCount = quint16(bits);
             s.palette.assign(palette.begin(), palette.begin() + (1 << bits));
-            s.pixels = packRows(5, 3, bits, false, [bits](int x, int y) { return index(x, y) % (1u << bits); });
+            s.pixels
+                = packRows(5, 3, bits, false, [bits](int x, int y) { return index(x, y) % (1u << bits); });
             out.emplace_back(QStringLiteral("palette%1-h%2.bmp").arg(bits).arg(header), testbmp::build(s));
         }
     }
     {
-        Spec s;
+        Layout s;
         s.width = 5;
         s.height = 3;
         s.bitCount = 8;
@@ -102,7 +103,7 @@ std::vector<std::pair<QString, QByteArray>> bitmaps()
         out.emplace_back("rle8.bmp", testbmp::build(s));
     }
     {
-        Spec s;
+        Layout s;
         s.width = 5;
         s.height = 2;
         s.bitCount = 4;
@@ -116,7 +117,7 @@ std::vector<std::pair<QString, QByteArray>> bitmaps()
 
 std::vector<std::pair<QString, QByteArray>> jpegs()
 {
-    using testexif::Spec;
+    using testexif::Layout;
     JpegEncoder encoder;
     const QByteArray main = encoder.encode(testpictures::photo(40, 30), 75).value();
     const QByteArray thumb = encoder.encode(testpictures::photo(16, 12, 2), 75).value();
@@ -124,12 +125,13 @@ std::vector<std::pair<QString, QByteArray>> jpegs()
     cut.chop(2);
     std::vector<std::pair<QString, QByteArray>> out;
     out.emplace_back("jfif.jpg", main);
-    out.emplace_back("exif-ii.jpg", testexif::build(main, Spec().withThumbnail(thumb)));
-    out.emplace_back("exif-mm.jpg", testexif::build(main, Spec().withThumbnail(thumb).inBigEndian()));
-    out.emplace_back("jfif-exif.jpg", testexif::build(main, Spec().withThumbnail(thumb).afterJfif()));
-    out.emplace_back("exif-link-past.jpg", testexif::build(main, Spec().withThumbnail(thumb).withLink(0x7FFFFFFF)));
-    out.emplace_back("exif-no-end.jpg", testexif::build(main, Spec().withThumbnail(cut).afterJfif()));
-    out.emplace_back("exif-short.jpg", testexif::build(main, Spec().withThumbnail(thumb).withLength(16)));
+    out.emplace_back("exif-ii.jpg", testexif::build(main, Layout().withThumbnail(thumb)));
+    out.emplace_back("exif-mm.jpg", testexif::build(main, Layout().withThumbnail(thumb).inBigEndian()));
+    out.emplace_back("jfif-exif.jpg", testexif::build(main, Layout().withThumbnail(thumb).afterJfif()));
+    out.emplace_back("exif-link-past.jpg",
+                     testexif::build(main, Layout().withThumbnail(thumb).withLink(0x7FFFFFFF)));
+    out.emplace_back("exif-no-end.jpg", testexif::build(main, Layout().withThumbnail(cut).afterJfif()));
+    out.emplace_back("exif-short.jpg", testexif::build(main, Layout().withThumbnail(thumb).withLength(16)));
     return out;
 }
 

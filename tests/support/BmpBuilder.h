@@ -14,7 +14,7 @@
 // fuzzer's seeds.
 namespace testbmp {
 
-struct Spec
+struct Layout
 {
     quint32 headerSize = 40; // 12 = OS/2, 40, 52, 56, 108, 124
     qint32 width = 0;
@@ -42,7 +42,7 @@ inline void put32(QByteArray &b, quint32 v)
         b.append(char((v >> (8 * i)) & 0xFF));
 }
 
-inline QByteArray build(const Spec &s)
+inline QByteArray build(const Layout &s)
 {
     QByteArray info;
     if (s.headerSize == 12) {

@@ -9,7 +9,7 @@
 // fuzzer's seeds.
 namespace testexif {
 
-struct Spec
+struct Layout
 {
     bool bigEndian = false;
     QByteArray thumbnail; // placed inside the segment, as the second directory says
@@ -17,27 +17,27 @@ struct Spec
     std::optional<quint32> link; // the first directory's link to the second one
     std::optional<quint16> length; // the segment length
 
-    Spec &inBigEndian()
+    Layout &inBigEndian()
     {
         bigEndian = true;
         return *this;
     }
-    Spec &withThumbnail(const QByteArray &t)
+    Layout &withThumbnail(const QByteArray &t)
     {
         thumbnail = t;
         return *this;
     }
-    Spec &afterJfif()
+    Layout &afterJfif()
     {
         jfifFirst = true;
         return *this;
     }
-    Spec &withLink(quint32 l)
+    Layout &withLink(quint32 l)
     {
         link = l;
         return *this;
     }
-    Spec &withLength(quint16 l)
+    Layout &withLength(quint16 l)
     {
         length = l;
         return *this;
@@ -68,7 +68,7 @@ inline void entry(QByteArray &b, quint16 tag, quint16 type, quint32 count, quint
 
 // The TIFF part: header, a first directory of two entries, a second directory that points at the
 // thumbnail, then the thumbnail.
-inline QByteArray tiff(const Spec &s)
+inline QByteArray tiff(const Layout &s)
 {
     const bool be = s.bigEndian;
     QByteArray t(be ? "MM" : "II");
@@ -90,7 +90,7 @@ inline QByteArray tiff(const Spec &s)
 
 // The main picture (a JPEG that starts with a JFIF segment) with an Exif segment put in front of,
 // or after, its JFIF segment.
-inline QByteArray build(const QByteArray &mainJpeg, const Spec &s)
+inline QByteArray build(const QByteArray &mainJpeg, const Layout &s)
 {
     const QByteArray body = QByteArray("Exif\0\0", 6) + tiff(s);
     QByteArray app1("\xFF\xE1", 2);

@@ -12,8 +12,8 @@
 
 namespace {
 
+using testbmp::Layout;
 using testbmp::packRows;
-using testbmp::Spec;
 
 // The 5 x 3 test picture: four colours, index (x + 2y) mod 4. Five pixels make every row need padding.
 constexpr int W = 5;
@@ -51,9 +51,9 @@ std::vector<Rgb> palette256()
     return p;
 }
 
-Spec spec24(int headerSize = 40, bool topDown = false)
+Layout layout24(int headerSize = 40, bool topDown = false)
 {
-    Spec s;
+    Layout s;
     s.headerSize = quint32(headerSize);
     s.width = W;
     s.height = topDown ? -H : H;
@@ -71,17 +71,17 @@ struct ReadCase
 std::vector<ReadCase> readCases()
 {
     std::vector<ReadCase> cases;
-    cases.push_back({"24-bit bottom-up", testbmp::build(spec24()), fourColours()});
-    cases.push_back({"24-bit top-down", testbmp::build(spec24(40, true)), fourColours()});
-    cases.push_back({"24-bit, version 5 header", testbmp::build(spec24(124)), fourColours()});
-    cases.push_back({"24-bit, OS/2 header", testbmp::build(spec24(12)), fourColours()});
+    cases.push_back({"24-bit bottom-up", testbmp::build(layout24()), fourColours()});
+    cases.push_back({"24-bit top-down", testbmp::build(layout24(40, true)), fourColours()});
+    cases.push_back({"24-bit, version 5 header", testbmp::build(layout24(124)), fourColours()});
+    cases.push_back({"24-bit, OS/2 header", testbmp::build(layout24(12)), fourColours()});
     {
-        Spec s = spec24();
+        Layout s = layout24();
         s.dataOffset = 14 + 40 + 10;
         cases.push_back({"24-bit, pixels after a gap", testbmp::build(s), fourColours()});
     }
     {
-        Spec s;
+        Layout s;
         s.width = W;
         s.height = H;
         s.bitCount = 32;
@@ -89,7 +89,7 @@ std::vector<ReadCase> readCases()
         cases.push_back({"32-bit, spare byte ignored", testbmp::build(s), fourColours()});
     }
     for (const int headerSize : {40, 108}) {
-        Spec s;
+        Layout s;
         s.headerSize = quint32(headerSize);
         s.width = W;
         s.height = -H;
@@ -105,7 +105,7 @@ std::vector<ReadCase> readCases()
         // 5-bit values 31, 16, 8, 0 read back as 255, 132, 66, 0.
         const quint32 rgb5[4][3] = {{31, 31, 31}, {16, 8, 0}, {0, 16, 31}, {8, 16, 0}};
         const std::vector<Rgb> expected = {{255, 255, 255}, {132, 66, 0}, {0, 132, 255}, {66, 132, 0}};
-        Spec s;
+        Layout s;
         s.width = W;
         s.height = H;
         s.bitCount = 16;
@@ -120,7 +120,7 @@ std::vector<ReadCase> readCases()
         // 6-bit green 63, 16, 32 reads back as 255, 65, 130.
         const quint32 rgb565[4][3] = {{31, 63, 31}, {16, 16, 0}, {0, 32, 31}, {8, 32, 0}};
         const std::vector<Rgb> expected = {{255, 255, 255}, {132, 65, 0}, {0, 130, 255}, {66, 130, 0}};
-        Spec s;
+        Layout s;
         s.width = W;
         s.height = H;
         s.bitCount = 16;
@@ -134,7 +134,7 @@ std::vector<ReadCase> readCases()
                          picture([&](int x, int y) { return expected[size_t(indexAt(x, y))]; })});
     }
     {
-        Spec s;
+        Layout s;
         s.width = W;
         s.height = H;
         s.bitCount = 8;
@@ -143,7 +143,7 @@ std::vector<ReadCase> readCases()
         cases.push_back({"8-bit, full palette", testbmp::build(s), fourColours()});
     }
     {
-        Spec s;
+        Layout s;
         s.width = W;
         s.height = H;
         s.bitCount = 8;
@@ -156,7 +156,7 @@ std::vector<ReadCase> readCases()
              })});
     }
     {
-        Spec s;
+        Layout s;
         s.width = W;
         s.height = H;
         s.bitCount = 4;
@@ -166,7 +166,7 @@ std::vector<ReadCase> readCases()
         cases.push_back({"4-bit palette", testbmp::build(s), fourColours()});
     }
     {
-        Spec s;
+        Layout s;
         s.width = W;
         s.height = H;
         s.bitCount = 1;
@@ -176,7 +176,7 @@ std::vector<ReadCase> readCases()
                          picture([](int x, int y) { return kColours[size_t(2 + (x + y) % 2)]; })});
     }
     {
-        Spec s;
+        Layout s;
         s.headerSize = 12;
         s.width = W;
         s.height = H;
@@ -188,7 +188,7 @@ std::vector<ReadCase> readCases()
     {
         // Bottom row first: a run and a literal run; a skip that leaves two pixels at index 0; a run
         // longer than the row, which is cut.
-        Spec s;
+        Layout s;
         s.width = W;
         s.height = H;
         s.bitCount = 8;
@@ -208,7 +208,7 @@ std::vector<ReadCase> readCases()
             {"RLE8", testbmp::build(s), picture([&](int x, int y) { return kColours[size_t(rows[y][x])]; })});
     }
     {
-        Spec s;
+        Layout s;
         s.width = W;
         s.height = 2;
         s.bitCount = 4;
@@ -244,7 +244,7 @@ TEST(BmpFileTest, ReadsEveryKindOfBitmapFile)
 
 TEST(BmpFileTest, TheResolutionComesWithThePicture)
 {
-    Spec s = spec24();
+    Layout s = layout24();
     s.dotsPerMeterX = 2835;
     s.dotsPerMeterY = 3780;
     const std::optional<Bitmap> b = ReadBmp(testbmp::build(s));
@@ -268,24 +268,24 @@ QByteArray with32(QByteArray b, qsizetype at, quint32 v)
 
 TEST(BmpFileTest, DamagedTruncatedAndForeignFilesGiveNothing)
 {
-    const QByteArray good = testbmp::build(spec24());
-    Spec palette8;
+    const QByteArray good = testbmp::build(layout24());
+    Layout palette8;
     palette8.width = W;
     palette8.height = H;
     palette8.bitCount = 8;
     palette8.palette = palette256();
     palette8.pixels = packRows(W, H, 8, false, [](int x, int y) { return quint32(indexAt(x, y)); });
-    Spec rle = palette8;
+    Layout rle = palette8;
     rle.compression = 1;
     rle.pixels = QByteArray::fromHex("0501 0000 0502 0000 0503 0001");
     auto rleWith = [&](const char *hex, qint32 height = H) {
-        Spec s = rle;
+        Layout s = rle;
         s.pixels = QByteArray::fromHex(hex);
         s.height = height;
         return testbmp::build(s);
     };
     auto bitFields = [](quint32 red, quint16 bits) {
-        Spec s;
+        Layout s;
         s.width = 1;
         s.height = 1;
         s.bitCount = bits;

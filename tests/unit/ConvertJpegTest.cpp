@@ -16,7 +16,7 @@
 
 namespace {
 
-using testexif::Spec;
+using testexif::Layout;
 
 // A byte string literal with its NUL bytes.
 template<size_t N> QByteArray bytes(const char (&s)[N])
@@ -252,11 +252,11 @@ protected:
         thumbnail = encoder.encode(testpictures::plain(24, 16, Rgb {20, 20, 220}), 90).value();
     }
 
-    QByteArray exif(Spec spec) const
+    QByteArray exif(Layout layout) const
     {
-        if (spec.thumbnail.isNull())
-            spec.thumbnail = thumbnail;
-        return testexif::build(main, spec);
+        if (layout.thumbnail.isNull())
+            layout.thumbnail = thumbnail;
+        return testexif::build(main, layout);
     }
 
     QTemporaryDir dir;
@@ -290,7 +290,7 @@ TEST_F(JpegFilesTest, TheEmbeddedThumbnailIsFoundOrTheWholeFileTaken)
 {
     QByteArray noEnd = thumbnail;
     noEnd.chop(2);
-    const QByteArray plainExif = exif(Spec());
+    const QByteArray plainExif = exif(Layout());
     const struct
     {
         const char *name;
@@ -298,21 +298,24 @@ TEST_F(JpegFilesTest, TheEmbeddedThumbnailIsFoundOrTheWholeFileTaken)
         QByteArray expected;
     } cases[] = {
         {"little-endian Exif", plainExif, thumbnail},
-        {"big-endian Exif", exif(Spec().inBigEndian()), thumbnail},
-        {"JFIF, then Exif", exif(Spec().afterJfif()), thumbnail},
+        {"big-endian Exif", exif(Layout().inBigEndian()), thumbnail},
+        {"JFIF, then Exif", exif(Layout().afterJfif()), thumbnail},
         {"Exif mark in capitals", plainExif.left(6) + "EXIF" + plainExif.mid(10), thumbnail},
         // Scanned from the segment's start: the file's own start of image comes first, and what runs
         // from it to the thumbnail's end has no readable header.
-        {"link past the segment", exif(Spec().withLink(0x7FFFFFFF)), exif(Spec().withLink(0x7FFFFFFF))},
+        {"link past the segment", exif(Layout().withLink(0x7FFFFFFF)), exif(Layout().withLink(0x7FFFFFFF))},
         // After a JFIF header the segment's start holds no start of image: the thumbnail is found.
-        {"link past the segment after JFIF", exif(Spec().afterJfif().withLink(0x7FFFFFFF)), thumbnail},
+        {"link past the segment after JFIF", exif(Layout().afterJfif().withLink(0x7FFFFFFF)), thumbnail},
         {"entry count past the segment",
-         exif(Spec().inBigEndian()).replace(bytes("MM\0*\0\0\0\x08\0\x02"), bytes("MM\0*\0\0\0\x08\xFF\xFF")),
+         exif(Layout().inBigEndian())
+             .replace(bytes("MM\0*\0\0\0\x08\0\x02"), bytes("MM\0*\0\0\0\x08\xFF\xFF")),
          QByteArray()},
-        {"segment too short for a directory", exif(Spec().withLength(16)), exif(Spec().withLength(16))},
-        {"no picture in the segment", exif(Spec().withThumbnail(QByteArray("no picture"))),
-         exif(Spec().withThumbnail(QByteArray("no picture")))},
-        {"thumbnail without its end", exif(Spec().withThumbnail(noEnd)), noEnd},
+        {"segment too short for a directory", exif(Layout().withLength(16)), exif(Layout().withLength(16))},
+        {"no picture in the segment", exif(Layout().withThumbnail(QByteArray("no picture"))),
+         exif(Layout().withThumbnail(QByteArray("no picture")))},
+        {"thumbnail without its end", exif(Layout().withThumbnail(noEnd)), noEnd},
+        // The scan goes on after the byte that did not match, so FF FF D8 hides the start of image.
+        {"thumbnail after a stray FF", exif(Layout().withThumbnail("\xFF" + thumbnail)), QByteArray()},
         {"JFIF without Exif", main, main},
     };
     for (const auto &c : cases) {
@@ -327,7 +330,7 @@ TEST_F(JpegFilesTest, TheEmbeddedThumbnailIsFoundOrTheWholeFileTaken)
     EXPECT_FALSE(TConvertJpeg::ExtractThumbnail(file("empty.jpg", "")).has_value());
     EXPECT_FALSE(TConvertJpeg::ExtractThumbnail(path("none.jpg")).has_value());
 
-    QByteArray data = exif(Spec().inBigEndian());
+    QByteArray data = exif(Layout().inBigEndian());
     QBuffer buffer(&data);
     ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
     EXPECT_EQ(TConvertJpeg::ExtractThumbnail(buffer), thumbnail);
@@ -345,10 +348,11 @@ bool near(Rgb a, Rgb b)
 
 TEST_F(JpegFilesTest, ThumbnailsComeFromTheEmbeddedPictureInEitherByteOrder)
 {
-    const std::optional<Bitmap> little = TConvertJpeg::MakeThumbnail(file("ii.jpg", exif(Spec())));
-    const std::optional<Bitmap> big = TConvertJpeg::MakeThumbnail(file("mm.jpg", exif(Spec().inBigEndian())));
+    const std::optional<Bitmap> little = TConvertJpeg::MakeThumbnail(file("ii.jpg", exif(Layout())));
+    const std::optional<Bitmap> big
+        = TConvertJpeg::MakeThumbnail(file("mm.jpg", exif(Layout().inBigEndian())));
     const std::optional<Bitmap> jfif
-        = TConvertJpeg::MakeThumbnail(file("jfif.jpg", exif(Spec().afterJfif())));
+        = TConvertJpeg::MakeThumbnail(file("jfif.jpg", exif(Layout().afterJfif())));
     ASSERT_TRUE(little && big && jfif);
     EXPECT_EQ(*little, *big);
     EXPECT_EQ(*little, *jfif);
@@ -356,7 +360,7 @@ TEST_F(JpegFilesTest, ThumbnailsComeFromTheEmbeddedPictureInEitherByteOrder)
     // The main picture for a file without Exif, and for one whose link leads nowhere.
     const std::optional<Bitmap> whole = TConvertJpeg::MakeThumbnail(file("main.jpg", main));
     const std::optional<Bitmap> lost
-        = TConvertJpeg::MakeThumbnail(file("lost.jpg", exif(Spec().withLink(0x7FFFFFFF))));
+        = TConvertJpeg::MakeThumbnail(file("lost.jpg", exif(Layout().withLink(0x7FFFFFFF))));
     ASSERT_TRUE(whole && lost);
     EXPECT_TRUE(near(centre(*whole), Rgb {220, 20, 20}));
     EXPECT_EQ(*lost, *whole);
@@ -476,7 +480,7 @@ TEST_F(JpegFilesTest, OnlyMarkedJpegFilesAreLoaded)
     EXPECT_EQ(jfif->height(), 64);
     EXPECT_TRUE(near(jfif->pixel(50, 30), Rgb {220, 20, 20}));
     // Exif without JFIF: the main picture, not the thumbnail.
-    const std::optional<Bitmap> withExif = TConvertJpeg::LoadJpegFile(file("b.jpg", exif(Spec())));
+    const std::optional<Bitmap> withExif = TConvertJpeg::LoadJpegFile(file("b.jpg", exif(Layout())));
     ASSERT_TRUE(withExif.has_value());
     EXPECT_EQ(withExif->width(), 96);
 

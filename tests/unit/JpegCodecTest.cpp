@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+
+#include <jpeglib.h>
 
 namespace {
 
@@ -151,6 +154,55 @@ TEST(JpegCodecTest, TileDecodingReducesAsFarAsTheTileBoxAllows)
         const std::optional<Bitmap> whole = DecodeJpeg(jpeg);
         ASSERT_TRUE(whole.has_value());
         EXPECT_EQ(whole->width(), c.w);
+    }
+}
+
+// A CMYK JPEG of one colour, written straight through libjpeg: with an Adobe marker the values are
+// stored inverted, as Adobe's programs write them.
+QByteArray cmykJpeg(const quint8 (&cmyk)[4], bool adobe)
+{
+    jpeg_compress_struct c;
+    jpeg_error_mgr errors;
+    c.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&c);
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = 16;
+    c.image_height = 16;
+    c.input_components = 4;
+    c.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 100, TRUE);
+    c.write_Adobe_marker = adobe;
+    jpeg_start_compress(&c, TRUE);
+    unsigned char row[16 * 4];
+    for (int x = 0; x < 16; ++x)
+        for (int i = 0; i < 4; ++i)
+            row[4 * x + i] = adobe ? 255 - cmyk[i] : cmyk[i];
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW r = row;
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    const QByteArray bytes(reinterpret_cast<const char *>(out), qsizetype(size));
+    std::free(out);
+    return bytes;
+}
+
+TEST(JpegCodecTest, CmykPicturesDecodeToRgb)
+{
+    const quint8 red[4] = {0, 255, 255, 0};
+    const quint8 darkBlue[4] = {255, 255, 0, 128};
+    for (const bool adobe : {true, false}) {
+        SCOPED_TRACE(adobe ? "Adobe, inverted" : "plain");
+        const std::optional<Bitmap> r = DecodeJpeg(cmykJpeg(red, adobe));
+        ASSERT_TRUE(r.has_value());
+        EXPECT_EQ(r->pixel(8, 8), (Rgb {255, 0, 0}));
+        const std::optional<Bitmap> b = DecodeJpeg(cmykJpeg(darkBlue, adobe));
+        ASSERT_TRUE(b.has_value());
+        EXPECT_EQ(b->pixel(8, 8), (Rgb {0, 0, 127}));
     }
 }
 

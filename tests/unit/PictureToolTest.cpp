@@ -157,7 +157,7 @@ TEST_F(PictureToolTest, ThumbAndLoadWriteWhatTheCoreReads)
     const QByteArray thumb = encoder.encode(testpictures::photo(40, 30, 2), 90).value();
     const QString jpeg = path("photo.jpg");
     ASSERT_TRUE(
-        testfiles::write(jpeg, testexif::build(main, testexif::Spec().inBigEndian().withThumbnail(thumb))));
+        testfiles::write(jpeg, testexif::build(main, testexif::Layout().inBigEndian().withThumbnail(thumb))));
 
     ASSERT_EQ(tool({"thumb", jpeg, path("tile.bmp")}).exitCode, 0);
     const QByteArray tileFile = testfiles::read(path("tile.bmp"));
