@@ -5,7 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 TOOL=${TAVRIN_BUILD:-build/bench}/bin/tavrin-tool
 exec /usr/bin/python3 - "$TOOL" <<'PY'
+import atexit
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -18,6 +20,7 @@ from servers import SmtpServer
 tool = sys.argv[1]
 runs = 31
 work = tempfile.mkdtemp(prefix="tavrin-bench-")
+atexit.register(shutil.rmtree, work, ignore_errors=True)
 picture = os.path.join(work, "tmp.jpg")
 body = os.path.join(work, "body.txt")
 message = os.path.join(work, "message.eml")
