@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -12,6 +13,8 @@ struct TIdEMailAddressItem
     QString Name;
     QString Address;
 };
+
+using TIdHeaderList = QList<QPair<QString, QString>>;
 
 // One attached file. The file is opened and read only when the message is written.
 struct TIdAttachment
@@ -26,8 +29,10 @@ struct TIdAttachment
     QString ContentTransfer = QStringLiteral("base64");
     QString ContentDisposition; // empty: "attachment"
     QString ContentID;
-    QList<QPair<QString, QString>> ExtraHeaders;
+    TIdHeaderList ExtraHeaders;
 };
+
+enum class TIdMessagePriority { Highest = 1, High = 2, Normal = 3, Low = 4, Lowest = 5 };
 
 struct TIdMessage
 {
@@ -38,5 +43,14 @@ struct TIdMessage
     QString Subject;
     QList<QByteArray> Body; // lines already converted to ISO-2022-JP
     QList<TIdAttachment> MessageParts;
-    QList<QPair<QString, QString>> ExtraHeaders;
+    TIdHeaderList ExtraHeaders;
+
+    // Invalid: the local time at the moment the header is written.
+    QDateTime Date;
+    TIdMessagePriority Priority = TIdMessagePriority::Normal;
+    QString CharSet; // appended to the content type when set
+    QString ContentTransferEncoding;
+
+    // Sets the extra header name (compared without regard to case) to value; an empty value removes it.
+    void SetExtraHeader(const QString &name, const QString &value);
 };

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/Exception.h"
+#include "mail/HeaderEncoding.h"
 #include "mail/IdMessage.h"
 
 #include <QByteArray>
+#include <QDateTime>
 
 // Receives a message one line at a time, without the line end; the SMTP client sends each line
 // at once with its CR LF.
@@ -21,6 +23,28 @@ public:
     using Exception::Exception;
 };
 
+// A message that cannot be written safely: a line break in a text that goes into a header or an
+// SMTP command (it would add a header or a command of its own), or an unsupported part.
+class EMessageError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+// Throws EMessageError when a name, an address, the subject, an attachment's name or type or an
+// extra header holds CR or LF. WriteMessage checks this before its first line; the SMTP client
+// should check it before MAIL FROM, which carries the sender's address.
+void ValidateMessage(const TIdMessage &msg);
+
 // Writes the header lines, the empty line and the body of msg to sink (everything between DATA
-// and the final "."). Throws EFileError when an attachment file cannot be read.
-void WriteMessage(const TIdMessage &msg, TLineSink &sink);
+// and the final "."). Throws EMessageError (before any line) for a message ValidateMessage refuses,
+// and EFileError when an attachment file cannot be read: a missing file before any line, a read
+// error part way. Header texts are encoded in charset; the program always uses Japanese.
+void WriteMessage(const TIdMessage &msg, TLineSink &sink, THeaderCharset charset = THeaderCharset::Japanese);
+
+// "Sat, 7 Jan 2006 12:34:56 +0900": English names, the offset from UTC of that moment.
+QByteArray MessageDate(const QDateTime &when);
+
+// The boundaries of the two multipart layouts the writer makes.
+inline constexpr char kMixedBoundary[] = "=_MoreStuf_2zzz1234sadvnqw3nerasdf";
+inline constexpr char kRelatedBoundary[] = "=_MoreStuf_2relzzzsadvnq1234w3nerasdf";

@@ -22,6 +22,7 @@ TEST_PACKAGES=(
 # What bench/compare.sh measures against.
 BENCH_PACKAGES=(
     curl
+    libvips-tools libimage-exiftool-perl
 )
 
 _tavrin_sudo() {

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "mail/IdRFCReply.h"
+#include "mail/IdTCPConnection.h"
+
+#include <memory>
+
+enum TIdFTPTransferType { ftASCII, ftBinary };
+
+// FTP client (RFC 959) for one upload: Connect logs in and sets the transfer type, ChangeDir,
+// Put over a passive data connection, Disconnect (no QUIT). The data connection carries this
+// client's pump and progress handlers, so progress arrives with the data connection as sender.
+class TIdFTP : public TIdTCPConnection
+{
+public:
+    TIdFTP() { Port = 21; }
+
+    QString Username;
+    QString Password;
+    TIdFTPTransferType TransferType = ftBinary;
+
+    const TIdRFCReply &Greeting() const { return m_greeting; }
+    // First line of the SYST reply, "Unknown" when the server does not know the command.
+    const QString &SystemDesc() const { return m_systemDesc; }
+
+    // Greeting, USER (PASS unless USER was enough), TYPE, SYST.
+    void Connect() override;
+    // Closes the control connection and any data connection at once.
+    void Disconnect() override;
+    void ChangeDir(const QString &folder);
+    // Stores the local file under remoteName in the current folder. A file that cannot be read
+    // throws EFileError before anything is sent.
+    void Put(const QString &localPath, const QString &remoteName, bool append = false);
+
+    // Data port of a PASV reply's first line: the six numbers in brackets, or after the last blank.
+    // Throws EIdException when they do not form an address and port.
+    static int ParsePasvPort(const QString &line);
+
+private:
+    void Login();
+    void SendFile(class QFile &file);
+
+    TIdRFCReply m_greeting;
+    QString m_systemDesc;
+    std::unique_ptr<TIdTCPConnection> m_data;
+};

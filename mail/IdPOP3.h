@@ -1,0 +1,22 @@
+#pragma once
+
+#include "mail/IdTCPConnection.h"
+
+// POP3 client (RFC 1939) as far as POP before SMTP needs it: Connect logs in with USER and PASS,
+// Disconnect writes QUIT without reading its reply. "+OK" counts as reply code 1 and "-ERR" as 2;
+// any other reply raises an EIdException naming it.
+class TIdPOP3 : public TIdTCPConnection
+{
+public:
+    static constexpr int wsOk = 1;
+    static constexpr int wsErr = 2;
+
+    TIdPOP3() { Port = 110; }
+
+    QString Username;
+    QString Password;
+
+    void Connect() override;
+    void Disconnect() override;
+    int GetResponse(const QList<int> &accepted) override;
+};

@@ -1,0 +1,129 @@
+#include "mail/IdSMTP.h"
+
+#include "app/Sjis.h"
+#include "mail/MessageWriter.h"
+
+namespace {
+
+// Every line of the message is one send on the connection. The body (after the empty line that
+// ends the header) is one unit of write work, so its sends are reported as progress.
+class DataSink : public TLineSink
+{
+public:
+    explicit DataSink(TIdSMTP &smtp)
+        : m_smtp(smtp)
+    { }
+
+    void WriteLine(const QByteArray &line) override
+    {
+        m_smtp.WriteLn(line);
+        if (!m_inBody && line.isEmpty()) {
+            m_inBody = true;
+            m_smtp.BeginWork(wmWrite);
+        }
+    }
+
+    bool InBody() const { return m_inBody; }
+
+private:
+    TIdSMTP &m_smtp;
+    bool m_inBody = false;
+};
+
+} // namespace
+
+void TIdSMTP::SetUseEhlo(bool use)
+{
+    m_useEhlo = use;
+    if (!use)
+        m_authenticationType = atNone;
+}
+
+void TIdSMTP::SetAuthenticationType(TAuthenticationType type)
+{
+    m_authenticationType = type;
+    if (type == atLogin)
+        m_useEhlo = true;
+}
+
+void TIdSMTP::Connect()
+{
+    m_authSchemesSupported.clear();
+    TIdTCPConnection::Connect();
+    try {
+        GetResponse({220});
+        if (m_useEhlo && SendCmd(QStringLiteral("EHLO ") + HeloName) == 250)
+            GetAuthTypes();
+        else
+            SendCmd(QStringLiteral("HELO ") + HeloName, {250});
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+}
+
+void TIdSMTP::Disconnect()
+{
+    if (Connected())
+        WriteGoodbye("QUIT");
+    TIdTCPConnection::Disconnect();
+    m_didAuthenticate = false;
+}
+
+// "AUTH LOGIN PLAIN" and the older "AUTH=LOGIN" both name mechanisms.
+void TIdSMTP::GetAuthTypes()
+{
+    for (const QString &line : LastCmdResult().Text) {
+        const QString upper = line.toUpper();
+        if (!upper.startsWith(QLatin1String("AUTH ")) && !upper.startsWith(QLatin1String("AUTH=")))
+            continue;
+        QString rest = upper.mid(4);
+        rest.replace(QLatin1Char('='), QLatin1Char(' '));
+        for (const QString &piece : rest.split(QLatin1Char(' '))) {
+            if (!m_authSchemesSupported.contains(piece))
+                m_authSchemesSupported.append(piece);
+        }
+    }
+}
+
+// The challenges are never looked at: servers word them differently.
+void TIdSMTP::Authenticate()
+{
+    SendCmd(QStringLiteral("AUTH LOGIN"), {334});
+    SendCmd(QString::fromLatin1(Sjis::encode(Username).toBase64()), {334});
+    SendCmd(QString::fromLatin1(Sjis::encode(Password).toBase64()), {235});
+    m_didAuthenticate = true;
+}
+
+void TIdSMTP::WriteRecipients(const QList<TIdEMailAddressItem> &recipients)
+{
+    for (const TIdEMailAddressItem &r : recipients)
+        SendCmd(QStringLiteral("RCPT TO:<%1>").arg(r.Address), {250, 251});
+}
+
+void TIdSMTP::Send(TIdMessage &msg)
+{
+    // A line break in an address would add a command of its own: refuse before the first one.
+    ValidateMessage(msg);
+    SendCmd(QStringLiteral("RSET"));
+    if (m_authenticationType == atLogin && !m_didAuthenticate
+        && m_authSchemesSupported.contains(QLatin1String("LOGIN")))
+        Authenticate();
+    SendCmd(QStringLiteral("MAIL FROM:<%1>").arg(msg.From.Address), {250});
+    WriteRecipients(msg.Recipients);
+    WriteRecipients(msg.CCList);
+    WriteRecipients(msg.BccList);
+    SendCmd(QStringLiteral("DATA"), {354});
+    msg.SetExtraHeader(QStringLiteral("X-Mailer"), MailAgent);
+    DataSink sink(*this);
+    try {
+        WriteMessage(msg, sink);
+    } catch (...) {
+        if (sink.InBody())
+            EndWork(wmWrite);
+        throw;
+    }
+    if (sink.InBody())
+        EndWork(wmWrite);
+    SendCmd(QStringLiteral("."), {250});
+}

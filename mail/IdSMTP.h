@@ -1,0 +1,50 @@
+#pragma once
+
+#include "mail/IdMessage.h"
+#include "mail/IdTCPConnection.h"
+
+#include <QStringList>
+
+enum TAuthenticationType { atNone, atLogin };
+
+// SMTP client (RFC 2821) with AUTH LOGIN (RFC 2554). One connection carries one message:
+// Connect (greeting, EHLO or HELO), Send, Disconnect (QUIT, reply not read). Failures are the
+// kinds of IdException.h; a failure inside Connect first disconnects.
+class TIdSMTP : public TIdTCPConnection
+{
+public:
+    TIdSMTP() { Port = 25; }
+
+    QString HeloName; // announced in EHLO and HELO
+    QString Username;
+    QString Password;
+    QString MailAgent; // an "X-Mailer" header when not empty
+
+    bool UseEhlo() const { return m_useEhlo; }
+    // Without EHLO there is no way to authenticate, so turning it off also turns off AUTH.
+    void SetUseEhlo(bool use);
+    TAuthenticationType AuthenticationType() const { return m_authenticationType; }
+    // AUTH LOGIN needs the EHLO reply, so choosing it turns EHLO on.
+    void SetAuthenticationType(TAuthenticationType type);
+
+    // Mechanisms named by the EHLO reply, upper case, gathered anew at every connect.
+    const QStringList &AuthSchemesSupported() const { return m_authSchemesSupported; }
+    bool DidAuthenticate() const { return m_didAuthenticate; }
+
+    void Connect() override;
+    void Disconnect() override;
+    // RSET, AUTH LOGIN when chosen, advertised and not done yet, MAIL FROM, RCPT TO, DATA, the
+    // message, ".". Sets or removes msg's X-Mailer header first. A message that cannot be written
+    // safely throws EMessageError before any command, an unreadable attachment EFileError after DATA.
+    void Send(TIdMessage &msg);
+
+private:
+    void GetAuthTypes();
+    void Authenticate();
+    void WriteRecipients(const QList<TIdEMailAddressItem> &recipients);
+
+    bool m_useEhlo = true;
+    TAuthenticationType m_authenticationType = atNone;
+    QStringList m_authSchemesSupported;
+    bool m_didAuthenticate = false;
+};

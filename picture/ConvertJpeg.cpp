@@ -1,0 +1,359 @@
+#include "picture/ConvertJpeg.h"
+
+#include "app/Exception.h"
+#include "picture/BmpFile.h"
+
+#include <QFile>
+
+#include <vector>
+
+namespace {
+
+// No JPEG we read is larger; anything bigger is not a picture for a handset.
+constexpr qint64 kMaxJpegFile = qint64(1) << 30;
+
+constexpr Rgb kWhite {255, 255, 255};
+constexpr Rgb kGrey {128, 128, 128};
+
+QString writeError(const QString &path)
+{
+    return QStringLiteral("JPEGファイルを書き込めません：%1").arg(path);
+}
+
+// Unbuffered, so that a short write on a full disk shows in the count instead of vanishing. Not
+// emptied on opening where the file allows reading too: ext4 flushes a file emptied and written
+// again as soon as it is closed, a wait longer than all the compression passes.
+bool openForRewriting(QFile &out)
+{
+    return out.open(QIODevice::ReadWrite | QIODevice::Unbuffered)
+        || out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+}
+
+// Replaces the file's content with bytes: written from its start, then cut to their length, through
+// the one handle ConvertFile keeps open for all its passes.
+void rewrite(QFile &out, const QByteArray &bytes)
+{
+    bool ok = out.seek(0);
+    for (qint64 done = 0; ok && done < bytes.size();) {
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        ok = n > 0;
+        done += n;
+    }
+    if (ok && out.size() > bytes.size())
+        ok = out.resize(bytes.size());
+    if (!ok)
+        throw Exception(writeError(out.fileName()));
+}
+
+bool markAt(QIODevice &file, qint64 at, const char *mark)
+{
+    if (!file.seek(at))
+        return false;
+    const QByteArray bytes = file.read(4);
+    return bytes.size() == 4 && bytes.compare(QByteArrayView(mark, 4), Qt::CaseInsensitive) == 0;
+}
+
+bool markAt(const QString &path, qint64 at, const char *mark)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && markAt(file, at, mark);
+}
+
+// The bytes [from, to) of the file, as far as the file has them.
+QByteArray readRange(QIODevice &file, qint64 from, qint64 to)
+{
+    const qint64 size = file.size();
+    from = qBound<qint64>(0, from, size);
+    to = qBound<qint64>(from, to, size);
+    if (from == to || !file.seek(from))
+        return QByteArray();
+    return file.read(to - from);
+}
+
+std::optional<QByteArray> readWholeFile(QIODevice &file)
+{
+    if (file.size() > kMaxJpegFile)
+        return std::nullopt;
+    try {
+        return readRange(file, 0, file.size());
+    } catch (const std::bad_alloc &) {
+        return std::nullopt;
+    }
+}
+
+quint32 readOrdered(const QByteArray &b, qsizetype at, int bytes, bool bigEndian)
+{
+    quint32 v = 0;
+    for (int i = 0; i < bytes; ++i) {
+        const quint32 byte = quint8(b[at + i]);
+        v |= bigEndian ? byte << (8 * (bytes - 1 - i)) : byte << (8 * i);
+    }
+    return v;
+}
+
+// Start of an image followed by a quantisation table or an APP0/APP1 segment. On a mismatch the
+// scan goes on right after the mismatching byte.
+qsizetype findImageStart(const QByteArray &b, qsizetype from)
+{
+    const qsizetype n = b.size();
+    qsizetype i = from;
+    while (i + 3 < n) {
+        if (quint8(b[i]) != 0xFF) {
+            i += 1;
+        } else if (quint8(b[i + 1]) != 0xD8) {
+            i += 2;
+        } else if (quint8(b[i + 2]) != 0xFF) {
+            i += 3;
+        } else {
+            const quint8 m = quint8(b[i + 3]);
+            if (m == 0xDB || m == 0xE0 || m == 0xE1)
+                return i;
+            i += 4;
+        }
+    }
+    return -1;
+}
+
+qsizetype findImageEnd(const QByteArray &b, qsizetype from)
+{
+    const qsizetype n = b.size();
+    qsizetype i = from;
+    while (i + 1 < n) {
+        if (quint8(b[i]) != 0xFF)
+            i += 1;
+        else if (quint8(b[i + 1]) != 0xD9)
+            i += 2;
+        else
+            return i;
+    }
+    return -1;
+}
+
+// The embedded picture of the Exif segment at base, as file positions [first, second); empty when
+// the segment has none or its counts and links lead outside it.
+std::pair<qint64, qint64> exifThumbnailRange(QIODevice &file, qint64 base)
+{
+    const auto byteAt = [&file](qint64 at) {
+        const QByteArray b = readRange(file, at, at + 1);
+        return b.isEmpty() ? quint8(0) : quint8(b[0]);
+    };
+    const bool bigEndian = byteAt(base + 12) == 'M';
+    const qsizetype n = qsizetype(byteAt(base + 4) << 8 | byteAt(base + 5)) + 4;
+    // The segment as the file has it, bytes past its end as zero.
+    QByteArray b(n, '\0');
+    const QByteArray have = readRange(file, base, base + n);
+    std::copy(have.begin(), have.end(), b.begin());
+
+    // The TIFF header sits at 12; its first directory is taken to be at 20, right after it.
+    if (n < 22)
+        return {};
+    const quint32 count = readOrdered(b, 20, 2, bigEndian);
+    const qsizetype linkAt = 22 + 12 * qsizetype(count);
+    if (linkAt + 4 > n)
+        return {};
+    quint32 link = readOrdered(b, linkAt, 4, bigEndian);
+    // The link counts from the TIFF header, so the scan starts 12 bytes early; that only widens it.
+    if (link > quint32(n))
+        link = 0;
+    const qsizetype start = findImageStart(b, qsizetype(link));
+    if (start < 0)
+        return {};
+    const qsizetype end = findImageEnd(b, start + 3);
+    return {base + start, base + (end < 0 ? n : end + 2)};
+}
+
+void drawFrame(Bitmap &b, const PixelRect &r, Rgb c)
+{
+    if (r.width() <= 0 || r.height() <= 0)
+        return;
+    for (int x = r.left; x < r.right; ++x) {
+        b.setPixel(x, r.top, c);
+        b.setPixel(x, r.bottom - 1, c);
+    }
+    for (int y = r.top; y < r.bottom; ++y) {
+        b.setPixel(r.left, y, c);
+        b.setPixel(r.right - 1, y, c);
+    }
+}
+
+} // namespace
+
+TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const QString &jpegPath)
+{
+    std::optional<Bitmap> source = LoadBmpFile(bitmapPath);
+    if (!source)
+        throw Exception(QStringLiteral("ビットマップファイルを読み込めません：%1").arg(bitmapPath));
+    m_source = std::move(*source);
+
+    QFile out(jpegPath);
+    Result result;
+    int quality = 100;
+    for (;;) {
+        PrepareFrame();
+        if (m_scaled.isNull())
+            throw Exception(QStringLiteral("変換する範囲が画像に収まりません：%1").arg(bitmapPath));
+        const std::optional<QByteArray> jpeg = m_codec.encode(m_scaled, quality);
+        if (!jpeg)
+            throw Exception(QStringLiteral("JPEGに変換できません：%1").arg(bitmapPath));
+        if (!out.isOpen() && !openForRewriting(out))
+            throw Exception(writeError(jpegPath));
+        rewrite(out, *jpeg);
+        result = Result {quality, jpeg->size(), result.passes + 1};
+        if (Budget == 0)
+            break;
+        quality -= 2;
+        if (quality < 0 || result.size <= Budget)
+            break;
+    }
+    out.close();
+    if (out.error() != QFileDevice::NoError)
+        throw Exception(writeError(jpegPath));
+    return result;
+}
+
+void TConvertJpeg::PrepareFrame()
+{
+    if (Scale)
+        m_scaled = ScaleAreaAverage(m_source, SourceRect, DestRect.width(), DestRect.height());
+    else
+        m_scaled = m_source;
+}
+
+Bitmap TConvertJpeg::ScaleAreaAverage(const Bitmap &source, const PixelRect &rect, int width, int height)
+{
+    const int sl = rect.left, st = rect.top, sr = rect.right, sb = rect.bottom;
+    if (source.isNull() || width <= 0 || height <= 0 || sl < 0 || st < 0 || sl >= sr || st >= sb
+        || sr > source.width() || sb > source.height())
+        return Bitmap();
+    Bitmap out(width, height, Bitmap::Format::Bgrx32);
+    if (out.isNull())
+        return out;
+
+    // An enlargement can put the last end one past the rectangle; a reduction never does.
+    std::vector<int> colEnd(static_cast<size_t>(width));
+    for (int i = 0; i < width; ++i)
+        colEnd[size_t(i)] = qMin(sr - 1, int(double(i) / width * (sr - sl) + 0.5 + sl));
+    std::vector<int> rowSrc(static_cast<size_t>(height));
+    for (int j = 0; j < height; ++j)
+        rowSrc[size_t(j)] = qMin(sb - 1, int(double(j) / height * (sb - st) + 0.5 + st));
+
+    const int step = source.bytesPerPixel();
+    for (int j = 0; j < height; ++j) {
+        const uchar *row = source.scanLine(rowSrc[size_t(j)]);
+        uchar *o = out.scanLine(j);
+        int x = sl;
+        for (int i = 0; i < width; ++i, o += 4) {
+            const int e = colEnd[size_t(i)];
+            if (e < x)
+                x = e;
+            quint64 b = 0, g = 0, r = 0;
+            for (const uchar *p = row + qsizetype(x) * step, *last = row + qsizetype(e) * step; p <= last;
+                 p += step) {
+                b += p[0];
+                g += p[1];
+                r += p[2];
+            }
+            const quint64 n = quint64(e - x + 1);
+            o[0] = uchar(b / n);
+            o[1] = uchar(g / n);
+            o[2] = uchar(r / n);
+            x = e + 1;
+        }
+    }
+    return out;
+}
+
+bool TConvertJpeg::IsExif(const QString &path)
+{
+    return markAt(path, 6, "exif");
+}
+
+bool TConvertJpeg::IsJfif(const QString &path)
+{
+    return markAt(path, 6, "JFIF");
+}
+
+std::optional<Bitmap> TConvertJpeg::LoadJpegFile(const QString &path)
+{
+    if (!IsExif(path) && !IsJfif(path))
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const std::optional<QByteArray> data = readWholeFile(file);
+    if (!data)
+        return std::nullopt;
+    return DecodeJpeg(*data);
+}
+
+std::optional<QByteArray> TConvertJpeg::ExtractThumbnail(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return ExtractThumbnail(file);
+}
+
+std::optional<QByteArray> TConvertJpeg::ExtractThumbnail(QIODevice &file)
+{
+    qint64 base = -1;
+    if (markAt(file, 6, "exif"))
+        base = 0;
+    else if (!markAt(file, 6, "JFIF"))
+        return std::nullopt;
+    else if (markAt(file, 24, "exif"))
+        base = 18; // an Exif segment right after the 18 bytes of a JFIF header
+
+    if (base >= 0) {
+        const auto [from, to] = exifThumbnailRange(file, base);
+        QByteArray thumbnail = readRange(file, from, to);
+        if (ReadJpegHeader(thumbnail))
+            return thumbnail;
+    }
+    return readWholeFile(file);
+}
+
+std::optional<Bitmap> TConvertJpeg::LoadExifThumbnail(const QString &path, int tileSide)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return LoadExifThumbnail(file, tileSide);
+}
+
+std::optional<Bitmap> TConvertJpeg::LoadExifThumbnail(QIODevice &file, int tileSide)
+{
+    const std::optional<QByteArray> stream = ExtractThumbnail(file);
+    if (!stream)
+        return std::nullopt;
+    return DecodeJpeg(*stream, tileSide);
+}
+
+std::optional<Bitmap> TConvertJpeg::MakeThumbnail(const QString &path)
+{
+    const std::optional<Bitmap> picture = path.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive)
+        ? LoadBmpFile(path)
+        : LoadExifThumbnail(path, ThumbnailSide);
+    if (!picture)
+        return std::nullopt;
+    return MakeTile(*picture);
+}
+
+std::optional<Bitmap> TConvertJpeg::MakeTile(const Bitmap &picture)
+{
+    if (picture.isNull())
+        return std::nullopt;
+    Bitmap tile(ThumbnailSide, ThumbnailSide);
+    tile.fill(kWhite);
+    const PixelRect box = FitInSquare(picture.width(), picture.height(), ThumbnailSide);
+    if (box.width() > 0 && box.height() > 0) {
+        const Bitmap stretched = StretchBitmap(picture, box.width(), box.height());
+        for (int y = 0; y < box.height(); ++y) {
+            const uchar *in = stretched.scanLine(y);
+            std::copy(in, in + stretched.bytesPerLine(), tile.scanLine(box.top + y) + box.left * 3);
+        }
+    }
+    drawFrame(tile, box, kGrey);
+    drawFrame(tile, PixelRect {0, 0, ThumbnailSide, ThumbnailSide}, kGrey);
+    return tile;
+}

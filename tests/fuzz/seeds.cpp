@@ -1,0 +1,157 @@
+// Writes the fuzzers' seed corpus: fuzz_seeds BMP_FOLDER EXIF_FOLDER.
+
+#include "picture/BmpFile.h"
+#include "picture/JpegCodec.h"
+#include "support/BmpBuilder.h"
+#include "support/ExifBuilder.h"
+#include "support/Pictures.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+bool write(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    QFile f(folder + QLatin1Char('/') + name);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+quint32 index(int x, int y)
+{
+    return quint32((x + 2 * y) % 4);
+}
+
+std::vector<std::pair<QString, QByteArray>> bitmaps()
+{
+    using testbmp::Layout;
+    using testbmp::packRows;
+    std::vector<std::pair<QString, QByteArray>> out;
+    const Bitmap photo = testpictures::photo(5, 3);
+    out.emplace_back("written24.bmp", WriteBmp(photo));
+    out.emplace_back("written15.bmp", WriteBmp(photo, BmpDepth::Bits15));
+    std::vector<Rgb> palette(256);
+    for (int i = 0; i < 256; ++i)
+        palette[size_t(i)] = Rgb {quint8(i), quint8(255 - i), quint8(i * 7)};
+
+    for (const quint32 header : {12u, 40u, 124u}) {
+        for (const bool topDown : {false, true}) {
+            if (header == 12 && topDown)
+                continue;
+            Layout s;
+            s.headerSize = header;
+            s.width = 5;
+            s.height = topDown ? -3 : 3;
+            s.pixels = packRows(5, 3, 24, topDown, [](int x, int y) { return quint32(x * 40 + y * 7); });
+            out.emplace_back(QStringLiteral("rgb24-h%1%2.bmp").arg(header).arg(topDown ? "-top" : ""),
+                             testbmp::build(s));
+        }
+    }
+    for (const quint32 header : {40u, 108u}) {
+        Layout s;
+        s.headerSize = header;
+        s.width = 5;
+        s.height = 3;
+        s.bitCount = 32;
+        s.compression = 3;
+        s.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
+        s.pixels = packRows(5, 3, 32, false, [](int x, int y) { return quint32(x * 0x01020304 + y); });
+        out.emplace_back(QStringLiteral("fields32-h%1.bmp").arg(header), testbmp::build(s));
+    }
+    for (const bool fields : {false, true}) {
+        Layout s;
+        s.width = 5;
+        s.height = 3;
+        s.bitCount = 16;
+        s.compression = fields ? 3 : 0;
+        s.masks = {0xF800, 0x07E0, 0x001F};
+        s.pixels = packRows(5, 3, 16, false, [](int x, int y) { return quint32(x * 3001 + y * 77); });
+        out.emplace_back(fields ? "fields16.bmp" : "rgb16.bmp", testbmp::build(s));
+    }
+    {
+        Layout s;
+        s.width = 5;
+        s.height = 3;
+        s.bitCount = 32;
+        s.pixels = packRows(5, 3, 32, false, [](int x, int y) { return quint32(x * 0x00102030 + y); });
+        out.emplace_back("rgb32.bmp", testbmp::build(s));
+    }
+    for (const int bits : {1, 4, 8}) {
+        for (const quint32 header : {12u, 40u}) {
+            Layout s;
+            s.headerSize = header;
+            s.width = 5;
+            s.height = 3;
+            s.bitCount = quint16(bits);
+            s.palette.assign(palette.begin(), palette.begin() + (1 << bits));
+            s.pixels
+                = packRows(5, 3, bits, false, [bits](int x, int y) { return index(x, y) % (1u << bits); });
+            out.emplace_back(QStringLiteral("palette%1-h%2.bmp").arg(bits).arg(header), testbmp::build(s));
+        }
+    }
+    {
+        Layout s;
+        s.width = 5;
+        s.height = 3;
+        s.bitCount = 8;
+        s.compression = 1;
+        s.palette = palette;
+        s.colorsUsed = 256;
+        s.pixels = QByteArray::fromHex("0201 000302030100 0000 00020200 0303 0000 0702 0001");
+        out.emplace_back("rle8.bmp", testbmp::build(s));
+    }
+    {
+        Layout s;
+        s.width = 5;
+        s.height = 2;
+        s.bitCount = 4;
+        s.compression = 2;
+        s.palette.assign(palette.begin(), palette.begin() + 16);
+        s.pixels = QByteArray::fromHex("0512 0000 0005 30120000 0001");
+        out.emplace_back("rle4.bmp", testbmp::build(s));
+    }
+    return out;
+}
+
+std::vector<std::pair<QString, QByteArray>> jpegs()
+{
+    using testexif::Layout;
+    JpegEncoder encoder;
+    const QByteArray main = encoder.encode(testpictures::photo(40, 30), 75).value();
+    const QByteArray thumb = encoder.encode(testpictures::photo(16, 12, 2), 75).value();
+    QByteArray cut = thumb;
+    cut.chop(2);
+    std::vector<std::pair<QString, QByteArray>> out;
+    out.emplace_back("jfif.jpg", main);
+    out.emplace_back("exif-ii.jpg", testexif::build(main, Layout().withThumbnail(thumb)));
+    out.emplace_back("exif-mm.jpg", testexif::build(main, Layout().withThumbnail(thumb).inBigEndian()));
+    out.emplace_back("jfif-exif.jpg", testexif::build(main, Layout().withThumbnail(thumb).afterJfif()));
+    out.emplace_back("exif-link-past.jpg",
+                     testexif::build(main, Layout().withThumbnail(thumb).withLink(0x7FFFFFFF)));
+    out.emplace_back("exif-no-end.jpg", testexif::build(main, Layout().withThumbnail(cut).afterJfif()));
+    out.emplace_back("exif-short.jpg", testexif::build(main, Layout().withThumbnail(thumb).withLength(16)));
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fputs("usage: fuzz_seeds BMP_FOLDER EXIF_FOLDER\n", stderr);
+        return 1;
+    }
+    const QString bmpFolder = QString::fromLocal8Bit(argv[1]);
+    const QString exifFolder = QString::fromLocal8Bit(argv[2]);
+    if (!QDir().mkpath(bmpFolder) || !QDir().mkpath(exifFolder))
+        return 1;
+    for (const auto &[name, bytes] : bitmaps())
+        if (!write(bmpFolder, name, bytes))
+            return 1;
+    for (const auto &[name, bytes] : jpegs())
+        if (!write(exifFolder, name, bytes))
+            return 1;
+    return 0;
+}

@@ -1,0 +1,330 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <functional>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+// A loopback server of our own for the protocol tests: it accepts one client on 127.0.0.1, plays
+// a script of replies, pauses and closes, and records every byte the client sent, so a test can
+// assert the client's exact bytes. It plays what real servers will not do on demand (refusals at
+// any step, replies split across packets, a close after the greeting, silence).
+//
+// The script runs on a thread of its own. Every wait is bounded (StepTimeoutMs), so a client that
+// does not do what the script expects ends the script with an error instead of hanging the test.
+// After the last step the server keeps reading until the client closes the connection.
+class ScriptedServer
+{
+public:
+    static constexpr int StepTimeoutMs = 10000;
+
+    ScriptedServer() { m_listen = Listen(&m_port); }
+
+    ~ScriptedServer()
+    {
+        Join();
+        CloseFd(m_listen);
+    }
+
+    ScriptedServer(const ScriptedServer &) = delete;
+    ScriptedServer &operator=(const ScriptedServer &) = delete;
+
+    quint16 Port() const { return m_port; }
+
+    // Script steps, added before Start().
+    ScriptedServer &Send(const QByteArray &bytes)
+    {
+        return Add([this, bytes] { return SendAll(m_client, bytes); });
+    }
+    // Waits for the next line (up to LF) from the client.
+    ScriptedServer &ReadLine()
+    {
+        return Add([this] { return ReadPast("\n"); });
+    }
+    // Waits until the client has sent marker after what was read so far.
+    ScriptedServer &ReadUntil(const QByteArray &marker)
+    {
+        return Add([this, marker] { return ReadPast(marker); });
+    }
+    ScriptedServer &Pause(int ms)
+    {
+        return Add([ms] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            return true;
+        });
+    }
+    // Closes the connection gracefully: the client gets the end of the stream at once, and what it
+    // still sends is recorded until it closes too. (A close with unread input would be a reset.)
+    ScriptedServer &Close()
+    {
+        return Add([this] {
+            ::shutdown(m_client, SHUT_WR);
+            const bool closed = ReadToEnd(m_client, m_received);
+            CloseFd(m_client);
+            return closed || Failed("the client did not close the connection");
+        });
+    }
+    // Aborts the connection: the client's next receive fails with a reset.
+    ScriptedServer &Reset()
+    {
+        return Add([this] {
+            const linger abort {1, 0};
+            ::setsockopt(m_client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            CloseFd(m_client);
+            return true;
+        });
+    }
+    // Opens a data listener and sends reply with "%1" replaced by its port as "h,l".
+    ScriptedServer &Pasv(const QByteArray &reply)
+    {
+        return Add([this, reply] {
+            quint16 port = 0;
+            m_dataListen = Listen(&port);
+            if (m_dataListen < 0)
+                return Failed("cannot open the data listener");
+            QByteArray text = reply;
+            text.replace("%1", QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256));
+            return SendAll(m_client, text);
+        });
+    }
+    ScriptedServer &AcceptData()
+    {
+        return Add([this] {
+            m_data = Accept(m_dataListen);
+            if (m_data < 0)
+                return Failed("no data connection");
+            ++m_dataConnections;
+            return true;
+        });
+    }
+    // Reads the data connection until the client closes it.
+    ScriptedServer &ReadDataToEnd()
+    {
+        return Add([this] {
+            if (!ReadToEnd(m_data, m_dataReceived))
+                return Failed("the data connection was not closed");
+            CloseFd(m_data);
+            return true;
+        });
+    }
+
+    void Start()
+    {
+        m_thread = std::thread([this] { Run(); });
+    }
+
+    // Waits until the script has run and the client has closed, then tells what the client sent.
+    QByteArray Received()
+    {
+        Join();
+        return m_received;
+    }
+    QByteArray DataReceived()
+    {
+        Join();
+        return m_dataReceived;
+    }
+    int DataConnections()
+    {
+        Join();
+        return m_dataConnections;
+    }
+    // Empty when the script ran to its end.
+    QString Error()
+    {
+        Join();
+        return m_error;
+    }
+
+private:
+    using Step = std::function<bool()>;
+
+    ScriptedServer &Add(Step step)
+    {
+        m_steps.append(std::move(step));
+        return *this;
+    }
+
+    void Run()
+    {
+        m_client = Accept(m_listen);
+        if (m_client < 0) {
+            m_error = QStringLiteral("no client connected");
+            return;
+        }
+        const int on = 1;
+        ::setsockopt(m_client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        bool played = true;
+        for (const Step &step : m_steps) {
+            if (!step()) {
+                played = false;
+                break;
+            }
+        }
+        // A script that went wrong closes at once, so that a client waiting for a reply wakes up.
+        if (played && m_client >= 0 && !ReadToEnd(m_client, m_received))
+            m_error = QStringLiteral("the client did not close the connection");
+        CloseFd(m_client);
+        CloseFd(m_data);
+        CloseFd(m_dataListen);
+    }
+
+    bool Failed(const char *what)
+    {
+        m_error = QString::fromLatin1(what);
+        return false;
+    }
+
+    bool ReadPast(const QByteArray &marker)
+    {
+        for (;;) {
+            const qsizetype at = m_received.indexOf(marker, m_cursor);
+            if (at >= 0) {
+                m_cursor = at + marker.size();
+                return true;
+            }
+            if (!ReadSome(m_client, m_received))
+                return Failed("the client stopped sending before the script expected it");
+        }
+    }
+
+    void Join()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    static bool WaitReadable(int fd)
+    {
+        pollfd p {fd, POLLIN, 0};
+        int r;
+        do {
+            r = ::poll(&p, 1, StepTimeoutMs);
+        } while (r < 0 && errno == EINTR);
+        return r > 0;
+    }
+
+    // False on time-out, close or error.
+    static bool ReadSome(int fd, QByteArray &into)
+    {
+        if (fd < 0 || !WaitReadable(fd))
+            return false;
+        char buffer[65536];
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            return false;
+        into.append(buffer, n);
+        return true;
+    }
+
+    // True when the peer closed within the time limit.
+    static bool ReadToEnd(int fd, QByteArray &into)
+    {
+        if (fd < 0)
+            return false;
+        for (;;) {
+            if (!WaitReadable(fd))
+                return false;
+            char buffer[65536];
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n == 0)
+                return true;
+            if (n < 0)
+                return errno == ECONNRESET;
+            into.append(buffer, n);
+        }
+    }
+
+    static bool SendAll(int fd, const QByteArray &bytes)
+    {
+        qsizetype sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = ::send(fd, bytes.constData() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            sent += n;
+        }
+        return true;
+    }
+
+    static int Listen(quint16 *port)
+    {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+            || ::listen(fd, 4) != 0
+            || ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
+            CloseFd(fd);
+            return -1;
+        }
+        *port = ntohs(address.sin_port);
+        return fd;
+    }
+
+    static int Accept(int listenFd)
+    {
+        if (listenFd < 0 || !WaitReadable(listenFd))
+            return -1;
+        return ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    }
+
+    static void CloseFd(int &fd)
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+
+    QList<Step> m_steps;
+    std::thread m_thread;
+    int m_listen = -1;
+    quint16 m_port = 0;
+    int m_client = -1;
+    int m_dataListen = -1;
+    int m_data = -1;
+    int m_dataConnections = 0;
+    qsizetype m_cursor = 0;
+    QByteArray m_received;
+    QByteArray m_dataReceived;
+    QString m_error;
+};
+
+// A loopback port that is bound but not listening, so a connect to it is refused; it stays
+// reserved for as long as the object lives.
+class RefusingPort
+{
+public:
+    RefusingPort()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length);
+        m_port = ntohs(address.sin_port);
+    }
+    ~RefusingPort() { ::close(m_fd); }
+    RefusingPort(const RefusingPort &) = delete;
+    RefusingPort &operator=(const RefusingPort &) = delete;
+
+    quint16 Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+};

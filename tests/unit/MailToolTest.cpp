@@ -1,0 +1,183 @@
+// tavrin-tool's mail commands, run as a user runs them.
+
+#include "mail/Composition.h"
+#include "mail/Iso2022Jp.h"
+#include "mail/MessageWriter.h"
+
+#include "support/Files.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolRun
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+ToolRun runTool(const QStringList &args)
+{
+    QProcess tool;
+    tool.start(testfiles::binary(QStringLiteral("tavrin-tool")), args);
+    tool.waitForFinished(30000);
+    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, tool.readAllStandardOutput(),
+            tool.readAllStandardError()};
+}
+
+struct WireSink : TLineSink
+{
+    QByteArray data;
+    void WriteLine(const QByteArray &line) override { data += line + "\r\n"; }
+};
+
+class MailTool : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString file(const QString &name, const QByteArray &content)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(testfiles::write(path, content));
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(MailTool, MessageWritesWhatTheProgramWouldSend)
+{
+    const QString body = file(QStringLiteral("body.txt"), "こんにちは\n.dot\nｶﾞｯﾂ\n");
+    const QString picture = file(QStringLiteral("pic.jpg"), QByteArray(100, '\x7f'));
+    const ToolRun run
+        = runTool({"message", "--from-name", "太郎", "--from", "taro@example.com", "--to-name", "Ha \"x\"",
+                   "--to", "h@docomo.ne.jp", "--subject", "テスト test", "--body-file", body, "--attach",
+                   picture, "--name", "写真.jpg", "--date", "2006-01-07T12:34:56+09:00"});
+    ASSERT_EQ(run.code, 0) << run.err.constData();
+
+    TIdMessage msg;
+    msg.From = {QString::fromUtf8("太郎"), QStringLiteral("taro@example.com")};
+    msg.Recipients = {{QStringLiteral("Ha \"x\""), QStringLiteral("h@docomo.ne.jp")}};
+    msg.Subject = QString::fromUtf8("テスト test");
+    msg.Body = BodyLines(QString::fromUtf8("こんにちは\n.dot\nｶﾞｯﾂ\n"));
+    msg.Date = QDateTime(QDate(2006, 1, 7), QTime(12, 34, 56), QTimeZone(9 * 3600));
+    TIdAttachment part(picture);
+    part.FileName = Iso2022Jp::fromText(QString::fromUtf8("写真.jpg"));
+    msg.MessageParts = {part};
+    WireSink expected;
+    WriteMessage(msg, expected);
+    EXPECT_EQ(run.out, expected.data);
+    // The texts as the program holds them: the half-width kana went out full width.
+    EXPECT_TRUE(run.out.contains("\r\n\x1b$B%,%C%D\x1b(B\r\n"));
+    EXPECT_TRUE(run.out.contains("\r\n..dot\r\n"));
+    EXPECT_TRUE(run.out.startsWith("From: =?ISO-2022-JP?B?GyRCQkBPOhsoQg==?= <taro@example.com>\r\n"
+                                   "Subject: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= test\r\n"
+                                   "To: \"Ha \\\"x\\\"\" <h@docomo.ne.jp>\r\n"));
+}
+
+TEST_F(MailTool, MessageRefusesWhatItCannotWrite)
+{
+    const QString picture = file(QStringLiteral("pic.jpg"), "abc");
+    const struct
+    {
+        const char *what;
+        QStringList args;
+        QString error;
+    } cases[] = {
+        {"no sender", {"--to", "a@b"}, "option --from is required"},
+        {"no recipient", {"--from", "a@b"}, "option --to is required"},
+        {"name without a file",
+         {"--from", "a@b", "--to", "c@d", "--name", "x.jpg"},
+         "option --name needs --attach"},
+        {"unknown option", {"--from", "a@b", "--to", "c@d", "--cc", "e@f"}, "unknown option --cc"},
+        {"line break in the subject",
+         {"--from", "a@b", "--to", "c@d", "--subject", "a\r\nBcc: e@f"},
+         "件名に改行を含めることはできません。"},
+        {"missing body file",
+         {"--from", "a@b", "--to", "c@d", "--body-file", dir.filePath("none.txt")},
+         QStringLiteral("cannot read %1: ").arg(dir.filePath("none.txt"))},
+        {"missing attachment",
+         {"--from", "a@b", "--to", "c@d", "--attach", dir.filePath("none.jpg")},
+         QStringLiteral("ファイル %1 を開けません: ").arg(dir.filePath("none.jpg"))},
+        {"bad date",
+         {"--from", "a@b", "--to", "c@d", "--date", "yesterday"},
+         "--date wants a time such as 2006-01-07T12:34:56+09:00"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const ToolRun run = runTool(QStringList {"message"} + c.args);
+        EXPECT_EQ(run.code, 1);
+        // The system's own part of a file error ends the line and may be in the user's language.
+        EXPECT_TRUE(QString::fromUtf8(run.err).startsWith("tavrin-tool: " + c.error)) << run.err.constData();
+        EXPECT_EQ(run.err.count('\n'), 1);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+TEST_F(MailTool, BudgetPrintsCarrierAndBudget)
+{
+    const struct
+    {
+        QStringList args;
+        const char *out;
+    } cases[] = {
+        {{"taro@docomo.ne.jp", "2", "2"}, "carrier=0 budget=16000\n"},
+        {{"taro@jp-t.ne.jp", "2", "2"}, "carrier=2 budget=8000\n"},
+        {{"taro@pdx.ne.jp", "1", "0"}, "carrier=3 budget=20000\n"},
+        {{"taro@example.com", "1", "1"}, "carrier=4 budget=8000\n"},
+        {{"taro@jp-t.ne.jp", "3", "0"}, "carrier=2 budget=2048\n"},
+        {{"taro@ezweb.ne.jp", "5", "1"}, "carrier=1 budget=0\n"},
+        {{"TARO@DOCOMO.NE.JP", "0", "7"}, "carrier=4 budget=16000\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.out);
+        const ToolRun run = runTool(QStringList {"budget"} + c.args);
+        EXPECT_EQ(run.code, 0) << run.err.constData();
+        EXPECT_EQ(run.out, c.out);
+    }
+    const ToolRun bad = runTool({"budget", "a@b", "x", "1"});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_EQ(bad.err, "tavrin-tool: PRESET must be a whole number from -128 to 127\n");
+    EXPECT_EQ(runTool({"budget", "a@b", "1", "300"}).code, 1);
+    EXPECT_EQ(runTool({"budget", "a@b", "1"}).code, 1);
+}
+
+TEST_F(MailTool, AdxCheckPrintsTheEntriesOrTheLoadError)
+{
+    const QString book = file(QStringLiteral("Tavrin.ADX"),
+                              "ABC\r\nabc1\r\n-1\r\n2\r\n2\r\n240\r\n320\r\n"
+                              "\r\nx@docomo.ne.jp\r\nFalse\r\n1\r\n1\r\n132\r\n176");
+    ToolRun run = runTool({"adx-check", book});
+    EXPECT_EQ(run.code, 0) << run.err.constData();
+    EXPECT_EQ(run.out,
+              "ABC\tabc1\troute=server\tpreset=2\tquality=2\t240x320\n"
+              "\tx@docomo.ne.jp\troute=attachment\tpreset=1\tquality=1\t132x176\n");
+
+    const QString broken = file(QStringLiteral("broken.ADX"), "A\r\na\r\nmaybe\r\n1\r\n1\r\n132\r\n176\r\n");
+    run = runTool({"adx-check", broken});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(QString::fromUtf8(run.err),
+              QStringLiteral("tavrin-tool: アドレス帳 %1 の 3 行目を読み込めません: 「maybe」は数値または "
+                             "True/Falseではありません。\n")
+                  .arg(broken));
+    EXPECT_TRUE(run.out.isEmpty());
+
+    // An older file is shown as it would convert, and stays.
+    const QString older
+        = file(QStringLiteral("Tavrin.ADR"),
+               QByteArray("Old").leftJustified(32) + QByteArray("o@x").leftJustified(48) + "use_ftp\r\n");
+    run = runTool({"adx-check", older});
+    EXPECT_EQ(run.out, "Old\to@x\troute=server\tpreset=1\tquality=1\t132x176\n");
+    EXPECT_TRUE(QFile::exists(older));
+
+    run = runTool({"adx-check", dir.filePath("none.ADX")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(QString::fromUtf8(run.err),
+              QStringLiteral("tavrin-tool: %1 does not exist\n").arg(dir.filePath("none.ADX")));
+}
+
+} // namespace

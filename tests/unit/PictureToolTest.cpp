@@ -1,0 +1,189 @@
+#include "picture/BmpFile.h"
+#include "picture/ConvertJpeg.h"
+#include "support/ExifBuilder.h"
+#include "support/Files.h"
+#include "support/Pictures.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+struct Outcome
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    Outcome r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+Outcome tool(const QStringList &args)
+{
+    return run(testfiles::binary("tavrin-tool"), args);
+}
+
+class PictureToolTest : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    // cjpeg's file for the bitmap at one quality.
+    QByteArray cjpeg(const QString &bmp, int quality)
+    {
+        const Outcome r
+            = run("cjpeg", {"-quality", QString::number(quality), "-dct", "int", "-baseline", bmp});
+        EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+        return r.out;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(PictureToolTest, ConvertWritesWhatCjpegWritesAtTheFirstQualityThatFits)
+{
+    Bitmap frame = testpictures::photo(240, 320, 7);
+    frame.dotsPerMeterX = 3780; // cjpeg carries the resolution into the JFIF density
+    frame.dotsPerMeterY = 3780;
+    const QString bmp = path("frame.bmp");
+    ASSERT_TRUE(SaveBmpFile(bmp, frame));
+    std::map<int, QByteArray> reference;
+    for (int q = 100; q >= 0; q -= 2)
+        reference[q] = cjpeg(bmp, q);
+
+    const std::vector<qint64> budgets = {0,
+                                         reference[100].size(),
+                                         reference[90].size(),
+                                         reference[64].size() + 1,
+                                         (reference[20].size() + reference[18].size()) / 2,
+                                         reference[2].size(),
+                                         reference[2].size() - 1,
+                                         1};
+    for (const qint64 budget : budgets) {
+        SCOPED_TRACE(budget);
+        int expected = 100;
+        int passes = 1;
+        if (budget > 0) {
+            while (expected > 0 && reference[expected].size() > budget) {
+                expected -= 2;
+                ++passes;
+            }
+        }
+        const Outcome r = tool({"convert", bmp, path("out.jpg"), "--budget", QString::number(budget)});
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+        EXPECT_EQ(r.out,
+                  QStringLiteral("quality=%1 size=%2 passes=%3\n")
+                      .arg(expected)
+                      .arg(reference[expected].size())
+                      .arg(passes)
+                      .toUtf8());
+        EXPECT_EQ(testfiles::read(path("out.jpg")), reference[expected]);
+    }
+}
+
+TEST_F(PictureToolTest, ConvertScalesWhenARectangleIsGiven)
+{
+    const QString bmp = path("frame.bmp");
+    ASSERT_TRUE(SaveBmpFile(bmp, testpictures::photo(240, 320)));
+    const Outcome dst = tool({"convert", bmp, path("a.jpg"), "--dst", "120,160"});
+    ASSERT_EQ(dst.exitCode, 0) << dst.err.constData();
+    const Outcome both = tool({"convert", bmp, path("b.jpg"), "--src", "0,0,240,320", "--dst", "120,160"});
+    ASSERT_EQ(both.exitCode, 0) << both.err.constData();
+    EXPECT_EQ(testfiles::read(path("a.jpg")), testfiles::read(path("b.jpg")));
+    const std::optional<Bitmap> a = TConvertJpeg::LoadJpegFile(path("a.jpg"));
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(a->width(), 120);
+    EXPECT_EQ(a->height(), 160);
+
+    // A source rectangle alone keeps its own size.
+    ASSERT_EQ(tool({"convert", bmp, path("c.jpg"), "--src", "10,20,110,220"}).exitCode, 0);
+    const std::optional<Bitmap> c = TConvertJpeg::LoadJpegFile(path("c.jpg"));
+    ASSERT_TRUE(c.has_value());
+    EXPECT_EQ(c->width(), 100);
+    EXPECT_EQ(c->height(), 200);
+}
+
+TEST_F(PictureToolTest, ConvertRefusesBadArgumentsAndFilesOnStderr)
+{
+    const QString bmp = path("frame.bmp");
+    ASSERT_TRUE(SaveBmpFile(bmp, testpictures::photo(24, 32)));
+    const struct
+    {
+        QStringList args;
+        QByteArray err;
+    } cases[] = {
+        {{"convert", bmp}, "tavrin-tool: convert needs IN.bmp and OUT.jpg\n"},
+        {{"convert", bmp, path("o.jpg"), "--budget", "-1"},
+         "tavrin-tool: --budget needs a byte count of 0 or more\n"},
+        {{"convert", bmp, path("o.jpg"), "--src", "1,2,3"},
+         "tavrin-tool: --src needs LEFT,TOP,RIGHT,BOTTOM\n"},
+        {{"convert", bmp, path("o.jpg"), "--dst", "0,5"},
+         "tavrin-tool: --dst needs WIDTH,HEIGHT, both above 0\n"},
+        {{"convert", bmp, path("o.jpg"), "--src", "0,0,25,32"},
+         ("tavrin-tool: 変換する範囲が画像に収まりません：" + bmp + "\n").toUtf8()},
+        {{"convert", path("none.bmp"), path("o.jpg")},
+         ("tavrin-tool: ビットマップファイルを読み込めません：" + path("none.bmp") + "\n").toUtf8()},
+        {{"convert", bmp, path("no/o.jpg")},
+         ("tavrin-tool: JPEGファイルを書き込めません：" + path("no/o.jpg") + "\n").toUtf8()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome r = tool(c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST_F(PictureToolTest, ThumbAndLoadWriteWhatTheCoreReads)
+{
+    JpegEncoder encoder;
+    const QByteArray main = encoder.encode(testpictures::photo(160, 120), 90).value();
+    const QByteArray thumb = encoder.encode(testpictures::photo(40, 30, 2), 90).value();
+    const QString jpeg = path("photo.jpg");
+    ASSERT_TRUE(
+        testfiles::write(jpeg, testexif::build(main, testexif::Layout().inBigEndian().withThumbnail(thumb))));
+
+    ASSERT_EQ(tool({"thumb", jpeg, path("tile.bmp")}).exitCode, 0);
+    const QByteArray tileFile = testfiles::read(path("tile.bmp"));
+    EXPECT_EQ(tileFile.mid(28, 2).toHex(), "1800"); // 24 bits per pixel
+    EXPECT_EQ(LoadBmpFile(path("tile.bmp")), TConvertJpeg::MakeThumbnail(jpeg));
+
+    const Outcome load = tool({"load", jpeg, path("photo.bmp")});
+    ASSERT_EQ(load.exitCode, 0) << load.err.constData();
+    EXPECT_EQ(load.out, "width=160 height=120\n");
+    EXPECT_EQ(LoadBmpFile(path("photo.bmp")), TConvertJpeg::LoadJpegFile(jpeg));
+
+    // A bitmap is read as one, whatever its name.
+    ASSERT_TRUE(SaveBmpFile(path("frame.jpg"), testpictures::photo(5, 3), BmpDepth::Bits15));
+    const Outcome bitmap = tool({"load", path("frame.jpg"), path("frame.bmp")});
+    ASSERT_EQ(bitmap.exitCode, 0) << bitmap.err.constData();
+    EXPECT_EQ(bitmap.out, "width=5 height=3\n");
+    EXPECT_EQ(LoadBmpFile(path("frame.bmp")), LoadBmpFile(path("frame.jpg")));
+
+    ASSERT_TRUE(testfiles::write(path("bad.jpg"), main.left(100)));
+    const Outcome bad = tool({"load", path("bad.jpg"), path("x.bmp")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.err, ("tavrin-tool: cannot read " + path("bad.jpg") + " as a JPEG picture\n").toUtf8());
+    const Outcome noTile = tool({"thumb", path("bad.jpg"), path("x.bmp")});
+    EXPECT_EQ(noTile.exitCode, 1);
+    EXPECT_EQ(noTile.err, ("tavrin-tool: cannot make a thumbnail of " + path("bad.jpg") + "\n").toUtf8());
+    EXPECT_FALSE(QFile::exists(path("x.bmp")));
+}
+
+} // namespace

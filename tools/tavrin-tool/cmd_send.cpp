@@ -1,0 +1,74 @@
+// tavrin-tool send: one picture mail over SMTP, after a POP3 login when --pop-host is given.
+
+#include "mail/IdPOP3.h"
+#include "mail/IdSMTP.h"
+#include "tools/tavrin-tool/ClientFailure.h"
+#include "tools/tavrin-tool/Command.h"
+#include "tools/tavrin-tool/MessageOptions.h"
+
+#include <string>
+
+namespace {
+
+int run(const QStringList &arguments)
+{
+    QStringList options = MessageOptionNames();
+    options << QStringLiteral("--host") << QStringLiteral("--port") << QStringLiteral("--helo")
+            << QStringLiteral("--user") << QStringLiteral("--password") << QStringLiteral("--auth")
+            << QStringLiteral("--pop-host") << QStringLiteral("--pop-port");
+    const ToolArgs args(arguments, options);
+    if (args.ok() && !args.positional().isEmpty())
+        return Fail(QStringLiteral("unexpected argument %1").arg(args.positional().first()));
+    if (args.ok() && !args.has(QStringLiteral("--host")))
+        return Fail(QStringLiteral("option --host is required"));
+    TIdMessage msg;
+    QString error;
+    if (!ReadMessageOptions(args, &msg, &error))
+        return Fail(error);
+
+    const QString auth = args.value(QStringLiteral("--auth"), QStringLiteral("none"));
+    if (auth != QLatin1String("none") && auth != QLatin1String("login"))
+        return Fail(QStringLiteral("--auth is login or none"));
+
+    // As the program sets them: the SMTP server's name is also the name announced in EHLO, and
+    // POP3 uses the SMTP credentials.
+    TIdSMTP smtp;
+    smtp.Host = args.value(QStringLiteral("--host"));
+    if (!ReadPort(args, QStringLiteral("--port"), smtp.Port, &smtp.Port))
+        return Fail(QStringLiteral("--port needs a decimal number"));
+    smtp.HeloName = args.value(QStringLiteral("--helo"), smtp.Host);
+    smtp.Username = args.value(QStringLiteral("--user"));
+    smtp.Password = args.value(QStringLiteral("--password"));
+    smtp.SetAuthenticationType(auth == QLatin1String("login") ? atLogin : atNone);
+
+    TIdPOP3 pop;
+    const bool popFirst = args.has(QStringLiteral("--pop-host"));
+    pop.Host = args.value(QStringLiteral("--pop-host"));
+    if (!ReadPort(args, QStringLiteral("--pop-port"), pop.Port, &pop.Port))
+        return Fail(QStringLiteral("--pop-port needs a decimal number"));
+    pop.Username = smtp.Username;
+    pop.Password = smtp.Password;
+
+    return RunClientSteps(
+        [&] {
+            if (popFirst) {
+                pop.Connect();
+                pop.Disconnect();
+            }
+            smtp.Connect();
+            smtp.Send(msg);
+            smtp.Disconnect();
+        },
+        [&] {
+            pop.Disconnect();
+            smtp.Disconnect();
+        });
+}
+
+const std::string usage
+    = std::string("send --host H [--port P] [--helo NAME] [--user U --password W --auth login] "
+                  "[--pop-host H [--pop-port P]] ")
+    + kMessageOptionsUsage;
+const bool registered = RegisterCommand({"send", usage.c_str(), &run});
+
+} // namespace
