@@ -5,6 +5,7 @@
 #include "app/UserData.h"
 #include "app/Windows.h"
 #include "mainwindow/MainUnit.h"
+#include "widgets/Artwork.h"
 
 #include <QDir>
 #include <QLockFile>
@@ -61,6 +62,8 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
 
     app.setApplicationName(QLatin1String(kInstanceName));
     ApplyProgramFont(app);
+    // Every window carries the main window's icon.
+    app.setWindowIcon(Artwork::ProgramIcon());
 
     try {
         auto splash = std::make_unique<TSplash>(*settings, TSplash::PlatformFades());

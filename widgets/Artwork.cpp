@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRadialGradient>
 
 namespace Artwork {
 
@@ -89,6 +90,271 @@ QPixmap Logo()
     p.setPen(kText);
     p.drawText(QRectF(0, 104, 128, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral(" タブリン"));
     return pm;
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (const int side : {16, 32, 48}) {
+        QPixmap pm(side, side);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(side / 48.0, side / 48.0);
+        p.setPen(QPen(kFrame, 2));
+        p.setBrush(kBack);
+        p.drawRoundedRect(QRectF(1, 1, 46, 46), 9, 9);
+        // A handset whose screen shows a picture.
+        p.setPen(Qt::NoPen);
+        p.setBrush(kText);
+        p.drawRoundedRect(QRectF(13, 5, 22, 38), 5, 5);
+        p.setBrush(QColor(140, 205, 255));
+        p.drawRect(QRectF(16, 10, 16, 18));
+        p.setBrush(QColor(70, 160, 80));
+        QPainterPath hill;
+        hill.moveTo(16, 28);
+        hill.lineTo(16, 22);
+        hill.lineTo(22, 17);
+        hill.lineTo(27, 22);
+        hill.lineTo(32, 19);
+        hill.lineTo(32, 28);
+        hill.closeSubpath();
+        p.drawPath(hill);
+        p.setBrush(QColor(255, 200, 40));
+        p.drawEllipse(QRectF(26, 11, 4, 4));
+        p.setBrush(kBack);
+        for (int row = 0; row < 2; ++row)
+            for (int col = 0; col < 3; ++col)
+                p.drawRect(QRectF(17 + col * 5.5, 32 + row * 4.5, 3.5, 2.5));
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
+QPixmap ButtonPicture(QSize size, ButtonLook look)
+{
+    QPixmap pm(size);
+    pm.fill(Qt::transparent);
+    if (size.isEmpty())
+        return pm;
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF body = QRectF(0, 0, size.width(), size.height()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal radius = qMin(4.0, size.height() / 4.0);
+
+    QLinearGradient fill(0, 0, 0, size.height());
+    QColor frame;
+    switch (look) {
+    case ButtonLook::Normal:
+        fill.setColorAt(0, QColor(255, 251, 230));
+        fill.setColorAt(0.5, QColor(255, 236, 170));
+        fill.setColorAt(1, QColor(255, 210, 110));
+        frame = kFrame;
+        break;
+    case ButtonLook::Down:
+        fill.setColorAt(0, QColor(255, 176, 70));
+        fill.setColorAt(0.6, QColor(255, 200, 110));
+        fill.setColorAt(1, QColor(255, 222, 150));
+        frame = QColor(214, 104, 0);
+        break;
+    case ButtonLook::Disable:
+        fill.setColorAt(0, QColor(168, 158, 140));
+        fill.setColorAt(1, QColor(146, 136, 118));
+        frame = QColor(128, 118, 100);
+        break;
+    }
+    p.setPen(QPen(frame, 1));
+    p.setBrush(fill);
+    p.drawRoundedRect(body, radius, radius);
+
+    // A light edge on top of a raised button, a shade on top of a pressed one.
+    const QRectF inner = body.adjusted(1.5, 1.5, -1.5, -1.5);
+    if (inner.width() > 2 * radius && look != ButtonLook::Disable) {
+        p.setPen(QPen(look == ButtonLook::Down ? QColor(190, 90, 0, 110) : QColor(255, 255, 255, 200), 1));
+        p.drawLine(QPointF(inner.left() + radius, inner.top()), QPointF(inner.right() - radius, inner.top()));
+    }
+    return pm;
+}
+
+namespace {
+
+void iconCanvas(QPainter &p, QPixmap &pm)
+{
+    pm = QPixmap(32, 32);
+    pm.fill(Qt::transparent);
+    p.begin(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+}
+
+void roundBadge(QPainter &p, const QColor &color)
+{
+    QRadialGradient shade(QPointF(12, 10), 22);
+    shade.setColorAt(0, color.lighter(135));
+    shade.setColorAt(1, color);
+    p.setPen(QPen(color.darker(140), 1.2));
+    p.setBrush(shade);
+    p.drawEllipse(QRectF(2, 2, 28, 28));
+}
+
+void badgeGlyph(QPainter &p, const QString &glyph, const QColor &color, qreal dy = 0)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(21);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(color);
+    p.drawText(QRectF(0, dy, 32, 32), Qt::AlignCenter, glyph);
+}
+
+} // namespace
+
+QPixmap MessageIcon(int kind)
+{
+    QPixmap pm;
+    QPainter p;
+    switch (kind) {
+    case 16: { // error: a red disc with a cross
+        iconCanvas(p, pm);
+        roundBadge(p, QColor(206, 32, 40));
+        p.setPen(QPen(Qt::white, 3.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(11, 11), QPointF(21, 21));
+        p.drawLine(QPointF(21, 11), QPointF(11, 21));
+        break;
+    }
+    case 32: // question: a green disc with a question mark
+        iconCanvas(p, pm);
+        roundBadge(p, QColor(46, 150, 84));
+        badgeGlyph(p, QStringLiteral("?"), Qt::white);
+        break;
+    case 48: { // exclamation: an amber triangle with an exclamation mark
+        iconCanvas(p, pm);
+        QPainterPath tri;
+        tri.moveTo(16, 2.5);
+        tri.lineTo(30, 28.5);
+        tri.lineTo(2, 28.5);
+        tri.closeSubpath();
+        QLinearGradient shade(0, 2, 0, 29);
+        shade.setColorAt(0, QColor(255, 222, 90));
+        shade.setColorAt(1, QColor(255, 176, 0));
+        p.setPen(QPen(QColor(196, 110, 0), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(shade);
+        p.drawPath(tri);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kText);
+        p.drawRoundedRect(QRectF(14.2, 10, 3.6, 11), 1.8, 1.8);
+        p.drawEllipse(QRectF(14, 22.5, 4, 4));
+        break;
+    }
+    case 64: // information: a blue disc with an i
+        iconCanvas(p, pm);
+        roundBadge(p, QColor(40, 110, 210));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(14, 7, 4.4, 4.4));
+        p.drawRoundedRect(QRectF(14.1, 13.5, 4.2, 12), 1.5, 1.5);
+        break;
+    default:
+        return QPixmap();
+    }
+    p.end();
+    return pm;
+}
+
+QPixmap MessageBoxLeft(int height)
+{
+    QPixmap pm(39, qMax(1, height));
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A soft band down the left edge with a column of little dots.
+    QLinearGradient band(0, 0, 39, 0);
+    band.setColorAt(0, QColor(255, 205, 90));
+    band.setColorAt(1, QColor(255, 205, 90, 0));
+    p.fillRect(pm.rect(), band);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 246, 215, 200));
+    for (int y = 44; y + 4 < height; y += 9)
+        p.drawEllipse(QRectF(6, y, 4, 4));
+    return pm;
+}
+
+QPixmap MessageBoxRight(QSize size)
+{
+    QPixmap pm(size);
+    pm.fill(Qt::transparent);
+    if (size.isEmpty())
+        return pm;
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor mark(255, 238, 178);
+    // Faint envelope and handset in the corner: light enough for the text to stay legible over them.
+    p.setPen(QPen(mark, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    const QRectF env(size.width() - 92, 8, 58, 38);
+    p.save();
+    p.translate(env.center());
+    p.rotate(-12);
+    p.translate(-env.center());
+    p.drawRoundedRect(env, 3, 3);
+    p.drawLine(env.topLeft() + QPointF(2, 2), QPointF(env.center().x(), env.top() + 22));
+    p.drawLine(env.topRight() + QPointF(-2, 2), QPointF(env.center().x(), env.top() + 22));
+    p.restore();
+    p.setPen(Qt::NoPen);
+    p.setBrush(mark);
+    const QRectF phone(size.width() - 28, 30, 20, size.height() - 36);
+    p.drawRoundedRect(phone, 4, 4);
+    p.setBrush(QColor(255, 228, 138));
+    p.drawRect(phone.adjusted(3, 5, -3, -(phone.height() - 22)));
+    return pm;
+}
+
+QImage ColourChart()
+{
+    constexpr int side = 192;
+    constexpr int hueColumns = 168; // six segments of 28 columns; the rest fades into grey
+    constexpr int segment = hueColumns / 6;
+    constexpr int middle = 96;
+    QImage chart(side, side, QImage::Format_RGB32);
+    for (int x = 0; x < side; ++x) {
+        int r = 0, g = 0, b = 0;
+        if (x < hueColumns) {
+            const int t = (x % segment) * 255 / segment;
+            switch (x / segment) {
+            case 0:
+                r = 255, g = 0, b = t;
+                break; // red to magenta
+            case 1:
+                r = 255 - t, g = 0, b = 255;
+                break; // to blue
+            case 2:
+                r = 0, g = t, b = 255;
+                break; // to cyan
+            case 3:
+                r = 0, g = 255, b = 255 - t;
+                break; // to green
+            case 4:
+                r = t, g = 255, b = 0;
+                break; // to yellow
+            default:
+                r = 255, g = 255 - t, b = 0;
+                break; // back to red
+            }
+        } else {
+            const int f = x - hueColumns + 1; // 1 .. 24: red into the middle grey
+            const int steps = side - hueColumns;
+            r = 255 - (255 - 128) * f / steps;
+            g = 128 * f / steps;
+            b = 128 * f / steps;
+        }
+        for (int y = 0; y < side; ++y) {
+            const auto shade = [&](int c) {
+                return y < middle ? 255 - (255 - c) * y / middle : c * (side - 1 - y) / (side - 1 - middle);
+            };
+            chart.setPixel(x, y, qRgb(shade(r), shade(g), shade(b)));
+        }
+    }
+    return chart;
 }
 
 } // namespace Artwork

@@ -1,0 +1,162 @@
+#include "dialogs/SelectColorUnit.h"
+
+#include "app/Application.h"
+#include "app/Windows.h"
+#include "widgets/Artwork.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatPanel.h"
+#include "widgets/LabeledBmpBtn.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+
+QColor ColorFromRgb(int rgb)
+{
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+int RgbOf(const QColor &color)
+{
+    return (color.red() << 16) | (color.green() << 8) | color.blue();
+}
+
+namespace {
+
+TLabeledBmpBtn *button(QWidget *parent, const char *name, const QString &label, const QRect &place)
+{
+    auto *b = new TLabeledBmpBtn(parent);
+    b->setObjectName(QLatin1String(name));
+    b->SetStandardPictures(place.size());
+    b->move(place.topLeft());
+    b->SetTextColor(Colors::Text);
+    b->SetLabelText(label);
+    return b;
+}
+
+TFlatPanel *swatch(QWidget *parent, const char *name, const QRect &place)
+{
+    auto *panel = new TFlatPanel(parent);
+    panel->setObjectName(QLatin1String(name));
+    panel->setGeometry(place);
+    panel->SetBorderColor(Colors::Text);
+    return panel;
+}
+
+} // namespace
+
+TSelectColor::TSelectColor(QWidget *mainWindow, QWidget *parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
+    , m_main(mainWindow)
+    , m_chart(Artwork::ColourChart())
+{
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - 背景色の選択"));
+    setModal(true);
+    setFixedSize(212, 256);
+
+    pnlBase = new TFlatPanel(this);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    pnlBase->setGeometry(0, 0, 212, 256);
+
+    pnkChart = new TFlatPanel(pnlBase);
+    pnkChart->setObjectName(QStringLiteral("pnkChart"));
+    pnkChart->setGeometry(8, 8, 194, 194);
+    pnkChart->SetColor(Qt::white);
+    pnkChart->SetBorderColor(Colors::Frame);
+
+    // The 192 x 192 chart shown squeezed into 190 x 190; picking reads the view's point unscaled.
+    imgChart = new QLabel(pnkChart);
+    imgChart->setObjectName(QStringLiteral("imgChart"));
+    imgChart->setGeometry(2, 2, 190, 190);
+    imgChart->setScaledContents(true);
+    imgChart->setPixmap(QPixmap::fromImage(m_chart));
+    imgChart->setMouseTracking(true);
+    imgChart->setCursor(Qt::CrossCursor);
+    imgChart->installEventFilter(this);
+
+    pnlPicker = swatch(pnlBase, "pnlPicker", QRect(8, 204, 96, 17));
+    pnlSelectColor = swatch(pnlBase, "pnlSelectColor", QRect(105, 204, 96, 17));
+
+    btnOk = button(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(22, 226, 80, 24));
+    btnCancel = button(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(110, 226, 80, 24));
+    connect(btnOk, &TBmpBtn::clicked, this, &TSelectColor::btnOkClick);
+    connect(btnCancel, &TBmpBtn::clicked, this, &TSelectColor::btnCancelClick);
+}
+
+void TSelectColor::setSwatch(TFlatPanel *panel, int &store, int rgb)
+{
+    store = rgb & 0xFFFFFF;
+    panel->SetColor(ColorFromRgb(store));
+}
+
+void TSelectColor::Prepare(int initial)
+{
+    m_initial = initial & 0xFFFFFF;
+    setSwatch(pnlSelectColor, m_selected, m_initial);
+    setSwatch(pnlPicker, m_picker, m_initial);
+
+    QRect over;
+    if (m_main && m_main->isVisible())
+        over = m_main->frameGeometry();
+    else if (QScreen *screen = QGuiApplication::primaryScreen())
+        over = screen->geometry();
+    create(); // the frame is known once the window exists
+    const QSize outer = frameGeometry().size();
+    move(over.x() + (over.width() - outer.width()) / 2, over.y() + (over.height() - outer.height()) / 2);
+}
+
+int TSelectColor::Pick(int initial)
+{
+    Prepare(initial);
+    const QPointer<TSelectColor> self(this);
+    const int result = exec();
+    return self && result == QDialog::Accepted ? m_selected : -1;
+}
+
+int TSelectColor::chartColor(QPoint pos) const
+{
+    const int x = qBound(0, pos.x(), m_chart.width() - 1);
+    const int y = qBound(0, pos.y(), m_chart.height() - 1);
+    return int(m_chart.pixel(x, y) & 0xFFFFFF);
+}
+
+void TSelectColor::imgChartMouseMove(QPoint pos)
+{
+    setSwatch(pnlPicker, m_picker, chartColor(pos));
+}
+
+void TSelectColor::imgChartMouseDown(QPoint pos)
+{
+    setSwatch(pnlSelectColor, m_selected, chartColor(pos));
+}
+
+bool TSelectColor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == imgChart) {
+        if (event->type() == QEvent::MouseMove)
+            imgChartMouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+        else if (event->type() == QEvent::MouseButtonPress)
+            imgChartMouseDown(static_cast<QMouseEvent *>(event)->position().toPoint());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TSelectColor::btnOkClick()
+{
+    accept();
+}
+
+void TSelectColor::btnCancelClick()
+{
+    setSwatch(pnlSelectColor, m_selected, m_initial);
+    reject();
+}
+
+int PickColor(int initial)
+{
+    TSelectColor *dialog = Windows().SelectColor;
+    return dialog ? dialog->Pick(initial) : -1;
+}

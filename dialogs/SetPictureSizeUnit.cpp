@@ -1,0 +1,188 @@
+#include "dialogs/SetPictureSizeUnit.h"
+
+#include "app/Application.h"
+#include "app/Prompt.h"
+#include "app/Windows.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatEdit.h"
+#include "widgets/FlatPanel.h"
+#include "widgets/LabeledBmpBtn.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+
+std::optional<int> ReadDecimal(const QString &text)
+{
+    qsizetype at = 0;
+    while (at < text.size() && text[at] == QLatin1Char(' '))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == QLatin1Char('+') || text[at] == QLatin1Char('-'))) {
+        negative = text[at] == QLatin1Char('-');
+        ++at;
+    }
+    if (at == text.size())
+        return std::nullopt;
+    qint64 value = 0;
+    for (; at < text.size(); ++at) {
+        const char16_t c = text[at].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c - u'0');
+        if (value > qint64(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return int(value);
+}
+
+namespace {
+
+TLabeledBmpBtn *button(QWidget *parent, const char *name, const QString &label, const QRect &place)
+{
+    auto *b = new TLabeledBmpBtn(parent);
+    b->setObjectName(QLatin1String(name));
+    b->SetStandardPictures(place.size());
+    b->move(place.topLeft());
+    b->SetTextColor(Colors::Text);
+    b->SetLabelText(label);
+    return b;
+}
+
+TFlatEdit *sizeField(QWidget *parent, const char *name, const QRect &place)
+{
+    auto *edit = new TFlatEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setGeometry(place);
+    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    edit->SetInputMethod(false);
+    edit->SetAutoSelect(true);
+    return edit;
+}
+
+QLabel *caption(QWidget *parent, const char *name, const QString &text, QPoint at)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, Colors::Text);
+    label->setPalette(pal);
+    label->move(at);
+    label->resize(label->sizeHint());
+    return label;
+}
+
+} // namespace
+
+TSetPictureSize::TSetPictureSize(Prompt &prompt, QWidget *parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
+    , m_prompt(prompt)
+{
+    setWindowTitle(ApplicationTitle());
+    setModal(true);
+    setFixedSize(127, 88);
+
+    pnlBase = new TFlatPanel(this);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    pnlBase->setGeometry(0, 0, 127, 88);
+    pnlBase->SetInputFrameColor(Colors::Frame);
+
+    lbWidth = caption(pnlBase, "lbWidth", QStringLiteral("横："), QPoint(12, 18));
+    edtWidth = sizeField(pnlBase, "edtWidth", QRect(38, 16, 29, 17));
+    lbHeight = caption(pnlBase, "lbHeight", QStringLiteral("縦："), QPoint(12, 55));
+    edtHeight = sizeField(pnlBase, "edtHeight", QRect(38, 53, 29, 17));
+    edtWidth->setText(QStringLiteral(" 240"));
+    edtHeight->setText(QStringLiteral(" 320"));
+
+    btnOk = button(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(75, 12, 44, 24));
+    btnCancel = button(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(75, 49, 44, 24));
+    connect(btnOk, &TBmpBtn::clicked, this, &TSetPictureSize::btnOkClick);
+    connect(btnCancel, &TBmpBtn::clicked, this, &TSetPictureSize::btnCancelClick);
+}
+
+void TSetPictureSize::Prepare(const QString &width, const QString &height)
+{
+    edtWidth->setText(width);
+    edtHeight->setText(height);
+    m_result = QSize(0, 0);
+
+    // Centred over the active window, halves truncated.
+    QRect over;
+    if (QWidget *active = QApplication::activeWindow(); active && active != this)
+        over = active->frameGeometry();
+    else if (QScreen *screen = QGuiApplication::primaryScreen())
+        over = screen->geometry();
+    create(); // the frame is known once the window exists
+    const QSize outer = frameGeometry().size();
+    move(over.x() + (over.width() - outer.width()) / 2, over.y() + (over.height() - outer.height()) / 2);
+    edtWidth->setFocus(Qt::OtherFocusReason);
+}
+
+QSize TSetPictureSize::Ask(const QString &width, const QString &height)
+{
+    Prepare(width, height);
+    const QPointer<TSetPictureSize> self(this);
+    exec();
+    return self ? m_result : QSize(0, 0);
+}
+
+std::optional<int> TSetPictureSize::check(TFlatEdit *field, int low, int high, const QString &rangeMessage)
+{
+    const std::optional<int> value = ReadDecimal(field->text());
+    if (!value) {
+        m_prompt.ShowMessageBox(QStringLiteral("入力文字が不正です。"), Msg::IconExclamation, Msg::ButtonsOk);
+        field->clear();
+    } else if (*value > high || *value < low) {
+        m_prompt.ShowMessageBox(rangeMessage, Msg::IconExclamation, Msg::ButtonsOk);
+    } else {
+        return value;
+    }
+    field->setFocus(Qt::OtherFocusReason);
+    return std::nullopt;
+}
+
+void TSetPictureSize::btnOkClick()
+{
+    const std::optional<int> width
+        = check(edtWidth, kMinWidth, kMaxWidth,
+                QStringLiteral("画像の横幅は１２０－２４０ドットの間で指定して下さい。"));
+    if (!width)
+        return;
+    const std::optional<int> height
+        = check(edtHeight, kMinHeight, kMaxHeight,
+                QStringLiteral("画像の高さは１２０－３２０ドットの間で指定して下さい。"));
+    if (!height)
+        return;
+    m_result = QSize(*width, *height);
+    accept();
+}
+
+void TSetPictureSize::keyPressEvent(QKeyEvent *event)
+{
+    // The picture buttons take no keys; Enter in a field does what 決定 does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        btnOkClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TSetPictureSize::btnCancelClick()
+{
+    m_result = QSize(0, 0);
+    reject();
+}
+
+QSize AskPictureSize(const QString &width, const QString &height)
+{
+    TSetPictureSize *dialog = Windows().SetPictureSize;
+    return dialog ? dialog->Ask(width, height) : QSize(0, 0);
+}

@@ -1,0 +1,148 @@
+#include "app/UserData.h"
+#include "app/Windows.h"
+#include "dialogs/MsgBoxUnit.h"
+#include "dialogs/PopupListBoxUnit.h"
+#include "dialogs/SelectColorUnit.h"
+#include "dialogs/SetPictureSizeUnit.h"
+#include "dialogs/UiPrompt.h"
+#include "mainwindow/MainUnit.h"
+#include "support/Files.h"
+#include "support/ScriptedPrompt.h"
+#include "widgets/FlatEdit.h"
+#include "widgets/LabeledBmpBtn.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void clickLater(QWidget *window, const char *button, std::function<void()> before = {})
+{
+    QTimer::singleShot(0, [=] {
+        if (before)
+            before();
+        QTest::mouseClick(window->findChild<TLabeledBmpBtn *>(QLatin1String(button)), Qt::LeftButton, {},
+                          QPoint(5, 5));
+    });
+}
+
+// The program's prompt reaches the single instances of the windows.
+TEST(UiPrompt, AsksThroughTheProgramsWindows)
+{
+    ScriptedPrompt messages; // the picture size dialog's own messages
+    TMsgBox box;
+    box.SetBeep({});
+    TSetPictureSize size(messages);
+    TSelectColor color;
+    Windows().MsgBox = &box;
+    Windows().SetPictureSize = &size;
+    Windows().SelectColor = &color;
+    UiPrompt prompt;
+
+    QString shownText;
+    clickLater(&box, "btnCancel", [&] { shownText = box.findChild<QLabel *>("lbText")->text(); });
+    EXPECT_EQ(prompt.ShowMessageBox("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo), Msg::No);
+    EXPECT_EQ(shownText, "送信しますか？");
+
+    QString widthField;
+    clickLater(&size, "btnOk", [&] { widthField = size.findChild<TFlatEdit *>("edtWidth")->text(); });
+    EXPECT_EQ(prompt.AskPictureSize("132", "176"), QSize(132, 176));
+    EXPECT_EQ(widthField, "132");
+
+    clickLater(&color, "btnCancel");
+    EXPECT_EQ(prompt.PickColor(0xFFFFFF), -1);
+    clickLater(&color, "btnOk");
+    EXPECT_EQ(prompt.PickColor(0x00FF00), 0x00FF00);
+
+    Windows() = TWindows();
+    // Without the windows there is nothing to ask with: cancelled.
+    EXPECT_EQ(AskPictureSize("132", "176"), QSize(0, 0));
+    EXPECT_EQ(PickColor(0x00FF00), -1);
+}
+
+TEST(Windows, CreatedAtStartAndDestroyedAtTheEnd)
+{
+    QTemporaryDir work;
+    for (const char *name : {"shutter.wav", "self.wav"})
+        ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
+    TUserData settings(work.path() + '/');
+
+    CreateWindows(work.path() + '/', settings);
+    TWindows &w = Windows();
+    ASSERT_NE(w.Main, nullptr);
+    ASSERT_NE(w.MsgBox, nullptr);
+    ASSERT_NE(w.PopupListBox, nullptr);
+    ASSERT_NE(w.SetPictureSize, nullptr);
+    ASSERT_NE(w.SelectColor, nullptr);
+    EXPECT_NE(dynamic_cast<UiPrompt *>(w.UserPrompt), nullptr);
+    // Only the main window is shown by start-up; the others on demand.
+    for (QWidget *window : {static_cast<QWidget *>(w.MsgBox), static_cast<QWidget *>(w.PopupListBox),
+                            static_cast<QWidget *>(w.SetPictureSize), static_cast<QWidget *>(w.SelectColor)})
+        EXPECT_FALSE(window->isVisible()) << window->metaObject()->className();
+
+    // The picture size dialog's messages come through the program's message box.
+    w.MsgBox->SetBeep({});
+    QString message;
+    QTimer::singleShot(0, [&] {
+        auto *edit = w.SetPictureSize->findChild<TFlatEdit *>("edtWidth");
+        edit->setText("999");
+        // A timer, not a posted call: a call posted from here would run while the box is still
+        // being shown, before its loop runs, and the answer would be lost.
+        QTimer::singleShot(10, [&] {
+            message = w.MsgBox->findChild<QLabel *>("lbText")->text();
+            QTest::mouseClick(w.MsgBox->findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {},
+                              QPoint(5, 5));
+            QTest::mouseClick(w.SetPictureSize->findChild<TLabeledBmpBtn *>("btnCancel"), Qt::LeftButton, {},
+                              QPoint(5, 5));
+        });
+        QTest::mouseClick(w.SetPictureSize->findChild<TLabeledBmpBtn *>("btnOk"), Qt::LeftButton, {},
+                          QPoint(5, 5));
+    });
+    EXPECT_EQ(AskPictureSize(" 240", " 320"), QSize(0, 0));
+    EXPECT_EQ(message, "画像の横幅は１２０－２４０ドットの間で指定して下さい。");
+
+    DestroyWindows();
+    EXPECT_EQ(w.Main, nullptr);
+    EXPECT_EQ(w.MsgBox, nullptr);
+    EXPECT_EQ(w.PopupListBox, nullptr);
+    EXPECT_EQ(w.SetPictureSize, nullptr);
+    EXPECT_EQ(w.SelectColor, nullptr);
+    EXPECT_EQ(w.UserPrompt, nullptr);
+}
+
+TEST(ScriptedPrompt, RecordsWhatIsShownAndAnswersInOrder)
+{
+    ScriptedPrompt prompt;
+    prompt.Answer(Msg::Yes);
+    prompt.Answer(Msg::No);
+    prompt.AnswerPictureSize(QSize(130, 200));
+    prompt.AnswerColor(0xFF0000);
+    QList<ScriptedPrompt::Kind> seenDuring;
+    prompt.onShow = [&](const ScriptedPrompt::Shown &s) {
+        seenDuring << s.kind;
+    };
+
+    EXPECT_EQ(prompt.ShowMessageBox("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo), Msg::Yes);
+    // OK messages need no answer and use none.
+    EXPECT_EQ(prompt.ShowMessageBox("送信しました。", Msg::IconInformation, Msg::ButtonsOk), Msg::Ok);
+    EXPECT_EQ(prompt.ShowSystemMessageBox("中止しますか？", Msg::IconQuestion, Msg::ButtonsYesNo), Msg::No);
+    EXPECT_EQ(prompt.AskPictureSize(" 240", " 320"), QSize(130, 200));
+    EXPECT_EQ(prompt.PickColor(0xFFFFFF), 0xFF0000);
+    EXPECT_TRUE(prompt.AllAnswersUsed());
+
+    using S = ScriptedPrompt;
+    EXPECT_EQ(prompt.History(),
+              (QList<S::Shown> {S::Message("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo),
+                                S::Message("送信しました。", Msg::IconInformation),
+                                S::SystemMessage("中止しますか？", Msg::IconQuestion, Msg::ButtonsYesNo),
+                                {S::Kind::PictureSize, " 240| 320", 0, 0},
+                                {S::Kind::Color, "ffffff", 0, 0}}));
+    EXPECT_EQ(seenDuring.size(), 5);
+}
+
+} // namespace

@@ -1,0 +1,197 @@
+// tavrin-gallery OUTDIR: saves OUTDIR/<name>.png for every window and widget sample; with
+// --stay it then leaves them all on the screen until it is closed.
+#include "app/Application.h"
+#include "app/Prompt.h"
+#include "dialogs/MsgBoxUnit.h"
+#include "dialogs/PopupListBoxUnit.h"
+#include "dialogs/SelectColorUnit.h"
+#include "dialogs/SetPictureSizeUnit.h"
+#include "dialogs/UiPrompt.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatCheckBox.h"
+#include "widgets/FlatComboBox.h"
+#include "widgets/FlatEdit.h"
+#include "widgets/FlatListBox.h"
+#include "widgets/FlatMemo.h"
+#include "widgets/FlatPanel.h"
+#include "widgets/FlatProgressBar.h"
+#include "widgets/FlatScrollBar.h"
+#include "widgets/LabeledBmpBtn.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QString g_out;
+std::vector<std::unique_ptr<QWidget>> g_keep;
+
+void save(QWidget *w, const QString &name)
+{
+    w->show();
+    QCoreApplication::processEvents();
+    const QString path = QDir(g_out).filePath(name + QStringLiteral(".png"));
+    if (!w->grab().save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
+QWidget *messageBox(const QString &text, int icon, int buttons)
+{
+    auto *box = new TMsgBox;
+    box->Prepare(text, icon, buttons);
+    g_keep.emplace_back(box);
+    return box;
+}
+
+TLabeledBmpBtn *sampleButton(QWidget *parent, const QString &label, QRect place)
+{
+    auto *b = new TLabeledBmpBtn(parent);
+    b->SetStandardPictures(place.size());
+    b->move(place.topLeft());
+    b->SetTextColor(Colors::Text);
+    b->SetLabelText(label);
+    return b;
+}
+
+QWidget *buttonRow()
+{
+    // Each row one caption in the four looks: normal, held (the pressed look), disabled, disabled while held.
+    const struct
+    {
+        QString text;
+        QString hilite;
+    } rows[] = {{QStringLiteral("\\n次へ"), QString()},
+                {QStringLiteral("高さを\\n合わせる"), QString()},
+                {QStringLiteral("カメラ 　［切］"), QStringLiteral("カメラ 　［入］")}};
+    auto *panel = new TFlatPanel;
+    panel->resize(4 * 88 + 8, 3 * 48 + 8);
+    for (int row = 0; row < 3; ++row) {
+        for (int look = 0; look < 4; ++look) {
+            auto *b = sampleButton(panel, rows[row].text, QRect(8 + look * 88, 8 + row * 48, 80, 40));
+            b->SetLabelHilite(rows[row].hilite);
+            b->SetHold(true);
+            if (look == 1 || look == 3)
+                b->SetHolding(true);
+            if (look >= 2)
+                b->SetEnabled(false);
+        }
+    }
+    g_keep.emplace_back(panel);
+    return panel;
+}
+
+QWidget *flatControls()
+{
+    auto *panel = new TFlatPanel;
+    panel->resize(260, 200);
+    panel->SetInputFrameColor(Colors::Frame);
+    auto *edit = new TFlatEdit(panel);
+    edit->setGeometry(10, 10, 110, 17);
+    edit->setText(QStringLiteral("山田 太郎"));
+    auto *combo = new TFlatComboBox(panel);
+    combo->setGeometry(130, 10, 120, 17);
+    combo->SetItems({QStringLiteral("120 x 120"), QStringLiteral("132 x 176"), QStringLiteral("240 x 320"),
+                     QStringLiteral("ユーザー設定")});
+    combo->SetItemIndex(2);
+    auto *editable = new TFlatComboBox(panel);
+    editable->setEditable(true);
+    editable->setGeometry(130, 36, 120, 17);
+    editable->SetItems({QStringLiteral("taro@example.jp")});
+    editable->SetText(QStringLiteral("taro@example.jp"));
+    auto *list = new TFlatListBox(panel);
+    list->setGeometry(10, 36, 110, 60);
+    list->SetItems({QStringLiteral("docomo"), QStringLiteral("au"), QStringLiteral("SoftBank"),
+                    QStringLiteral("WILLCOM"), QStringLiteral("その他")});
+    list->SetItemIndex(1);
+    auto *memo = new TFlatMemo(panel);
+    memo->setGeometry(10, 106, 110, 50);
+    memo->setPlainText(QStringLiteral("本文です。\n二行目。"));
+    auto *check = new TFlatCheckBox(QStringLiteral("ＦＴＰを使う"), panel);
+    check->setGeometry(130, 64, 120, 16);
+    check->setChecked(true);
+    auto *bar = new TFlatProgressBar(panel);
+    bar->setGeometry(130, 90, 80, 9);
+    bar->SetBorderColor(QColor(255, 155, 255));
+    bar->setValue(60);
+    auto *scroll = new TFlatScrollBar(Qt::Vertical, panel);
+    scroll->setGeometry(230, 106, 16, 84);
+    scroll->setRange(0, 10);
+    auto *popup = new TPopupListBox;
+    combo->SetListWindow(popup);
+    g_keep.emplace_back(panel);
+    g_keep.emplace_back(popup);
+    return panel;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    TApplication app(argc, argv);
+    ApplyProgramFont(app);
+    // The windows go before the application does.
+    struct Release
+    {
+        ~Release() { g_keep.clear(); }
+    } release;
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: tavrin-gallery OUTDIR [--stay]\n");
+        return 2;
+    }
+    g_out = args.at(1);
+    QDir().mkpath(g_out);
+
+    save(messageBox(QStringLiteral("送信しますか？"), Msg::IconQuestion, Msg::ButtonsYesNo),
+         "msgbox-question");
+    save(messageBox(QStringLiteral("撮影予約モードでは、ＦＴＰサーバーを使用する宛先には送信できません。"),
+                    Msg::IconExclamation, Msg::ButtonsOk),
+         "msgbox-long");
+    save(messageBox(QStringLiteral("SMTPエラー：\nSocket Error # 10061\r\nConnection refused."),
+                    Msg::IconError, Msg::ButtonsOkCancel),
+         "msgbox-error");
+    save(messageBox(QStringLiteral("送信が完了しました。"), Msg::IconInformation, Msg::ButtonsOk),
+         "msgbox-info");
+
+    UiPrompt prompt;
+    auto *size = new TSetPictureSize(prompt);
+    size->Prepare(QStringLiteral(" 240"), QStringLiteral(" 320"));
+    g_keep.emplace_back(size);
+    save(size, "picture-size");
+
+    auto *color = new TSelectColor;
+    color->Prepare(0x3080FF);
+    g_keep.emplace_back(color);
+    save(color, "colour");
+
+    save(buttonRow(), "buttons");
+    QWidget *controls = flatControls();
+    save(controls, "flat-controls");
+    if (auto *combo = controls->findChild<TFlatComboBox *>()) {
+        combo->DropDown();
+        QCoreApplication::processEvents();
+        if (auto *popup = qobject_cast<TPopupListBox *>(QApplication::activePopupWidget()))
+            popup->grab().save(QDir(g_out).filePath(QStringLiteral("popup.png")));
+        combo->hidePopup();
+    }
+
+    if (!args.contains(QStringLiteral("--stay")))
+        return 0;
+    // Spread over the screen for a picture of the whole display.
+    int x = 0, y = 0, rowHeight = 0;
+    for (const auto &w : g_keep) {
+        if (w->isWindow() && w->windowType() != Qt::Popup && w->isVisible()) {
+            if (x + w->frameGeometry().width() > 1024)
+                x = 0, y += rowHeight + 4, rowHeight = 0;
+            w->move(x, y);
+            x += w->frameGeometry().width() + 4;
+            rowHeight = qMax(rowHeight, w->frameGeometry().height());
+        }
+    }
+    return app.exec();
+}

@@ -1,0 +1,142 @@
+#include "widgets/BmpBtn.h"
+
+#include "widgets/Artwork.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+TBmpBtn::TBmpBtn(QWidget *parent)
+    : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TBmpBtn::SetPictureNormal(const QPixmap &picture)
+{
+    m_normal = picture;
+    fitToPicture();
+    UpdateLook();
+}
+
+void TBmpBtn::SetPictureDown(const QPixmap &picture)
+{
+    m_down = picture;
+    UpdateLook();
+}
+
+void TBmpBtn::SetPictureDisable(const QPixmap &picture)
+{
+    m_disable = picture;
+    UpdateLook();
+}
+
+void TBmpBtn::SetStandardPictures(QSize size)
+{
+    m_down = Artwork::ButtonPicture(size, Artwork::ButtonLook::Down);
+    m_disable = Artwork::ButtonPicture(size, Artwork::ButtonLook::Disable);
+    SetPictureNormal(Artwork::ButtonPicture(size, Artwork::ButtonLook::Normal));
+}
+
+void TBmpBtn::SetEnabled(bool on)
+{
+    setEnabled(on); // the look follows in changeEvent
+}
+
+QSize TBmpBtn::sizeHint() const
+{
+    return m_normal.isNull() ? QWidget::sizeHint() : m_normal.deviceIndependentSize().toSize();
+}
+
+void TBmpBtn::fitToPicture()
+{
+    if (!m_normal.isNull())
+        resize(m_normal.deviceIndependentSize().toSize());
+}
+
+void TBmpBtn::Show(Picture picture)
+{
+    m_shown = picture;
+    update();
+}
+
+const QPixmap &TBmpBtn::ShownPixmap() const
+{
+    switch (m_shown) {
+    case Picture::Down:
+        return m_down;
+    case Picture::Disable:
+        return m_disable;
+    case Picture::Normal:
+        break;
+    }
+    return m_normal;
+}
+
+void TBmpBtn::UpdateLook()
+{
+    if (!isEnabled())
+        Show(Picture::Disable);
+    else
+        Show(m_pressing ? Picture::Down : Picture::Normal);
+}
+
+bool TBmpBtn::MousePressed()
+{
+    m_pressing = true;
+    UpdateLook();
+    return true;
+}
+
+void TBmpBtn::MouseReleased()
+{
+    m_pressing = false;
+    UpdateLook();
+}
+
+void TBmpBtn::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QPixmap &picture = ShownPixmap();
+    if (!picture.isNull())
+        p.drawPixmap(0, 0, picture);
+}
+
+void TBmpBtn::mousePressEvent(QMouseEvent *event)
+{
+    // Only the left button presses a button; the others pass to the window below.
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const bool passOn = MousePressed();
+    // The pressed look is on the screen before any handler runs.
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (passOn)
+        Q_EMIT mouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TBmpBtn::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    MouseReleased();
+    Q_EMIT mouseUp(event->button(), event->modifiers(), event->position().toPoint());
+    if (rect().contains(event->position().toPoint()))
+        Q_EMIT clicked();
+}
+
+void TBmpBtn::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange) {
+        if (!isEnabled())
+            m_pressing = false;
+        UpdateLook();
+    }
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+// A picture button: shows one of three pictures, normal, pressed (while the left mouse button is
+// down on it) and disabled, and sizes itself to the picture. It takes no keyboard focus.
+class TBmpBtn : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class Picture { Normal, Down, Disable };
+
+    explicit TBmpBtn(QWidget *parent = nullptr);
+
+    void SetPictureNormal(const QPixmap &picture);
+    void SetPictureDown(const QPixmap &picture);
+    void SetPictureDisable(const QPixmap &picture);
+    // The program's own three pictures for a button of this size.
+    void SetStandardPictures(QSize size);
+
+    const QPixmap &PictureNormal() const { return m_normal; }
+    const QPixmap &PictureDown() const { return m_down; }
+    const QPixmap &PictureDisable() const { return m_disable; }
+
+    void SetEnabled(bool on);
+    // The picture shown now.
+    Picture Shown() const { return m_shown; }
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    // Left button pressed and released on the button.
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+    // The look at a press and a release; the labelled button adds its caption and hold state.
+    // MousePressed returns false when the press must not reach the mouse-down handler.
+    virtual bool MousePressed();
+    virtual void MouseReleased();
+    // Shows the picture that the current state asks for and repaints.
+    virtual void UpdateLook();
+    void Show(Picture picture);
+
+    const QPixmap &ShownPixmap() const;
+    bool Pressing() const { return m_pressing; }
+    void SetPressing(bool on) { m_pressing = on; }
+
+private:
+    void fitToPicture();
+
+    QPixmap m_normal;
+    QPixmap m_down;
+    QPixmap m_disable;
+    Picture m_shown = Picture::Normal;
+    bool m_pressing = false;
+};

@@ -1,0 +1,83 @@
+#include "widgets/FlatCheckBox.h"
+
+#include "widgets/Colors.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TFlatCheckBox::TFlatCheckBox(QWidget *parent)
+    : TFlatCheckBox(QString(), parent)
+{ }
+
+TFlatCheckBox::TFlatCheckBox(const QString &text, QWidget *parent)
+    : QCheckBox(text, parent)
+    , m_box(Colors::Field)
+    , m_mark(Colors::Text)
+{ }
+
+void TFlatCheckBox::SetColors(const QColor &box, const QColor &mark)
+{
+    m_box = box;
+    m_mark = mark;
+    update();
+}
+
+QSize TFlatCheckBox::sizeHint() const
+{
+    const int textWidth = text().isEmpty() ? 0 : 4 + fontMetrics().horizontalAdvance(text());
+    return {kBoxSize + textWidth, qMax(kBoxSize, fontMetrics().height())};
+}
+
+bool TFlatCheckBox::hitButton(const QPoint &pos) const
+{
+    return rect().contains(pos);
+}
+
+void TFlatCheckBox::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const bool enabled = isEnabled();
+    const QRect box(0, (height() - kBoxSize) / 2, kBoxSize, kBoxSize);
+    p.fillRect(box, m_box);
+    p.setPen(enabled ? m_mark : QColor(160, 160, 160));
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    if (isChecked()) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(
+            QPen(enabled ? m_mark : QColor(160, 160, 160), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF tick[] = {{box.left() + 3.0, box.top() + 6.5},
+                                {box.left() + 5.5, box.top() + 9.5},
+                                {box.left() + 10.0, box.top() + 3.5}};
+        p.drawPolyline(tick, 3);
+        p.setRenderHint(QPainter::Antialiasing, false);
+    }
+    if (!text().isEmpty()) {
+        p.setPen(enabled ? palette().color(QPalette::WindowText) : QColor(128, 128, 128));
+        p.drawText(QRect(kBoxSize + 4, 0, width() - kBoxSize - 4, height()), Qt::AlignLeft | Qt::AlignVCenter,
+                   text());
+    }
+}
+
+void TFlatCheckBox::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    setFocus(Qt::MouseFocusReason);
+    toggle();
+    Q_EMIT clicked(isChecked());
+    Q_EMIT mouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TFlatCheckBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    // Already toggled at the press.
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
+void TFlatCheckBox::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QCheckBox>
+
+// A flat check box: a small square with a tick and its text beside it. It toggles itself when the
+// left button goes down on it and then reports the press, so the mouse-down handler sees the new
+// state; the space key toggles it as usual.
+class TFlatCheckBox : public QCheckBox
+{
+    Q_OBJECT
+public:
+    static constexpr int kBoxSize = 13;
+
+    explicit TFlatCheckBox(QWidget *parent = nullptr);
+    explicit TFlatCheckBox(const QString &text, QWidget *parent = nullptr);
+
+    void SetColors(const QColor &box, const QColor &mark);
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    bool hitButton(const QPoint &pos) const override;
+
+private:
+    QColor m_box;
+    QColor m_mark;
+};

@@ -1,0 +1,142 @@
+#include "widgets/FlatComboBox.h"
+
+#include "widgets/Colors.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QStyleOptionComboBox>
+
+namespace {
+constexpr int kButtonWidth = 15;
+}
+
+TFlatComboBox::TFlatComboBox(QWidget *parent)
+    : QComboBox(parent)
+{
+    setFrame(false);
+    setFocusPolicy(Qt::StrongFocus);
+    // Only the geometry of the parts comes from here; paintEvent draws them.
+    setStyleSheet(QStringLiteral("TFlatComboBox { border: 0px; padding: 0px 0px 0px 2px; }"
+                                 "TFlatComboBox::drop-down { subcontrol-origin: border;"
+                                 " subcontrol-position: top right; width: %1px; border: 0px; }")
+                      .arg(kButtonWidth));
+    SetColors(Colors::Field, Colors::Text);
+    // A selection moved by the keys or the wheel is a pick like one from the list window.
+    connect(this, &QComboBox::activated, this, &TFlatComboBox::changed);
+}
+
+void TFlatComboBox::SetColors(const QColor &background, const QColor &text)
+{
+    m_background = background;
+    m_text = text;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, background);
+    pal.setColor(QPalette::Text, text);
+    pal.setColor(QPalette::ButtonText, text);
+    pal.setColor(QPalette::WindowText, text);
+    setPalette(pal);
+    if (lineEdit())
+        lineEdit()->setPalette(pal);
+    update();
+}
+
+QStringList TFlatComboBox::Items() const
+{
+    QStringList out;
+    for (int i = 0; i < count(); ++i)
+        out << itemText(i);
+    return out;
+}
+
+void TFlatComboBox::SetItems(const QStringList &items)
+{
+    const QSignalBlocker quiet(this);
+    const QString text = currentText();
+    clear();
+    addItems(items);
+    if (isEditable())
+        setEditText(text);
+    else
+        setCurrentIndex(-1);
+}
+
+void TFlatComboBox::SetItemIndex(int index)
+{
+    setCurrentIndex(index >= 0 && index < count() ? index : -1);
+}
+
+void TFlatComboBox::SetText(const QString &text)
+{
+    // The selected item stays when it has this text: lists may hold the same text twice.
+    int at = currentIndex();
+    if (at < 0 || itemText(at) != text)
+        at = findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (at != currentIndex())
+        setCurrentIndex(at);
+    if (isEditable())
+        setEditText(text);
+    Q_EMIT changed();
+}
+
+void TFlatComboBox::DropDown()
+{
+    if (!m_listWindow)
+        return;
+    if (m_listWindow->IsShowing()) {
+        m_listWindow->HideList();
+        return;
+    }
+    if (count() == 0)
+        return;
+    QWidget *owner = OwnerWindow();
+    const QPoint pos = mapTo(owner, QPoint(0, height() - 1));
+    if (currentIndex() < 0)
+        SetItemIndex(0);
+    m_listWindow->DropDownFor(this, owner, pos, width(), kRowsShown);
+}
+
+void TFlatComboBox::showPopup()
+{
+    DropDown();
+}
+
+void TFlatComboBox::hidePopup()
+{
+    if (m_listWindow && m_listWindow->IsShowing())
+        m_listWindow->HideList();
+}
+
+QRect TFlatComboBox::ButtonRect() const
+{
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    return style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, this);
+}
+
+void TFlatComboBox::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    const QRect arrow = ButtonRect();
+    const QRect field
+        = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+    const bool enabled = isEnabled();
+
+    p.fillRect(rect(), m_background);
+    if (!isEditable()) {
+        if (hasFocus())
+            p.fillRect(field, QColor(255, 236, 170));
+        p.setPen(enabled ? m_text : QColor(128, 128, 128));
+        p.drawText(field.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, currentText());
+    }
+
+    // The drop-down button: a small flat block with a triangle.
+    p.fillRect(arrow, enabled ? Colors::Frame : QColor(200, 190, 170));
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    const QPointF c = QRectF(arrow).center();
+    const QPointF tri[] = {{c.x() - 3.5, c.y() - 1.5}, {c.x() + 3.5, c.y() - 1.5}, {c.x(), c.y() + 2.5}};
+    p.drawPolygon(tri, 3);
+}

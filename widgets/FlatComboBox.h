@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QComboBox>
+#include <QPointer>
+
+class TFlatComboBox;
+
+// The window that a flat drop-down list drops down. The program has one, shared by all its lists.
+class TListWindow
+{
+public:
+    virtual ~TListWindow() = default;
+    virtual bool IsShowing() const = 0;
+    virtual void HideList() = 0;
+    // Shows the items of `list` at `pos`, given in the client coordinates of `ownerWindow`, `width`
+    // wide and `rows` rows high at most.
+    virtual void DropDownFor(TFlatComboBox *list, QWidget *ownerWindow, QPoint pos, int width, int rows) = 0;
+};
+
+// A flat drop-down list. Its drop-down button opens the shared list window instead of the
+// toolkit's own popup. The change handler is the signal `changed`: it runs when an item is picked
+// from the list window, when the user moves the selection with the keys or the wheel, and when the
+// program sets the text with SetText; typing into an editable list only changes its text.
+class TFlatComboBox : public QComboBox
+{
+    Q_OBJECT
+public:
+    static constexpr int kRowsShown = 5;
+
+    explicit TFlatComboBox(QWidget *parent = nullptr);
+
+    void SetColors(const QColor &background, const QColor &text);
+
+    // The window in whose client coordinates the list window is placed (default: this list's window)
+    // and the list window itself (none: the button does nothing).
+    void SetOwnerWindow(QWidget *window) { m_ownerWindow = window; }
+    void SetListWindow(TListWindow *window) { m_listWindow = window; }
+    QWidget *OwnerWindow() const { return m_ownerWindow ? m_ownerWindow.data() : window(); }
+    TListWindow *ListWindow() const { return m_listWindow; }
+
+    QStringList Items() const;
+    void SetItems(const QStringList &items);
+    int ItemIndex() const { return currentIndex(); }
+    // Selects without running the change handler.
+    void SetItemIndex(int index);
+    QString Text() const { return currentText(); }
+    // Sets the text and runs the change handler. A list that cannot be edited selects the item with
+    // this text, or none.
+    void SetText(const QString &text);
+
+    // Where the drop-down button is drawn.
+    QRect ButtonRect() const;
+
+    // The drop-down button: hides the list window when it shows, else opens it for this list.
+    void DropDown();
+
+    void showPopup() override;
+    void hidePopup() override;
+
+Q_SIGNALS:
+    void changed();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPointer<QWidget> m_ownerWindow;
+    TListWindow *m_listWindow = nullptr;
+    QColor m_background;
+    QColor m_text;
+};
