@@ -28,15 +28,6 @@ QLabel *picture(QWidget *parent, const char *name, const QRect &geometry)
     return label;
 }
 
-TLabeledBmpBtn *button(QWidget *parent, const char *name)
-{
-    auto *b = new TLabeledBmpBtn(parent);
-    b->setObjectName(QLatin1String(name));
-    b->SetStandardPictures(QSize(80, 24));
-    b->SetTextColor(Colors::Text);
-    return b;
-}
-
 } // namespace
 
 TMsgBox::TMsgBox(QWidget *parent)
@@ -83,9 +74,9 @@ TMsgBox::TMsgBox(QWidget *parent)
     text.setColor(QPalette::WindowText, Colors::Text);
     lbText->setPalette(text);
 
-    btnOK = button(this, "btnOK");
+    btnOK = MakeDialogButton(this, "btnOK", QString(), QRect(0, 0, 80, 24));
     btnOK->SetLabelText(kOk);
-    btnCancel = button(this, "btnCancel");
+    btnCancel = MakeDialogButton(this, "btnCancel", QString(), QRect(0, 0, 80, 24));
     btnCancel->SetLabelText(QStringLiteral("キャンセル"));
     btnOK->move(0, kButtonTop);
     btnCancel->move(0, kButtonTop);

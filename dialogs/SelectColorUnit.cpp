@@ -24,17 +24,6 @@ int RgbOf(const QColor &color)
 
 namespace {
 
-TLabeledBmpBtn *button(QWidget *parent, const char *name, const QString &label, const QRect &place)
-{
-    auto *b = new TLabeledBmpBtn(parent);
-    b->setObjectName(QLatin1String(name));
-    b->SetStandardPictures(place.size());
-    b->move(place.topLeft());
-    b->SetTextColor(Colors::Text);
-    b->SetLabelText(label);
-    return b;
-}
-
 TFlatPanel *swatch(QWidget *parent, const char *name, const QRect &place)
 {
     auto *panel = new TFlatPanel(parent);
@@ -80,8 +69,8 @@ TSelectColor::TSelectColor(QWidget *mainWindow, QWidget *parent)
     pnlPicker = swatch(pnlBase, "pnlPicker", QRect(8, 204, 96, 17));
     pnlSelectColor = swatch(pnlBase, "pnlSelectColor", QRect(105, 204, 96, 17));
 
-    btnOk = button(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(22, 226, 80, 24));
-    btnCancel = button(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(110, 226, 80, 24));
+    btnOk = MakeDialogButton(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(22, 226, 80, 24));
+    btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(110, 226, 80, 24));
     connect(btnOk, &TBmpBtn::clicked, this, &TSelectColor::btnOkClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TSelectColor::btnCancelClick);
 }

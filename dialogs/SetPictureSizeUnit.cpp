@@ -44,17 +44,6 @@ std::optional<int> ReadDecimal(const QString &text)
 
 namespace {
 
-TLabeledBmpBtn *button(QWidget *parent, const char *name, const QString &label, const QRect &place)
-{
-    auto *b = new TLabeledBmpBtn(parent);
-    b->setObjectName(QLatin1String(name));
-    b->SetStandardPictures(place.size());
-    b->move(place.topLeft());
-    b->SetTextColor(Colors::Text);
-    b->SetLabelText(label);
-    return b;
-}
-
 TFlatEdit *sizeField(QWidget *parent, const char *name, const QRect &place)
 {
     auto *edit = new TFlatEdit(parent);
@@ -102,8 +91,8 @@ TSetPictureSize::TSetPictureSize(Prompt &prompt, QWidget *parent)
     edtWidth->setText(QStringLiteral(" 240"));
     edtHeight->setText(QStringLiteral(" 320"));
 
-    btnOk = button(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(75, 12, 44, 24));
-    btnCancel = button(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(75, 49, 44, 24));
+    btnOk = MakeDialogButton(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(75, 12, 44, 24));
+    btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(75, 49, 44, 24));
     connect(btnOk, &TBmpBtn::clicked, this, &TSetPictureSize::btnOkClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TSetPictureSize::btnCancelClick);
 }

@@ -1,5 +1,7 @@
 #include "widgets/LabeledBmpBtn.h"
 
+#include "widgets/Colors.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -142,4 +144,16 @@ void TLabeledBmpBtn::paintEvent(QPaintEvent *event)
             p.drawText(line.x, line.y + fm.ascent(), line.text);
         }
     }
+}
+
+TLabeledBmpBtn *MakeDialogButton(QWidget *parent, const char *name, const QString &label, const QRect &place)
+{
+    auto *b = new TLabeledBmpBtn(parent);
+    if (name)
+        b->setObjectName(QLatin1String(name));
+    b->SetStandardPictures(place.size());
+    b->move(place.topLeft());
+    b->SetTextColor(Colors::Text);
+    b->SetLabelText(label);
+    return b;
 }

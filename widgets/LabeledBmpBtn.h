@@ -73,3 +73,6 @@ private:
     QColor m_captionColor = DefaultTextColor;
     int m_offset = 0;
 };
+
+// A dialog's button: the standard pictures at the size of place, the dialog text colour, the caption.
+TLabeledBmpBtn *MakeDialogButton(QWidget *parent, const char *name, const QString &label, const QRect &place);

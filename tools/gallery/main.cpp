@@ -48,16 +48,6 @@ QWidget *messageBox(const QString &text, int icon, int buttons)
     return box;
 }
 
-TLabeledBmpBtn *sampleButton(QWidget *parent, const QString &label, QRect place)
-{
-    auto *b = new TLabeledBmpBtn(parent);
-    b->SetStandardPictures(place.size());
-    b->move(place.topLeft());
-    b->SetTextColor(Colors::Text);
-    b->SetLabelText(label);
-    return b;
-}
-
 QWidget *buttonRow()
 {
     // Each row one caption in the four looks: normal, held (the pressed look), disabled, disabled while held.
@@ -72,7 +62,8 @@ QWidget *buttonRow()
     panel->resize(4 * 88 + 8, 3 * 48 + 8);
     for (int row = 0; row < 3; ++row) {
         for (int look = 0; look < 4; ++look) {
-            auto *b = sampleButton(panel, rows[row].text, QRect(8 + look * 88, 8 + row * 48, 80, 40));
+            auto *b = MakeDialogButton(panel, nullptr, rows[row].text,
+                                       QRect(8 + look * 88, 8 + row * 48, 80, 40));
             b->SetLabelHilite(rows[row].hilite);
             b->SetHold(true);
             if (look == 1 || look == 3)
