@@ -65,6 +65,9 @@ public:
     // The bordered panel around the frame view, in the window's client coordinates: one pixel
     // larger than the frame view on every side.
     QRect FrameBaseRect() const { return m_baseRect; }
+    // The frame view itself in the window's client coordinates: a wheel position minus its top-left
+    // corner is what MouseWheel takes.
+    QRect FrameViewRect() const { return m_baseRect.adjusted(1, 1, -1, -1); }
 
     // The live camera view: centred in the frame view (offsets may be negative), in frame-view
     // coordinates.

@@ -187,6 +187,7 @@ TEST_F(PictureCanvasTest, LaysTheFrameOutForEveryTargetShape)
         canvas.LayoutFrame(c.width, c.height);
         EXPECT_EQ(canvas.FrameSize(), c.frame);
         EXPECT_EQ(canvas.FrameBaseRect(), QRect(c.at, c.frame + QSize(2, 2)));
+        EXPECT_EQ(canvas.FrameViewRect(), QRect(c.at + QPoint(1, 1), c.frame));
         EXPECT_EQ(canvas.CameraHostRect(),
                   QRect((c.frame.width() - 240) / 2, (c.frame.height() - 180) / 2, 240, 180));
         EXPECT_EQ(canvas.Placement(), placement);
