@@ -1,0 +1,185 @@
+// tavrin-tool render: a picture framed as in the picture settings step and written as the JPEG a
+// recipient gets.
+
+#include "app/Exception.h"
+#include "app/SaveFile.h"
+#include "mail/AddressBook.h"
+#include "picture/PictureCanvas.h"
+#include "tools/tavrin-tool/Command.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+std::optional<int> integer(const QString &text)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok, 10);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+// "W,H" with both numbers.
+std::optional<QSize> size(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return std::nullopt;
+    const std::optional<int> w = integer(parts[0]), h = integer(parts[1]);
+    if (!w || !h)
+        return std::nullopt;
+    return QSize(*w, *h);
+}
+
+std::optional<Rgb> colour(const QString &text)
+{
+    const bool hex
+        = text.size() == 6 && std::all_of(text.begin(), text.end(), [](QChar c) {
+              return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+          });
+    if (!hex)
+        return std::nullopt;
+    const uint v = text.toUInt(nullptr, 16);
+    return Rgb {quint8(v >> 16), quint8(v >> 8), quint8(v)};
+}
+
+// Applies the operations of the list in order; the error names the first that is not one.
+QString apply(TPictureCanvas &canvas, const QString &list)
+{
+    const QStringList items = list.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString op = items[i].trimmed();
+        if (op.startsWith(QLatin1String("zoom:"))) {
+            const std::optional<int> step = integer(op.mid(5));
+            if (!step)
+                return QStringLiteral("zoom needs a whole number: %1").arg(op);
+            canvas.ZoomPicture(*step);
+        } else if (op.startsWith(QLatin1String("move:"))) {
+            // The one operation with a comma of its own: move:DX,DY.
+            const std::optional<int> dx = integer(op.mid(5));
+            const std::optional<int> dy = i + 1 < items.size() ? integer(items[i + 1]) : std::nullopt;
+            if (!dx || !dy)
+                return QStringLiteral("move needs DX,DY: %1").arg(op);
+            ++i;
+            canvas.PictureMouseDown(QPoint(0, 0), false);
+            canvas.PictureMouseMove(QPoint(*dx, *dy), false);
+        } else if (op == QLatin1String("drop")) {
+            canvas.PictureMouseUp();
+        } else if (op == QLatin1String("fit-height")) {
+            canvas.ResizeByHeight();
+        } else if (op == QLatin1String("fit-width")) {
+            canvas.ResizeByWidth();
+        } else if (op == QLatin1String("left")) {
+            canvas.FitLeft();
+        } else if (op == QLatin1String("top")) {
+            canvas.FitTop();
+        } else if (op == QLatin1String("right")) {
+            canvas.FitRight();
+        } else if (op == QLatin1String("bottom")) {
+            canvas.FitBottom();
+        } else if (op == QLatin1String("center")) {
+            canvas.Centering();
+        } else if (op == QLatin1String("rotate-left")) {
+            canvas.RotateLeft();
+        } else if (op == QLatin1String("rotate-right")) {
+            canvas.RotateRight();
+        } else {
+            return QStringLiteral("unknown operation: %1").arg(op);
+        }
+    }
+    return QString();
+}
+
+int run(const QStringList &args)
+{
+    const ToolArgs a(args,
+                     {"--address", "--preset", "--quality", "--size", "--background", "--ops", "--work"});
+    if (!a.ok())
+        return Fail(a.error());
+    if (a.positional().size() != 2)
+        return Fail(QStringLiteral("render needs IN and OUT.jpg"));
+    if (!a.has("--address") || !a.has("--preset") || !a.has("--quality"))
+        return Fail(QStringLiteral("render needs --address, --preset and --quality"));
+    const std::optional<int> preset = integer(a.value("--preset"));
+    if (!preset || *preset < 0 || *preset > 3)
+        return Fail(
+            QStringLiteral("--preset must be 0 (120 x 120), 1 (132 x 176), 2 (240 x 320) or 3 (user size)"));
+    const std::optional<int> quality = integer(a.value("--quality"));
+    if (!quality || *quality < 0 || *quality > 2)
+        return Fail(QStringLiteral("--quality must be 0 (low), 1 (middle) or 2 (high)"));
+    std::optional<QSize> userSize;
+    if (a.has("--size") != (*preset == 3))
+        return Fail(QStringLiteral("--size W,H goes with --preset 3, and only with it"));
+    if (a.has("--size")) {
+        userSize = size(a.value("--size"));
+        if (!userSize || userSize->width() < 120 || userSize->width() > 240 || userSize->height() < 120
+            || userSize->height() > 320)
+            return Fail(QStringLiteral("--size needs W,H with W from 120 to 240 and H from 120 to 320"));
+    }
+    std::optional<Rgb> background;
+    if (a.has("--background")) {
+        background = colour(a.value("--background"));
+        if (!background)
+            return Fail(QStringLiteral("--background needs RRGGBB in hexadecimal"));
+    }
+
+    QTemporaryDir temporary;
+    const QString work = a.has("--work") ? a.value("--work") : temporary.path();
+    if (!a.has("--work") && !temporary.isValid())
+        return Fail(QStringLiteral("cannot make a temporary folder"));
+
+    TPictureCanvas canvas(work);
+    const QString in = a.positional()[0];
+    if (!canvas.LoadPicture(in))
+        return Fail(
+            QStringLiteral("cannot read the picture %1 (a .bmp bitmap, or a JPEG file with Exif or JFIF)")
+                .arg(in));
+    // As on entering the picture settings step.
+    if (userSize)
+        canvas.SetPictureSize(userSize->width(), userSize->height());
+    canvas.SetSizePreset(*preset);
+    canvas.SetQualityLevel(*quality);
+    canvas.SizePresetChanged(false, true);
+    canvas.SetEnabled(true);
+    if (background)
+        canvas.SetBackgroundColor(*background);
+    const QString error = apply(canvas, a.value("--ops"));
+    if (!error.isEmpty())
+        return Fail(error);
+
+    TMailAddress to;
+    to.Address = a.value("--address");
+    canvas.FillPictureParameters(to);
+    try {
+        const TConvertJpeg::Result r = canvas.RenderPicture(to);
+        const QString out = a.positional()[1];
+        QFile jpeg(canvas.TmpJpgPath());
+        if (!jpeg.open(QIODevice::ReadOnly) || !SaveWholeFile(out, jpeg.readAll()))
+            return Fail(QStringLiteral("cannot write %1").arg(out));
+        const QRect p = canvas.Placement();
+        Print(QStringLiteral("frame=%1x%2 placement=%3,%4,%5,%6 quality=%7 size=%8")
+                  .arg(canvas.FrameSize().width())
+                  .arg(canvas.FrameSize().height())
+                  .arg(p.x())
+                  .arg(p.y())
+                  .arg(p.width())
+                  .arg(p.height())
+                  .arg(r.quality)
+                  .arg(r.size));
+        return 0;
+    } catch (const Exception &e) {
+        return Fail(e.Message());
+    }
+}
+
+const bool registered = RegisterCommand(
+    {"render",
+     "render IN OUT.jpg --address A --preset P --quality Q [--size W,H] [--background RRGGBB] [--ops LIST] "
+     "[--work DIR]  (LIST: zoom:N fit-height fit-width left top right bottom center rotate-left rotate-right "
+     "move:DX,DY drop, comma-separated; prints the JPEG quality reached and the file size)",
+     &run});
+
+} // namespace
