@@ -5,8 +5,8 @@
 #include "mail/MessageWriter.h"
 
 #include "support/Files.h"
+#include "support/Process.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -14,21 +14,8 @@
 
 namespace {
 
-struct ToolRun
-{
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-ToolRun runTool(const QStringList &args)
-{
-    QProcess tool;
-    tool.start(testfiles::binary(QStringLiteral("tavrin-tool")), args);
-    tool.waitForFinished(30000);
-    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, tool.readAllStandardOutput(),
-            tool.readAllStandardError()};
-}
+using ToolRun = testproc::ProcessRun;
+using testproc::RunTool;
 
 struct WireSink : TLineSink
 {
@@ -54,10 +41,10 @@ TEST_F(MailTool, MessageWritesWhatTheProgramWouldSend)
     const QString body = file(QStringLiteral("body.txt"), "こんにちは\n.dot\nｶﾞｯﾂ\n");
     const QString picture = file(QStringLiteral("pic.jpg"), QByteArray(100, '\x7f'));
     const ToolRun run
-        = runTool({"message", "--from-name", "太郎", "--from", "taro@example.com", "--to-name", "Ha \"x\"",
+        = RunTool({"message", "--from-name", "太郎", "--from", "taro@example.com", "--to-name", "Ha \"x\"",
                    "--to", "h@docomo.ne.jp", "--subject", "テスト test", "--body-file", body, "--attach",
                    picture, "--name", "写真.jpg", "--date", "2006-01-07T12:34:56+09:00"});
-    ASSERT_EQ(run.code, 0) << run.err.constData();
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
 
     TIdMessage msg;
     msg.From = {QString::fromUtf8("太郎"), QStringLiteral("taro@example.com")};
@@ -109,8 +96,8 @@ TEST_F(MailTool, MessageRefusesWhatItCannotWrite)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        const ToolRun run = runTool(QStringList {"message"} + c.args);
-        EXPECT_EQ(run.code, 1);
+        const ToolRun run = RunTool(QStringList {"message"} + c.args);
+        EXPECT_EQ(run.exitCode, 1);
         // The system's own part of a file error ends the line and may be in the user's language.
         EXPECT_TRUE(QString::fromUtf8(run.err).startsWith("tavrin-tool: " + c.error)) << run.err.constData();
         EXPECT_EQ(run.err.count('\n'), 1);
@@ -135,15 +122,15 @@ TEST_F(MailTool, BudgetPrintsCarrierAndBudget)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.out);
-        const ToolRun run = runTool(QStringList {"budget"} + c.args);
-        EXPECT_EQ(run.code, 0) << run.err.constData();
+        const ToolRun run = RunTool(QStringList {"budget"} + c.args);
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
         EXPECT_EQ(run.out, c.out);
     }
-    const ToolRun bad = runTool({"budget", "a@b", "x", "1"});
-    EXPECT_EQ(bad.code, 1);
+    const ToolRun bad = RunTool({"budget", "a@b", "x", "1"});
+    EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.err, "tavrin-tool: PRESET must be a whole number from -128 to 127\n");
-    EXPECT_EQ(runTool({"budget", "a@b", "1", "300"}).code, 1);
-    EXPECT_EQ(runTool({"budget", "a@b", "1"}).code, 1);
+    EXPECT_EQ(RunTool({"budget", "a@b", "1", "300"}).exitCode, 1);
+    EXPECT_EQ(RunTool({"budget", "a@b", "1"}).exitCode, 1);
 }
 
 TEST_F(MailTool, AdxCheckPrintsTheEntriesOrTheLoadError)
@@ -151,15 +138,15 @@ TEST_F(MailTool, AdxCheckPrintsTheEntriesOrTheLoadError)
     const QString book = file(QStringLiteral("Tavrin.ADX"),
                               "ABC\r\nabc1\r\n-1\r\n2\r\n2\r\n240\r\n320\r\n"
                               "\r\nx@docomo.ne.jp\r\nFalse\r\n1\r\n1\r\n132\r\n176");
-    ToolRun run = runTool({"adx-check", book});
-    EXPECT_EQ(run.code, 0) << run.err.constData();
+    ToolRun run = RunTool({"adx-check", book});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(run.out,
               "ABC\tabc1\troute=server\tpreset=2\tquality=2\t240x320\n"
               "\tx@docomo.ne.jp\troute=attachment\tpreset=1\tquality=1\t132x176\n");
 
     const QString broken = file(QStringLiteral("broken.ADX"), "A\r\na\r\nmaybe\r\n1\r\n1\r\n132\r\n176\r\n");
-    run = runTool({"adx-check", broken});
-    EXPECT_EQ(run.code, 1);
+    run = RunTool({"adx-check", broken});
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(QString::fromUtf8(run.err),
               QStringLiteral("tavrin-tool: アドレス帳 %1 の 3 行目を読み込めません: 「maybe」は数値または "
                              "True/Falseではありません。\n")
@@ -170,12 +157,12 @@ TEST_F(MailTool, AdxCheckPrintsTheEntriesOrTheLoadError)
     const QString older
         = file(QStringLiteral("Tavrin.ADR"),
                QByteArray("Old").leftJustified(32) + QByteArray("o@x").leftJustified(48) + "use_ftp\r\n");
-    run = runTool({"adx-check", older});
+    run = RunTool({"adx-check", older});
     EXPECT_EQ(run.out, "Old\to@x\troute=server\tpreset=1\tquality=1\t132x176\n");
     EXPECT_TRUE(QFile::exists(older));
 
-    run = runTool({"adx-check", dir.filePath("none.ADX")});
-    EXPECT_EQ(run.code, 1);
+    run = RunTool({"adx-check", dir.filePath("none.ADX")});
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(QString::fromUtf8(run.err),
               QStringLiteral("tavrin-tool: %1 does not exist\n").arg(dir.filePath("none.ADX")));
 }

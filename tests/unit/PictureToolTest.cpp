@@ -3,8 +3,8 @@
 #include "support/ExifBuilder.h"
 #include "support/Files.h"
 #include "support/Pictures.h"
+#include "support/Process.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,30 +13,9 @@
 
 namespace {
 
-struct Outcome
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Outcome run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    Outcome r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-Outcome tool(const QStringList &args)
-{
-    return run(testfiles::binary("tavrin-tool"), args);
-}
+using Outcome = testproc::ProcessRun;
+using testproc::RunProcess;
+using testproc::RunTool;
 
 class PictureToolTest : public ::testing::Test
 {
@@ -47,7 +26,7 @@ protected:
     QByteArray cjpeg(const QString &bmp, int quality)
     {
         const Outcome r
-            = run("cjpeg", {"-quality", QString::number(quality), "-dct", "int", "-baseline", bmp});
+            = RunProcess("cjpeg", {"-quality", QString::number(quality), "-dct", "int", "-baseline", bmp});
         EXPECT_EQ(r.exitCode, 0) << r.err.constData();
         return r.out;
     }
@@ -84,7 +63,7 @@ TEST_F(PictureToolTest, ConvertWritesWhatCjpegWritesAtTheFirstQualityThatFits)
                 ++passes;
             }
         }
-        const Outcome r = tool({"convert", bmp, path("out.jpg"), "--budget", QString::number(budget)});
+        const Outcome r = RunTool({"convert", bmp, path("out.jpg"), "--budget", QString::number(budget)});
         ASSERT_EQ(r.exitCode, 0) << r.err.constData();
         EXPECT_EQ(r.out,
                   QStringLiteral("quality=%1 size=%2 passes=%3\n")
@@ -100,9 +79,9 @@ TEST_F(PictureToolTest, ConvertScalesWhenARectangleIsGiven)
 {
     const QString bmp = path("frame.bmp");
     ASSERT_TRUE(SaveBmpFile(bmp, testpictures::photo(240, 320)));
-    const Outcome dst = tool({"convert", bmp, path("a.jpg"), "--dst", "120,160"});
+    const Outcome dst = RunTool({"convert", bmp, path("a.jpg"), "--dst", "120,160"});
     ASSERT_EQ(dst.exitCode, 0) << dst.err.constData();
-    const Outcome both = tool({"convert", bmp, path("b.jpg"), "--src", "0,0,240,320", "--dst", "120,160"});
+    const Outcome both = RunTool({"convert", bmp, path("b.jpg"), "--src", "0,0,240,320", "--dst", "120,160"});
     ASSERT_EQ(both.exitCode, 0) << both.err.constData();
     EXPECT_EQ(testfiles::read(path("a.jpg")), testfiles::read(path("b.jpg")));
     const std::optional<Bitmap> a = TConvertJpeg::LoadJpegFile(path("a.jpg"));
@@ -111,7 +90,7 @@ TEST_F(PictureToolTest, ConvertScalesWhenARectangleIsGiven)
     EXPECT_EQ(a->height(), 160);
 
     // A source rectangle alone keeps its own size.
-    ASSERT_EQ(tool({"convert", bmp, path("c.jpg"), "--src", "10,20,110,220"}).exitCode, 0);
+    ASSERT_EQ(RunTool({"convert", bmp, path("c.jpg"), "--src", "10,20,110,220"}).exitCode, 0);
     const std::optional<Bitmap> c = TConvertJpeg::LoadJpegFile(path("c.jpg"));
     ASSERT_TRUE(c.has_value());
     EXPECT_EQ(c->width(), 100);
@@ -143,7 +122,7 @@ TEST_F(PictureToolTest, ConvertRefusesBadArgumentsAndFilesOnStderr)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const Outcome r = tool(c.args);
+        const Outcome r = RunTool(c.args);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err, c.err);
         EXPECT_TRUE(r.out.isEmpty());
@@ -159,28 +138,28 @@ TEST_F(PictureToolTest, ThumbAndLoadWriteWhatTheCoreReads)
     ASSERT_TRUE(
         testfiles::write(jpeg, testexif::build(main, testexif::Layout().inBigEndian().withThumbnail(thumb))));
 
-    ASSERT_EQ(tool({"thumb", jpeg, path("tile.bmp")}).exitCode, 0);
+    ASSERT_EQ(RunTool({"thumb", jpeg, path("tile.bmp")}).exitCode, 0);
     const QByteArray tileFile = testfiles::read(path("tile.bmp"));
     EXPECT_EQ(tileFile.mid(28, 2).toHex(), "1800"); // 24 bits per pixel
     EXPECT_EQ(LoadBmpFile(path("tile.bmp")), TConvertJpeg::MakeThumbnail(jpeg));
 
-    const Outcome load = tool({"load", jpeg, path("photo.bmp")});
+    const Outcome load = RunTool({"load", jpeg, path("photo.bmp")});
     ASSERT_EQ(load.exitCode, 0) << load.err.constData();
     EXPECT_EQ(load.out, "width=160 height=120\n");
     EXPECT_EQ(LoadBmpFile(path("photo.bmp")), TConvertJpeg::LoadJpegFile(jpeg));
 
     // A bitmap is read as one, whatever its name.
     ASSERT_TRUE(SaveBmpFile(path("frame.jpg"), testpictures::photo(5, 3), BmpDepth::Bits15));
-    const Outcome bitmap = tool({"load", path("frame.jpg"), path("frame.bmp")});
+    const Outcome bitmap = RunTool({"load", path("frame.jpg"), path("frame.bmp")});
     ASSERT_EQ(bitmap.exitCode, 0) << bitmap.err.constData();
     EXPECT_EQ(bitmap.out, "width=5 height=3\n");
     EXPECT_EQ(LoadBmpFile(path("frame.bmp")), LoadBmpFile(path("frame.jpg")));
 
     ASSERT_TRUE(testfiles::write(path("bad.jpg"), main.left(100)));
-    const Outcome bad = tool({"load", path("bad.jpg"), path("x.bmp")});
+    const Outcome bad = RunTool({"load", path("bad.jpg"), path("x.bmp")});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.err, ("tavrin-tool: cannot read " + path("bad.jpg") + " as a JPEG picture\n").toUtf8());
-    const Outcome noTile = tool({"thumb", path("bad.jpg"), path("x.bmp")});
+    const Outcome noTile = RunTool({"thumb", path("bad.jpg"), path("x.bmp")});
     EXPECT_EQ(noTile.exitCode, 1);
     EXPECT_EQ(noTile.err, ("tavrin-tool: cannot make a thumbnail of " + path("bad.jpg") + "\n").toUtf8());
     EXPECT_FALSE(QFile::exists(path("x.bmp")));

@@ -2,9 +2,9 @@
 #include "picture/JpegCodec.h"
 #include "support/Files.h"
 #include "support/Pictures.h"
+#include "support/Process.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -20,15 +20,8 @@ struct Outcome
 
 Outcome tool(const QStringList &args)
 {
-    QProcess p;
-    p.start(testfiles::binary("tavrin-tool"), QStringList {"render"} + args);
-    Outcome r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    const testproc::ProcessRun run = testproc::RunTool(QStringList {"render"} + args);
+    return {run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err)};
 }
 
 class RenderToolTest : public ::testing::Test
