@@ -67,6 +67,17 @@ ScriptedServer &Reply(ScriptedServer &server, const QByteArray &reply)
     return server.ReadLine().Send(reply);
 }
 
+// The greeting and the replies of a session without AUTH, up to DATA's 354.
+ScriptedServer &ReplyUpToData(ScriptedServer &server,
+                              const QByteArray &ehloReply = "250 mail.example.com\r\n")
+{
+    server.Send(kGreeting);
+    for (const QByteArray &reply : {ehloReply, QByteArray("250 ok\r\n"), QByteArray("250 ok\r\n"),
+                                    QByteArray("250 ok\r\n"), QByteArray("354 go\r\n")})
+        Reply(server, reply);
+    return server;
+}
+
 TEST_F(SmtpClientTest, SendsOneMessageWithAuthLogin)
 {
     ScriptedServer server;
@@ -261,11 +272,7 @@ TEST_F(SmtpClientTest, AServerClosingAfterTheGreetingIsAGracefulClose)
 TEST_F(SmtpClientTest, TheBodyIsOneUnitOfWriteWorkReportedLineByLine)
 {
     ScriptedServer server;
-    server.Send(kGreeting);
-    for (const QByteArray &reply :
-         {QByteArray(kEhloWithLogin), QByteArray("250 ok\r\n"), QByteArray("250 ok\r\n"),
-          QByteArray("250 ok\r\n"), QByteArray("354 go\r\n")})
-        Reply(server, reply);
+    ReplyUpToData(server, kEhloWithLogin);
     server.ReadUntil("\r\n.\r\n").Send("250 OK\r\n");
     server.Start();
 
@@ -299,11 +306,7 @@ TEST_F(SmtpClientTest, TheBodyIsOneUnitOfWriteWorkReportedLineByLine)
 TEST_F(SmtpClientTest, ADisconnectWhileTheBodyIsSentEndsTheSend)
 {
     ScriptedServer server;
-    server.Send(kGreeting);
-    for (const QByteArray &reply :
-         {QByteArray("250 mail.example.com\r\n"), QByteArray("250 ok\r\n"), QByteArray("250 ok\r\n"),
-          QByteArray("250 ok\r\n"), QByteArray("354 go\r\n")})
-        Reply(server, reply);
+    ReplyUpToData(server);
     server.Start();
 
     TIdSMTP smtp;
@@ -328,11 +331,7 @@ TEST_F(SmtpClientTest, ADisconnectWhileTheBodyIsSentEndsTheSend)
 TEST_F(SmtpClientTest, AServerThatStopsAnsweringKeepsThePumpGoingUntilDisconnect)
 {
     ScriptedServer server;
-    server.Send(kGreeting);
-    for (const QByteArray &reply :
-         {QByteArray("250 mail.example.com\r\n"), QByteArray("250 ok\r\n"), QByteArray("250 ok\r\n"),
-          QByteArray("250 ok\r\n"), QByteArray("354 go\r\n")})
-        Reply(server, reply);
+    ReplyUpToData(server);
     server.ReadUntil("\r\n.\r\n"); // and no answer
     server.Start();
 
@@ -353,11 +352,7 @@ TEST_F(SmtpClientTest, AMissingPictureFailsAfterDataWithoutSendingALine)
 {
     ASSERT_TRUE(QFile::remove(m_picture));
     ScriptedServer server;
-    server.Send(kGreeting);
-    for (const QByteArray &reply :
-         {QByteArray("250 mail.example.com\r\n"), QByteArray("250 ok\r\n"), QByteArray("250 ok\r\n"),
-          QByteArray("250 ok\r\n"), QByteArray("354 go\r\n")})
-        Reply(server, reply);
+    ReplyUpToData(server);
     server.Start();
     TIdSMTP smtp;
     Prepare(smtp, server);
@@ -390,11 +385,7 @@ TEST_F(SmtpClientTest, TheMailAgentBecomesTheXMailerHeaderOrRemovesIt)
     for (const QString &agent : {QStringLiteral("Tavrin 2.1"), QString()}) {
         SCOPED_TRACE(agent.toStdString());
         ScriptedServer server;
-        server.Send(kGreeting);
-        for (const QByteArray &reply :
-             {QByteArray("250 mail.example.com\r\n"), QByteArray("250 ok\r\n"), QByteArray("250 ok\r\n"),
-              QByteArray("250 ok\r\n"), QByteArray("354 go\r\n")})
-            Reply(server, reply);
+        ReplyUpToData(server);
         server.ReadUntil("\r\n.\r\n").Send("250 OK\r\n");
         server.Start();
         TIdSMTP smtp;
