@@ -1,8 +1,7 @@
 #include "app/Application.h"
 
-#include "app/Exception.h"
+#include "common/Exception.h"
 
-#include <QFont>
 #include <QMessageBox>
 
 TApplication::TApplication(int &argc, char **argv)
@@ -44,12 +43,4 @@ void TApplication::ShowException(const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, ApplicationTitle(), message, QMessageBox::Ok);
     box.exec();
-}
-
-void ApplyProgramFont(QApplication &app)
-{
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPixelSize(12);
-    font.setStyleHint(QFont::SansSerif);
-    app.setFont(font);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ApplicationTitle.h"
+
 #include <QApplication>
 #include <QString>
 
@@ -31,12 +33,3 @@ private:
     ErrorReporter m_reporter;
 };
 
-// The application title: caption of the main window, of most windows and of the system boxes.
-inline const QString &ApplicationTitle()
-{
-    static const QString title = QStringLiteral("タブリン");
-    return title;
-}
-
-// The 12-pixel Japanese Gothic that every layout of the program assumes.
-void ApplyProgramFont(QApplication &app);

@@ -1,6 +1,6 @@
 #include "app/SplashUnit.h"
 
-#include "app/UserData.h"
+#include "common/UserData.h"
 #include "widgets/Artwork.h"
 
 #include <QApplication>

@@ -2,10 +2,11 @@
 
 #include "app/Application.h"
 #include "app/SplashUnit.h"
-#include "app/UserData.h"
 #include "app/Windows.h"
+#include "common/UserData.h"
 #include "mainwindow/MainUnit.h"
 #include "widgets/Artwork.h"
+#include "widgets/ProgramFont.h"
 
 #include <QDir>
 #include <QLockFile>
@@ -65,6 +66,8 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
     // Every window carries the main window's icon.
     app.setWindowIcon(Artwork::ProgramIcon());
 
+    PlatformServices services = LoadPlatformServices(options.platform.value_or(PlatformKindFromEnvironment()));
+    std::unique_ptr<TWindows> windows;
     try {
         auto splash = std::make_unique<TSplash>(*settings, TSplash::PlatformFades());
         splash->tmWait.setInterval(options.splashWaitMs);
@@ -72,21 +75,20 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
         splash->repaint();
         QCoreApplication::processEvents();
 
-        CreateWindows(workFolder, *settings);
+        windows = std::make_unique<TWindows>(workFolder, *settings, services);
 
         while (splash->isVisible())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         splash.reset();
     } catch (...) {
         app.reportError(TApplication::MessageOf(std::current_exception()));
-        DestroyWindows();
         return 1;
     }
 
-    Windows().Main->show();
+    windows->Main->show();
     const int code = app.exec();
 
-    DestroyWindows();
+    windows.reset();
     settings.reset();
     return code;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/Loader.h"
+
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class TApplication;
 
@@ -14,6 +17,7 @@ struct StartupOptions
     QString lockFolder; // empty: the user's runtime folder
     std::function<void(const QString &text)> systemWarning; // empty: the system message box
     int splashWaitMs = 3000;
+    std::optional<PlatformKind> platform; // none: as the environment says
 };
 
 // The work folder: the executable's folder with a trailing separator.

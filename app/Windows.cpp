@@ -7,38 +7,47 @@
 #include "dialogs/UiPrompt.h"
 #include "mainwindow/MainUnit.h"
 
-TWindows &Windows()
+TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
-    static TWindows windows;
-    return windows;
+    (void)services;
+    try {
+        // The small windows the main window asks through come first: on this platform the order
+        // decides nothing else. New windows join after the main window.
+        MsgBox = new TMsgBox;
+        PopupListBox = new TPopupListBox;
+        m_messages = std::make_unique<UiPrompt>(MsgBox);
+        SetPictureSize = new TSetPictureSize(*m_messages);
+        SelectColor = new TSelectColor;
+        m_prompt = std::make_unique<UiPrompt>(MsgBox, SetPictureSize, SelectColor);
+        Main = new TMain(workFolder, settings);
+    } catch (...) {
+        destroy();
+        throw;
+    }
 }
 
-void CreateWindows(const QString &workFolder, TUserData &settings)
+TWindows::~TWindows()
 {
-    TWindows &w = Windows();
-    if (!w.UserPrompt)
-        w.UserPrompt = new UiPrompt;
-    // The order is fixed: windows created later may use those before them. New windows join here.
-    w.Main = new TMain(workFolder, settings);
-    w.MsgBox = new TMsgBox;
-    w.PopupListBox = new TPopupListBox;
-    w.SetPictureSize = new TSetPictureSize(*w.UserPrompt);
-    w.SelectColor = new TSelectColor(w.Main);
+    destroy();
 }
 
-void DestroyWindows()
+Prompt &TWindows::UserPrompt() const
 {
-    TWindows &w = Windows();
-    delete w.SelectColor;
-    w.SelectColor = nullptr;
-    delete w.SetPictureSize;
-    w.SetPictureSize = nullptr;
-    delete w.PopupListBox;
-    w.PopupListBox = nullptr;
-    delete w.MsgBox;
-    w.MsgBox = nullptr;
-    delete w.Main;
-    w.Main = nullptr;
-    delete w.UserPrompt;
-    w.UserPrompt = nullptr;
+    return *m_prompt;
+}
+
+void TWindows::destroy()
+{
+    delete Main;
+    Main = nullptr;
+    m_prompt.reset();
+    delete SelectColor;
+    SelectColor = nullptr;
+    delete SetPictureSize;
+    SetPictureSize = nullptr;
+    m_messages.reset();
+    delete PopupListBox;
+    PopupListBox = nullptr;
+    delete MsgBox;
+    MsgBox = nullptr;
 }

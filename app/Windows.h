@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class Prompt;
 class TMain;
 class TMsgBox;
@@ -9,24 +11,34 @@ class TPopupListBox;
 class TSelectColor;
 class TSetPictureSize;
 class TUserData;
+class UiPrompt;
+struct PlatformServices;
 
-// The program's windows: one of each for the whole run, created by start-up in the order of
-// CreateWindows and reached through Windows().
-struct TWindows
+// The program's windows: one of each for the whole run, created by start-up in a fixed order and
+// destroyed in the reverse order. Each window is given what it uses when it is made; nothing looks a
+// window up later.
+class TWindows
 {
-    // How the windows and the core ask the user: through the windows below.
-    Prompt *UserPrompt = nullptr;
+public:
+    // Fails (throws) when a window cannot be built; the windows made so far are destroyed again.
+    TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services);
+    ~TWindows();
+    TWindows(const TWindows &) = delete;
+    TWindows &operator=(const TWindows &) = delete;
 
-    TMain *Main = nullptr;
+    // How the windows and the core ask the user: through the windows below.
+    Prompt &UserPrompt() const;
+
     TMsgBox *MsgBox = nullptr;
     TPopupListBox *PopupListBox = nullptr;
     TSetPictureSize *SetPictureSize = nullptr;
     TSelectColor *SelectColor = nullptr;
+    TMain *Main = nullptr;
+
+private:
+    void destroy();
+
+    // The picture size dialog's own messages go through the message box alone.
+    std::unique_ptr<UiPrompt> m_messages;
+    std::unique_ptr<UiPrompt> m_prompt;
 };
-
-TWindows &Windows();
-
-// Creates every window in the program's fixed order, the main window first.
-void CreateWindows(const QString &workFolder, TUserData &settings);
-// Destroys them, last created first.
-void DestroyWindows();

@@ -1,8 +1,7 @@
 #include "dialogs/MsgBoxUnit.h"
 
-#include "app/Application.h"
-#include "app/Prompt.h"
-#include "app/Windows.h"
+#include "common/ApplicationTitle.h"
+#include "common/Prompt.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/LabeledBmpBtn.h"
@@ -235,16 +234,6 @@ void TMsgBox::reject()
     // Escape is refused like every other way of closing but the buttons.
     if (m_closing)
         QDialog::reject();
-}
-
-int ShowMessageBox(const QString &text, int icon, int buttons)
-{
-    // Before the windows exist, and when a timer has a message while the box already shows one:
-    // the platform's box, so that neither message is lost.
-    TMsgBox *box = Windows().MsgBox;
-    if (box && !box->isVisible())
-        return box->Execute(text, icon, buttons);
-    return ShowSystemMessageBox(text, icon, buttons);
 }
 
 int ShowSystemMessageBox(const QString &text, int icon, int buttons)

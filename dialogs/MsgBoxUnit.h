@@ -57,10 +57,6 @@ private:
     std::function<void(int)> m_beep;
 };
 
-// The program's message box for everything shown after the windows exist (see TMsgBox::Execute).
-// While it already shows a message, another one goes to the platform's box.
-int ShowMessageBox(const QString &text, int icon, int buttons);
-
 // The platform's message box with the application title as caption, for the messages that do not
 // use the program's own; returns the same codes.
 int ShowSystemMessageBox(const QString &text, int icon, int buttons);

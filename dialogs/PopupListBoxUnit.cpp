@@ -1,6 +1,5 @@
 #include "dialogs/PopupListBoxUnit.h"
 
-#include "app/Windows.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatListBox.h"
 
@@ -130,10 +129,4 @@ void TPopupListBox::mousePressEvent(QMouseEvent *event)
             setAttribute(Qt::WA_NoMouseReplay);
     }
     QWidget::mousePressEvent(event);
-}
-
-void HidePopupList()
-{
-    if (TPopupListBox *popup = Windows().PopupListBox; popup && popup->isVisible())
-        popup->hide();
 }

@@ -43,6 +43,3 @@ private:
     QPointer<QWidget> m_ownerWindow;
     QPoint m_clientPos;
 };
-
-// Hides the popup list if it is showing (every button and pane click of the windows does this first).
-void HidePopupList();

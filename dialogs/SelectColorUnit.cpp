@@ -1,12 +1,12 @@
 #include "dialogs/SelectColorUnit.h"
 
-#include "app/Application.h"
-#include "app/Windows.h"
+#include "common/ApplicationTitle.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -35,11 +35,10 @@ TFlatPanel *swatch(QWidget *parent, const char *name, const QRect &place)
 
 } // namespace
 
-TSelectColor::TSelectColor(QWidget *mainWindow, QWidget *parent)
+TSelectColor::TSelectColor(QWidget *parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint)
-    , m_main(mainWindow)
     , m_chart(Artwork::ColourChart())
 {
     setWindowTitle(ApplicationTitle() + QStringLiteral(" - 背景色の選択"));
@@ -88,8 +87,8 @@ void TSelectColor::Prepare(int initial)
     setSwatch(pnlPicker, m_picker, m_initial);
 
     QRect over;
-    if (m_main && m_main->isVisible())
-        over = m_main->frameGeometry();
+    if (QWidget *active = QApplication::activeWindow(); active && active != this)
+        over = active->frameGeometry();
     else if (QScreen *screen = QGuiApplication::primaryScreen())
         over = screen->geometry();
     create(); // the frame is known once the window exists
@@ -142,10 +141,4 @@ void TSelectColor::btnCancelClick()
 {
     setSwatch(pnlSelectColor, m_selected, m_initial);
     reject();
-}
-
-int PickColor(int initial)
-{
-    TSelectColor *dialog = Windows().SelectColor;
-    return dialog ? dialog->Pick(initial) : -1;
 }

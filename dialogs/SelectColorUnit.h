@@ -18,8 +18,8 @@ class TSelectColor : public QDialog
 {
     Q_OBJECT
 public:
-    // `mainWindow`: the window the dialog is centred over (none: the screen).
-    explicit TSelectColor(QWidget *mainWindow = nullptr, QWidget *parent = nullptr);
+    // Shown centred over the active window (none: the screen).
+    explicit TSelectColor(QWidget *parent = nullptr);
 
     // Starts from `initial` (0xRRGGBB); returns the chosen colour, or -1 when cancelled.
     int Pick(int initial);
@@ -41,7 +41,6 @@ private:
     int chartColor(QPoint pos) const;
     void setSwatch(TFlatPanel *swatch, int &store, int rgb);
 
-    QPointer<QWidget> m_main;
     QImage m_chart;
     TFlatPanel *pnlBase = nullptr;
     TFlatPanel *pnkChart = nullptr;
@@ -54,6 +53,3 @@ private:
     int m_picker = 0xFFFFFF;
     int m_selected = 0xFFFFFF;
 };
-
-// The background colour (see TSelectColor::Pick).
-int PickColor(int initial);

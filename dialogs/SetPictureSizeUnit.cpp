@@ -1,8 +1,7 @@
 #include "dialogs/SetPictureSizeUnit.h"
 
-#include "app/Application.h"
-#include "app/Prompt.h"
-#include "app/Windows.h"
+#include "common/ApplicationTitle.h"
+#include "common/Prompt.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatPanel.h"
@@ -168,10 +167,4 @@ void TSetPictureSize::btnCancelClick()
 {
     m_result = QSize(0, 0);
     reject();
-}
-
-QSize AskPictureSize(const QString &width, const QString &height)
-{
-    TSetPictureSize *dialog = Windows().SetPictureSize;
-    return dialog ? dialog->Ask(width, height) : QSize(0, 0);
 }

@@ -52,6 +52,3 @@ private:
     TLabeledBmpBtn *btnCancel = nullptr;
     QSize m_result;
 };
-
-// The user picture size (see TSetPictureSize::Ask).
-QSize AskPictureSize(const QString &width, const QString &height);

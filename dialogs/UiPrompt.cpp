@@ -4,9 +4,17 @@
 #include "dialogs/SelectColorUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 
+UiPrompt::UiPrompt(TMsgBox *msgBox, TSetPictureSize *pictureSize, TSelectColor *selectColor)
+    : m_msgBox(msgBox)
+    , m_pictureSize(pictureSize)
+    , m_selectColor(selectColor)
+{ }
+
 int UiPrompt::ShowMessageBox(const QString &text, int icon, int buttons)
 {
-    return ::ShowMessageBox(text, icon, buttons);
+    if (m_msgBox && !m_msgBox->isVisible())
+        return m_msgBox->Execute(text, icon, buttons);
+    return ::ShowSystemMessageBox(text, icon, buttons);
 }
 
 int UiPrompt::ShowSystemMessageBox(const QString &text, int icon, int buttons)
@@ -16,10 +24,10 @@ int UiPrompt::ShowSystemMessageBox(const QString &text, int icon, int buttons)
 
 QSize UiPrompt::AskPictureSize(const QString &width, const QString &height)
 {
-    return ::AskPictureSize(width, height);
+    return m_pictureSize ? m_pictureSize->Ask(width, height) : QSize(0, 0);
 }
 
 int UiPrompt::PickColor(int initial)
 {
-    return ::PickColor(initial);
+    return m_selectColor ? m_selectColor->Pick(initial) : -1;
 }

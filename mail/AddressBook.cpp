@@ -1,7 +1,7 @@
 #include "mail/AddressBook.h"
 
-#include "app/SaveFile.h"
-#include "app/Sjis.h"
+#include "common/SaveFile.h"
+#include "common/Sjis.h"
 #include "mail/TextLines.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "mail/Carrier.h"
 
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 #include "mail/AddressBook.h"
 
 TCarrier::TCarrier()

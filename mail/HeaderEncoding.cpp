@@ -1,6 +1,6 @@
 #include "mail/HeaderEncoding.h"
 
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 #include "mail/Iso2022Jp.h"
 
 #include <QStringEncoder>

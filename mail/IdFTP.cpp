@@ -1,6 +1,6 @@
 #include "mail/IdFTP.h"
 
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 #include "mail/IdException.h"
 #include "mail/MessageWriter.h"
 #include "mail/WinsockErrors.h"

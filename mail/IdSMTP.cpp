@@ -1,6 +1,6 @@
 #include "mail/IdSMTP.h"
 
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 #include "mail/MessageWriter.h"
 
 namespace {

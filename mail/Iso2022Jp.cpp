@@ -1,6 +1,6 @@
 #include "mail/Iso2022Jp.h"
 
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "mail/MessageWriter.h"
 
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 
 #include <QFile>
 

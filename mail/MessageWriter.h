@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Exception.h"
+#include "common/Exception.h"
 #include "mail/HeaderEncoding.h"
 #include "mail/IdMessage.h"
 

@@ -1,8 +1,8 @@
 #include "mainwindow/MainUnit.h"
 
 #include "app/Application.h"
-#include "app/Exception.h"
-#include "app/UserData.h"
+#include "common/Exception.h"
+#include "common/UserData.h"
 
 #include <QDir>
 #include <QFile>

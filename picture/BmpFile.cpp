@@ -1,6 +1,6 @@
 #include "picture/BmpFile.h"
 
-#include "app/SaveFile.h"
+#include "common/SaveFile.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "picture/ConvertJpeg.h"
 
-#include "app/Exception.h"
+#include "common/Exception.h"
 #include "picture/BmpFile.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "picture/PictureCanvas.h"
 
-#include "app/Exception.h"
+#include "common/Exception.h"
 #include "mail/AddressBook.h"
 #include "mail/Carrier.h"
 #include "picture/BmpFile.h"

@@ -1,5 +1,5 @@
 #include "app/Application.h"
-#include "app/Exception.h"
+#include "common/Exception.h"
 
 #include <QCoreApplication>
 #include <QTest>

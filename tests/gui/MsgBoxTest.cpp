@@ -1,6 +1,6 @@
-#include "app/Prompt.h"
-#include "app/Windows.h"
+#include "common/Prompt.h"
 #include "dialogs/MsgBoxUnit.h"
+#include "dialogs/UiPrompt.h"
 #include "widgets/LabeledBmpBtn.h"
 
 #include <QAbstractButton>
@@ -244,22 +244,21 @@ TEST_F(MsgBoxTest, IsAModalWindowAboveTheOthersWithTheProgramsTitle)
     EXPECT_EQ(modality, Qt::ApplicationModal);
 }
 
-TEST_F(MsgBoxTest, ShowMessageBoxUsesTheProgramsBox)
+TEST_F(MsgBoxTest, ThePromptUsesTheProgramsBox)
 {
-    Windows().MsgBox = &box;
+    UiPrompt prompt(&box);
     QTimer::singleShot(0, [this] {
         seen = look();
         QTest::mouseClick(child<TLabeledBmpBtn>("btnCancel"), Qt::LeftButton, {}, QPoint(5, 5));
     });
-    const int code = ShowMessageBox("保存しますか？", Msg::IconQuestion, Msg::ButtonsYesNo);
-    Windows().MsgBox = nullptr;
+    const int code = prompt.ShowMessageBox("保存しますか？", Msg::IconQuestion, Msg::ButtonsYesNo);
     EXPECT_EQ(code, Msg::No);
     EXPECT_EQ(seen.text, "保存しますか？");
 }
 
 TEST_F(MsgBoxTest, AMessageWhileTheBoxShowsGoesToThePlatformsBox)
 {
-    Windows().MsgBox = &box;
+    UiPrompt prompt(&box);
     QString second;
     int secondCode = 0;
     QTimer::singleShot(0, [&] {
@@ -270,11 +269,10 @@ TEST_F(MsgBoxTest, AMessageWhileTheBoxShowsGoesToThePlatformsBox)
             second = system->text();
             system->button(QMessageBox::Yes)->click();
         });
-        secondCode = ShowMessageBox("時間切れです。", Msg::IconQuestion, Msg::ButtonsYesNo);
+        secondCode = prompt.ShowMessageBox("時間切れです。", Msg::IconQuestion, Msg::ButtonsYesNo);
         QTest::mouseClick(child<TLabeledBmpBtn>("btnOK"), Qt::LeftButton, {}, QPoint(5, 5));
     });
-    const int first = ShowMessageBox("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo);
-    Windows().MsgBox = nullptr;
+    const int first = prompt.ShowMessageBox("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo);
     EXPECT_EQ(second, "時間切れです。");
     EXPECT_EQ(secondCode, Msg::Yes);
     EXPECT_EQ(first, Msg::Yes);

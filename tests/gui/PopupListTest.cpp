@@ -1,4 +1,3 @@
-#include "app/Windows.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatListBox.h"
@@ -215,15 +214,14 @@ TEST_F(PopupListTest, TheChangeHandlerRunsForSetTextButNotForTypingOrSetItemInde
     EXPECT_EQ(fixed.ItemIndex(), -1);
 }
 
-TEST_F(PopupListTest, HidePopupListHidesTheProgramsPopupList)
+TEST_F(PopupListTest, HideListHidesItWithoutAPick)
 {
-    Windows().PopupListBox = &popup;
-    HidePopupList(); // not showing: nothing happens
+    TListWindow &window = popup;
+    window.HideList(); // not showing: nothing happens
     list.SetItems(numbered(2));
     pressButton();
-    ASSERT_TRUE(popup.isVisible());
-    HidePopupList();
-    Windows().PopupListBox = nullptr;
+    ASSERT_TRUE(window.IsShowing());
+    window.HideList();
     EXPECT_FALSE(popup.isVisible());
     EXPECT_EQ(changes.count(), 0);
 }

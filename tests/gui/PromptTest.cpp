@@ -1,11 +1,12 @@
-#include "app/UserData.h"
 #include "app/Windows.h"
+#include "common/UserData.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
 #include "mainwindow/MainUnit.h"
+#include "platform/Loader.h"
 #include "support/Files.h"
 #include "support/ScriptedPrompt.h"
 #include "widgets/FlatEdit.h"
@@ -13,6 +14,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -31,7 +33,7 @@ void clickLater(QWidget *window, const char *button, std::function<void()> befor
     });
 }
 
-// The program's prompt reaches the single instances of the windows.
+// The program's prompt asks through the windows it was given.
 TEST(UiPrompt, AsksThroughTheProgramsWindows)
 {
     ScriptedPrompt messages; // the picture size dialog's own messages
@@ -39,10 +41,7 @@ TEST(UiPrompt, AsksThroughTheProgramsWindows)
     box.SetBeep({});
     TSetPictureSize size(messages);
     TSelectColor color;
-    Windows().MsgBox = &box;
-    Windows().SetPictureSize = &size;
-    Windows().SelectColor = &color;
-    UiPrompt prompt;
+    UiPrompt prompt(&box, &size, &color);
 
     QString shownText;
     clickLater(&box, "btnCancel", [&] { shownText = box.findChild<QLabel *>("lbText")->text(); });
@@ -59,10 +58,10 @@ TEST(UiPrompt, AsksThroughTheProgramsWindows)
     clickLater(&color, "btnOk");
     EXPECT_EQ(prompt.PickColor(0x00FF00), 0x00FF00);
 
-    Windows() = TWindows();
-    // Without the windows there is nothing to ask with: cancelled.
-    EXPECT_EQ(AskPictureSize("132", "176"), QSize(0, 0));
-    EXPECT_EQ(PickColor(0x00FF00), -1);
+    // Without the dialogs there is nothing to ask with: cancelled.
+    UiPrompt bare(&box);
+    EXPECT_EQ(bare.AskPictureSize("132", "176"), QSize(0, 0));
+    EXPECT_EQ(bare.PickColor(0x00FF00), -1);
 }
 
 TEST(Windows, CreatedAtStartAndDestroyedAtTheEnd)
@@ -71,48 +70,46 @@ TEST(Windows, CreatedAtStartAndDestroyedAtTheEnd)
     for (const char *name : {"shutter.wav", "self.wav"})
         ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
     TUserData settings(work.path() + '/');
+    PlatformServices services = LoadPlatformServices(PlatformKind::Null);
 
-    CreateWindows(work.path() + '/', settings);
-    TWindows &w = Windows();
-    ASSERT_NE(w.Main, nullptr);
-    ASSERT_NE(w.MsgBox, nullptr);
-    ASSERT_NE(w.PopupListBox, nullptr);
-    ASSERT_NE(w.SetPictureSize, nullptr);
-    ASSERT_NE(w.SelectColor, nullptr);
-    EXPECT_NE(dynamic_cast<UiPrompt *>(w.UserPrompt), nullptr);
+    auto w = std::make_unique<TWindows>(work.path() + '/', settings, services);
+    ASSERT_NE(w->Main, nullptr);
+    ASSERT_NE(w->MsgBox, nullptr);
+    ASSERT_NE(w->PopupListBox, nullptr);
+    ASSERT_NE(w->SetPictureSize, nullptr);
+    ASSERT_NE(w->SelectColor, nullptr);
+    EXPECT_NE(dynamic_cast<UiPrompt *>(&w->UserPrompt()), nullptr);
     // Only the main window is shown by start-up; the others on demand.
-    for (QWidget *window : {static_cast<QWidget *>(w.MsgBox), static_cast<QWidget *>(w.PopupListBox),
-                            static_cast<QWidget *>(w.SetPictureSize), static_cast<QWidget *>(w.SelectColor)})
+    for (QWidget *window : {static_cast<QWidget *>(w->MsgBox), static_cast<QWidget *>(w->PopupListBox),
+                            static_cast<QWidget *>(w->SetPictureSize), static_cast<QWidget *>(w->SelectColor)})
         EXPECT_FALSE(window->isVisible()) << window->metaObject()->className();
 
     // The picture size dialog's messages come through the program's message box.
-    w.MsgBox->SetBeep({});
+    w->MsgBox->SetBeep({});
     QString message;
     QTimer::singleShot(0, [&] {
-        auto *edit = w.SetPictureSize->findChild<TFlatEdit *>("edtWidth");
+        auto *edit = w->SetPictureSize->findChild<TFlatEdit *>("edtWidth");
         edit->setText("999");
         // A timer, not a posted call: a call posted from here would run while the box is still
         // being shown, before its loop runs, and the answer would be lost.
         QTimer::singleShot(10, [&] {
-            message = w.MsgBox->findChild<QLabel *>("lbText")->text();
-            QTest::mouseClick(w.MsgBox->findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {},
+            message = w->MsgBox->findChild<QLabel *>("lbText")->text();
+            QTest::mouseClick(w->MsgBox->findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {},
                               QPoint(5, 5));
-            QTest::mouseClick(w.SetPictureSize->findChild<TLabeledBmpBtn *>("btnCancel"), Qt::LeftButton, {},
+            QTest::mouseClick(w->SetPictureSize->findChild<TLabeledBmpBtn *>("btnCancel"), Qt::LeftButton, {},
                               QPoint(5, 5));
         });
-        QTest::mouseClick(w.SetPictureSize->findChild<TLabeledBmpBtn *>("btnOk"), Qt::LeftButton, {},
+        QTest::mouseClick(w->SetPictureSize->findChild<TLabeledBmpBtn *>("btnOk"), Qt::LeftButton, {},
                           QPoint(5, 5));
     });
-    EXPECT_EQ(AskPictureSize(" 240", " 320"), QSize(0, 0));
+    EXPECT_EQ(w->UserPrompt().AskPictureSize(" 240", " 320"), QSize(0, 0));
     EXPECT_EQ(message, "画像の横幅は１２０－２４０ドットの間で指定して下さい。");
 
-    DestroyWindows();
-    EXPECT_EQ(w.Main, nullptr);
-    EXPECT_EQ(w.MsgBox, nullptr);
-    EXPECT_EQ(w.PopupListBox, nullptr);
-    EXPECT_EQ(w.SetPictureSize, nullptr);
-    EXPECT_EQ(w.SelectColor, nullptr);
-    EXPECT_EQ(w.UserPrompt, nullptr);
+    QPointer<TMain> main = w->Main;
+    QPointer<TMsgBox> box = w->MsgBox;
+    w.reset();
+    EXPECT_TRUE(main.isNull());
+    EXPECT_TRUE(box.isNull());
 }
 
 TEST(ScriptedPrompt, RecordsWhatIsShownAndAnswersInOrder)

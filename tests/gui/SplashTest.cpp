@@ -1,5 +1,5 @@
 #include "app/SplashUnit.h"
-#include "app/UserData.h"
+#include "common/UserData.h"
 
 #include <QLabel>
 #include <QTest>

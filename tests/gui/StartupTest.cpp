@@ -1,7 +1,6 @@
 #include "app/Startup.h"
 #include "app/Application.h"
 #include "app/SplashUnit.h"
-#include "app/Windows.h"
 #include "mainwindow/MainUnit.h"
 #include "support/Files.h"
 
@@ -13,6 +12,14 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+TMain *mainWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *main = qobject_cast<TMain *>(w))
+            return main;
+    return nullptr;
+}
 
 TApplication &app()
 {
@@ -40,6 +47,7 @@ protected:
             warnings << text;
         };
         o.splashWaitMs = 100;
+        o.platform = PlatformKind::Null;
         return o;
     }
 
@@ -65,7 +73,7 @@ TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *s = qobject_cast<TSplash *>(w); s && s->isVisible())
                 splashVersion = s->VersionText();
-        TMain *main = Windows().Main;
+        TMain *main = mainWindow();
         if (main && main->isVisible()) {
             mainSize = main->size();
             mainTitle = main->windowTitle();
@@ -87,7 +95,7 @@ TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
     EXPECT_EQ(mainTitle, QString::fromUtf8("タブリン"));
     EXPECT_TRUE(splashGoneWhenMainShown);
     EXPECT_TRUE(lockHeld);
-    EXPECT_EQ(Windows().Main, nullptr);
+    EXPECT_EQ(mainWindow(), nullptr);
     EXPECT_TRUE(warnings.isEmpty());
     EXPECT_TRUE(errors.isEmpty());
     EXPECT_FALSE(QFile::exists(QDir(lock.path()).filePath("Tavrin"))); // released at the end
@@ -103,7 +111,7 @@ TEST_F(StartupTest, ASecondCopyOnlySaysThatOneIsRunning)
 
     EXPECT_EQ(warnings, QStringList {QString::fromUtf8("既に起動しています。")});
     EXPECT_TRUE(errors.isEmpty());
-    EXPECT_EQ(Windows().Main, nullptr);
+    EXPECT_EQ(mainWindow(), nullptr);
     EXPECT_EQ(workFiles(), before);
     EXPECT_EQ(testfiles::read(work.filePath("tav.ini")), ini);
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -119,7 +127,7 @@ TEST_F(StartupTest, AFailureWhileBuildingTheWindowsIsShownAndEndsTheProgram)
 
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().contains("self.wav")) << errors.first().toStdString();
-    EXPECT_EQ(Windows().Main, nullptr);
+    EXPECT_EQ(mainWindow(), nullptr);
     for (QWidget *w : QApplication::topLevelWidgets())
         EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
     EXPECT_EQ(testfiles::read(work.filePath("tav.ini")), ini);

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "widgets/ProgramFont.h"
 
 #include <gtest/gtest.h>
 

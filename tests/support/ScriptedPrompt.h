@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompt.h"
+#include "common/Prompt.h"
 
 #include <QList>
 #include <QSize>

@@ -1,5 +1,5 @@
 #include "mail/AddressBook.h"
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 
 #include "support/Files.h"
 

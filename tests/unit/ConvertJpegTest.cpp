@@ -1,5 +1,5 @@
 #include "picture/ConvertJpeg.h"
-#include "app/Exception.h"
+#include "common/Exception.h"
 #include "picture/BmpFile.h"
 #include "picture/JpegCodec.h"
 #include "support/ExifBuilder.h"

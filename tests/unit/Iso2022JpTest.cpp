@@ -1,5 +1,5 @@
 #include "mail/Iso2022Jp.h"
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/UserData.h"
-#include "app/Sjis.h"
+#include "common/UserData.h"
+#include "common/Sjis.h"
 #include "support/Files.h"
 
 #include <QDir>

@@ -1,7 +1,8 @@
 // tavrin-gallery OUTDIR: saves OUTDIR/<name>.png for every window and widget sample; with
 // --stay it then leaves them all on the screen until it is closed.
 #include "app/Application.h"
-#include "app/Prompt.h"
+#include "widgets/ProgramFont.h"
+#include "common/Prompt.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
@@ -149,7 +150,7 @@ int main(int argc, char **argv)
     save(messageBox(QStringLiteral("送信が完了しました。"), Msg::IconInformation, Msg::ButtonsOk),
          "msgbox-info");
 
-    UiPrompt prompt;
+    UiPrompt prompt(nullptr); // the size dialog's messages go to the platform's box here
     auto *size = new TSetPictureSize(prompt);
     size->Prepare(QStringLiteral(" 240"), QStringLiteral(" 320"));
     g_keep.emplace_back(size);

@@ -1,6 +1,6 @@
 #include "tools/tavrin-tool/MessageOptions.h"
 
-#include "app/Exception.h"
+#include "common/Exception.h"
 #include "mail/Composition.h"
 #include "mail/Iso2022Jp.h"
 #include "mail/MessageWriter.h"

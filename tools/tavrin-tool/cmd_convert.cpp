@@ -1,6 +1,6 @@
 // tavrin-tool convert: a bitmap file into a JPEG file within a byte budget.
 
-#include "app/Exception.h"
+#include "common/Exception.h"
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
 #include "tools/tavrin-tool/Command.h"

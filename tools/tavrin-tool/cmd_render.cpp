@@ -1,8 +1,8 @@
 // tavrin-tool render: a picture framed as in the picture settings step and written as the JPEG a
 // recipient gets.
 
-#include "app/Exception.h"
-#include "app/SaveFile.h"
+#include "common/Exception.h"
+#include "common/SaveFile.h"
 #include "mail/AddressBook.h"
 #include "picture/PictureCanvas.h"
 #include "tools/tavrin-tool/Command.h"

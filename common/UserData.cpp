@@ -1,8 +1,8 @@
-#include "app/UserData.h"
+#include "common/UserData.h"
 
-#include "app/IniFile.h"
-#include "app/SaveFile.h"
-#include "app/Sjis.h"
+#include "common/IniFile.h"
+#include "common/SaveFile.h"
+#include "common/Sjis.h"
 
 #include <QDir>
 #include <QFile>

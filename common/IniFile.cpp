@@ -1,6 +1,6 @@
-#include "app/IniFile.h"
+#include "common/IniFile.h"
 
-#include "app/Sjis.h"
+#include "common/Sjis.h"
 
 #include <QString>
 
