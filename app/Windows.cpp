@@ -1,6 +1,7 @@
 #include "app/Windows.h"
 
 #include "dialogs/MsgBoxUnit.h"
+#include "dialogs/OpenPictureDialog.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
@@ -19,7 +20,7 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         SetPictureSize = new TSetPictureSize(*m_messages);
         SelectColor = new TSelectColor;
         m_prompt = std::make_unique<UiPrompt>(MsgBox, SetPictureSize, SelectColor);
-        Main = new TMain(workFolder, settings);
+        Main = new TMain(TMainContext {workFolder, settings, *m_prompt, *this, PopupListBox});
     } catch (...) {
         destroy();
         throw;
@@ -29,6 +30,17 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
 TWindows::~TWindows()
 {
     destroy();
+}
+
+void TWindows::HidePopupList()
+{
+    if (PopupListBox)
+        PopupListBox->HideList();
+}
+
+QString TWindows::OpenPictureDialog(const QString &startFolder)
+{
+    return ::OpenPictureDialog(Main, startFolder);
 }
 
 Prompt &TWindows::UserPrompt() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindow/model/MainDialogs.h"
+
 #include <QString>
 
 #include <memory>
@@ -16,13 +18,13 @@ struct PlatformServices;
 
 // The program's windows: one of each for the whole run, created by start-up in a fixed order and
 // destroyed in the reverse order. Each window is given what it uses when it is made; nothing looks a
-// window up later.
-class TWindows
+// window up later. The main window reaches the others through this registry as its MainDialogs.
+class TWindows : public MainDialogs
 {
 public:
     // Fails (throws) when a window cannot be built; the windows made so far are destroyed again.
     TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services);
-    ~TWindows();
+    ~TWindows() override;
     TWindows(const TWindows &) = delete;
     TWindows &operator=(const TWindows &) = delete;
 
@@ -34,6 +36,10 @@ public:
     TSetPictureSize *SetPictureSize = nullptr;
     TSelectColor *SelectColor = nullptr;
     TMain *Main = nullptr;
+
+    // MainDialogs
+    void HidePopupList() override;
+    QString OpenPictureDialog(const QString &startFolder) override;
 
 private:
     void destroy();

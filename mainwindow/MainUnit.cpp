@@ -1,41 +1,285 @@
 #include "mainwindow/MainUnit.h"
 
-#include "app/Application.h"
-#include "common/Exception.h"
-#include "common/UserData.h"
+#include "common/ApplicationTitle.h"
+#include "mainwindow/AutoModePane.h"
+#include "mainwindow/CameraModePane.h"
+#include "mainwindow/EditMailPane.h"
+#include "mainwindow/FileModePane.h"
+#include "mainwindow/MainArtwork.h"
+#include "mainwindow/PictureArea.h"
+#include "mainwindow/PictureConfigPane.h"
+#include "mainwindow/SendToPane.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatComboBox.h"
+#include "widgets/FlatPanel.h"
+#include "widgets/LabeledBmpBtn.h"
 
-#include <QDir>
-#include <QFile>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+
+using MainArtwork::Glyph;
+using MainArtwork::ModeKind;
 
 namespace {
 
-QByteArray readWholeFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("ファイル \"%1\" を開けません。").arg(QDir::toNativeSeparators(path)));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Exception(QStringLiteral("ファイル \"%1\" を読めません。").arg(QDir::toNativeSeparators(path)));
-    return bytes;
-}
+// The command area and the panes in its upper part.
+constexpr QRect kCommandArea(264, 31, 242, 298);
+constexpr QRect kPaneArea(0, 0, 242, 233);
 
 } // namespace
 
-TMain::TMain(const QString &workFolder, TUserData &settings, QWidget *parent)
+TMain::TMain(TMainContext context, QWidget *parent)
     : QWidget(parent)
-    , m_workFolder(workFolder)
-    , m_settings(settings)
+    , m_listWindow(context.listWindow)
 {
-    setFixedSize(kClientWidth, kClientHeight);
+    m_model = std::make_unique<MainModel>(MainModel::Context {
+        context.workFolder, context.settings, context.prompt, context.dialogs, [this] {
+            repaint();
+            QCoreApplication::processEvents();
+        }});
+
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(255, 224, 120));
+    pal.setColor(QPalette::Window, Colors::Back);
     setPalette(pal);
 
-    const QDir dir(m_workFolder);
-    m_shutterSound = readWholeFile(dir.filePath(QStringLiteral("shutter.wav")));
-    m_selfSound = readWholeFile(dir.filePath(QStringLiteral("self.wav")));
+    pnlImageBase = new PictureArea(m_model->Canvas(), this);
+    connect(pnlImageBase, &PictureArea::clicked, m_model.get(), &MainModel::PanelClick);
 
+    btnFileMode = modeButton("btnFileMode", 264, int(ModeKind::File), QStringLiteral("ファイル"));
+    btnCameraMode = modeButton("btnCameraMode", 345, int(ModeKind::Camera), QStringLiteral("カメラ"));
+    btnAutoMode = modeButton("btnAutoMode", 426, int(ModeKind::Auto), QStringLiteral("撮影予約"));
+    connect(btnFileMode, &TBmpBtn::clicked, m_model.get(), &MainModel::btnFileModeClick);
+    connect(btnCameraMode, &TBmpBtn::clicked, m_model.get(), &MainModel::btnCameraModeClick);
+    connect(btnAutoMode, &TBmpBtn::clicked, m_model.get(), &MainModel::btnAutoModeClick);
+    imgWaku = new QLabel(this);
+    imgWaku->setObjectName(QStringLiteral("imgWaku"));
+    imgWaku->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    // Both command panels share one place; only one shows.
+    pnlCommandPicture = new TFlatPanel(this);
+    pnlCommandPicture->setObjectName(QStringLiteral("pnlCommandPicture"));
+    pnlCommandPicture->setGeometry(kCommandArea);
+    pnlFileMode = new FileModePane(*m_model, pnlCommandPicture);
+    pnlCameraMode = new CameraModePane(*m_model, pnlCommandPicture);
+    pnlAutoMode = new AutoModePane(*m_model, pnlCommandPicture);
+    for (QWidget *pane : {static_cast<QWidget *>(pnlFileMode), static_cast<QWidget *>(pnlCameraMode),
+                          static_cast<QWidget *>(pnlAutoMode)})
+        pane->setGeometry(kPaneArea);
+    commandButtons(pnlCommandPicture, "btnConfig1", "btnQuit", "btnBackDmy", "btnMailCreate", &btnConfig1, &btnQuit,
+                   &btnBackDmy, &btnMailCreate);
+    btnAutoStart = MakeMainButton(pnlCommandPicture, "btnAutoStart", btnMailCreate->geometry(),
+                                  QStringLiteral("\\n次へ"), Glyph::Forward, QRect(0, 0, 66, 30));
+    btnBackDmy->SetEnabled(false);
+    btnAutoStart->SetEnabled(false);
+
+    pnlCommandMail = new TFlatPanel(this);
+    pnlCommandMail->setObjectName(QStringLiteral("pnlCommandMail"));
+    pnlCommandMail->setGeometry(kCommandArea);
+    pnlPictureConfig = new PictureConfigPane(*m_model, pnlCommandMail);
+    pnlSendTo = new SendToPane(*m_model, pnlCommandMail);
+    pnlEditMail = new EditMailPane(*m_model, pnlCommandMail);
+    for (QWidget *pane : {static_cast<QWidget *>(pnlPictureConfig), static_cast<QWidget *>(pnlSendTo),
+                          static_cast<QWidget *>(pnlEditMail)})
+        pane->setGeometry(kPaneArea);
+    commandButtons(pnlCommandMail, "btnConfig2", "btnQuit2", "btnBack", "btnFwd", &btnConfig2, &btnQuit2, &btnBack,
+                   &btnFwd);
+    pnlCommandMail->hide();
+
+    for (TFlatPanel *panel : {pnlCommandPicture, pnlCommandMail})
+        connect(panel, &TFlatPanel::clicked, m_model.get(), &MainModel::PanelClick);
+    for (TLabeledBmpBtn *b : {btnConfig1, btnConfig2})
+        connect(b, &TBmpBtn::clicked, m_model.get(), &MainModel::btnConfig1Click);
+    for (TLabeledBmpBtn *b : {btnQuit, btnQuit2})
+        connect(b, &TBmpBtn::clicked, this, [this] {
+            m_model->PanelClick();
+            close();
+        });
+    for (TLabeledBmpBtn *b : {btnMailCreate, btnAutoStart})
+        connect(b, &TBmpBtn::clicked, m_model.get(), &MainModel::btnMailCreateClick);
+    for (TLabeledBmpBtn *b : {btnBack, btnBackDmy})
+        connect(b, &TBmpBtn::clicked, m_model.get(), &MainModel::btnBackClick);
+    connect(btnFwd, &TBmpBtn::clicked, m_model.get(), &MainModel::btnFwdClick);
+    connect(m_model.get(), &MainModel::stateChanged, this, &TMain::ApplyState);
+
+    // The client area holds the whole layout: the picture area's margins around it, the command
+    // area beside it.
+    const QRect base = m_model->Canvas().FrameBaseRect();
+    setFixedSize(kCommandArea.right() + 1 + base.left(), 2 * base.top() + base.height());
     setWindowTitle(ApplicationTitle());
+
+    FormCreate();
+}
+
+TMain::~TMain() = default;
+
+TLabeledBmpBtn *TMain::modeButton(const char *name, int x, int kind, const QString &accessibleName)
+{
+    const auto mode = ModeKind(kind);
+    auto *b = new TLabeledBmpBtn(this);
+    b->setObjectName(QLatin1String(name));
+    b->SetPictureNormal(MainArtwork::ModeButton(mode, Artwork::ButtonLook::Normal));
+    b->SetPictureDown(MainArtwork::ModeButton(mode, Artwork::ButtonLook::Down));
+    b->SetPictureDisable(MainArtwork::ModeButton(mode, Artwork::ButtonLook::Disable));
+    b->move(x, 8);
+    b->setAccessibleName(accessibleName);
+    return b;
+}
+
+void TMain::commandButtons(TFlatPanel *panel, const char *config, const char *quit, const char *back,
+                           const char *next, TLabeledBmpBtn **configButton, TLabeledBmpBtn **quitButton,
+                           TLabeledBmpBtn **backButton, TLabeledBmpBtn **nextButton)
+{
+    *configButton = MakeMainButton(panel, config, QRect(6, 238, 62, 26), QStringLiteral("設定"));
+    *quitButton = MakeMainButton(panel, quit, QRect(6, 268, 62, 26), QStringLiteral("終了"));
+    *backButton = MakeMainButton(panel, back, QRect(104, 238, 66, 56), QStringLiteral("\\n戻る"), Glyph::Back,
+                                 QRect(0, 0, 66, 30));
+    *nextButton = MakeMainButton(panel, next, QRect(172, 238, 66, 56), QStringLiteral("\\n次へ"), Glyph::Forward,
+                                 QRect(0, 0, 66, 30));
+}
+
+void TMain::FormCreate()
+{
+    m_model->FormCreate();
+    ApplyState();
+}
+
+void TMain::ApplyState()
+{
+    const MainModel &m = *m_model;
+    const bool mailStage = m.MailStageShown();
+    pnlCommandPicture->setVisible(!mailStage);
+    pnlCommandMail->setVisible(mailStage);
+
+    const MainModel::Mode mode = m.CurrentMode();
+    pnlFileMode->setVisible(mode == MainModel::Mode::File);
+    pnlCameraMode->setVisible(mode == MainModel::Mode::Camera);
+    pnlAutoMode->setVisible(mode == MainModel::Mode::Auto);
+    btnMailCreate->setVisible(mode != MainModel::Mode::Auto);
+    btnAutoStart->setVisible(mode == MainModel::Mode::Auto);
+    btnMailCreate->SetEnabled(m.MailCreateEnabled());
+    btnCameraMode->SetEnabled(m.CameraModesEnabled());
+    btnAutoMode->SetEnabled(m.CameraModesEnabled());
+
+    TLabeledBmpBtn *current = mode == MainModel::Mode::File ? btnFileMode
+        : mode == MainModel::Mode::Camera                   ? btnCameraMode
+                                                            : btnAutoMode;
+    const auto kind = mode == MainModel::Mode::File ? ModeKind::File
+        : mode == MainModel::Mode::Camera           ? ModeKind::Camera
+                                                    : ModeKind::Auto;
+    imgWaku->setPixmap(MainArtwork::ModeButton(kind, Artwork::ButtonLook::Normal, true));
+    imgWaku->setGeometry(current->geometry());
+    imgWaku->setVisible(m.ModeMarkerShown());
+    imgWaku->raise();
+
+    const MainModel::StepPane pane = m.CurrentStepPane();
+    pnlPictureConfig->setVisible(pane == MainModel::StepPane::PictureConfig);
+    pnlSendTo->setVisible(pane == MainModel::StepPane::SendTo);
+    pnlEditMail->setVisible(pane == MainModel::StepPane::EditMail);
+    btnFwd->SetLabelText(m.FwdLabel());
+
+    pnlImageBase->SetPictureBackShown(m.PictureBackShown());
+    setAcceptDrops(m.AcceptDrops());
+    setEnabled(m.WindowEnabled());
+}
+
+void TMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (const QScreen *screen = this->screen())
+        move(m_model->WindowPosition(screen->size(), frameGeometry().size()));
+    // The rest once the window is on the screen: it may ask the user.
+    QTimer::singleShot(0, this, &TMain::FormShow);
+}
+
+void TMain::FormShow()
+{
+    if (!isVisible())
+        return;
+    if (!m_firstShowDone) {
+        m_firstShowDone = true;
+        // Every drop-down list of the window drops the program's popup list.
+        for (TFlatComboBox *list : findChildren<TFlatComboBox *>()) {
+            list->SetOwnerWindow(this);
+            list->SetListWindow(m_listWindow);
+        }
+    }
+    m_model->FormShow();
+}
+
+void TMain::closeEvent(QCloseEvent *event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    // A second request while the question shows waits for its answer.
+    if (m_askingToClose) {
+        event->ignore();
+        return;
+    }
+    m_askingToClose = true;
+    const bool close = m_model->FormCloseQuery();
+    m_askingToClose = false;
+    if (!close) {
+        event->ignore();
+        return;
+    }
+    m_closed = true;
+    m_model->FormClose(pos());
+    event->accept();
+}
+
+void TMain::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        m_model->FormKeyPress(Qt::Key_Escape);
+        return;
+    }
+    TPictureCanvas &canvas = m_model->Canvas();
+    if (canvas.IsEnabled() && canvas.KeyDown(event->key(), event->modifiers()))
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+void TMain::wheelEvent(QWheelEvent *event)
+{
+    TPictureCanvas &canvas = m_model->Canvas();
+    const QPoint at = event->position().toPoint() - canvas.FrameViewRect().topLeft();
+    const int delta = event->angleDelta().y();
+    if (delta != 0 && canvas.MouseWheel(at, delta)) {
+        event->accept();
+        return;
+    }
+    QWidget::wheelEvent(event);
+}
+
+void TMain::mousePressEvent(QMouseEvent *event)
+{
+    m_model->PanelClick();
+    QWidget::mousePressEvent(event);
+}
+
+void TMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_model->AcceptDrops() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TMain::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        paths << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+    event->acceptProposedAction();
+    // The drop ends before any message shows.
+    QTimer::singleShot(0, this, [this, paths] { m_model->HandleDroppedFiles(paths); });
 }

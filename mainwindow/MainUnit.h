@@ -1,12 +1,42 @@
 #pragma once
 
+#include "mainwindow/model/MainModel.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
+class AutoModePane;
+class CameraModePane;
+class EditMailPane;
+class FileModePane;
+class MainDialogs;
+class PictureArea;
+class PictureConfigPane;
+class Prompt;
+class QLabel;
+class SendToPane;
+class TFlatPanel;
+class TLabeledBmpBtn;
+class TListWindow;
 class TUserData;
 
-// The main window. It owns the program's plain objects for the whole run.
+// What the main window is made with.
+struct TMainContext
+{
+    QString workFolder; // with a trailing separator
+    TUserData &settings;
+    Prompt &prompt;
+    MainDialogs &dialogs;
+    // The popup list of the drop-down lists; none: their buttons do nothing.
+    TListWindow *listWindow = nullptr;
+};
+
+// The main window: the picture area on the left, the mode buttons and the command area on the
+// right. Its state and rules live in MainModel; the window shows them, one widget class per pane,
+// and forwards the user's events.
 class TMain : public QWidget
 {
     Q_OBJECT
@@ -15,14 +45,60 @@ public:
     static constexpr int kClientHeight = 338;
 
     // Fails (throws) when a file the window needs at start cannot be read.
-    TMain(const QString &workFolder, TUserData &settings, QWidget *parent = nullptr);
+    explicit TMain(TMainContext context, QWidget *parent = nullptr);
+    ~TMain() override;
 
-    const QByteArray &ShutterSound() const { return m_shutterSound; }
-    const QByteArray &SelfTimerSound() const { return m_selfSound; }
+    MainModel &Model() const { return *m_model; }
+    const QByteArray &ShutterSound() const { return m_model->ShutterSound(); }
+    const QByteArray &SelfTimerSound() const { return m_model->SelfTimerSound(); }
+    PictureArea *PictureAreaWidget() const { return pnlImageBase; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
-    QString m_workFolder;
-    TUserData &m_settings;
-    QByteArray m_shutterSound;
-    QByteArray m_selfSound;
+    void FormCreate();
+    void FormShow();
+    void ApplyState();
+    TLabeledBmpBtn *modeButton(const char *name, int x, int kind, const QString &accessibleName);
+    void commandButtons(TFlatPanel *panel, const char *config, const char *quit, const char *back,
+                        const char *next, TLabeledBmpBtn **configButton, TLabeledBmpBtn **quitButton,
+                        TLabeledBmpBtn **backButton, TLabeledBmpBtn **nextButton);
+
+    TListWindow *m_listWindow = nullptr;
+    std::unique_ptr<MainModel> m_model;
+    bool m_firstShowDone = false;
+    bool m_closed = false;
+    bool m_askingToClose = false;
+
+    PictureArea *pnlImageBase = nullptr;
+    TLabeledBmpBtn *btnFileMode = nullptr;
+    TLabeledBmpBtn *btnCameraMode = nullptr;
+    TLabeledBmpBtn *btnAutoMode = nullptr;
+    QLabel *imgWaku = nullptr;
+
+    TFlatPanel *pnlCommandPicture = nullptr;
+    FileModePane *pnlFileMode = nullptr;
+    CameraModePane *pnlCameraMode = nullptr;
+    AutoModePane *pnlAutoMode = nullptr;
+    TLabeledBmpBtn *btnConfig1 = nullptr;
+    TLabeledBmpBtn *btnQuit = nullptr;
+    TLabeledBmpBtn *btnBackDmy = nullptr;
+    TLabeledBmpBtn *btnMailCreate = nullptr;
+    TLabeledBmpBtn *btnAutoStart = nullptr;
+
+    TFlatPanel *pnlCommandMail = nullptr;
+    PictureConfigPane *pnlPictureConfig = nullptr;
+    SendToPane *pnlSendTo = nullptr;
+    EditMailPane *pnlEditMail = nullptr;
+    TLabeledBmpBtn *btnConfig2 = nullptr;
+    TLabeledBmpBtn *btnQuit2 = nullptr;
+    TLabeledBmpBtn *btnBack = nullptr;
+    TLabeledBmpBtn *btnFwd = nullptr;
 };

@@ -29,6 +29,12 @@ void TFlatPanel::SetInputFrameColor(const QColor &color)
     update();
 }
 
+void TFlatPanel::SetBackgroundPicture(const QPixmap &picture)
+{
+    m_picture = picture;
+    update();
+}
+
 bool TFlatPanel::isInput(const QObject *child)
 {
     for (const char *kind : {"TFlatEdit", "TFlatMemo", "TFlatListBox", "TFlatComboBox", "TFlatCheckBox"})
@@ -40,7 +46,10 @@ bool TFlatPanel::isInput(const QObject *child)
 void TFlatPanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.fillRect(rect(), m_color);
+    if (m_picture.isNull())
+        p.fillRect(rect(), m_color);
+    else
+        p.drawPixmap(rect(), m_picture);
     if (m_border.isValid()) {
         p.setPen(m_border);
         p.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
 
 // A flat panel: a plain colour with an optional one-pixel border. It can draw the program's rounded
@@ -18,6 +19,8 @@ public:
     void SetBorderColor(const QColor &color);
     // An invalid colour: no frames around the inputs.
     void SetInputFrameColor(const QColor &color);
+    // A picture that fills the panel instead of its colour (stretched to the panel's size).
+    void SetBackgroundPicture(const QPixmap &picture);
 
     // The frame drawn around an input control with this geometry: one pixel outside it.
     static QRect InputFrameRect(const QRect &control) { return control.adjusted(-1, -1, 1, 1); }
@@ -36,6 +39,7 @@ private:
     static bool isInput(const QObject *child);
 
     QColor m_color;
+    QPixmap m_picture;
     QColor m_border;
     QColor m_inputFrame;
     bool m_pressed = false;

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <optional>
+
+class TAddressBook;
+
 // The windows the main window opens, as its model sees them. The program's windows answer through
 // the window registry; tests give fakes. Every question has an answer for "cancelled", which is what
 // a window that does not exist (yet) gives.
@@ -10,11 +14,23 @@ class MainDialogs
 public:
     virtual ~MainDialogs() = default;
 
+    // Hides the drop-down lists' popup list if it shows; every handler of the window does this first.
+    virtual void HidePopupList() { }
     // The settings dialog, modal. True when it was closed with OK (the settings then hold its values).
     virtual bool ShowConfig() { return false; }
+    // The address book dialog choosing an entry of book: its position, or nothing.
+    virtual std::optional<int> ChooseAddress(TAddressBook &book)
+    {
+        (void)book;
+        return std::nullopt;
+    }
     // The platform's open-picture dialog starting in startFolder (empty: the platform's choice), with
     // the picture filter. The chosen file, or empty when cancelled.
-    virtual QString OpenPictureDialog(const QString &startFolder) { (void)startFolder; return {}; }
+    virtual QString OpenPictureDialog(const QString &startFolder)
+    {
+        (void)startFolder;
+        return {};
+    }
     // Hides the sending window if it is showing.
     virtual void HideSendingWindow() { }
 };

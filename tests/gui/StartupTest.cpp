@@ -1,11 +1,17 @@
 #include "app/Startup.h"
 #include "app/Application.h"
 #include "app/SplashUnit.h"
+#include "dialogs/MsgBoxUnit.h"
 #include "mainwindow/MainUnit.h"
 #include "support/Files.h"
+#include "widgets/LabeledBmpBtn.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLockFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -53,7 +59,7 @@ protected:
 
     QStringList workFiles() const { return QDir(work.path()).entryList(QDir::Files, QDir::Name); }
 
-    const QByteArray ini = "[serial]\r\nMajor=2\r\nMinor=0\r\n";
+    const QByteArray ini = "[serial]\r\nMajor=2\r\nMinor=0\r\n[user]\r\nFromAddress=me@example.jp\r\n";
     QTemporaryDir work;
     QTemporaryDir lock;
     QStringList warnings;
@@ -69,7 +75,22 @@ TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
     bool lockHeld = false;
     QTimer poll;
     poll.setInterval(5);
+    QStringList asked;
+    bool closing = false;
     QObject::connect(&poll, &QTimer::timeout, [&] {
+        // The questions on the way: the one-time change of version 2.0 (the platform's box) is
+        // answered No, the question at closing Yes.
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            asked << box->text().left(12);
+            box->button(QMessageBox::No)->click();
+            return;
+        }
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<TMsgBox *>(w); box && box->isVisible()) {
+                asked << box->findChild<QLabel *>("lbText")->text();
+                QTest::mouseClick(box->findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {}, QPoint(5, 5));
+                return;
+            }
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *s = qobject_cast<TSplash *>(w); s && s->isVisible())
                 splashVersion = s->VersionText();
@@ -82,7 +103,11 @@ TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
                 if (qobject_cast<TSplash *>(w))
                     splashGoneWhenMainShown = false;
             lockHeld = QFile::exists(QDir(lock.path()).filePath("Tavrin"));
-            main->close();
+            if (!closing) {
+                closing = true;
+                // Not from inside this timer: the question at closing needs the timer to answer it.
+                QTimer::singleShot(0, main, &QWidget::close);
+            }
         }
     });
     poll.start();
@@ -94,6 +119,7 @@ TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
     EXPECT_EQ(mainSize, QSize(514, 338));
     EXPECT_EQ(mainTitle, QString::fromUtf8("タブリン"));
     EXPECT_TRUE(splashGoneWhenMainShown);
+    EXPECT_EQ(asked, (QStringList {"※ＦＴＰサーバーについて※", "終了しますか？"}));
     EXPECT_TRUE(lockHeld);
     EXPECT_EQ(mainWindow(), nullptr);
     EXPECT_TRUE(warnings.isEmpty());

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "mainwindow/PaneKit.h"
+
+class MainModel;
+class TFlatCheckBox;
+class TFlatComboBox;
+class TFlatEdit;
+class TLabeledBmpBtn;
+
+// pnlAutoMode: when the schedule starts (a clock time or a delay), its period, the picture size and
+// quality, the recipient or capture only, and the live view's fit.
+class AutoModePane : public Pane
+{
+    Q_OBJECT
+public:
+    AutoModePane(MainModel &model, QWidget *parent);
+
+    QList<TFlatComboBox *> DropDownLists() const;
+
+private:
+    MainModel &m_model;
+    TFlatEdit *edtHour = nullptr;
+    TFlatEdit *edtMin = nullptr;
+    TLabeledBmpBtn *btnHUp = nullptr;
+    TLabeledBmpBtn *btnHDown = nullptr;
+    TLabeledBmpBtn *btnMUp = nullptr;
+    TLabeledBmpBtn *btnMDown = nullptr;
+    TLabeledBmpBtn *btnStartTime = nullptr;
+    TLabeledBmpBtn *btnPassingTime = nullptr;
+    TFlatComboBox *cbxInterval = nullptr;
+    TFlatComboBox *cbxSizeAuto = nullptr;
+    TFlatComboBox *cbxQualityAuto = nullptr;
+    TFlatComboBox *cbxNameAuto = nullptr;
+    TFlatComboBox *cbxAddressAuto = nullptr;
+    TLabeledBmpBtn *btnAddressAuto = nullptr;
+    TFlatCheckBox *chkNoSend = nullptr;
+    PaneLabel *lbNoSend = nullptr;
+    TLabeledBmpBtn *btnResizeByHeightAuto = nullptr;
+    TLabeledBmpBtn *btnResizeByWidthAuto = nullptr;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "mainwindow/PaneKit.h"
+
+class MainModel;
+class TFlatEdit;
+class TFlatMemo;
+
+// pnlEditMail, mail step 3: the subject (at most 36 bytes in the system code page) and the body.
+class EditMailPane : public Pane
+{
+    Q_OBJECT
+public:
+    EditMailPane(MainModel &model, QWidget *parent);
+
+private:
+    void edtSubjectEdited(const QString &text);
+
+    MainModel &m_model;
+    PaneLabel *lbSubject = nullptr;
+    PaneLabel *lbBody = nullptr;
+    TFlatEdit *edtSubject = nullptr;
+    TFlatMemo *edtBody = nullptr;
+};

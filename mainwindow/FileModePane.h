@@ -1,0 +1,35 @@
+#pragma once
+
+#include "mainwindow/PaneKit.h"
+
+class MainModel;
+class TFlatComboBox;
+class TLabeledBmpBtn;
+
+// pnlFileMode: the ways a picture comes from a file — the open dialog, the thumbnails of a folder,
+// the folder box with its history, the media search, the folder browser and the sent folder — and
+// the buttons that open the sent and scheduled folders in the file manager.
+class FileModePane : public Pane
+{
+    Q_OBJECT
+public:
+    FileModePane(MainModel &model, QWidget *parent);
+
+    QList<TFlatComboBox *> DropDownLists() const;
+
+private:
+    void Refresh();
+
+    MainModel &m_model;
+    TLabeledBmpBtn *btnOpenDialog = nullptr;
+    TLabeledBmpBtn *btnOpenThumbnail = nullptr;
+    PaneLabel *lbFolder = nullptr;
+    TFlatComboBox *cbxFolder = nullptr;
+    TLabeledBmpBtn *btnOpenFolder = nullptr;
+    TLabeledBmpBtn *btnFindFolder = nullptr;
+    TLabeledBmpBtn *btnSelectFolder = nullptr;
+    TLabeledBmpBtn *btnRecent = nullptr;
+    PaneLabel *lbOpenIn = nullptr;
+    TLabeledBmpBtn *btnOpenRecent = nullptr;
+    TLabeledBmpBtn *btnOpenInterval = nullptr;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "mainwindow/PaneKit.h"
+
+class MainModel;
+class SizeField;
+class TFlatComboBox;
+class TLabeledBmpBtn;
+class TListWindow;
+class TPictureCanvas;
+
+// pnlPictureConfig, mail step 1: the size and quality lists, the user width and height, and the
+// buttons that zoom, fit, align and rotate the picture and change the background colour.
+class PictureConfigPane : public Pane
+{
+    Q_OBJECT
+public:
+    PictureConfigPane(MainModel &model, QWidget *parent);
+
+    // The drop-down lists of the pane, for the window to give them their popup list.
+    QList<TFlatComboBox *> DropDownLists() const;
+
+private:
+    void Refresh();
+    void cbxSizeMailChange();
+    void cbxQualityMailChange();
+    void edtWHMailClick();
+    // A canvas button: the popup list hides first.
+    void button(TLabeledBmpBtn *b, void (TPictureCanvas::*operation)());
+
+    MainModel &m_model;
+    TPictureCanvas &m_canvas;
+    PaneLabel *lbSizeMail = nullptr;
+    PaneLabel *lbQualityMail = nullptr;
+    TFlatComboBox *cbxSizeMail = nullptr;
+    TFlatComboBox *cbxQualityMail = nullptr;
+    PaneLabel *lbWidthMail = nullptr;
+    PaneLabel *lbHeightMail = nullptr;
+    SizeField *edtWidthMail = nullptr;
+    SizeField *edtHeightMail = nullptr;
+    TLabeledBmpBtn *btnZoomUp = nullptr;
+    TLabeledBmpBtn *btnZoomDown = nullptr;
+    TLabeledBmpBtn *btnResizeByHeight = nullptr;
+    TLabeledBmpBtn *btnResizeByWidth = nullptr;
+    TLabeledBmpBtn *btnRotateLeft = nullptr;
+    TLabeledBmpBtn *btnRotateRight = nullptr;
+    TLabeledBmpBtn *btnFitLeft = nullptr;
+    TLabeledBmpBtn *btnFitTop = nullptr;
+    TLabeledBmpBtn *btnFitRight = nullptr;
+    TLabeledBmpBtn *btnFitBottom = nullptr;
+    TLabeledBmpBtn *btnCentering = nullptr;
+    TLabeledBmpBtn *btnCHengeBackColor = nullptr;
+    TFlatPanel *pnlBackColorDisplay = nullptr;
+};

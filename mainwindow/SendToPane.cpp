@@ -1,0 +1,150 @@
+#include "mainwindow/SendToPane.h"
+
+#include "mail/AddressBook.h"
+#include "mainwindow/MainArtwork.h"
+#include "mainwindow/model/MainModel.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatCheckBox.h"
+#include "widgets/FlatComboBox.h"
+#include "widgets/FlatListBox.h"
+#include "widgets/LabeledBmpBtn.h"
+
+#include <QLineEdit>
+#include <QPainter>
+
+SendToPane::SendToPane(MainModel &model, QWidget *parent)
+    : Pane("pnlSendTo", parent)
+    , m_model(model)
+    , m_recipient(model.Recipient())
+{
+    Label17 = new PaneLabel(this, "Label17", QStringLiteral("宛先："), QPoint(8, 10));
+    btnAddressMail = MakeMainButton(this, "btnAddressMail", QRect(150, 5, 84, 24), QStringLiteral("アドレス帳"));
+
+    Label20 = new PaneLabel(this, "Label20", QStringLiteral("名前："), QPoint(8, 39));
+    cbxNameMail = new TFlatComboBox(this);
+    cbxNameMail->setObjectName(QStringLiteral("cbxNameMail"));
+    cbxNameMail->setEditable(true);
+    cbxNameMail->setGeometry(72, 36, 162, 20);
+    NameByLabel(cbxNameMail, Label20->text());
+
+    Label21 = new PaneLabel(this, "Label21", QStringLiteral("アドレス："), QPoint(8, 65));
+    cbxAddressMail = new TFlatComboBox(this);
+    cbxAddressMail->setObjectName(QStringLiteral("cbxAddressMail"));
+    cbxAddressMail->setEditable(true);
+    cbxAddressMail->setGeometry(72, 62, 162, 20);
+    NameByLabel(cbxAddressMail, Label21->text());
+
+    chkDoCoMo = new TFlatCheckBox(QStringLiteral("ｉモード、ｉショット（サーバーを使用する）"), this);
+    chkDoCoMo->setObjectName(QStringLiteral("chkDoCoMo"));
+    chkDoCoMo->setGeometry(8, 90, 228, 16);
+    lbDoCoMo = new PaneLabel(this, "lbDoCoMo", QStringLiteral("ＦＴＰサーバーを使用して送信する"), QPoint(24, 108));
+
+    Label18 = new PaneLabel(this, "Label18", QStringLiteral("同時に送信する宛先："), QPoint(8, 132));
+    lbxCC = new TFlatListBox(this);
+    lbxCC->setObjectName(QStringLiteral("lbxCC"));
+    lbxCC->setGeometry(8, 150, 166, 74);
+    NameByLabel(lbxCC, Label18->text());
+    btnAddCC = MakeMainButton(this, "btnAddCC", QRect(182, 150, 52, 24), QStringLiteral("追加"));
+    btnDelCC = MakeMainButton(this, "btnDelCC", QRect(182, 180, 52, 24), QStringLiteral("削除"));
+
+    RecipientModel &r = m_recipient;
+    connect(btnAddressMail, &TBmpBtn::clicked, this, [this, &r] {
+        m_model.PanelClick();
+        r.btnAddressMailClick();
+    });
+    connect(cbxNameMail, &TFlatComboBox::changed, this, [this, &r] {
+        m_model.PanelClick();
+        r.cbxNameMailChange(cbxNameMail->ItemIndex());
+    });
+    connect(cbxAddressMail, &TFlatComboBox::changed, this, [this, &r] {
+        m_model.PanelClick();
+        r.cbxAddressMailChange(cbxAddressMail->ItemIndex());
+    });
+    connect(cbxNameMail->lineEdit(), &QLineEdit::textEdited, &r, &RecipientModel::SetNameText);
+    connect(cbxAddressMail->lineEdit(), &QLineEdit::textEdited, &r, &RecipientModel::SetAddressText);
+    // The box toggles itself on the press (or the space key) before its handler runs.
+    connect(chkDoCoMo, &QCheckBox::toggled, this, [this, &r](bool on) {
+        m_model.PanelClick();
+        if (on != r.ServerRoute())
+            r.chkDoCoMoMouseDown(on);
+    });
+    connect(lbDoCoMo, &PaneLabel::clicked, this, [this, &r] {
+        m_model.PanelClick();
+        r.lbDoCoMoClick();
+    });
+    connect(lbxCC, &QListWidget::currentRowChanged, &r, &RecipientModel::SetCCSelected);
+    connect(lbxCC, &QListWidget::itemPressed, &model, &MainModel::PanelClick);
+    connect(btnAddCC, &TBmpBtn::clicked, this, [this, &r] {
+        m_model.PanelClick();
+        r.btnAddCCClick();
+    });
+    connect(btnDelCC, &TBmpBtn::clicked, this, [this, &r] {
+        m_model.PanelClick();
+        r.btnDelCCClick();
+    });
+    connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
+    connect(&r, &RecipientModel::changed, this, &SendToPane::Refresh);
+    connect(&r, &RecipientModel::listsRefilled, this, &SendToPane::RefillLists);
+    Refresh();
+}
+
+QList<TFlatComboBox *> SendToPane::DropDownLists() const
+{
+    return {cbxNameMail, cbxAddressMail};
+}
+
+void SendToPane::RefillLists()
+{
+    QStringList names, addresses;
+    TAddressBook &history = m_model.History();
+    for (int i = 0; i < history.Count(); ++i) {
+        names << history.Get(i).Name;
+        addresses << history.Get(i).Address;
+    }
+    cbxNameMail->SetItems(names);
+    cbxAddressMail->SetItems(addresses);
+    Refresh();
+}
+
+void SendToPane::Refresh()
+{
+    const RecipientModel &r = m_recipient;
+    {
+        const QSignalBlocker quietName(cbxNameMail);
+        const QSignalBlocker quietAddress(cbxAddressMail);
+        if (cbxNameMail->currentText() != r.NameText())
+            cbxNameMail->setEditText(r.NameText());
+        if (cbxAddressMail->currentText() != r.AddressText())
+            cbxAddressMail->setEditText(r.AddressText());
+    }
+    {
+        const QSignalBlocker quiet(chkDoCoMo);
+        chkDoCoMo->setChecked(r.ServerRoute());
+    }
+    chkDoCoMo->setVisible(r.ServerRouteShown());
+    lbDoCoMo->setVisible(r.ServerRouteShown());
+    {
+        const QSignalBlocker quiet(lbxCC);
+        QStringList names;
+        for (const TMailAddress *entry : r.CC())
+            names << entry->Name;
+        if (lbxCC->Items() != names)
+            lbxCC->SetItems(names);
+        lbxCC->SetItemIndex(r.CCSelected());
+    }
+    btnAddCC->SetEnabled(r.AddCCEnabled());
+    btnDelCC->SetEnabled(r.DelCCEnabled());
+    update();
+}
+
+void SendToPane::paintEvent(QPaintEvent *event)
+{
+    Pane::paintEvent(event);
+    if (chkDoCoMo->isVisible())
+        return;
+    // The hidden box keeps a white frame where the orange one was.
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 1));
+    p.drawRoundedRect(QRectF(InputFrameRect(chkDoCoMo->geometry())).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "mainwindow/PaneKit.h"
+
+class MainModel;
+class RecipientModel;
+class TFlatCheckBox;
+class TFlatComboBox;
+class TFlatListBox;
+class TLabeledBmpBtn;
+
+// pnlSendTo, mail step 2: the recipient by name and address (typed, or picked from the history or
+// the address book), the server route, and the further recipients.
+class SendToPane : public Pane
+{
+    Q_OBJECT
+public:
+    SendToPane(MainModel &model, QWidget *parent);
+
+    QList<TFlatComboBox *> DropDownLists() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void Refresh();
+    void RefillLists();
+
+    MainModel &m_model;
+    RecipientModel &m_recipient;
+    PaneLabel *Label17 = nullptr;
+    TLabeledBmpBtn *btnAddressMail = nullptr;
+    PaneLabel *Label20 = nullptr;
+    TFlatComboBox *cbxNameMail = nullptr;
+    PaneLabel *Label21 = nullptr;
+    TFlatComboBox *cbxAddressMail = nullptr;
+    TFlatCheckBox *chkDoCoMo = nullptr;
+    PaneLabel *lbDoCoMo = nullptr;
+    PaneLabel *Label18 = nullptr;
+    TFlatListBox *lbxCC = nullptr;
+    TLabeledBmpBtn *btnAddCC = nullptr;
+    TLabeledBmpBtn *btnDelCC = nullptr;
+};

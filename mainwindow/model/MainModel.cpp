@@ -1,0 +1,486 @@
+#include "mainwindow/model/MainModel.h"
+
+#include "common/Exception.h"
+#include "common/Prompt.h"
+#include "common/Sjis.h"
+#include "common/UserData.h"
+#include "mainwindow/model/MainDialogs.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+QByteArray readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("ファイル \"%1\" を開けません。").arg(QDir::toNativeSeparators(path)));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Exception(QStringLiteral("ファイル \"%1\" を読めません。").arg(QDir::toNativeSeparators(path)));
+    return bytes;
+}
+
+TCanvasDialogs canvasDialogs(Prompt &prompt)
+{
+    TCanvasDialogs dialogs;
+    dialogs.PickColor = [&prompt](Rgb initial) -> std::optional<Rgb> {
+        const int chosen = prompt.PickColor((initial.r << 16) | (initial.g << 8) | initial.b);
+        if (chosen < 0)
+            return std::nullopt;
+        return Rgb {quint8(chosen >> 16), quint8(chosen >> 8), quint8(chosen)};
+    };
+    dialogs.AskPictureSize = [&prompt](const QString &width, const QString &height) -> std::optional<QSize> {
+        const QSize size = prompt.AskPictureSize(width, height);
+        if (size.width() == 0)
+            return std::nullopt;
+        return size;
+    };
+    return dialogs;
+}
+
+} // namespace
+
+MainModel::MainModel(Context context, QObject *parent)
+    : QObject(parent)
+    , m_workFolder(context.workFolder)
+    , m_settings(context.settings)
+    , m_prompt(context.prompt)
+    , m_dialogs(context.dialogs)
+    , m_pump(std::move(context.pump))
+    , m_canvas(context.workFolder, canvasDialogs(context.prompt))
+    , m_addressBook(context.workFolder)
+    , m_history(context.workFolder)
+    , m_folders(context.workFolder)
+    , m_recipient(m_addressBook, m_history, context.settings, m_canvas, context.prompt, context.dialogs)
+{
+    const QDir dir(m_workFolder);
+    m_shutterSound = readWholeFile(dir.filePath(QStringLiteral("shutter.wav")));
+    m_selfSound = readWholeFile(dir.filePath(QStringLiteral("self.wav")));
+
+    m_addressBook.Load(QLatin1String(kAddressBookFile));
+    m_history.Load(QLatin1String(kHistoryFile));
+    oneTimeSettingsChange();
+    m_folders.Load();
+
+    connect(&m_canvas, &TPictureCanvas::pictureChanged, this, &MainModel::PictureTaken);
+}
+
+MainModel::~MainModel() = default;
+
+void MainModel::SetCamera(CameraControl *camera)
+{
+    m_camera = camera ? camera : &m_noCamera;
+}
+
+void MainModel::SetSchedule(ScheduleControl *schedule)
+{
+    m_schedule = schedule ? schedule : &m_noSchedule;
+}
+
+void MainModel::SetSendRunner(SendRunner *runner)
+{
+    m_sendRunner = runner ? runner : &m_noSendRunner;
+}
+
+void MainModel::SetDialUp(DialUpControl *dialUp)
+{
+    m_dialUp = dialUp ? dialUp : &m_noDialUp;
+}
+
+// ---- Life of the window
+
+void MainModel::oneTimeSettingsChange()
+{
+    if (m_settings.Major != 2 || m_settings.Minor != 0)
+        return;
+    const QString text = QStringLiteral("※ＦＴＰサーバーについて※\n\n")
+        + QStringLiteral("DoCoMoのメールシステム拡張により、mova（50x/25x/21xシリーズ）に\n")
+        + QStringLiteral("対してＦＴＰサーバーを使用しなくとも画像を送れるようになりました。\n\n")
+        + QStringLiteral("ＦＴＰサーバーを使用しないように設定を変更しますか？\n");
+    if (m_prompt.ShowSystemMessageBox(text, Msg::IconExclamation, Msg::ButtonsYesNo) == Msg::Yes) {
+        m_settings.UseServer = true;
+        m_settings.DedicatedServer = false;
+        for (int i = 0; i < m_addressBook.Count(); ++i)
+            m_addressBook.Get(i).ServerRoute = false;
+        m_addressBook.Save(QLatin1String(kAddressBookFile));
+        for (int i = 0; i < m_history.Count(); ++i)
+            m_history.Get(i).ServerRoute = false;
+        RefillRecipientLists();
+    }
+    m_settings.Minor = 1;
+}
+
+void MainModel::FormCreate()
+{
+    if (m_camera->SetCameraView(240, 180)) {
+        m_camera->SetFitMode(1);
+        m_camera->SwitchCamera(false);
+    } else {
+        m_cameraModesEnabled = false;
+    }
+    checkSentFolders();
+    m_acceptDrops = true;
+    m_recipient.ShowServerRouteBySettings();
+    m_smtpPort = m_settings.UseOP25B ? 587 : 25;
+    changed();
+}
+
+QPoint MainModel::WindowPosition(QSize screen, QSize window) const
+{
+    if (m_settings.x == -1 && m_settings.y == -1)
+        return QPoint((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2);
+    return QPoint(m_settings.x, m_settings.y);
+}
+
+void MainModel::FormShow()
+{
+    if (m_settings.FromAddress.isEmpty()) {
+        m_prompt.ShowSystemMessageBox(QStringLiteral("ユーザー設定を行って下さい。"), Msg::IconInformation,
+                                      Msg::ButtonsOk);
+        const bool accepted = m_dialogs.ShowConfig();
+        m_settings.SaveToWorkFolder();
+        if (accepted) {
+            // What an accepted settings dialog changes, so the port chosen here counts at once.
+            m_recipient.ShowServerRouteBySettings();
+            m_smtpPort = m_settings.UseOP25B ? 587 : 25;
+        }
+    }
+    m_dialogs.HideSendingWindow();
+    if (!m_firstShowDone) {
+        m_firstShowDone = true;
+        RefillRecipientLists();
+        checkSentFolders();
+    }
+    changed();
+}
+
+bool MainModel::FormCloseQuery()
+{
+    if (m_schedule->Running())
+        return false;
+    return m_prompt.ShowMessageBox(QStringLiteral("終了しますか？"), Msg::IconQuestion, Msg::ButtonsYesNo) == Msg::Yes;
+}
+
+void MainModel::FormClose(QPoint windowPos)
+{
+    m_acceptDrops = false;
+    // One failed file must not cost the others.
+    const auto report = [this](const Exception &e) {
+        m_prompt.ShowMessageBox(e.Message(), Msg::IconError, Msg::ButtonsOk);
+    };
+    try {
+        m_addressBook.Save(QLatin1String(kAddressBookFile));
+    } catch (const Exception &e) {
+        report(e);
+    }
+    m_history.TrimTo(TAddressBook::kHistoryLimit);
+    try {
+        m_history.Save(QLatin1String(kHistoryFile));
+    } catch (const Exception &e) {
+        report(e);
+    }
+    m_folders.Save();
+    m_settings.x = windowPos.x();
+    m_settings.y = windowPos.y();
+    m_settings.SaveToWorkFolder();
+
+    m_dialUp->SetInUse(!m_settings.Connect);
+    m_dialUp->Refresh();
+    if (!m_settings.Connect && m_dialUp->Connected()
+        && m_prompt.ShowMessageBox(QStringLiteral("インターネットとの接続を解除しますか？"), Msg::IconQuestion,
+                                   Msg::ButtonsYesNo)
+            == Msg::Yes)
+        m_dialUp->HangUp();
+    changed();
+}
+
+// ---- Workflow
+
+void MainModel::hidePopup()
+{
+    m_dialogs.HidePopupList();
+}
+
+void MainModel::checkSentFolders()
+{
+    const QDir work(m_workFolder);
+    m_openRecentEnabled = QFileInfo(work.filePath(QStringLiteral("Recent"))).isDir();
+    m_openIntervalEnabled = QFileInfo(work.filePath(QStringLiteral("Interval"))).isDir();
+}
+
+void MainModel::showPictureStage()
+{
+    m_mailStageShown = false;
+}
+
+void MainModel::btnFileModeClick()
+{
+    hidePopup();
+    showPictureStage();
+    checkSentFolders();
+    m_canvas.LayoutFrame(240, 320);
+    m_mode = Mode::File;
+    m_canvas.SetEnabled(false);
+    m_canvas.SetPictureShown(true);
+    m_markerShown = true;
+    m_camera->SwitchCamera(false);
+    m_acceptDrops = true;
+    changed();
+}
+
+void MainModel::btnCameraModeClick()
+{
+    hidePopup();
+    showPictureStage();
+    const QSize image = m_camera->ImageSize();
+    if (image.width() <= 0 || !m_camera->SetCameraView(240, 240 * image.height() / image.width()))
+        m_prompt.ShowMessageBox(QStringLiteral("カメラエラー。"), Msg::IconError, Msg::ButtonsOk);
+    m_canvas.LayoutFrame(240, 320);
+    m_pictureBackShown = true;
+    m_camera->SetFitMode(1);
+    m_mode = Mode::Camera;
+    m_canvas.SetEnabled(false);
+    m_markerShown = true;
+    m_camera->SwitchCamera(false);
+    m_camera->ToggleCamera();
+    m_acceptDrops = false;
+    changed();
+}
+
+void MainModel::btnAutoModeClick()
+{
+    hidePopup();
+    if (m_mailStageShown) {
+        showPictureStage();
+        m_canvas.LayoutFrame(240, 320);
+    }
+    m_schedule->EnterAutoMode();
+    m_canvas.SetPictureShown(false);
+    m_mode = Mode::Auto;
+    m_markerShown = true;
+    changed();
+    if (m_pump)
+        m_pump();
+    const QSize image = m_camera->ImageSize();
+    if (image.width() <= 0 || !m_camera->SetCameraView(240, 240 * image.height() / image.width()))
+        m_prompt.ShowMessageBox(QStringLiteral("カメラエラー。"), Msg::IconError, Msg::ButtonsOk);
+    m_canvas.LayoutFrame(240, 320);
+    m_pictureBackShown = true;
+    m_camera->SetFitMode(1);
+    m_camera->SwitchCamera(true);
+    m_camera->SetPreview(m_camera->CameraOn(), 250);
+    m_acceptDrops = false;
+    changed();
+}
+
+void MainModel::btnMailCreateClick()
+{
+    hidePopup();
+    if (m_mode == Mode::Auto && !m_mailStageShown) {
+        if (!m_schedule->StartSchedule())
+            return;
+    } else {
+        m_camera->SwitchCamera(false);
+        m_mailStageShown = true;
+        m_canvas.SetCameraHostShown(false);
+        m_canvas.SetPictureShown(true);
+        if (m_canvas.SizePreset() < 0) {
+            m_canvas.SetSizePreset(2);
+            m_canvas.SetQualityLevel(2);
+        }
+        m_markerShown = false;
+        m_mailStep = 0;
+        btnFwdClick();
+    }
+    m_acceptDrops = false;
+    changed();
+}
+
+void MainModel::btnFwdClick()
+{
+    hidePopup();
+    if (m_mailStep == 2 && !m_recipient.CheckAtNext())
+        return;
+    ++m_mailStep;
+    applyStep();
+}
+
+void MainModel::btnBackClick()
+{
+    hidePopup();
+    --m_mailStep;
+    applyStep();
+}
+
+void MainModel::applyStep()
+{
+    switch (m_mailStep) {
+    case 0:
+        m_pictureBackShown = false;
+        m_mailStageShown = false;
+        m_markerShown = true;
+        m_recipient.ClearCC();
+        if (m_mode != Mode::Auto)
+            m_acceptDrops = true;
+        break;
+    case 1:
+        m_pictureBackShown = false;
+        m_canvas.SetEnabled(true);
+        m_stepPane = StepPane::PictureConfig;
+        changed();
+        m_canvas.SizePresetChanged(false, m_recipient.CC().isEmpty());
+        // The picture area takes the keys (Page Up/Down, the keypad) from here on.
+        Q_EMIT m_canvas.focusRequested();
+        break;
+    case 2:
+        m_canvas.SetEnabled(false);
+        m_recipient.ClearServerRoute();
+        m_stepPane = StepPane::SendTo;
+        m_pictureBackShown = false;
+        m_acceptDrops = false;
+        break;
+    case 3:
+        m_canvas.SetEnabled(false);
+        m_stepPane = StepPane::EditMail;
+        break;
+    case 4:
+        changed();
+        if (m_prompt.ShowMessageBox(QStringLiteral("送信しますか？"), Msg::IconQuestion, Msg::ButtonsYesNo)
+            != Msg::Yes) {
+            m_mailStep = 3;
+            break;
+        }
+        m_windowEnabled = false;
+        changed();
+        {
+            const bool sent = m_sendRunner->SendRun();
+            m_windowEnabled = true;
+            if (!sent) {
+                m_mailStep = 3;
+                break;
+            }
+        }
+        m_dialogs.HideSendingWindow();
+        m_mailStageShown = false;
+        m_canvas.SetEnabled(false);
+        m_markerShown = true;
+        m_canvas.LayoutFrame(240, 320);
+        m_pictureBackShown = false;
+        if (m_mode == Mode::File)
+            m_acceptDrops = true;
+        checkSentFolders();
+        break;
+    default:
+        break;
+    }
+    changed();
+}
+
+void MainModel::btnConfig1Click()
+{
+    hidePopup();
+    if (!m_dialogs.ShowConfig())
+        return;
+    m_settings.SaveToWorkFolder();
+    m_recipient.ShowServerRouteBySettings();
+    m_smtpPort = m_settings.UseOP25B ? 587 : 25;
+    changed();
+}
+
+void MainModel::PanelClick()
+{
+    hidePopup();
+}
+
+void MainModel::FormKeyPress(int key)
+{
+    if (key == Qt::Key_Escape && m_mode == Mode::Auto && !m_mailStageShown)
+        m_schedule->EscapePressed();
+}
+
+void MainModel::RefillRecipientLists()
+{
+    m_recipient.NotifyListsRefilled();
+}
+
+void MainModel::btnOpenDialogClick()
+{
+    hidePopup();
+    const QString path = m_dialogs.OpenPictureDialog(QString());
+    if (path.isEmpty())
+        return;
+    m_camera->SwitchCamera(false);
+    if (!m_canvas.LoadPicture(path)) {
+        m_prompt.ShowMessageBox(QStringLiteral("画像が読み込めません。"), Msg::IconError, Msg::ButtonsOk);
+        return;
+    }
+    btnMailCreateClick();
+}
+
+void MainModel::HandleDroppedFiles(const QStringList &paths)
+{
+    if (m_schedule->Running() || paths.isEmpty())
+        return;
+    if (paths.size() > 1) {
+        m_prompt.ShowMessageBox(QStringLiteral("複数ファイルのドロップはできません。"), Msg::IconExclamation,
+                                Msg::ButtonsOk);
+        return;
+    }
+    const QString &path = paths.first();
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0
+        && suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) != 0) {
+        m_prompt.ShowMessageBox(QStringLiteral("BMP/JPGファイル以外のファイルは編集できません。"),
+                                Msg::IconExclamation, Msg::ButtonsOk);
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        m_prompt.ShowMessageBox(QStringLiteral("画像ファイルが見つかりません：\n ") + path, Msg::IconError,
+                                Msg::ButtonsOk);
+        return;
+    }
+    m_camera->SwitchCamera(false);
+    if (!m_canvas.LoadPicture(path)) {
+        m_prompt.ShowMessageBox(QStringLiteral("このファイルの画像は扱えません：\n ") + path, Msg::IconError,
+                                Msg::ButtonsOk);
+        return;
+    }
+    btnMailCreateClick();
+}
+
+void MainModel::PictureTaken()
+{
+    if (m_mailCreateEnabled || !m_canvas.HasPicture())
+        return;
+    m_mailCreateEnabled = true;
+    changed();
+}
+
+QString MainModel::FwdLabel() const
+{
+    return m_mailStep == 3 ? QStringLiteral("\\n送信") : QStringLiteral("\\n次へ");
+}
+
+void MainModel::SetSubject(const QString &subject)
+{
+    m_subject = LimitSubject(subject);
+}
+
+QString MainModel::LimitSubject(const QString &text)
+{
+    QString fitted;
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        // A surrogate pair is one character.
+        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        bytes += Sjis::encode(character).size();
+        if (bytes > kSubjectBytes)
+            break;
+        fitted += character;
+        i += length;
+    }
+    return fitted;
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QSize>
+
+// What the main window's model drives besides its own objects: the camera, the schedule of Auto
+// mode, the send run and the dial-up connection. Each has a stand-in for a machine or build that has
+// none: no camera (every camera view fails), no schedule ever running, a send run that reports
+// failure, no dial-up connection.
+
+// The camera operations of the main window.
+class CameraControl
+{
+public:
+    virtual ~CameraControl() = default;
+    // Sizes and centres the live view and (re)connects the camera; false when there is none.
+    virtual bool SetCameraView(int width, int height) = 0;
+    // Live view on or off; nothing without a camera.
+    virtual void SwitchCamera(bool on) = 0;
+    // Flips the live view and enables the camera buttons by it.
+    virtual void ToggleCamera() = 0;
+    // The preview rate in milliseconds, with the live view on or off.
+    virtual void SetPreview(bool on, int rateMs) = 0;
+    virtual bool CameraOn() const = 0;
+    // 0 = the live view fills the frame's height, 1 = its width.
+    virtual void SetFitMode(int mode) = 0;
+    // The image size of the camera's current format; empty without a camera.
+    virtual QSize ImageSize() const = 0;
+};
+
+class NoCamera : public CameraControl
+{
+public:
+    bool SetCameraView(int, int) override { return false; }
+    void SwitchCamera(bool) override { }
+    void ToggleCamera() override { }
+    void SetPreview(bool, int) override { }
+    bool CameraOn() const override { return false; }
+    void SetFitMode(int) override { }
+    QSize ImageSize() const override { return {}; }
+};
+
+// Scheduled capture as the rest of the window sees it.
+class ScheduleControl
+{
+public:
+    virtual ~ScheduleControl() = default;
+    // The shot timer runs: the window is narrowed to the picture area.
+    virtual bool Running() const = 0;
+    // The rules of the Auto pane on entering Auto mode (the permanent connection setting).
+    virtual void EnterAutoMode() = 0;
+    // Next in Auto mode: asks and starts a schedule; false when declined or no recipient is given.
+    virtual bool StartSchedule() = 0;
+    // The Esc key while the Auto pane shows.
+    virtual void EscapePressed() = 0;
+};
+
+class NoSchedule : public ScheduleControl
+{
+public:
+    bool Running() const override { return false; }
+    void EnterAutoMode() override { }
+    bool StartSchedule() override { return false; }
+    void EscapePressed() override { }
+};
+
+// The send run of the last mail step: true when every message of the run was sent.
+class SendRunner
+{
+public:
+    virtual ~SendRunner() = default;
+    virtual bool SendRun() = 0;
+};
+
+class NoSendRunner : public SendRunner
+{
+public:
+    bool SendRun() override { return false; }
+};
+
+// The dial-up connection as the window's closing sees it.
+class DialUpControl
+{
+public:
+    virtual ~DialUpControl() = default;
+    // Whether the computer uses dial-up at all (no permanent connection).
+    virtual void SetInUse(bool inUse) = 0;
+    // Reads the connection state anew.
+    virtual void Refresh() = 0;
+    virtual bool Connected() const = 0;
+    virtual void HangUp() = 0;
+};
+
+class NoDialUp : public DialUpControl
+{
+public:
+    void SetInUse(bool) override { }
+    void Refresh() override { }
+    bool Connected() const override { return false; }
+    void HangUp() override { }
+};
