@@ -81,7 +81,7 @@ TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
         // The questions on the way: the one-time change of version 2.0 (the platform's box) is
         // answered No, the question at closing Yes.
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            asked << box->text().left(12);
+            asked << box->text().section(QLatin1Char('\n'), 0, 0);
             box->button(QMessageBox::No)->click();
             return;
         }
