@@ -20,7 +20,7 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         SetPictureSize = new TSetPictureSize(*m_messages);
         SelectColor = new TSelectColor;
         m_prompt = std::make_unique<UiPrompt>(MsgBox, SetPictureSize, SelectColor);
-        Main = new TMain(TMainContext {workFolder, settings, *m_prompt, *this, PopupListBox});
+        Main = new TMain(TMainContext {workFolder, settings, *m_prompt, *this, PopupListBox, {}});
     } catch (...) {
         destroy();
         throw;

@@ -49,7 +49,7 @@ AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
     btnStartTime = MakeMainButton(this, "btnStartTime", QRect(8, 38, 109, 22), QStringLiteral("から開始"));
     btnPassingTime = MakeMainButton(this, "btnPassingTime", QRect(125, 38, 109, 22), QStringLiteral("経過後に開始"));
     for (TLabeledBmpBtn *b : {btnStartTime, btnPassingTime})
-        b->SetHoldingKeep(true);
+        b->SetHold(true), b->SetHoldingKeep(true);
     btnPassingTime->SetHolding(true);
 
     auto *lbInterval = new PaneLabel(this, "lbInterval", QStringLiteral("間隔："), QPoint(8, 71));
@@ -87,7 +87,7 @@ AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
     btnResizeByWidthAuto = MakeMainButton(this, "btnResizeByWidthAuto", QRect(125, 200, 109, 26),
                                           QStringLiteral("幅を合わせる"));
     for (TLabeledBmpBtn *b : {btnResizeByHeightAuto, btnResizeByWidthAuto})
-        b->SetHoldingKeep(true);
+        b->SetHold(true), b->SetHoldingKeep(true);
     btnResizeByWidthAuto->SetHolding(true);
 
     connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);

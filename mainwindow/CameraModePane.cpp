@@ -22,7 +22,7 @@ CameraModePane::CameraModePane(MainModel &model, QWidget *parent)
     btnResizeByWidthCamera = MakeMainButton(this, "btnResizeByWidthCamera", QRect(125, 188, 109, 36),
                                             QStringLiteral("幅を\\n合わせる"));
     for (TLabeledBmpBtn *b : {btnResizeByHeightCamera, btnResizeByWidthCamera})
-        b->SetHoldingKeep(true);
+        b->SetHold(true), b->SetHoldingKeep(true);
     btnResizeByWidthCamera->SetHolding(true);
     // The camera is off until the live view is switched on.
     for (TLabeledBmpBtn *b : {btnShutter, btnSelfTimer, btnResizeByHeightCamera, btnResizeByWidthCamera})

@@ -43,6 +43,8 @@ TMain::TMain(TMainContext context, QWidget *parent)
             repaint();
             QCoreApplication::processEvents();
         }});
+    if (context.attachParts)
+        context.attachParts(*m_model);
 
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -189,13 +191,19 @@ void TMain::ApplyState()
     setEnabled(m.WindowEnabled());
 }
 
+void TMain::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        if (const QScreen *screen = this->screen())
+            move(m_model->WindowPosition(screen->size(), frameGeometry().size()));
+    QWidget::setVisible(visible);
+}
+
 void TMain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    if (const QScreen *screen = this->screen())
-        move(m_model->WindowPosition(screen->size(), frameGeometry().size()));
     // The rest once the window is on the screen: it may ask the user.
     QTimer::singleShot(0, this, &TMain::FormShow);
 }

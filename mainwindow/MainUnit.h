@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 #include <memory>
 
 class AutoModePane;
@@ -32,6 +34,9 @@ struct TMainContext
     MainDialogs &dialogs;
     // The popup list of the drop-down lists; none: their buttons do nothing.
     TListWindow *listWindow = nullptr;
+    // Gives the model its camera, schedule, send run and dial-up connection (MainModel::SetCamera and
+    // the others) before the window is created; they are made over the model's own objects.
+    std::function<void(MainModel &)> attachParts;
 };
 
 // The main window: the picture area on the left, the mode buttons and the command area on the
@@ -52,6 +57,9 @@ public:
     const QByteArray &ShutterSound() const { return m_model->ShutterSound(); }
     const QByteArray &SelfTimerSound() const { return m_model->SelfTimerSound(); }
     PictureArea *PictureAreaWidget() const { return pnlImageBase; }
+
+    // Showing places the window first: at its saved place, or centred on the screen.
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
