@@ -45,6 +45,9 @@ TMain::TMain(TMainContext context, QWidget *parent)
         }});
     if (context.attachParts)
         context.attachParts(*m_model);
+    // A screen of fewer colours gets the frame in 15-bit colour, as it shows there.
+    if (const QScreen *screen = this->screen())
+        m_model->Canvas().SetScreenDepth(screen->depth());
 
     setAutoFillBackground(true);
     QPalette pal = palette();

@@ -1,6 +1,7 @@
 // tavrin-gallery OUTDIR: saves OUTDIR/<name>.png for every window and widget sample; with
 // --stay it then leaves them all on the screen until it is closed.
 #include "app/Application.h"
+#include "tools/gallery/MainWindowScenes.h"
 #include "widgets/ProgramFont.h"
 #include "common/Prompt.h"
 #include "dialogs/MsgBoxUnit.h"
@@ -161,6 +162,7 @@ int main(int argc, char **argv)
     g_keep.emplace_back(color);
     save(color, "colour");
 
+    SaveMainWindowScenes(g_out);
     save(buttonRow(), "buttons");
     QWidget *controls = flatControls();
     save(controls, "flat-controls");
