@@ -69,7 +69,7 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
     PlatformServices services = LoadPlatformServices(options.platform.value_or(PlatformKindFromEnvironment()));
     std::unique_ptr<TWindows> windows;
     try {
-        auto splash = std::make_unique<TSplash>(*settings, TSplash::PlatformFades());
+        auto splash = std::make_unique<TSplash>(*settings, options.splashFades.value_or(TSplash::PlatformFades()));
         splash->tmWait.setInterval(options.splashWaitMs);
         splash->show();
         splash->repaint();

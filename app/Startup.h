@@ -17,6 +17,7 @@ struct StartupOptions
     QString lockFolder; // empty: the user's runtime folder
     std::function<void(const QString &text)> systemWarning; // empty: the system message box
     int splashWaitMs = 3000;
+    std::optional<bool> splashFades; // none: where the platform shows opacity
     std::optional<PlatformKind> platform; // none: as the environment says
 };
 

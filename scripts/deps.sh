@@ -23,6 +23,7 @@ TEST_PACKAGES=(
 BENCH_PACKAGES=(
     curl
     libvips-tools libimage-exiftool-perl
+    hyperfine xvfb xauth
 )
 
 _tavrin_sudo() {

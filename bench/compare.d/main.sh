@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The main window: start-up from process start to the window painted (the splash's wait and fade taken
+# out) beside the smallest Qt Widgets program started the same way, bound 1.5 times its time; and one
+# mouse move of a drag over a 12-megapixel picture with its redraw, bound one frame at 60 Hz (16 ms).
+# Run by bench/compare.sh, which builds $TAVRIN_BUILD (a release build with the benchmarks).
+set -euo pipefail
+build=${TAVRIN_BUILD:?run through bench/compare.sh}
+work=$build/main-bench
+rm -rf "$work"
+mkdir -p "$work/folder"
+trap 'rm -rf "$work/folder"' EXIT
+cp "$build/bin/shutter.wav" "$build/bin/self.wav" "$work/folder/"
+printf '[user]\r\nFromAddress=bench@example.jp\r\n' >"$work/folder/tav.ini"
+
+# Both programs on the same X server, one run after the other, 40 times each.
+run_display() {
+    if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1024x768x24" "$@"; fi
+}
+run_display env QT_QPA_PLATFORM=xcb hyperfine --style none --warmup 3 --runs 40 \
+    --export-json "$work/startup.json" \
+    -n ours "$build/bin/tavrin-startup-probe $work/folder" \
+    -n anchor "$build/bin/qt-minimal-probe" >/dev/null
+
+json=$work/drag.json
+QT_QPA_PLATFORM=offscreen "$build/bin/tavrin_ui_bench" --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true --benchmark_out="$json" --benchmark_out_format=json \
+    >/dev/null 2>"$work/bench.err" || { cat "$work/bench.err" >&2; exit 1; }
+
+/usr/bin/python3 - "$work/startup.json" "$json" <<'PY'
+import json, sys
+runs = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+ours, anchor = runs["ours"]["median"] * 1000, runs["anchor"]["median"] * 1000
+ratio = ours / anchor
+print(f"{'start-up to the window painted (ms, median)':48}{'ours':>9}{'Qt':>9}{'ratio':>8}{'bound':>7}")
+print(f"{'':48}{ours:9.1f}{anchor:9.1f}{ratio:8.2f}{1.5:7.1f}  {'ok' if ratio <= 1.5 else 'TOO SLOW'}")
+drag = {b["run_name"]: b["real_time"] for b in json.load(open(sys.argv[2]))["benchmarks"]
+        if b.get("aggregate_name") == "median"}
+print(f"{'drag of a 12 MP picture, one move (ms)':48}{'ours':>9}{'':>17}{'bound':>7}")
+for label, name in [("fitted to the frame", "BM_DragRedraw12MP/0"), ("at 300 %", "BM_DragRedraw12MP/300")]:
+    t = drag[name]
+    print(f"{'  ' + label:48}{t:9.2f}{'':>17}{16:7d}  {'ok' if t < 16 else 'TOO SLOW'}")
+PY

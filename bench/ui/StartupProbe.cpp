@@ -1,0 +1,43 @@
+// tavrin-startup-probe WORKFOLDER: starts Tavrin as the program does, without the splash's wait and
+// fade, and ends as soon as the main window has painted. The work folder holds the two sounds and a
+// "tav.ini" with a sender, so that no first-run question waits for an answer.
+#include "app/Application.h"
+#include "app/Startup.h"
+#include "mainwindow/MainUnit.h"
+
+#include <QEvent>
+
+#include <cstdio>
+
+namespace {
+
+class EndOnFirstPaint : public QObject
+{
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && qobject_cast<TMain *>(watched))
+            QCoreApplication::exit(0);
+        return false;
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tavrin-startup-probe WORKFOLDER\n");
+        return 2;
+    }
+    TApplication app(argc, argv);
+    EndOnFirstPaint end;
+    app.installEventFilter(&end);
+    StartupOptions options;
+    options.workFolder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
+    options.lockFolder = options.workFolder;
+    options.splashWaitMs = 0;
+    options.splashFades = false;
+    options.platform = PlatformKind::Null;
+    return RunTavrin(app, options);
+}
