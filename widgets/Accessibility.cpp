@@ -94,8 +94,6 @@ public:
         TBmpBtn *b = button();
         later(b, [b] { b->Click(); });
     }
-
-    QStringList keyBindingsForAction(const QString &) const override { return {}; }
 };
 
 // The flat check box toggles at the press and reports a mouse-down; its actions do the same.
