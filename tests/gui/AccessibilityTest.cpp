@@ -173,7 +173,7 @@ TEST_F(AccessibleButton, AHoldableButtonIsACheckBoxCheckedWhileHeldAndNamedByThe
     EXPECT_FALSE(ax(b)->state().checked);
 }
 
-TEST_F(AccessibleButton, DisabledIsReadAndItsActionDoesNothing)
+TEST_F(AccessibleButton, DisabledIsReadAndNeitherADisabledNorAHiddenButtonActs)
 {
     TLabeledBmpBtn *b = make(QStringLiteral("送信"));
     QStringList log;
@@ -186,6 +186,17 @@ TEST_F(AccessibleButton, DisabledIsReadAndItsActionDoesNothing)
 
     b->SetEnabled(true);
     EXPECT_FALSE(ax(b)->state().disabled);
+    // Like the message box's second button while it only says OK.
+    b->hide();
+    EXPECT_TRUE(ax(b)->state().invisible);
+    act(b, kPress);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(log.isEmpty()) << log.join(' ').toStdString();
+
+    b->show();
+    act(b, kPress);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log, (QStringList {"down-", "up-", "click-"}));
 }
 
 // The press and toggle actions send what a left click in the middle sends, in the same order and
