@@ -2,6 +2,7 @@
 
 #include "common/ApplicationTitle.h"
 #include "common/Prompt.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/LabeledBmpBtn.h"
@@ -50,18 +51,21 @@ TMsgBox::TMsgBox(QWidget *parent)
     imgWallPaperR->setPixmap(Artwork::MessageBoxRight(QSize(154, kHeight)));
     imgWallPaperR->hide();
 
+    // The icons are named by their kind, so the AT can tell a question from an error.
     const struct
     {
         QLabel **icon;
         const char *name;
         int kind;
-    } icons[] = {{&imgI, "imgI", Msg::IconInformation},
-                 {&imgQ, "imgQ", Msg::IconQuestion},
-                 {&imgE, "imgE", Msg::IconExclamation},
-                 {&imgS, "imgS", Msg::IconError}};
+        QString spoken;
+    } icons[] = {{&imgI, "imgI", Msg::IconInformation, QStringLiteral("情報")},
+                 {&imgQ, "imgQ", Msg::IconQuestion, QStringLiteral("質問")},
+                 {&imgE, "imgE", Msg::IconExclamation, QStringLiteral("警告")},
+                 {&imgS, "imgS", Msg::IconError, QStringLiteral("エラー")}};
     for (const auto &i : icons) {
         *i.icon = picture(this, i.name, QRect(2, 2, 32, 32));
         (*i.icon)->setPixmap(Artwork::MessageIcon(i.kind));
+        (*i.icon)->setAccessibleName(i.spoken);
         (*i.icon)->hide();
     }
 
@@ -83,6 +87,8 @@ TMsgBox::TMsgBox(QWidget *parent)
     connect(btnCancel, &TBmpBtn::clicked, this, &TMsgBox::btnCancelClick);
 
     setFixedSize(282, kHeight);
+    // An alert: screen readers read its text out when it shows.
+    SetAccessibleRole(this, QAccessible::AlertMessage);
 }
 
 void TMsgBox::Prepare(const QString &text, int icon, int buttons)
@@ -134,6 +140,7 @@ void TMsgBox::Prepare(const QString &text, int icon, int buttons)
     QString lines = text;
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     lbText->setText(lines);
+    setAccessibleDescription(AccessibleCaption(lines));
     const QSize textSize = lbText->fontMetrics().size(0, lines);
     lbText->setGeometry(imgI->x() + imgI->width() + 8, kTextTop, textSize.width(), textSize.height());
 

@@ -3,6 +3,7 @@
 #include "widgets/Colors.h"
 #include "widgets/FlatListBox.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -59,6 +60,9 @@ void TPopupListBox::DropDownFor(TFlatComboBox *list, QWidget *ownerWindow, QPoin
     m_owner = list;
     m_ownerWindow = ownerWindow;
     m_clientPos = pos;
+    // Read out as the list it drops down from.
+    if (QAccessibleInterface *owner = QAccessible::queryAccessibleInterface(list))
+        ListBox->setAccessibleName(owner->text(QAccessible::Name));
     resize(width, rows * ListBox->ItemHeight() + 2);
 
     // Placed at the owner's point, on the screen; where the screen ends below, above the list.

@@ -1,6 +1,7 @@
 #include "dialogs/SelectColorUnit.h"
 
 #include "common/ApplicationTitle.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatPanel.h"
@@ -24,13 +25,21 @@ int RgbOf(const QColor &color)
 
 namespace {
 
-TFlatPanel *swatch(QWidget *parent, const char *name, const QRect &place)
+TFlatPanel *swatch(QWidget *parent, const char *name, const QString &spoken, const QRect &place)
 {
     auto *panel = new TFlatPanel(parent);
     panel->setObjectName(QLatin1String(name));
     panel->setGeometry(place);
     panel->SetBorderColor(Colors::Text);
+    SetAccessibleRole(panel, QAccessible::Graphic);
+    panel->setAccessibleName(spoken);
     return panel;
+}
+
+// A colour as the AT reads it out.
+QString spokenColor(int rgb)
+{
+    return QStringLiteral("RGB(%1, %2, %3)").arg((rgb >> 16) & 0xFF).arg((rgb >> 8) & 0xFF).arg(rgb & 0xFF);
 }
 
 } // namespace
@@ -64,9 +73,12 @@ TSelectColor::TSelectColor(QWidget *parent)
     imgChart->setMouseTracking(true);
     imgChart->setCursor(Qt::CrossCursor);
     imgChart->installEventFilter(this);
+    imgChart->setAccessibleName(QStringLiteral("カラーチャート"));
+    imgChart->setAccessibleDescription(
+        QStringLiteral("左から右へ色相、上から下へ白から黒。クリックした点の色を選びます"));
 
-    pnlPicker = swatch(pnlBase, "pnlPicker", QRect(8, 204, 96, 17));
-    pnlSelectColor = swatch(pnlBase, "pnlSelectColor", QRect(105, 204, 96, 17));
+    pnlPicker = swatch(pnlBase, "pnlPicker", QStringLiteral("ポインタの位置の色"), QRect(8, 204, 96, 17));
+    pnlSelectColor = swatch(pnlBase, "pnlSelectColor", QStringLiteral("選択した色"), QRect(105, 204, 96, 17));
 
     btnOk = MakeDialogButton(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(22, 226, 80, 24));
     btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(110, 226, 80, 24));
@@ -78,6 +90,7 @@ void TSelectColor::setSwatch(TFlatPanel *panel, int &store, int rgb)
 {
     store = rgb & 0xFFFFFF;
     panel->SetColor(ColorFromRgb(store));
+    panel->setAccessibleDescription(spokenColor(store));
 }
 
 void TSelectColor::Prepare(int initial)

@@ -2,6 +2,7 @@
 
 #include "common/ApplicationTitle.h"
 #include "common/Prompt.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatPanel.h"
@@ -87,6 +88,10 @@ TSetPictureSize::TSetPictureSize(Prompt &prompt, QWidget *parent)
     edtWidth = sizeField(pnlBase, "edtWidth", QRect(38, 16, 29, 17));
     lbHeight = caption(pnlBase, "lbHeight", QStringLiteral("縦："), QPoint(12, 55));
     edtHeight = sizeField(pnlBase, "edtHeight", QRect(38, 53, 29, 17));
+    NameFromLabel(edtWidth, lbWidth);
+    NameFromLabel(edtHeight, lbHeight);
+    // The caption is only the program's name; this says what the dialog asks for.
+    setAccessibleDescription(QStringLiteral("画像サイズの指定"));
     edtWidth->setText(QStringLiteral(" 240"));
     edtHeight->setText(QStringLiteral(" 320"));
 

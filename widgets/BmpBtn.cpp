@@ -1,15 +1,18 @@
 #include "widgets/BmpBtn.h"
 
+#include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 TBmpBtn::TBmpBtn(QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
+    InstallAccessibility();
 }
 
 void TBmpBtn::SetPictureNormal(const QPixmap &picture)
@@ -110,12 +113,7 @@ void TBmpBtn::mousePressEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    const bool passOn = MousePressed();
-    // The pressed look is on the screen before any handler runs.
-    repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (passOn)
-        Q_EMIT mouseDown(event->button(), event->modifiers(), event->position().toPoint());
+    press(event->modifiers(), event->position().toPoint());
 }
 
 void TBmpBtn::mouseReleaseEvent(QMouseEvent *event)
@@ -125,10 +123,39 @@ void TBmpBtn::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     event->accept();
+    release(event->modifiers(), event->position().toPoint());
+}
+
+void TBmpBtn::press(Qt::KeyboardModifiers modifiers, QPoint pos)
+{
+    const bool passOn = MousePressed();
+    // The pressed look is on the screen before any handler runs.
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (passOn)
+        Q_EMIT mouseDown(Qt::LeftButton, modifiers, pos);
+}
+
+void TBmpBtn::release(Qt::KeyboardModifiers modifiers, QPoint pos)
+{
     MouseReleased();
-    Q_EMIT mouseUp(event->button(), event->modifiers(), event->position().toPoint());
-    if (rect().contains(event->position().toPoint()))
+    Q_EMIT mouseUp(Qt::LeftButton, modifiers, pos);
+    if (rect().contains(pos))
         Q_EMIT clicked();
+}
+
+void TBmpBtn::Click()
+{
+    if (!isEnabled() || !isVisible())
+        return;
+    const QPointer<TBmpBtn> self(this);
+    const QPoint middle = rect().center();
+    press(Qt::NoModifier, middle);
+    // A mouse-down handler that disabled or deleted the button: the mouse's release would not
+    // reach it either.
+    if (!self || !isEnabled())
+        return;
+    release(Qt::NoModifier, middle);
 }
 
 void TBmpBtn::changeEvent(QEvent *event)

@@ -4,7 +4,8 @@
 #include <QWidget>
 
 // A picture button: shows one of three pictures, normal, pressed (while the left mouse button is
-// down on it) and disabled, and sizes itself to the picture. It takes no keyboard focus.
+// down on it) and disabled, and sizes itself to the picture. It takes no keyboard focus; screen
+// readers and automation press it through its accessible actions (widgets/Accessibility.h).
 class TBmpBtn : public QWidget
 {
     Q_OBJECT
@@ -26,6 +27,12 @@ public:
     void SetEnabled(bool on);
     // The picture shown now.
     Picture Shown() const { return m_shown; }
+    // The left button is down on it.
+    bool Pressing() const { return m_pressing; }
+
+    // Does what a left click in its middle does: the press with its look and mouse-down, then the
+    // release with mouse-up and click. Nothing happens while it is disabled or hidden.
+    void Click();
 
     QSize sizeHint() const override;
 
@@ -50,11 +57,12 @@ protected:
     void Show(Picture picture);
 
     const QPixmap &ShownPixmap() const;
-    bool Pressing() const { return m_pressing; }
     void SetPressing(bool on) { m_pressing = on; }
 
 private:
     void fitToPicture();
+    void press(Qt::KeyboardModifiers modifiers, QPoint pos);
+    void release(Qt::KeyboardModifiers modifiers, QPoint pos);
 
     QPixmap m_normal;
     QPixmap m_down;

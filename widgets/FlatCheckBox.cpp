@@ -1,7 +1,9 @@
 #include "widgets/FlatCheckBox.h"
 
+#include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -13,7 +15,9 @@ TFlatCheckBox::TFlatCheckBox(const QString &text, QWidget *parent)
     : QCheckBox(text, parent)
     , m_box(Colors::Field)
     , m_mark(Colors::Text)
-{ }
+{
+    InstallAccessibility();
+}
 
 void TFlatCheckBox::SetColors(const QColor &box, const QColor &mark)
 {
@@ -69,6 +73,25 @@ void TFlatCheckBox::mousePressEvent(QMouseEvent *event)
     toggle();
     Q_EMIT clicked(isChecked());
     Q_EMIT mouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TFlatCheckBox::Click()
+{
+    if (!isEnabled())
+        return;
+    toggle();
+    Q_EMIT clicked(isChecked());
+    Q_EMIT mouseDown(Qt::LeftButton, Qt::NoModifier, rect().center());
+}
+
+void TFlatCheckBox::keyReleaseEvent(QKeyEvent *event)
+{
+    // The space key clicks as a button does; the handlers wait for the mouse-down, so it is
+    // reported too, else a keyboard tick would skip what a mouse tick runs.
+    const bool before = isChecked();
+    QCheckBox::keyReleaseEvent(event);
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && isChecked() != before)
+        Q_EMIT mouseDown(Qt::LeftButton, Qt::NoModifier, rect().center());
 }
 
 void TFlatCheckBox::mouseReleaseEvent(QMouseEvent *event)

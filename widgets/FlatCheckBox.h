@@ -4,7 +4,7 @@
 
 // A flat check box: a small square with a tick and its text beside it. It toggles itself when the
 // left button goes down on it and then reports the press, so the mouse-down handler sees the new
-// state; the space key toggles it as usual.
+// state; the space key and the accessible actions toggle it the same way, mouse-down included.
 class TFlatCheckBox : public QCheckBox
 {
     Q_OBJECT
@@ -18,6 +18,9 @@ public:
 
     QSize sizeHint() const override;
 
+    // Does what a left press on it does: toggles, then reports clicked and mouse-down.
+    void Click();
+
 Q_SIGNALS:
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
 
@@ -26,6 +29,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
     bool hitButton(const QPoint &pos) const override;
 
 private:

@@ -1,5 +1,6 @@
 #include "widgets/FlatComboBox.h"
 
+#include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 
 #include <QLineEdit>
@@ -23,6 +24,7 @@ TFlatComboBox::TFlatComboBox(QWidget *parent)
     SetColors(Colors::Field, Colors::Text);
     // A selection moved by the keys or the wheel is a pick like one from the list window.
     connect(this, &QComboBox::activated, this, &TFlatComboBox::changed);
+    InstallAccessibility();
 }
 
 void TFlatComboBox::SetColors(const QColor &background, const QColor &text)

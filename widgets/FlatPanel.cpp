@@ -1,5 +1,6 @@
 #include "widgets/FlatPanel.h"
 
+#include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 
 #include <QChildEvent>
@@ -9,7 +10,9 @@
 TFlatPanel::TFlatPanel(QWidget *parent)
     : QWidget(parent)
     , m_color(Colors::Back)
-{ }
+{
+    InstallAccessibility();
+}
 
 void TFlatPanel::SetColor(const QColor &color)
 {

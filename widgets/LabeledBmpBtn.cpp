@@ -1,5 +1,6 @@
 #include "widgets/LabeledBmpBtn.h"
 
+#include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 
 #include <QFontMetrics>
@@ -100,6 +101,15 @@ void TLabeledBmpBtn::UpdateLook()
         m_caption = m_labelText;
         m_captionColor = m_textColor;
         m_offset = 0;
+    }
+    // The caption shown is the button's name, the held state its checked state.
+    if (m_caption != m_announcedCaption) {
+        m_announcedCaption = m_caption;
+        NotifyAccessibleNameChanged(this);
+    }
+    if (m_holding != m_announcedHolding) {
+        m_announcedHolding = m_holding;
+        NotifyAccessibleCheckedChanged(this);
     }
 }
 

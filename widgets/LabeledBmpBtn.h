@@ -72,6 +72,9 @@ private:
     QString m_caption;
     QColor m_captionColor = DefaultTextColor;
     int m_offset = 0;
+    // What the assistive technology was last told.
+    QString m_announcedCaption;
+    bool m_announcedHolding = false;
 };
 
 // A dialog's button: the standard pictures at the size of place, the dialog text colour, the caption.

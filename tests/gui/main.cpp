@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "widgets/Accessibility.h"
 #include "widgets/ProgramFont.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
     ApplyProgramFont(app);
+    InstallAccessibility();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
