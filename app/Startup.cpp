@@ -5,6 +5,7 @@
 #include "app/Windows.h"
 #include "common/UserData.h"
 #include "mainwindow/MainUnit.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/ProgramFont.h"
 
@@ -63,6 +64,7 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
 
     app.setApplicationName(QLatin1String(kInstanceName));
     ApplyProgramFont(app);
+    InstallAccessibility();
     // Every window carries the main window's icon.
     app.setWindowIcon(Artwork::ProgramIcon());
 

@@ -22,7 +22,8 @@ QString patterns(std::initializer_list<const char *> suffixes)
 QStringList OpenPictureFilters()
 {
     return {
-        QStringLiteral("すべてのファイル (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf) (%1)").arg(patterns({"jpg", "jpeg", "bmp"})),
+        QStringLiteral("すべてのファイル (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf) (%1)")
+            .arg(patterns({"jpg", "jpeg", "bmp"})),
         QStringLiteral("JPEG イメージファイル (%1)").arg(patterns({"jpg", "jpeg"})),
         QStringLiteral("ビットマップ (*.bmp) (%1)").arg(patterns({"bmp"})),
     };

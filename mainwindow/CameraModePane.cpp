@@ -8,7 +8,8 @@ CameraModePane::CameraModePane(MainModel &model, QWidget *parent)
     : Pane("pnlCameraMode", parent)
     , m_model(model)
 {
-    btnCameraSwitch = MakeMainButton(this, "btnCameraSwitch", QRect(8, 8, 226, 28), QStringLiteral("カメラ 　［切］"));
+    btnCameraSwitch
+        = MakeMainButton(this, "btnCameraSwitch", QRect(8, 8, 226, 28), QStringLiteral("カメラ 　［切］"));
     btnCameraSwitch->SetLabelHilite(QStringLiteral("カメラ 　［入］"));
     btnCameraSwitch->SetHold(true);
     btnShutter = MakeMainButton(this, "btnShutter", QRect(8, 44, 226, 100), QStringLiteral("\\n撮影"),
@@ -27,7 +28,8 @@ CameraModePane::CameraModePane(MainModel &model, QWidget *parent)
     // The camera is off until the live view is switched on.
     for (TLabeledBmpBtn *b : {btnShutter, btnSelfTimer, btnResizeByHeightCamera, btnResizeByWidthCamera})
         b->SetEnabled(false);
-    for (TLabeledBmpBtn *b : {btnCameraSwitch, btnShutter, btnSelfTimer, btnResizeByHeightCamera, btnResizeByWidthCamera})
+    for (TLabeledBmpBtn *b :
+         {btnCameraSwitch, btnShutter, btnSelfTimer, btnResizeByHeightCamera, btnResizeByWidthCamera})
         connect(b, &TBmpBtn::mouseDown, &model, &MainModel::PanelClick);
     connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
 }

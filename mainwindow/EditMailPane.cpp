@@ -1,6 +1,7 @@
 #include "mainwindow/EditMailPane.h"
 
 #include "mainwindow/model/MainModel.h"
+#include "widgets/Accessibility.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatMemo.h"
 
@@ -12,14 +13,14 @@ EditMailPane::EditMailPane(MainModel &model, QWidget *parent)
     edtSubject = new TFlatEdit(this);
     edtSubject->setObjectName(QStringLiteral("edtSubject"));
     edtSubject->setGeometry(8, 28, 226, 20);
-    NameByLabel(edtSubject, lbSubject->text());
+    NameFromLabel(edtSubject, lbSubject);
     connect(edtSubject, &QLineEdit::textEdited, this, &EditMailPane::edtSubjectEdited);
 
     lbBody = new PaneLabel(this, "lbBody", QStringLiteral("本文："), QPoint(8, 60));
     edtBody = new TFlatMemo(this);
     edtBody->setObjectName(QStringLiteral("edtBody"));
     edtBody->setGeometry(8, 78, 226, 146);
-    NameByLabel(edtBody, lbBody->text());
+    NameFromLabel(edtBody, lbBody);
     connect(edtBody, &QPlainTextEdit::textChanged, this, [this] { m_model.SetBody(edtBody->toPlainText()); });
 
     connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);

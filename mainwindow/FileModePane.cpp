@@ -2,6 +2,7 @@
 
 #include "mainwindow/MainArtwork.h"
 #include "mainwindow/model/MainModel.h"
+#include "widgets/Accessibility.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/LabeledBmpBtn.h"
 
@@ -19,18 +20,21 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
     cbxFolder->setObjectName(QStringLiteral("cbxFolder"));
     cbxFolder->setEditable(true);
     cbxFolder->setGeometry(8, 76, 164, 20);
-    NameByLabel(cbxFolder, lbFolder->text());
+    NameFromLabel(cbxFolder, lbFolder);
     btnOpenFolder = MakeMainButton(this, "btnOpenFolder", QRect(178, 74, 56, 24), QStringLiteral("画像選択"));
     btnOpenFolder->SetEnabled(false);
 
-    btnFindFolder = MakeMainButton(this, "btnFindFolder", QRect(8, 106, 109, 26), QStringLiteral("メディアを検索する"));
-    btnSelectFolder
-        = MakeMainButton(this, "btnSelectFolder", QRect(125, 106, 109, 26), QStringLiteral("フォルダを参照する"));
-    btnRecent = MakeMainButton(this, "btnRecent", QRect(8, 138, 226, 26), QStringLiteral("送信済みフォルダを開く"));
+    btnFindFolder
+        = MakeMainButton(this, "btnFindFolder", QRect(8, 106, 109, 26), QStringLiteral("メディアを検索する"));
+    btnSelectFolder = MakeMainButton(this, "btnSelectFolder", QRect(125, 106, 109, 26),
+                                     QStringLiteral("フォルダを参照する"));
+    btnRecent
+        = MakeMainButton(this, "btnRecent", QRect(8, 138, 226, 26), QStringLiteral("送信済みフォルダを開く"));
 
     lbOpenIn = new PaneLabel(this, "lbOpenIn", QStringLiteral("ファイルマネージャで開く："), QPoint(8, 178));
     btnOpenRecent = MakeMainButton(this, "btnOpenRecent", QRect(8, 196, 109, 26), QStringLiteral("送信済み"));
-    btnOpenInterval = MakeMainButton(this, "btnOpenInterval", QRect(125, 196, 109, 26), QStringLiteral("撮影予約"));
+    btnOpenInterval
+        = MakeMainButton(this, "btnOpenInterval", QRect(125, 196, 109, 26), QStringLiteral("撮影予約"));
 
     connect(btnOpenDialog, &TBmpBtn::clicked, &model, &MainModel::btnOpenDialogClick);
     for (TLabeledBmpBtn *b : {btnOpenThumbnail, btnOpenFolder, btnFindFolder, btnSelectFolder, btnRecent,

@@ -266,8 +266,8 @@ QPixmap PictureBack(QSize size)
 } // namespace MainArtwork
 
 TLabeledBmpBtn *MakeMainButton(QWidget *parent, const char *name, const QRect &place, const QString &label,
-                               MainArtwork::Glyph glyph, const QRect &glyphArea, const QString &accessibleName,
-                               const QString &hint)
+                               MainArtwork::Glyph glyph, const QRect &glyphArea,
+                               const QString &accessibleName, const QString &hint)
 {
     auto *b = new TLabeledBmpBtn(parent);
     b->setObjectName(QLatin1String(name));

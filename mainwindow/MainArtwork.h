@@ -49,5 +49,6 @@ QPixmap PictureBack(QSize size);
 // caption label (may be empty). name is its object name; accessibleName names a caption-less one;
 // hint is its tooltip.
 TLabeledBmpBtn *MakeMainButton(QWidget *parent, const char *name, const QRect &place, const QString &label,
-                               MainArtwork::Glyph glyph = MainArtwork::Glyph::None, const QRect &glyphArea = QRect(),
-                               const QString &accessibleName = QString(), const QString &hint = QString());
+                               MainArtwork::Glyph glyph = MainArtwork::Glyph::None,
+                               const QRect &glyphArea = QRect(), const QString &accessibleName = QString(),
+                               const QString &hint = QString());

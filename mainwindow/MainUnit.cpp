@@ -38,11 +38,11 @@ TMain::TMain(TMainContext context, QWidget *parent)
     : QWidget(parent)
     , m_listWindow(context.listWindow)
 {
-    m_model = std::make_unique<MainModel>(MainModel::Context {
-        context.workFolder, context.settings, context.prompt, context.dialogs, [this] {
-            repaint();
-            QCoreApplication::processEvents();
-        }});
+    m_model = std::make_unique<MainModel>(
+        MainModel::Context {context.workFolder, context.settings, context.prompt, context.dialogs, [this] {
+                                repaint();
+                                QCoreApplication::processEvents();
+                            }});
     if (context.attachParts)
         context.attachParts(*m_model);
     // A screen of fewer colours gets the frame in 15-bit colour, as it shows there.
@@ -77,8 +77,8 @@ TMain::TMain(TMainContext context, QWidget *parent)
     for (QWidget *pane : {static_cast<QWidget *>(pnlFileMode), static_cast<QWidget *>(pnlCameraMode),
                           static_cast<QWidget *>(pnlAutoMode)})
         pane->setGeometry(kPaneArea);
-    commandButtons(pnlCommandPicture, "btnConfig1", "btnQuit", "btnBackDmy", "btnMailCreate", &btnConfig1, &btnQuit,
-                   &btnBackDmy, &btnMailCreate);
+    commandButtons(pnlCommandPicture, "btnConfig1", "btnQuit", "btnBackDmy", "btnMailCreate", &btnConfig1,
+                   &btnQuit, &btnBackDmy, &btnMailCreate);
     btnAutoStart = MakeMainButton(pnlCommandPicture, "btnAutoStart", btnMailCreate->geometry(),
                                   QStringLiteral("\\n次へ"), Glyph::Forward, QRect(0, 0, 66, 30));
     btnBackDmy->SetEnabled(false);
@@ -93,8 +93,8 @@ TMain::TMain(TMainContext context, QWidget *parent)
     for (QWidget *pane : {static_cast<QWidget *>(pnlPictureConfig), static_cast<QWidget *>(pnlSendTo),
                           static_cast<QWidget *>(pnlEditMail)})
         pane->setGeometry(kPaneArea);
-    commandButtons(pnlCommandMail, "btnConfig2", "btnQuit2", "btnBack", "btnFwd", &btnConfig2, &btnQuit2, &btnBack,
-                   &btnFwd);
+    commandButtons(pnlCommandMail, "btnConfig2", "btnQuit2", "btnBack", "btnFwd", &btnConfig2, &btnQuit2,
+                   &btnBack, &btnFwd);
     pnlCommandMail->hide();
 
     for (TFlatPanel *panel : {pnlCommandPicture, pnlCommandMail})
@@ -145,8 +145,8 @@ void TMain::commandButtons(TFlatPanel *panel, const char *config, const char *qu
     *quitButton = MakeMainButton(panel, quit, QRect(6, 268, 62, 26), QStringLiteral("終了"));
     *backButton = MakeMainButton(panel, back, QRect(104, 238, 66, 56), QStringLiteral("\\n戻る"), Glyph::Back,
                                  QRect(0, 0, 66, 30));
-    *nextButton = MakeMainButton(panel, next, QRect(172, 238, 66, 56), QStringLiteral("\\n次へ"), Glyph::Forward,
-                                 QRect(0, 0, 66, 30));
+    *nextButton = MakeMainButton(panel, next, QRect(172, 238, 66, 56), QStringLiteral("\\n次へ"),
+                                 Glyph::Forward, QRect(0, 0, 66, 30));
 }
 
 void TMain::FormCreate()

@@ -32,17 +32,10 @@ PaneLabel::PaneLabel(QWidget *parent, const char *name, const QString &text, QPo
 
 void PaneLabel::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && isSignalConnected(QMetaMethod::fromSignal(&PaneLabel::clicked))) {
+    if (event->button() == Qt::LeftButton
+        && isSignalConnected(QMetaMethod::fromSignal(&PaneLabel::clicked))) {
         Q_EMIT clicked();
         return;
     }
     QLabel::mousePressEvent(event);
-}
-
-void NameByLabel(QWidget *input, const QString &labelText)
-{
-    QString name = labelText.trimmed();
-    while (name.endsWith(QChar(0xFF1A)) || name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    input->setAccessibleName(name);
 }

@@ -32,6 +32,3 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
 };
-
-// The name an input is known by to assistive technology: its label's text without the colon.
-void NameByLabel(QWidget *input, const QString &labelText);

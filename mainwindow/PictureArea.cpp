@@ -2,6 +2,7 @@
 
 #include "mainwindow/MainArtwork.h"
 #include "picture/PictureCanvas.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 
 #include <QImage>
@@ -21,9 +22,10 @@ public:
         setObjectName(QStringLiteral("pnlImageDmy"));
         setMouseTracking(true);
         setAttribute(Qt::WA_OpaquePaintEvent);
+        SetAccessibleRole(this, QAccessible::Graphic);
         setAccessibleName(QStringLiteral("送る画像"));
-        setAccessibleDescription(
-            QStringLiteral("送信する画像の枠。ドラッグで画像を動かし、Altを押しながらクリックで背景色を選びます。"));
+        setAccessibleDescription(QStringLiteral(
+            "送信する画像の枠。ドラッグで画像を動かし、Altを押しながらクリックで背景色を選びます。"));
     }
 
 protected:
@@ -104,15 +106,18 @@ PictureArea::PictureArea(TPictureCanvas &canvas, QWidget *parent)
     pnlCameraImage->setAccessibleName(QStringLiteral("カメラの映像"));
     pnlCameraImage->hide();
 
-    const auto repaint = [this] { pnlImageDmy->update(); };
+    const auto repaint = [this] {
+        pnlImageDmy->update();
+    };
     connect(&canvas, &TPictureCanvas::frameChanged, this, &PictureArea::Refresh);
     connect(&canvas, &TPictureCanvas::visibilityChanged, this, &PictureArea::Refresh);
     connect(&canvas, &TPictureCanvas::pictureChanged, this, repaint);
     connect(&canvas, &TPictureCanvas::placementChanged, this, repaint);
     connect(&canvas, &TPictureCanvas::backgroundChanged, this, repaint);
     connect(&canvas, &TPictureCanvas::cursorChanged, this, [this] {
-        pnlImageDmy->setCursor(m_canvas.PointerCursor() == TPictureCanvas::Cursor::HandPoint ? Qt::PointingHandCursor
-                                                                                           : Qt::ArrowCursor);
+        pnlImageDmy->setCursor(m_canvas.PointerCursor() == TPictureCanvas::Cursor::HandPoint
+                                   ? Qt::PointingHandCursor
+                                   : Qt::ArrowCursor);
     });
     connect(&canvas, &TPictureCanvas::busyChanged, this, [this](bool busy) {
         if (busy)

@@ -3,6 +3,7 @@
 #include "mainwindow/MainArtwork.h"
 #include "mainwindow/model/MainModel.h"
 #include "picture/PictureCanvas.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/LabeledBmpBtn.h"
@@ -71,7 +72,7 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     cbxSizeMail->setObjectName(QStringLiteral("cbxSizeMail"));
     cbxSizeMail->setGeometry(56, 8, 118, 20);
     cbxSizeMail->SetItems(TPictureCanvas::SizeItems());
-    NameByLabel(cbxSizeMail, lbSizeMail->text());
+    NameFromLabel(cbxSizeMail, lbSizeMail);
     connect(cbxSizeMail, &TFlatComboBox::changed, this, &PictureConfigPane::cbxSizeMailChange);
 
     lbQualityMail = new PaneLabel(this, "lbQualityMail", QStringLiteral("画質："), QPoint(8, 39));
@@ -79,14 +80,15 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     cbxQualityMail->setObjectName(QStringLiteral("cbxQualityMail"));
     cbxQualityMail->setGeometry(56, 36, 118, 20);
     cbxQualityMail->SetItems(TPictureCanvas::QualityItems());
-    NameByLabel(cbxQualityMail, lbQualityMail->text());
+    NameFromLabel(cbxQualityMail, lbQualityMail);
     connect(cbxQualityMail, &TFlatComboBox::changed, this, &PictureConfigPane::cbxQualityMailChange);
 
     lbWidthMail = new PaneLabel(this, "lbWidthMail", QStringLiteral("横："), QPoint(8, 67));
     edtWidthMail = new SizeField(this, "edtWidthMail", QStringLiteral("横"), QRect(32, 64, 52, 20));
     lbHeightMail = new PaneLabel(this, "lbHeightMail", QStringLiteral("縦："), QPoint(98, 67));
     edtHeightMail = new SizeField(this, "edtHeightMail", QStringLiteral("縦"), QRect(122, 64, 52, 20));
-    for (QAbstractButton *field : {static_cast<QAbstractButton *>(edtWidthMail), static_cast<QAbstractButton *>(edtHeightMail)})
+    for (QAbstractButton *field :
+         {static_cast<QAbstractButton *>(edtWidthMail), static_cast<QAbstractButton *>(edtHeightMail)})
         connect(field, &QAbstractButton::clicked, this, &PictureConfigPane::edtWHMailClick);
     for (PaneLabel *label : {lbWidthMail, lbHeightMail})
         connect(label, &PaneLabel::clicked, this, &PictureConfigPane::edtWHMailClick);
@@ -95,14 +97,15 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
                                QStringLiteral("拡大"), QStringLiteral("拡大：ホイールかPageUpで微調整"));
     btnZoomDown = MakeMainButton(this, "btnZoomDown", QRect(44, 96, 32, 32), {}, Glyph::ZoomOut, {},
                                  QStringLiteral("縮小"), QStringLiteral("縮小：ホイールかPageDownで微調整"));
-    btnResizeByHeight = MakeMainButton(this, "btnResizeByHeight", QRect(88, 96, 32, 32), {}, Glyph::FitHeight, {},
-                                       QStringLiteral("高さを合わせる"), QStringLiteral("高さを合わせる"));
-    btnResizeByWidth = MakeMainButton(this, "btnResizeByWidth", QRect(124, 96, 32, 32), {}, Glyph::FitWidth, {},
-                                      QStringLiteral("幅を合わせる"), QStringLiteral("幅を合わせる"));
+    btnResizeByHeight
+        = MakeMainButton(this, "btnResizeByHeight", QRect(88, 96, 32, 32), {}, Glyph::FitHeight, {},
+                         QStringLiteral("高さを合わせる"), QStringLiteral("高さを合わせる"));
+    btnResizeByWidth = MakeMainButton(this, "btnResizeByWidth", QRect(124, 96, 32, 32), {}, Glyph::FitWidth,
+                                      {}, QStringLiteral("幅を合わせる"), QStringLiteral("幅を合わせる"));
     btnRotateLeft = MakeMainButton(this, "btnRotateLeft", QRect(166, 96, 32, 32), {}, Glyph::RotateLeft, {},
                                    QStringLiteral("左９０°回転"), QStringLiteral("左９０°回転"));
-    btnRotateRight = MakeMainButton(this, "btnRotateRight", QRect(202, 96, 32, 32), {}, Glyph::RotateRight, {},
-                                    QStringLiteral("右９０°回転"), QStringLiteral("右９０°回転"));
+    btnRotateRight = MakeMainButton(this, "btnRotateRight", QRect(202, 96, 32, 32), {}, Glyph::RotateRight,
+                                    {}, QStringLiteral("右９０°回転"), QStringLiteral("右９０°回転"));
     btnFitTop = MakeMainButton(this, "btnFitTop", QRect(44, 136, 32, 28), {}, Glyph::AlignTop, {},
                                QStringLiteral("上寄せ"), QStringLiteral("上寄せ"));
     btnFitLeft = MakeMainButton(this, "btnFitLeft", QRect(8, 166, 32, 28), {}, Glyph::AlignLeft, {},

@@ -3,6 +3,7 @@
 #include "mail/AddressBook.h"
 #include "mainwindow/MainArtwork.h"
 #include "mainwindow/model/MainModel.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
@@ -18,32 +19,34 @@ SendToPane::SendToPane(MainModel &model, QWidget *parent)
     , m_recipient(model.Recipient())
 {
     Label17 = new PaneLabel(this, "Label17", QStringLiteral("宛先："), QPoint(8, 10));
-    btnAddressMail = MakeMainButton(this, "btnAddressMail", QRect(150, 5, 84, 24), QStringLiteral("アドレス帳"));
+    btnAddressMail
+        = MakeMainButton(this, "btnAddressMail", QRect(150, 5, 84, 24), QStringLiteral("アドレス帳"));
 
     Label20 = new PaneLabel(this, "Label20", QStringLiteral("名前："), QPoint(8, 39));
     cbxNameMail = new TFlatComboBox(this);
     cbxNameMail->setObjectName(QStringLiteral("cbxNameMail"));
     cbxNameMail->setEditable(true);
     cbxNameMail->setGeometry(72, 36, 162, 20);
-    NameByLabel(cbxNameMail, Label20->text());
+    NameFromLabel(cbxNameMail, Label20);
 
     Label21 = new PaneLabel(this, "Label21", QStringLiteral("アドレス："), QPoint(8, 65));
     cbxAddressMail = new TFlatComboBox(this);
     cbxAddressMail->setObjectName(QStringLiteral("cbxAddressMail"));
     cbxAddressMail->setEditable(true);
     cbxAddressMail->setGeometry(72, 62, 162, 20);
-    NameByLabel(cbxAddressMail, Label21->text());
+    NameFromLabel(cbxAddressMail, Label21);
 
     chkDoCoMo = new TFlatCheckBox(QStringLiteral("ｉモード、ｉショット（サーバーを使用する）"), this);
     chkDoCoMo->setObjectName(QStringLiteral("chkDoCoMo"));
     chkDoCoMo->setGeometry(8, 90, 228, 16);
-    lbDoCoMo = new PaneLabel(this, "lbDoCoMo", QStringLiteral("ＦＴＰサーバーを使用して送信する"), QPoint(24, 108));
+    lbDoCoMo = new PaneLabel(this, "lbDoCoMo", QStringLiteral("ＦＴＰサーバーを使用して送信する"),
+                             QPoint(24, 108));
 
     Label18 = new PaneLabel(this, "Label18", QStringLiteral("同時に送信する宛先："), QPoint(8, 132));
     lbxCC = new TFlatListBox(this);
     lbxCC->setObjectName(QStringLiteral("lbxCC"));
     lbxCC->setGeometry(8, 150, 166, 74);
-    NameByLabel(lbxCC, Label18->text());
+    NameFromLabel(lbxCC, Label18);
     btnAddCC = MakeMainButton(this, "btnAddCC", QRect(182, 150, 52, 24), QStringLiteral("追加"));
     btnDelCC = MakeMainButton(this, "btnDelCC", QRect(182, 180, 52, 24), QStringLiteral("削除"));
 

@@ -160,7 +160,8 @@ bool MainModel::FormCloseQuery()
 {
     if (m_schedule->Running())
         return false;
-    return m_prompt.ShowMessageBox(QStringLiteral("終了しますか？"), Msg::IconQuestion, Msg::ButtonsYesNo) == Msg::Yes;
+    return m_prompt.ShowMessageBox(QStringLiteral("終了しますか？"), Msg::IconQuestion, Msg::ButtonsYesNo)
+        == Msg::Yes;
 }
 
 void MainModel::FormClose(QPoint windowPos)
@@ -189,8 +190,8 @@ void MainModel::FormClose(QPoint windowPos)
     m_dialUp->SetInUse(!m_settings.Connect);
     m_dialUp->Refresh();
     if (!m_settings.Connect && m_dialUp->Connected()
-        && m_prompt.ShowMessageBox(QStringLiteral("インターネットとの接続を解除しますか？"), Msg::IconQuestion,
-                                   Msg::ButtonsYesNo)
+        && m_prompt.ShowMessageBox(QStringLiteral("インターネットとの接続を解除しますか？"),
+                                   Msg::IconQuestion, Msg::ButtonsYesNo)
             == Msg::Yes)
         m_dialUp->HangUp();
     changed();

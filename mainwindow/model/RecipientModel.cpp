@@ -165,8 +165,9 @@ void RecipientModel::btnAddCCClick()
         const float recipientAspect = float(m_current->Height) / float(m_current->Width);
         const float entryAspect = float(entry->Height) / float(entry->Width);
         if (recipientAspect != entryAspect) {
-            m_prompt.ShowMessageBox(QStringLiteral("宛先の画像縦横比と一致しない為、アドレスを追加できません。"),
-                                    Msg::IconExclamation, Msg::ButtonsOk);
+            m_prompt.ShowMessageBox(
+                QStringLiteral("宛先の画像縦横比と一致しない為、アドレスを追加できません。"),
+                Msg::IconExclamation, Msg::ButtonsOk);
             return;
         }
     } else {
@@ -203,7 +204,8 @@ void RecipientModel::btnDelCCClick()
 bool RecipientModel::CheckAtNext()
 {
     if (m_address.isEmpty()) {
-        m_prompt.ShowMessageBox(QStringLiteral("宛先を設定して下さい。"), Msg::IconExclamation, Msg::ButtonsOk);
+        m_prompt.ShowMessageBox(QStringLiteral("宛先を設定して下さい。"), Msg::IconExclamation,
+                                Msg::ButtonsOk);
         return false;
     }
     const int found = m_book.Find(m_address);
@@ -216,17 +218,18 @@ bool RecipientModel::CheckAtNext()
             || m_canvas.QualityLevel() != entry.QualityLevel || m_canvas.PictureWidth() != entry.Width
             || m_canvas.PictureHeight() != entry.Height;
         if (differ) {
-            const int correct = m_prompt.ShowMessageBox(
-                QStringLiteral("編集時の画像設定とアドレス帳の設定が一致しません。\nアドレス帳を修正してよろしいですか？"),
-                Msg::IconQuestion, Msg::ButtonsYesNo);
+            const int correct
+                = m_prompt.ShowMessageBox(QStringLiteral("編集時の画像設定とアドレス帳の設定が一致しません。"
+                                                         "\nアドレス帳を修正してよろしいですか？"),
+                                          Msg::IconQuestion, Msg::ButtonsYesNo);
             if (correct == Msg::Yes) {
                 m_canvas.FillPictureParameters(entry);
                 m_book.Save(QStringLiteral("Tavrin.ADX"));
-            } else if (m_prompt.ShowMessageBox(QStringLiteral("アドレス帳の設定を優先しますか？"), Msg::IconQuestion,
-                                               Msg::ButtonsYesNo)
+            } else if (m_prompt.ShowMessageBox(QStringLiteral("アドレス帳の設定を優先しますか？"),
+                                               Msg::IconQuestion, Msg::ButtonsYesNo)
                        != Msg::Yes) {
-                m_prompt.ShowMessageBox(QStringLiteral("編集時の画像設定で送信します。"), Msg::IconInformation,
-                                        Msg::ButtonsOk);
+                m_prompt.ShowMessageBox(QStringLiteral("編集時の画像設定で送信します。"),
+                                        Msg::IconInformation, Msg::ButtonsOk);
                 // Reaches the file with the address book's next save.
                 m_canvas.FillPictureParameters(entry);
             }

@@ -20,8 +20,8 @@ class RecipientModel : public QObject
     Q_OBJECT
 
 public:
-    RecipientModel(TAddressBook &addressBook, TAddressBook &history, TUserData &settings, TPictureCanvas &canvas,
-                   Prompt &prompt, MainDialogs &dialogs, QObject *parent = nullptr);
+    RecipientModel(TAddressBook &addressBook, TAddressBook &history, TUserData &settings,
+                   TPictureCanvas &canvas, Prompt &prompt, MainDialogs &dialogs, QObject *parent = nullptr);
 
     // ---- What the pane shows
 

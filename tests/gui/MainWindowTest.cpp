@@ -72,8 +72,7 @@ protected:
         return *main;
     }
 
-    template <class T = QWidget>
-    T *child(const char *name) const
+    template<class T = QWidget> T *child(const char *name) const
     {
         T *w = main->findChild<T *>(QLatin1String(name));
         EXPECT_NE(w, nullptr) << name;
@@ -111,7 +110,8 @@ TEST_F(MainWindowTest, TheLayoutOfTheWindow)
     EXPECT_EQ(child("btnAutoMode")->geometry(), QRect(426, 8, 80, 26));
     EXPECT_EQ(child("pnlCommandPicture")->geometry(), QRect(264, 31, 242, 298));
     EXPECT_EQ(child("pnlCommandMail")->geometry(), QRect(264, 31, 242, 298));
-    for (const char *pane : {"pnlFileMode", "pnlCameraMode", "pnlAutoMode", "pnlPictureConfig", "pnlSendTo", "pnlEditMail"})
+    for (const char *pane :
+         {"pnlFileMode", "pnlCameraMode", "pnlAutoMode", "pnlPictureConfig", "pnlSendTo", "pnlEditMail"})
         EXPECT_EQ(child(pane)->geometry(), QRect(0, 0, 242, 233)) << pane;
     EXPECT_EQ(child("imgWaku")->geometry(), QRect(264, 8, 80, 26));
     EXPECT_TRUE(visible("imgWaku"));
@@ -251,7 +251,9 @@ TEST_F(MainWindowTest, TheSettingsDialogCancelledChangesNothingAndAcceptedSavesA
     click("btnOpenDialog");
     click("btnFwd");
     EXPECT_FALSE(visible("chkDoCoMo"));
-    dialogs.onConfig = [this] { settings.UseServer = true; };
+    dialogs.onConfig = [this] {
+        settings.UseServer = true;
+    };
     click("btnConfig2");
     EXPECT_EQ(dialogs.configShown, 1);
     EXPECT_FALSE(QFile::exists(dir.filePath("tav.ini")));
@@ -271,9 +273,12 @@ TEST_F(MainWindowTest, TheFirstStartWithoutSettingsAsksForThemAndWritesTheFileEv
     settings.FromAddress.clear();
     ASSERT_FALSE(QFile::exists(dir.filePath("tav.ini")));
     bool windowShownFirst = false;
-    prompt.onShow = [&](const S::Shown &) { windowShownFirst = main && main->isVisible(); };
+    prompt.onShow = [&](const S::Shown &) {
+        windowShownFirst = main && main->isVisible();
+    };
     shown();
-    EXPECT_EQ(prompt.History(), (QList<S::Shown> {S::SystemMessage("ユーザー設定を行って下さい。", Msg::IconInformation)}));
+    EXPECT_EQ(prompt.History(),
+              (QList<S::Shown> {S::SystemMessage("ユーザー設定を行って下さい。", Msg::IconInformation)}));
     EXPECT_TRUE(windowShownFirst);
     EXPECT_EQ(dialogs.configShown, 1);
     EXPECT_TRUE(QFile::exists(dir.filePath("tav.ini")));
@@ -281,7 +286,8 @@ TEST_F(MainWindowTest, TheFirstStartWithoutSettingsAsksForThemAndWritesTheFileEv
 
 TEST_F(MainWindowTest, TheVersionTwoZeroQuestionComesOnce)
 {
-    ASSERT_TRUE(testfiles::write(dir.filePath("tav.ini"), "[serial]\r\nMajor=2\r\nMinor=0\r\n[user]\r\nFromAddress=a@b.jp\r\n"));
+    ASSERT_TRUE(testfiles::write(dir.filePath("tav.ini"),
+                                 "[serial]\r\nMajor=2\r\nMinor=0\r\n[user]\r\nFromAddress=a@b.jp\r\n"));
     ASSERT_TRUE(settings.LoadFromWorkFolder());
     prompt.Answer(Msg::No);
     shown();
@@ -393,14 +399,30 @@ TEST_F(MainWindowTest, CaptionLessButtonsAndInputsHaveAccessibleNames)
         const char *name;
     };
     const Case cases[] = {
-        {"btnFileMode", "ファイル"},      {"btnCameraMode", "カメラ"},     {"btnAutoMode", "撮影予約"},
-        {"btnZoomUp", "拡大"},            {"btnZoomDown", "縮小"},         {"btnResizeByHeight", "高さを合わせる"},
-        {"btnResizeByWidth", "幅を合わせる"}, {"btnFitLeft", "左寄せ"},    {"btnFitTop", "上寄せ"},
-        {"btnFitRight", "右寄せ"},        {"btnFitBottom", "下寄せ"},      {"btnCentering", "センタリング"},
-        {"btnRotateLeft", "左９０°回転"}, {"btnRotateRight", "右９０°回転"}, {"cbxSizeMail", "サイズ"},
-        {"cbxQualityMail", "画質"},       {"cbxNameMail", "名前"},         {"cbxAddressMail", "アドレス"},
-        {"edtSubject", "件名"},           {"edtBody", "本文"},             {"lbxCC", "同時に送信する宛先"},
-        {"cbxFolder", "フォルダ"},        {"edtWidthMail", "横 240"},      {"pnlImageDmy", "送る画像"},
+        {"btnFileMode", "ファイル"},
+        {"btnCameraMode", "カメラ"},
+        {"btnAutoMode", "撮影予約"},
+        {"btnZoomUp", "拡大"},
+        {"btnZoomDown", "縮小"},
+        {"btnResizeByHeight", "高さを合わせる"},
+        {"btnResizeByWidth", "幅を合わせる"},
+        {"btnFitLeft", "左寄せ"},
+        {"btnFitTop", "上寄せ"},
+        {"btnFitRight", "右寄せ"},
+        {"btnFitBottom", "下寄せ"},
+        {"btnCentering", "センタリング"},
+        {"btnRotateLeft", "左９０°回転"},
+        {"btnRotateRight", "右９０°回転"},
+        {"cbxSizeMail", "サイズ"},
+        {"cbxQualityMail", "画質"},
+        {"cbxNameMail", "名前"},
+        {"cbxAddressMail", "アドレス"},
+        {"edtSubject", "件名"},
+        {"edtBody", "本文"},
+        {"lbxCC", "同時に送信する宛先"},
+        {"cbxFolder", "フォルダ"},
+        {"edtWidthMail", "横 240"},
+        {"pnlImageDmy", "送る画像"},
     };
     for (const Case &c : cases) {
         QAccessibleInterface *a = QAccessible::queryAccessibleInterface(child(c.control));
@@ -409,6 +431,47 @@ TEST_F(MainWindowTest, CaptionLessButtonsAndInputsHaveAccessibleNames)
     }
     EXPECT_EQ(child("btnZoomUp")->toolTip(), "拡大：ホイールかPageUpで微調整");
     EXPECT_EQ(child("btnZoomDown")->toolTip(), "縮小：ホイールかPageDownで微調整");
+}
+
+TEST_F(MainWindowTest, AssistiveTechnologyDrivesTheWindowThroughTheActions)
+{
+    shown();
+    struct Case
+    {
+        const char *control;
+        QAccessible::Role role;
+    };
+    const Case cases[] = {
+        {"btnFileMode", QAccessible::PushButton}, {"btnZoomUp", QAccessible::PushButton},
+        {"btnMailCreate", QAccessible::PushButton}, {"pnlImageDmy", QAccessible::Graphic},
+        {"cbxSizeMail", QAccessible::ComboBox},     {"chkDoCoMo", QAccessible::CheckBox},
+        {"edtSubject", QAccessible::EditableText},  {"btnCameraSwitch", QAccessible::CheckBox},
+    };
+    for (const Case &c : cases) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(child(c.control));
+        ASSERT_NE(a, nullptr) << c.control;
+        EXPECT_EQ(a->role(), c.role) << c.control;
+    }
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(child("pnlImageDmy"))->text(QAccessible::Description).isEmpty());
+    QAccessibleInterface *next = QAccessible::queryAccessibleInterface(child("btnMailCreate"));
+    EXPECT_EQ(next->text(QAccessible::Name), "次へ");
+    EXPECT_TRUE(next->state().disabled);
+
+    const auto press = [](QWidget *w) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a->actionInterface(), nullptr);
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::processEvents();
+    };
+    press(child("btnCameraMode"));
+    EXPECT_TRUE(visible("pnlCameraMode"));
+    press(child("btnFileMode"));
+    EXPECT_TRUE(visible("pnlFileMode"));
+    press(child("btnOpenDialog"));
+    EXPECT_TRUE(visible("pnlPictureConfig"));
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(child("btnFwd"))->state().disabled);
+    press(child("btnFwd"));
+    EXPECT_TRUE(visible("pnlSendTo"));
 }
 
 } // namespace

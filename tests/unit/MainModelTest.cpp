@@ -1,7 +1,7 @@
+#include "mainwindow/model/MainModel.h"
 #include "common/Exception.h"
 #include "common/UserData.h"
 #include "mail/AddressBook.h"
-#include "mainwindow/model/MainModel.h"
 #include "picture/BmpFile.h"
 #include "picture/JpegCodec.h"
 #include "support/Files.h"
@@ -23,8 +23,8 @@ using Mode = MainModel::Mode;
 using Pane = MainModel::StepPane;
 using S = ScriptedPrompt;
 
-TMailAddress entry(const QString &name, const QString &address, int preset = 2, int quality = 2, int width = 240,
-                   int height = 320, bool serverRoute = false)
+TMailAddress entry(const QString &name, const QString &address, int preset = 2, int quality = 2,
+                   int width = 240, int height = 320, bool serverRoute = false)
 {
     TMailAddress e;
     e.Name = name;
@@ -60,7 +60,9 @@ protected:
 
     MainModel &make()
     {
-        model = std::make_unique<MainModel>(MainModel::Context {work(), settings, prompt, dialogs, [this] { ++pumps; }});
+        model = std::make_unique<MainModel>(MainModel::Context {work(), settings, prompt, dialogs, [this] {
+                                                                    ++pumps;
+                                                                }});
         model->SetCamera(&camera);
         model->SetSchedule(&schedule);
         model->SetSendRunner(&sender);
@@ -223,7 +225,8 @@ TEST_F(MainModelTest, AFirstShowWithoutSenderAsksForTheSettingsAndSavesEvenAfter
     MainModel &m = created();
     QSignalSpy refilled(&m.Recipient(), &RecipientModel::listsRefilled);
     m.FormShow();
-    EXPECT_EQ(prompt.History(), (QList<S::Shown> {S::SystemMessage("ユーザー設定を行って下さい。", Msg::IconInformation)}));
+    EXPECT_EQ(prompt.History(),
+              (QList<S::Shown> {S::SystemMessage("ユーザー設定を行って下さい。", Msg::IconInformation)}));
     EXPECT_EQ(dialogs.configShown, 1);
     EXPECT_TRUE(QFile::exists(file("tav.ini")));
     EXPECT_EQ(dialogs.sendingHides, 1);
@@ -321,7 +324,8 @@ TEST_F(MainModelTest, ClosingAsksAboutTheDialUpConnectionOnlyWithoutAPermanentOn
         EXPECT_EQ(dialUp.inUse, !c.connect);
         EXPECT_EQ(dialUp.refreshes, 1);
         EXPECT_EQ(dialUp.hangUps, c.hangUps);
-        EXPECT_EQ(prompt.Texts(), c.answer ? QStringList {"インターネットとの接続を解除しますか？"} : QStringList {})
+        EXPECT_EQ(prompt.Texts(),
+                  c.answer ? QStringList {"インターネットとの接続を解除しますか？"} : QStringList {})
             << c.connect << c.connected;
     }
 }
@@ -381,7 +385,8 @@ TEST_F(MainModelTest, StepsTwoAndThreeAndBackAgain)
     // Next without an address stays at step 2.
     m.btnFwdClick();
     EXPECT_EQ(m.MailStep(), 2u);
-    EXPECT_EQ(prompt.History(), (QList<S::Shown> {S::Message("宛先を設定して下さい。", Msg::IconExclamation)}));
+    EXPECT_EQ(prompt.History(),
+              (QList<S::Shown> {S::Message("宛先を設定して下さい。", Msg::IconExclamation)}));
 
     m.Recipient().SetAddressText("friend@example.jp");
     m.btnFwdClick();
@@ -484,8 +489,9 @@ TEST_F(MainModelTest, ACameraThatFailsIsReportedAndTheModeEnteredAllTheSame)
     camera.works = false;
     m.btnCameraModeClick();
     m.btnAutoModeClick();
-    EXPECT_EQ(prompt.History(), (QList<S::Shown> {S::Message("カメラエラー。", Msg::IconError),
-                                                   S::Message("カメラエラー。", Msg::IconError)}));
+    EXPECT_EQ(prompt.History(),
+              (QList<S::Shown> {S::Message("カメラエラー。", Msg::IconError),
+                                S::Message("カメラエラー。", Msg::IconError)}));
     EXPECT_EQ(m.CurrentMode(), Mode::Auto);
 }
 
@@ -521,13 +527,16 @@ TEST_F(MainModelTest, SendingAsksFirstAndStaysAtStepThreeOnNoOrFailure)
     prompt.Clear();
     prompt.Answer(Msg::No);
     m.btnFwdClick();
-    EXPECT_EQ(prompt.History(), (QList<S::Shown> {S::Message("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo)}));
+    EXPECT_EQ(prompt.History(),
+              (QList<S::Shown> {S::Message("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo)}));
     EXPECT_EQ(sender.runs, 0);
     EXPECT_EQ(m.MailStep(), 3u);
     EXPECT_TRUE(m.MailStageShown());
 
     bool disabledDuring = false;
-    sender.during = [&] { disabledDuring = !m.WindowEnabled(); };
+    sender.during = [&] {
+        disabledDuring = !m.WindowEnabled();
+    };
     prompt.Answer(Msg::Yes);
     m.btnFwdClick();
     EXPECT_EQ(sender.runs, 1);
@@ -589,8 +598,8 @@ TEST_F(MainModelTest, EveryHandlerHidesThePopupListFirst)
 {
     MainModel &m = created();
     const QList<std::function<void()>> handlers = {
-        [&] { m.btnFileModeClick(); },     [&] { m.btnCameraModeClick(); }, [&] { m.btnAutoModeClick(); },
-        [&] { m.btnMailCreateClick(); },   [&] { m.btnConfig1Click(); },    [&] { m.PanelClick(); },
+        [&] { m.btnFileModeClick(); },   [&] { m.btnCameraModeClick(); }, [&] { m.btnAutoModeClick(); },
+        [&] { m.btnMailCreateClick(); }, [&] { m.btnConfig1Click(); },    [&] { m.PanelClick(); },
         [&] { m.btnOpenDialogClick(); },
     };
     for (int i = 0; i < handlers.size(); ++i) {
@@ -633,17 +642,24 @@ TEST_F(MainModelTest, DroppedFiles)
     };
     const QString missing = file("gone.bmp");
     const Case cases[] = {
-        {{file("a.bmp"), file("b.bmp")}, S::Message("複数ファイルのドロップはできません。", Msg::IconExclamation), false},
-        {{file("photo.jpeg")}, S::Message("BMP/JPGファイル以外のファイルは編集できません。", Msg::IconExclamation), false},
+        {{file("a.bmp"), file("b.bmp")},
+         S::Message("複数ファイルのドロップはできません。", Msg::IconExclamation),
+         false},
+        {{file("photo.jpeg")},
+         S::Message("BMP/JPGファイル以外のファイルは編集できません。", Msg::IconExclamation),
+         false},
         {{missing}, S::Message("画像ファイルが見つかりません：\n " + missing, Msg::IconError), false},
-        {{file("sound.jpg")}, S::Message("このファイルの画像は扱えません：\n " + file("sound.jpg"), Msg::IconError), false},
+        {{file("sound.jpg")},
+         S::Message("このファイルの画像は扱えません：\n " + file("sound.jpg"), Msg::IconError),
+         false},
         {{file("PHOTO.JPG")}, {}, true},
     };
     for (const Case &c : cases) {
         prompt.Clear();
         MainModel &m = created();
         m.HandleDroppedFiles(c.files);
-        EXPECT_EQ(prompt.History(), c.message.text.isEmpty() ? QList<S::Shown> {} : QList<S::Shown> {c.message})
+        EXPECT_EQ(prompt.History(),
+                  c.message.text.isEmpty() ? QList<S::Shown> {} : QList<S::Shown> {c.message})
             << c.files.join(',').toStdString();
         EXPECT_EQ(m.Canvas().HasPicture(), c.loaded);
         EXPECT_EQ(m.MailStep(), c.loaded ? 1u : 0u);

@@ -1,6 +1,6 @@
+#include "mainwindow/model/RecipientModel.h"
 #include "common/UserData.h"
 #include "mail/AddressBook.h"
-#include "mainwindow/model/RecipientModel.h"
 #include "picture/PictureCanvas.h"
 #include "support/MainFakes.h"
 #include "support/ScriptedPrompt.h"
@@ -110,8 +110,9 @@ TEST_F(RecipientModelTest, AServerRouteRecipientWithoutUrlIsUntickedAndForgotten
     settings.Url.clear();
     dialogs.chosenAddresses = {4};
     model.btnAddressMailClick();
-    EXPECT_EQ(prompt.History(), (QList<S::Shown> {S::Message("FTPサーバーが設定されていません。設定を確認して下さい。",
-                                                             Msg::IconExclamation)}));
+    EXPECT_EQ(prompt.History(),
+              (QList<S::Shown> {S::Message("FTPサーバーが設定されていません。設定を確認して下さい。",
+                                           Msg::IconExclamation)}));
     EXPECT_FALSE(model.ServerRoute());
     EXPECT_EQ(model.Current(), nullptr);
     EXPECT_EQ(model.NameText(), "");
@@ -192,7 +193,8 @@ TEST_F(RecipientModelTest, AnEmptyAddressTextWarnsThatTheSizeIsNotSettledAndAdds
     model.btnAddressMailClick();
     prompt.Clear();
     addCC(2);
-    EXPECT_EQ(prompt.Texts(), QStringList {"宛先の画像サイズが決まっていない為、\n画像が正常に送られない場合があります。"});
+    EXPECT_EQ(prompt.Texts(),
+              QStringList {"宛先の画像サイズが決まっていない為、\n画像が正常に送られない場合があります。"});
     EXPECT_EQ(ccNames(), QStringList {"Jiro"});
 }
 
@@ -235,11 +237,15 @@ TEST_F(RecipientModelTest, NextFindsTheEntryAndAsksWhenThePictureSettingsDiffer)
         int qualityAfter;
         bool saved;
     };
-    const QString ask = "編集時の画像設定とアドレス帳の設定が一致しません。\nアドレス帳を修正してよろしいですか？";
+    const QString ask
+        = "編集時の画像設定とアドレス帳の設定が一致しません。\nアドレス帳を修正してよろしいですか？";
     const Case cases[] = {
         {{Msg::Yes}, {ask}, 2, true},
         {{Msg::No, Msg::Yes}, {ask, "アドレス帳の設定を優先しますか？"}, 1, false},
-        {{Msg::No, Msg::No}, {ask, "アドレス帳の設定を優先しますか？", "編集時の画像設定で送信します。"}, 2, false},
+        {{Msg::No, Msg::No},
+         {ask, "アドレス帳の設定を優先しますか？", "編集時の画像設定で送信します。"},
+         2,
+         false},
     };
     for (const Case &c : cases) {
         book.Get(3).QualityLevel = 1;

@@ -57,7 +57,8 @@ Bitmap samplePicture()
 }
 
 class QuietDialogs : public MainDialogs
-{ };
+{
+};
 
 void save(QWidget &w, const QString &outDir, const char *name)
 {
