@@ -139,7 +139,12 @@ void TAddressBook::Save(const QString &name) const
 
 QList<TMailAddress> TAddressBook::ReadFile(const QString &path)
 {
-    const QList<QByteArray> lines = SplitLines(readWhole(path));
+    return ParseFile(readWhole(path), path);
+}
+
+QList<TMailAddress> TAddressBook::ParseFile(const QByteArray &bytes, const QString &path)
+{
+    const QList<QByteArray> lines = SplitLines(bytes);
     QList<TMailAddress> entries;
     entries.reserve(lines.size() / kLinesPerEntry);
     for (qsizetype first = 0; first < lines.size(); first += kLinesPerEntry) {
@@ -273,8 +278,13 @@ bool TMailAddressList::Load(const QString &path)
     m_lines.clear();
     if (!QFile::exists(path))
         return false;
-    m_lines = SplitLines(readWhole(path));
+    SetBytes(readWhole(path));
     return true;
+}
+
+void TMailAddressList::SetBytes(const QByteArray &bytes)
+{
+    m_lines = SplitLines(bytes);
 }
 
 QString TMailAddressList::piece(int index, qsizetype from, qsizetype length) const

@@ -88,8 +88,9 @@ public:
     void TrimTo(int count);
 
     // The file format alone, without the conversion: the entries of the file at path, or the
-    // bytes of a file holding entries.
+    // bytes of a file holding entries. ParseFile names path in its failures and reads nothing.
     static QList<TMailAddress> ReadFile(const QString &path);
+    static QList<TMailAddress> ParseFile(const QByteArray &bytes, const QString &path);
     static QByteArray FileBytes(const QList<TMailAddress> &entries);
 
     QString FilePath(const QString &name) const;
@@ -109,6 +110,8 @@ class TMailAddressList
 public:
     // False when the file does not exist; throws EAddressBookError when it cannot be read.
     bool Load(const QString &path);
+    // The lines of bytes, as Load takes them from a file.
+    void SetBytes(const QByteArray &bytes);
     int Count() const { return static_cast<int>(m_lines.size()); }
     QString Name(int index) const;
     QString Address(int index) const;
