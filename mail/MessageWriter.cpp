@@ -42,7 +42,7 @@ void refuseLineBreaks(const TIdHeaderList &headers)
 {
     for (const auto &[name, value] : headers) {
         refuseLineBreak(name, QStringLiteral("ヘッダー名"));
-        refuseLineBreak(value, QStringLiteral("ヘッダー「%1」").arg(name));
+        refuseLineBreak(value, QStringLiteral("ヘッダー「%1」").arg(Excerpt(name)));
     }
 }
 
