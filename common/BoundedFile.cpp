@@ -32,9 +32,7 @@ FileFault checkStat(const struct stat &st, qint64 maxBytes)
 int openChecked(const QString &path, qint64 maxBytes, FileFault *fault, QString *systemError)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(name.constData(), &st) != 0) {
         *fault = faultOfErrno(errno);
         *systemError = QString::fromLocal8Bit(std::strerror(errno));
@@ -85,9 +83,7 @@ FileRead ReadRegularFile(const QString &path, qint64 maxBytes)
     const int fd = openChecked(path, maxBytes, &result.fault, &result.systemError);
     if (fd < 0)
         return result;
-    struct stat st
-    {
-    };
+    struct stat st = {};
     ::fstat(fd, &st);
     try {
         // Files of /proc say 0 and have more: read until the end, never past the limit.
@@ -146,9 +142,7 @@ std::unique_ptr<QFile> OpenRegularFile(const QString &path, qint64 maxBytes, Fil
 
 FileFault CheckRegularFile(const QString &path, qint64 maxBytes)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return faultOfErrno(errno);
     return checkStat(st, maxBytes);
@@ -156,9 +150,7 @@ FileFault CheckRegularFile(const QString &path, qint64 maxBytes)
 
 bool IsRegularOrMissing(const QString &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return errno == ENOENT;
     return S_ISREG(st.st_mode);

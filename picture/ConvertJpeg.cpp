@@ -72,9 +72,7 @@ bool isJpegFile(QIODevice &file)
 // The output must be a file: a FIFO would block the writes, a device would swallow them.
 bool isRegularFile(const QFile &file)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return ::fstat(file.handle(), &st) == 0 && S_ISREG(st.st_mode);
 }
 

@@ -65,9 +65,7 @@ public:
     // Still a FIFO: nothing replaced it with a file.
     bool stillFifo() const
     {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         return ::lstat(m_path.constData(), &st) == 0 && S_ISFIFO(st.st_mode);
     }
 

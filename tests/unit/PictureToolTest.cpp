@@ -243,9 +243,7 @@ TEST_F(PictureToolTest, InputsAndOutputsThatAreNoFilesAreRefusedWithAClearMessag
             const Outcome r = RunTool(args);
             EXPECT_EQ(r.exitCode, 1);
             EXPECT_EQ(r.err, willNotWrite(path("null")));
-            struct stat st
-            {
-            };
+            struct stat st = {};
             ASSERT_EQ(::lstat(node.constData(), &st), 0);
             EXPECT_TRUE(S_ISCHR(st.st_mode));
         }
