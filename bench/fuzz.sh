@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs each fuzz harness from its seeds for FUZZ_SECONDS (default 300) and fails on the first finding.
-# The corpus grows in build/fuzz/corpus/; a crashing input is left as build/fuzz/crash-*.
+# Runs every fuzz harness (tests/fuzz/fuzz_NAME.cpp), or those named (bench/fuzz.sh NAME...), from
+# its seeds for FUZZ_SECONDS each (default 300), one after the other, and fails when any found
+# something. The corpus grows in build/fuzz/corpus/NAME/; a failing input is left as
+# build/fuzz/crash-NAME-*, the log as build/fuzz/fuzz_NAME.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -12,20 +14,40 @@ cmake --build build/fuzz
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+names=("$@")
+if [ ${#names[@]} -eq 0 ]; then
+    for source in tests/fuzz/fuzz_*.cpp; do
+        name=$(basename "$source" .cpp)
+        names+=("${name#fuzz_}")
+    done
+fi
+
 seconds=${FUZZ_SECONDS:-300}
-for fuzzer in bmp exif; do
-    corpus=build/fuzz/corpus/$fuzzer
-    log=build/fuzz/fuzz_$fuzzer.log
-    mkdir -p "$corpus"
-    echo "== fuzz_$fuzzer for ${seconds}s"
+failed=()
+for name in "${names[@]}"; do
+    fuzzer=build/fuzz/fuzz_$name
+    if [ ! -x "$fuzzer" ]; then
+        echo "no harness fuzz_$name" >&2
+        failed+=("$name")
+        continue
+    fi
+    corpus=build/fuzz/corpus/$name
+    seeds=build/fuzz/seeds/$name
+    log=build/fuzz/fuzz_$name.log
+    mkdir -p "$corpus" "$seeds"
+    echo "== fuzz_$name for ${seconds}s"
     status=0
-    build/fuzz/fuzz_$fuzzer -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="build/fuzz/crash-$fuzzer-" "$corpus" "build/fuzz/seeds/$fuzzer" >"$log" 2>&1 || status=$?
+    "$fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="build/fuzz/crash-$name-" "$corpus" "$seeds" >"$log" 2>&1 || status=$?
     grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
     if [ "$status" -ne 0 ]; then
         tail -n 40 "$log" >&2
-        echo "fuzz_$fuzzer found a failure (log: $log)" >&2
-        exit 1
+        echo "fuzz_$name found a failure (log: $log)" >&2
+        failed+=("$name")
     fi
 done
+if [ ${#failed[@]} -ne 0 ]; then
+    echo "findings: ${failed[*]}" >&2
+    exit 1
+fi
 echo "no findings"

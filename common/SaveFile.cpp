@@ -1,9 +1,14 @@
 #include "common/SaveFile.h"
 
+#include "common/BoundedFile.h"
+
 #include <QSaveFile>
 
 bool SaveWholeFile(const QString &path, const QByteArray &bytes)
 {
+    // The rename would put a regular file in the place of a device such as /dev/null.
+    if (!IsRegularOrMissing(path))
+        return false;
     QSaveFile out(path);
     // Unbuffered, so that a short write (full disk, size limit) shows in write()'s count: a buffered
     // QSaveFile can commit a truncated file without reporting it.

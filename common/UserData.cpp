@@ -1,11 +1,11 @@
 #include "common/UserData.h"
 
+#include "common/BoundedFile.h"
 #include "common/IniFile.h"
 #include "common/SaveFile.h"
 #include "common/Sjis.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -124,15 +124,12 @@ std::optional<QByteArray> TUserData::Unscramble(const QByteArray &scrambled)
 
 bool TUserData::Load(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    const FileRead file = ReadRegularFile(path, kMaxFileBytes);
+    if (!file)
         return false;
     m_filePath = path;
 
-    const IniFile ini(bytes);
+    const IniFile ini(file.bytes);
     const Reader r(ini);
 
     Major = r.integer("serial", "Major", 2);
@@ -186,16 +183,13 @@ bool TUserData::Save(const QString &path)
     m_filePath = path;
 
     // Start from what the file holds now, so that keys written by others stay in place.
+    // A file that cannot be read is left alone rather than replaced by one without its keys.
     IniFile ini;
-    QFile current(path);
-    if (current.exists()) {
-        if (!current.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray bytes = current.readAll();
-        if (current.error() != QFileDevice::NoError)
-            return false;
-        ini = IniFile(bytes);
-    }
+    const FileRead current = ReadRegularFile(path, kMaxFileBytes);
+    if (current)
+        ini = IniFile(current.bytes);
+    else if (current.fault != FileFault::Missing)
+        return false;
 
     auto put = [&ini](const char *section, const char *key, const QByteArray &value) {
         ini.setValue(section, key, value);

@@ -10,13 +10,19 @@
 class TUserData
 {
 public:
+    // The largest settings file read: the program writes about 1 KB; the rest leaves room for keys
+    // and comments added by hand.
+    static constexpr qint64 kMaxFileBytes = 256 * 1024;
+
     explicit TUserData(QString workFolder = QString());
 
-    // False, with every field unchanged, when the file does not exist or cannot be read. Keys the
-    // file lacks (or holds in an unusable form) take their missing-key values.
+    // False, with every field unchanged, when the file does not exist or cannot be read: not a
+    // regular file, or larger than kMaxFileBytes. Keys the file lacks (or holds in an unusable form)
+    // take their missing-key values.
     bool Load(const QString &path);
     // Writes every key into the file, keeping whatever else the file holds. The file is replaced as
-    // a whole: a failed save leaves the old file as it was and returns false.
+    // a whole: a failed save leaves the old file as it was and returns false. A file that Load
+    // could not read is not replaced either.
     bool Save(const QString &path);
 
     bool LoadFromWorkFolder() { return Load(WorkFilePath()); }

@@ -1,6 +1,8 @@
 #include "mail/AddressBook.h"
 
+#include "common/BoundedFile.h"
 #include "common/SaveFile.h"
+#include "common/ShownText.h"
 #include "common/Sjis.h"
 #include "mail/TextLines.h"
 
@@ -22,15 +24,15 @@ QString shown(const QString &path)
 
 QByteArray readWhole(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EAddressBookError(
-            QStringLiteral("アドレス帳 %1 を開けません: %2").arg(shown(path), file.errorString()), path);
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EAddressBookError(
-            QStringLiteral("アドレス帳 %1 を読めません: %2").arg(shown(path), file.errorString()), path);
-    return bytes;
+    FileRead file = ReadRegularFile(path, TAddressBook::kMaxFileBytes);
+    if (!file) {
+        QString reason = FileFaultText(file.fault, TAddressBook::kMaxFileBytes);
+        if (file.fault == FileFault::Unreadable)
+            reason += QStringLiteral("（%1）").arg(file.systemError);
+        throw EAddressBookError(QStringLiteral("アドレス帳 %1 を読めません: %2").arg(shown(path), reason),
+                                path);
+    }
+    return std::move(file.bytes);
 }
 
 // An optionally signed run of decimal digits.
@@ -137,7 +139,12 @@ void TAddressBook::Save(const QString &name) const
 
 QList<TMailAddress> TAddressBook::ReadFile(const QString &path)
 {
-    const QList<QByteArray> lines = SplitLines(readWhole(path));
+    return ParseFile(readWhole(path), path);
+}
+
+QList<TMailAddress> TAddressBook::ParseFile(const QByteArray &bytes, const QString &path)
+{
+    const QList<QByteArray> lines = SplitLines(bytes);
     QList<TMailAddress> entries;
     entries.reserve(lines.size() / kLinesPerEntry);
     for (qsizetype first = 0; first < lines.size(); first += kLinesPerEntry) {
@@ -153,7 +160,7 @@ QList<TMailAddress> TAddressBook::ReadFile(const QString &path)
                 QStringLiteral("アドレス帳 %1 の %2 行目を読み込めません: 「%3」は%4ではありません。")
                     .arg(shown(path))
                     .arg(line)
-                    .arg(Sjis::decode(lines[first + offset]), wanted),
+                    .arg(Excerpt(Sjis::decode(lines[first + offset])), wanted),
                 path, line);
         };
         TMailAddress entry;
@@ -271,8 +278,13 @@ bool TMailAddressList::Load(const QString &path)
     m_lines.clear();
     if (!QFile::exists(path))
         return false;
-    m_lines = SplitLines(readWhole(path));
+    SetBytes(readWhole(path));
     return true;
+}
+
+void TMailAddressList::SetBytes(const QByteArray &bytes)
+{
+    m_lines = SplitLines(bytes);
 }
 
 QString TMailAddressList::piece(int index, qsizetype from, qsizetype length) const

@@ -51,14 +51,19 @@ class TAddressBook
 {
 public:
     static constexpr int kHistoryLimit = 10;
+    // The largest file read, older or current: some forty thousand entries of the usual length,
+    // far beyond any real address book.
+    static constexpr qint64 kMaxFileBytes = 4 << 20;
 
     // Names given to Load and Save are relative to workFolder.
     explicit TAddressBook(QString workFolder);
 
     // Converts an older file of that name ("ADR" for the last three letters) into the ".ADX" file
     // and deletes it, then replaces the list with the ".ADX" file's entries; a missing file gives an
-    // empty list. Throws EAddressBookError, saying which file and line, when a file cannot be read;
-    // the list and the file are then left as they were.
+    // empty list. Throws EAddressBookError, saying which file and line, when a file cannot be read
+    // (also when it is not a regular file or is larger than kMaxFileBytes); the list and the file are
+    // then left as they were. A line quoted in the message is cut short and its control characters
+    // escaped.
     int Load(const QString &name);
     // Replaces the file with the whole list; throws EAddressBookError when it cannot be written,
     // leaving the old file as it was.
@@ -83,8 +88,9 @@ public:
     void TrimTo(int count);
 
     // The file format alone, without the conversion: the entries of the file at path, or the
-    // bytes of a file holding entries.
+    // bytes of a file holding entries. ParseFile names path in its failures and reads nothing.
     static QList<TMailAddress> ReadFile(const QString &path);
+    static QList<TMailAddress> ParseFile(const QByteArray &bytes, const QString &path);
     static QByteArray FileBytes(const QList<TMailAddress> &entries);
 
     QString FilePath(const QString &name) const;
@@ -104,6 +110,8 @@ class TMailAddressList
 public:
     // False when the file does not exist; throws EAddressBookError when it cannot be read.
     bool Load(const QString &path);
+    // The lines of bytes, as Load takes them from a file.
+    void SetBytes(const QByteArray &bytes);
     int Count() const { return static_cast<int>(m_lines.size()); }
     QString Name(int index) const;
     QString Address(int index) const;

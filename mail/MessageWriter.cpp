@@ -1,6 +1,9 @@
 #include "mail/MessageWriter.h"
 
+#include "common/BoundedFile.h"
+#include "common/ShownText.h"
 #include "common/Sjis.h"
+#include "mail/Iso2022Jp.h"
 
 #include <QFile>
 
@@ -11,6 +14,10 @@ namespace {
 
 constexpr qsizetype kBase64Piece = 57; // 76 characters a line (RFC 2045, section 6.8)
 constexpr char kPartIndent[] = "        ";
+// RFC 5322, section 2.1.1: at most 998 characters a line, without its CR LF.
+constexpr qsizetype kMaxLine = 998;
+constexpr char kEsc = '\x1b';
+using Iso2022Jp::kToAscii;
 
 bool hasLineBreak(const QString &text)
 {
@@ -35,7 +42,7 @@ void refuseLineBreaks(const TIdHeaderList &headers)
 {
     for (const auto &[name, value] : headers) {
         refuseLineBreak(name, QStringLiteral("ヘッダー名"));
-        refuseLineBreak(value, QStringLiteral("ヘッダー「%1」").arg(name));
+        refuseLineBreak(value, QStringLiteral("ヘッダー「%1」").arg(Excerpt(name)));
     }
 }
 
@@ -89,6 +96,71 @@ QByteArray baseName(const QByteArray &name)
     return name.mid(start);
 }
 
+// RFC 2821, section 4.5.2: a line that starts with a full stop gets one more.
+QByteArray stuffed(const QByteArray &line)
+{
+    return line.startsWith('.') ? '.' + line : line;
+}
+
+// The length of the ISO-2022-JP escape sequence at i (ESC "$B", ESC "$(D", ESC "(B", ...), or 0.
+qsizetype escapeAt(const QByteArray &line, qsizetype i)
+{
+    if (line[i] != kEsc || i + 2 >= line.size())
+        return 0;
+    if (line[i + 1] == '(')
+        return 3;
+    if (line[i + 1] == '$')
+        return line[i + 2] == '(' ? (i + 3 < line.size() ? 4 : 0) : 3;
+    return 0;
+}
+
+// A line longer than a server takes, cut between characters into lines that it takes. A server
+// left to cut it would cut anywhere, inside a two-byte character or an escape sequence. A line cut
+// in a two-byte mode ends with ESC "(B" and the next one starts with the escape that was in force,
+// so that every line ends in ASCII and the text reads as before: the added line breaks are the
+// only change. Each line comes out stuffed.
+QList<QByteArray> foldedLine(const QByteArray &line)
+{
+    if (stuffed(line).size() <= kMaxLine)
+        return {stuffed(line)};
+    QList<QByteArray> out;
+    QByteArray current;
+    QByteArray mode = kToAscii; // the escape in force
+    const auto twoByte = [](const QByteArray &escape) {
+        return escape.size() > 1 && escape[1] == '$';
+    };
+    const auto closing = [](const QByteArray &escape) {
+        return escape == kToAscii ? 0 : 3;
+    };
+    for (qsizetype i = 0; i < line.size();) {
+        const qsizetype escape = escapeAt(line, i);
+        const qsizetype length
+            = escape > 0 ? escape : qMin<qsizetype>(twoByte(mode) ? 2 : 1, line.size() - i);
+        const QByteArray unit = line.mid(i, length);
+        i += length;
+        const QByteArray next = escape > 0 ? unit : mode;
+        // A character that opens a line in a two-byte mode needs the escape in front of it again.
+        const auto opening = [&] {
+            return escape == 0 && mode != kToAscii ? mode + unit : unit;
+        };
+        QByteArray add = current.isEmpty() ? opening() : unit;
+        const QByteArray &first = current.isEmpty() ? add : current;
+        const qsizetype limit = first.startsWith('.') ? kMaxLine - 1 : kMaxLine;
+        if (!current.isEmpty() && current.size() + add.size() + closing(next) > limit) {
+            if (mode != kToAscii)
+                current += kToAscii;
+            out.append(stuffed(current));
+            current.clear();
+            add = opening();
+        }
+        current += add;
+        mode = next;
+    }
+    if (!current.isEmpty())
+        out.append(stuffed(current));
+    return out;
+}
+
 void writeBody(const QList<QByteArray> &body, TLineSink &sink)
 {
     for (const QByteArray &given : body) {
@@ -96,14 +168,29 @@ void writeBody(const QList<QByteArray> &body, TLineSink &sink)
         QByteArray line = given;
         line.replace("\r\n", "\n").replace('\r', '\n');
         for (const QByteArray &piece : line.split('\n')) {
-            // RFC 2821, section 4.5.2: a line that starts with a full stop gets one more.
-            sink.WriteLine(piece.startsWith('.') ? '.' + piece : piece);
+            for (const QByteArray &written : foldedLine(piece))
+                sink.WriteLine(written);
         }
     }
 }
 
+// RFC 2045, section 5.1: a parameter value in double quotes, with a backslash before each double
+// quote and backslash in it (JIS bytes included), so that no value can end early and start a
+// parameter of its own.
+QByteArray quotedValue(const QByteArray &value)
+{
+    QByteArray out = "\"";
+    for (const char c : value) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
 // The next 57 bytes of the file, fewer only at its end; a short read must not end a line early.
-QByteArray readPiece(QFile &file)
+// *total counts the bytes read so far: a file that grows past the limit while it is sent fails.
+QByteArray readPiece(QFile &file, qint64 *total)
 {
     QByteArray piece;
     while (piece.size() < kBase64Piece) {
@@ -116,6 +203,10 @@ QByteArray readPiece(QFile &file)
         }
         piece.append(more);
     }
+    *total += piece.size();
+    if (*total > kMaxAttachmentBytes)
+        throw EFileError(QStringLiteral("ファイル %1 を読めません: %2")
+                             .arg(file.fileName(), FileFaultText(FileFault::TooLarge, kMaxAttachmentBytes)));
     return piece;
 }
 
@@ -148,7 +239,7 @@ void ValidateMessage(const TIdMessage &msg)
             && part.ContentTransfer.compare(QLatin1String("base64"), Qt::CaseInsensitive) != 0)
             throw EMessageError(
                 QStringLiteral("添付ファイルの転送エンコーディング「%1」には対応していません。")
-                    .arg(part.ContentTransfer));
+                    .arg(Excerpt(part.ContentTransfer)));
     }
 }
 
@@ -174,10 +265,11 @@ void WriteMessage(const TIdMessage &msg, TLineSink &sink, THeaderCharset charset
     // Every attachment is opened before the first line, so a missing file sends nothing.
     std::vector<std::unique_ptr<QFile>> files;
     for (const TIdAttachment &part : msg.MessageParts) {
-        auto file = std::make_unique<QFile>(part.StoredPathName);
-        if (!file->open(QIODevice::ReadOnly))
-            throw EFileError(
-                QStringLiteral("ファイル %1 を開けません: %2").arg(part.StoredPathName, file->errorString()));
+        FileFault fault = FileFault::None;
+        std::unique_ptr<QFile> file = OpenRegularFile(part.StoredPathName, kMaxAttachmentBytes, &fault);
+        if (!file)
+            throw EFileError(QStringLiteral("ファイル %1 を開けません: %2")
+                                 .arg(part.StoredPathName, FileFaultText(fault, kMaxAttachmentBytes)));
         files.push_back(std::move(file));
     }
 
@@ -232,10 +324,10 @@ void WriteMessage(const TIdMessage &msg, TLineSink &sink, THeaderCharset charset
         sink.WriteLine(QByteArray());
         sink.WriteLine(boundary);
         sink.WriteLine("Content-Type: " + type + ';');
-        sink.WriteLine(kPartIndent + QByteArray("name=\"") + name + '"');
+        sink.WriteLine(kPartIndent + QByteArray("name=") + quotedValue(name));
         sink.WriteLine("Content-Transfer-Encoding: base64");
         sink.WriteLine("Content-Disposition: " + disposition + ';');
-        sink.WriteLine(kPartIndent + QByteArray("filename=\"") + name + '"');
+        sink.WriteLine(kPartIndent + QByteArray("filename=") + quotedValue(name));
         if (!part.ContentID.isEmpty())
             sink.WriteLine("Content-Id: " + headerText(part.ContentID));
         for (const auto &[header, value] : part.ExtraHeaders)
@@ -243,8 +335,9 @@ void WriteMessage(const TIdMessage &msg, TLineSink &sink, THeaderCharset charset
         sink.WriteLine(QByteArray());
 
         QFile &file = *files[static_cast<size_t>(p)];
+        qint64 total = 0;
         for (;;) {
-            const QByteArray piece = readPiece(file);
+            const QByteArray piece = readPiece(file, &total);
             if (piece.isEmpty())
                 break;
             sink.WriteLine(piece.toBase64());

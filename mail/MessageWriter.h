@@ -36,10 +36,16 @@ public:
 // should check it before MAIL FROM, which carries the sender's address.
 void ValidateMessage(const TIdMessage &msg);
 
+// The largest attachment file sent: far above what any mail server accepts in one message.
+inline constexpr qint64 kMaxAttachmentBytes = qint64(64) << 20;
+
 // Writes the header lines, the empty line and the body of msg to sink (everything between DATA
 // and the final "."). Throws EMessageError (before any line) for a message ValidateMessage refuses,
-// and EFileError when an attachment file cannot be read: a missing file before any line, a read
-// error part way. Header texts are encoded in charset; the program always uses Japanese.
+// and EFileError when an attachment file cannot be read: a missing file, one that is not a regular
+// file or one larger than kMaxAttachmentBytes before any line, a read error part way. Header texts
+// are encoded in charset; the program always uses Japanese. Body lines longer than a mail line may
+// be (998 octets) are cut between characters; the attachment's name is quoted with backslashes
+// before its double quotes and backslashes.
 void WriteMessage(const TIdMessage &msg, TLineSink &sink, THeaderCharset charset = THeaderCharset::Japanese);
 
 // "Sat, 7 Jan 2006 12:34:56 +0900": English names, the offset from UTC of that moment.

@@ -33,8 +33,10 @@ class Bitmap
 public:
     enum class Format { Bgr24, Bgrx32 };
 
-    // No bitmap is larger than this (about 268 megapixels): it keeps every size computation in range.
-    static constexpr qint64 MaxPixels = qint64(1) << 28;
+    // No bitmap is larger than 100 megapixels: twice what the largest camera pictures have, and at
+    // most 400 MB even in 32-bit pixels. The file readers refuse a larger picture from its header,
+    // before they take any memory for it.
+    static constexpr qint64 MaxPixels = 100'000'000;
 
     Bitmap() = default;
     // All pixels zero. A null bitmap when a side is not positive, the picture is larger than

@@ -1,8 +1,7 @@
 #include "picture/BmpFile.h"
 
+#include "common/BoundedFile.h"
 #include "common/SaveFile.h"
-
-#include <QFile>
 
 #include <array>
 #include <bit>
@@ -355,23 +354,26 @@ std::optional<Bitmap> ReadBmp(QByteArrayView d)
     return out;
 }
 
+std::optional<std::pair<qint64, qint64>> BmpClaimedSize(QByteArrayView d)
+{
+    if (d.size() < kFileHeader + 4 || d[0] != 'B' || d[1] != 'M')
+        return std::nullopt;
+    const quint32 headerSize = u32(d, 14);
+    if (headerSize == 12 && d.size() >= kFileHeader + 12)
+        return std::pair<qint64, qint64>(u16(d, 18), u16(d, 20));
+    if (headerSize >= 40 && d.size() >= kFileHeader + 40) {
+        const qint64 height = qint32(u32(d, 22));
+        return std::pair<qint64, qint64>(qint32(u32(d, 18)), height < 0 ? -height : height);
+    }
+    return std::nullopt;
+}
+
 std::optional<Bitmap> LoadBmpFile(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const FileRead file = ReadRegularFile(path, kMaxBmpFileBytes);
+    if (!file)
         return std::nullopt;
-    // No bitmap's pixels need more than this; a bigger file is not one we can use.
-    if (f.size() > Bitmap::MaxPixels * 4 + (1 << 20))
-        return std::nullopt;
-    QByteArray bytes;
-    try {
-        bytes = f.readAll();
-    } catch (const std::bad_alloc &) {
-        return std::nullopt;
-    }
-    if (f.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return ReadBmp(bytes);
+    return ReadBmp(file.bytes);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 // Windows bitmap files.
 //
@@ -19,7 +20,16 @@
 
 enum class BmpDepth { Bits24, Bits15 };
 
+// The largest bitmap file read: the largest picture in 32-bit pixels, with room for the headers, a
+// palette and a colour profile.
+inline constexpr qint64 kMaxBmpFileBytes = Bitmap::MaxPixels * 4 + (1 << 20);
+
 std::optional<Bitmap> ReadBmp(QByteArrayView file);
+// The width and height a bitmap file's header states (a top-down height made positive), checked no
+// further; nothing when the bytes do not start like a bitmap file. For messages that say why a file
+// was refused.
+std::optional<std::pair<qint64, qint64>> BmpClaimedSize(QByteArrayView file);
+// Only a regular file of at most kMaxBmpFileBytes is read (see common/BoundedFile.h).
 std::optional<Bitmap> LoadBmpFile(const QString &path);
 
 QByteArray WriteBmp(const Bitmap &bitmap, BmpDepth depth = BmpDepth::Bits24);

@@ -1,5 +1,6 @@
 #include "picture/ConvertJpeg.h"
 
+#include "common/BoundedFile.h"
 #include "common/Exception.h"
 #include "picture/BmpFile.h"
 
@@ -7,10 +8,9 @@
 
 #include <vector>
 
-namespace {
+#include <sys/stat.h>
 
-// No JPEG we read is larger; anything bigger is not a picture for a handset.
-constexpr qint64 kMaxJpegFile = qint64(1) << 30;
+namespace {
 
 constexpr Rgb kWhite {255, 255, 255};
 constexpr Rgb kGrey {128, 128, 128};
@@ -53,10 +53,27 @@ bool markAt(QIODevice &file, qint64 at, const char *mark)
     return bytes.size() == 4 && bytes.compare(QByteArrayView(mark, 4), Qt::CaseInsensitive) == 0;
 }
 
+std::unique_ptr<QFile> openPicture(const QString &path)
+{
+    return OpenRegularFile(path, TConvertJpeg::MaxJpegFileBytes);
+}
+
 bool markAt(const QString &path, qint64 at, const char *mark)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && markAt(file, at, mark);
+    const std::unique_ptr<QFile> file = openPicture(path);
+    return file && markAt(*file, at, mark);
+}
+
+bool isJpegFile(QIODevice &file)
+{
+    return markAt(file, 6, "exif") || markAt(file, 6, "JFIF");
+}
+
+// The output must be a file: a FIFO would block the writes, a device would swallow them.
+bool isRegularFile(const QFile &file)
+{
+    struct stat st = {};
+    return ::fstat(file.handle(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // The bytes [from, to) of the file, as far as the file has them.
@@ -72,7 +89,7 @@ QByteArray readRange(QIODevice &file, qint64 from, qint64 to)
 
 std::optional<QByteArray> readWholeFile(QIODevice &file)
 {
-    if (file.size() > kMaxJpegFile)
+    if (file.size() > TConvertJpeg::MaxJpegFileBytes)
         return std::nullopt;
     try {
         return readRange(file, 0, file.size());
@@ -184,6 +201,18 @@ TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const 
     if (!source)
         throw Exception(QStringLiteral("ビットマップファイルを読み込めません：%1").arg(bitmapPath));
     m_source = std::move(*source);
+    if (Scale) {
+        const PixelRect &s = SourceRect;
+        if (s.left < 0 || s.top < 0 || s.left >= s.right || s.top >= s.bottom || s.right > m_source.width()
+            || s.bottom > m_source.height())
+            throw Exception(QStringLiteral("変換する範囲が画像に収まりません：%1").arg(bitmapPath));
+        const qint64 w = DestRect.width(), h = DestRect.height();
+        if (w <= 0 || h <= 0 || w * h > Bitmap::MaxPixels)
+            throw Exception(
+                QStringLiteral("出力する画像の大きさ %1×%2 は扱えません（1億画素まで）").arg(w).arg(h));
+    }
+    if (!IsRegularOrMissing(jpegPath))
+        throw Exception(writeError(jpegPath));
 
     QFile out(jpegPath);
     Result result;
@@ -191,11 +220,11 @@ TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const 
     for (;;) {
         PrepareFrame();
         if (m_scaled.isNull())
-            throw Exception(QStringLiteral("変換する範囲が画像に収まりません：%1").arg(bitmapPath));
+            throw Exception(QStringLiteral("変換用の画像を用意できません：%1").arg(bitmapPath));
         const std::optional<QByteArray> jpeg = m_codec.encode(m_scaled, quality);
         if (!jpeg)
             throw Exception(QStringLiteral("JPEGに変換できません：%1").arg(bitmapPath));
-        if (!out.isOpen() && !openForRewriting(out))
+        if (!out.isOpen() && (!openForRewriting(out) || !isRegularFile(out)))
             throw Exception(writeError(jpegPath));
         rewrite(out, *jpeg);
         result = Result {quality, jpeg->size(), result.passes + 1};
@@ -275,26 +304,25 @@ bool TConvertJpeg::IsJfif(const QString &path)
 
 std::optional<Bitmap> TConvertJpeg::LoadJpegFile(const QString &path)
 {
-    if (!IsExif(path) && !IsJfif(path))
+    const std::unique_ptr<QFile> file = openPicture(path);
+    if (!file || !isJpegFile(*file))
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const std::optional<QByteArray> data = readWholeFile(file);
+    const std::optional<QByteArray> data = readWholeFile(*file);
     if (!data)
         return std::nullopt;
     return DecodeJpeg(*data);
 }
 
-std::optional<QByteArray> TConvertJpeg::ExtractThumbnail(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return ExtractThumbnail(file);
-}
+namespace {
 
-std::optional<QByteArray> TConvertJpeg::ExtractThumbnail(QIODevice &file)
+// The embedded thumbnail when the file has a usable one, otherwise the whole file.
+struct Extracted
+{
+    QByteArray bytes;
+    bool embedded = false;
+};
+
+std::optional<Extracted> extract(QIODevice &file)
 {
     qint64 base = -1;
     if (markAt(file, 6, "exif"))
@@ -308,25 +336,55 @@ std::optional<QByteArray> TConvertJpeg::ExtractThumbnail(QIODevice &file)
         const auto [from, to] = exifThumbnailRange(file, base);
         QByteArray thumbnail = readRange(file, from, to);
         if (ReadJpegHeader(thumbnail))
-            return thumbnail;
+            return Extracted {thumbnail, true};
     }
-    return readWholeFile(file);
+    std::optional<QByteArray> whole = readWholeFile(file);
+    if (!whole)
+        return std::nullopt;
+    return Extracted {*whole, false};
+}
+
+} // namespace
+
+std::optional<QByteArray> TConvertJpeg::ExtractThumbnail(const QString &path)
+{
+    const std::unique_ptr<QFile> file = openPicture(path);
+    if (!file)
+        return std::nullopt;
+    return ExtractThumbnail(*file);
+}
+
+std::optional<QByteArray> TConvertJpeg::ExtractThumbnail(QIODevice &file)
+{
+    std::optional<Extracted> e = extract(file);
+    if (!e)
+        return std::nullopt;
+    return std::move(e->bytes);
 }
 
 std::optional<Bitmap> TConvertJpeg::LoadExifThumbnail(const QString &path, int tileSide)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::unique_ptr<QFile> file = openPicture(path);
+    if (!file)
         return std::nullopt;
-    return LoadExifThumbnail(file, tileSide);
+    return LoadExifThumbnail(*file, tileSide);
 }
 
 std::optional<Bitmap> TConvertJpeg::LoadExifThumbnail(QIODevice &file, int tileSide)
 {
-    const std::optional<QByteArray> stream = ExtractThumbnail(file);
-    if (!stream)
+    const std::optional<Extracted> e = extract(file);
+    if (!e)
         return std::nullopt;
-    return DecodeJpeg(*stream, tileSide);
+    if (std::optional<Bitmap> picture = DecodeJpeg(e->bytes, tileSide))
+        return picture;
+    // A thumbnail whose header reads but whose data does not decode is as unusable as a damaged
+    // Exif block: the whole picture makes the tile then.
+    if (!e->embedded)
+        return std::nullopt;
+    const std::optional<QByteArray> whole = readWholeFile(file);
+    if (!whole)
+        return std::nullopt;
+    return DecodeJpeg(*whole, tileSide);
 }
 
 std::optional<Bitmap> TConvertJpeg::MakeThumbnail(const QString &path)

@@ -28,6 +28,9 @@ public:
     };
 
     static constexpr int ThumbnailSide = 64;
+    // The largest JPEG file read: room for a 100-megapixel picture at the highest quality, several
+    // times what 12 to 50 megapixel cameras write.
+    static constexpr qint64 MaxJpegFileBytes = qint64(256) << 20;
 
     // true: the source rectangle is reduced to the destination's size; false: the whole bitmap
     // is compressed as it is.
@@ -38,9 +41,11 @@ public:
     // Largest acceptable JPEG file in bytes; 0 = no limit.
     int Budget = 0;
 
-    // Throws Exception when the bitmap file cannot be read, the rectangles do not fit it (with
-    // Scale on), or the JPEG file cannot be written; the JPEG file may then be missing or partly
-    // written. Each pass replaces the whole content of the JPEG file.
+    // Throws Exception when the bitmap file cannot be read, the source rectangle does not fit it or
+    // the destination is empty or larger than Bitmap::MaxPixels (with Scale on), or the JPEG file
+    // cannot be written; the JPEG file may then be missing or partly written. Each pass replaces the
+    // whole content of the JPEG file, which must be a regular file or missing: a device or a FIFO
+    // there is refused before anything is written.
     Result ConvertFile(const QString &bitmapPath, const QString &jpegPath);
 
     // Scaled bitmap from source bitmap, as Scale says.
@@ -55,15 +60,17 @@ public:
     static bool IsExif(const QString &path);
     static bool IsJfif(const QString &path);
 
-    // Only files with one of the two marks are decoded.
+    // Only files with one of the two marks are decoded. Every reader by path takes only a regular
+    // file of at most MaxJpegFileBytes (see common/BoundedFile.h).
     static std::optional<Bitmap> LoadJpegFile(const QString &path);
 
     // The embedded Exif thumbnail of a JPEG file as JPEG data, or the whole file when there is no
     // usable one; nothing for a file that is neither Exif nor JFIF.
     static std::optional<QByteArray> ExtractThumbnail(const QString &path);
     static std::optional<QByteArray> ExtractThumbnail(QIODevice &file);
-    // Decodes what ExtractThumbnail gives. With tileSide > 0 the picture may come out reduced, but
-    // never below the box it gets in a tile of that side.
+    // Decodes what ExtractThumbnail gives; an embedded thumbnail that does not decode gives way to
+    // the whole file. With tileSide > 0 the picture may come out reduced, but never below the box it
+    // gets in a tile of that side.
     static std::optional<Bitmap> LoadExifThumbnail(const QString &path, int tileSide = 0);
     static std::optional<Bitmap> LoadExifThumbnail(QIODevice &file, int tileSide = 0);
 

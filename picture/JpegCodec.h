@@ -45,5 +45,6 @@ std::optional<JpegSize> ReadJpegHeader(QByteArrayView data);
 // Decodes into a 24-bit bitmap with the library's default settings. With tileSide > 0 the picture
 // comes out reduced by the library's DCT scaling (1/2, 1/4 or 1/8), the most that still leaves it
 // at least as large as the box FitInSquare gives it in such a tile. Empty for data that is damaged
-// or ends early, and for a header that claims far more pixels than the data could carry.
+// or ends early, and for a header that claims more than Bitmap::MaxPixels or far more pixels than
+// the data could carry; those are refused before the picture takes any memory.
 std::optional<Bitmap> DecodeJpeg(QByteArrayView data, int tileSide = 0);

@@ -10,12 +10,13 @@ RUN_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 
-# What the tests add: the test frameworks, the reference JPEG encoder, clang for the fuzz harnesses
-# and the real servers the protocol tests talk to.
+# What the tests add: the test frameworks, the reference JPEG encoder, clang for the fuzz harnesses,
+# script (a terminal for the tool's output) and the real servers the protocol tests talk to.
 TEST_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libjpeg-turbo-progs
+    bsdutils
     python3 python3-aiosmtpd python3-pyftpdlib dovecot-pop3d
 )
 

@@ -1,10 +1,10 @@
 #include "mainwindow/model/FolderHistory.h"
 
+#include "common/BoundedFile.h"
 #include "common/SaveFile.h"
 #include "common/Sjis.h"
 
 #include <QDir>
-#include <QFile>
 
 FolderHistory::FolderHistory(QString workFolder)
     : m_workFolder(std::move(workFolder))
@@ -17,12 +17,10 @@ QString FolderHistory::FilePath() const
 
 bool FolderHistory::Load()
 {
-    QFile file(FilePath());
-    if (!file.open(QIODevice::ReadOnly))
+    const FileRead file = ReadRegularFile(FilePath(), kMaxFileBytes);
+    if (!file)
         return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    const QByteArray &bytes = file.bytes;
     QStringList items;
     // Lines end in CR LF as written; a lone LF or CR ends one as well.
     QByteArray line;

@@ -11,11 +11,13 @@ class FolderHistory
 public:
     static constexpr int kFileLimit = 10;
     static constexpr char kFileName[] = "Folder.hst";
+    // Ten paths of the longest length Linux allows, with their line ends, fit.
+    static constexpr qint64 kMaxFileBytes = 64 * 1024;
 
     explicit FolderHistory(QString workFolder);
 
     // Replaces the items with the file's lines; false, with nothing changed, when the file does not
-    // exist or cannot be read.
+    // exist or cannot be read (not a regular file, or larger than kMaxFileBytes).
     bool Load();
     // Keeps the first kFileLimit items and writes them as a whole; false when the file cannot be
     // written (the old file then stays as it was).

@@ -1,5 +1,7 @@
-// Writes the fuzzers' seed corpus: fuzz_seeds BMP_FOLDER EXIF_FOLDER.
+// Writes the fuzzers' seed corpus: fuzz_seeds ROOT NAME... makes ROOT/NAME for every harness
+// fuzz_NAME and fills the folders of the kinds it knows.
 
+#include "mail/AddressBook.h"
 #include "picture/BmpFile.h"
 #include "picture/JpegCodec.h"
 #include "support/BmpBuilder.h"
@@ -10,6 +12,8 @@
 #include <QFile>
 
 #include <cstdio>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -135,23 +139,55 @@ std::vector<std::pair<QString, QByteArray>> jpegs()
     return out;
 }
 
+std::vector<std::pair<QString, QByteArray>> addressBooks()
+{
+    TMailAddress a;
+    a.Name = QString::fromUtf8("山田 太郎");
+    a.Address = QStringLiteral("taro@docomo.ne.jp");
+    a.ServerRoute = true;
+    a.SizePreset = 2;
+    a.QualityLevel = 2;
+    a.Width = 240;
+    a.Height = 320;
+    TMailAddress b;
+    b.Address = QStringLiteral("x@ezweb.ne.jp");
+    std::vector<std::pair<QString, QByteArray>> out;
+    out.emplace_back("two.ADX", TAddressBook::FileBytes({a, b}));
+    out.emplace_back("words-and-line-ends.ADX",
+                     QByteArray("A\ra\nTrue\r\n3\n0\r240\r\n-5\nB\r\nb\r\nfalse\r\n"
+                                "-128\r\n127\r\n2147483647\r\n-2147483648"));
+    out.emplace_back("short.ADX", QByteArray("A\r\na\r\n0\r\n1\r\n"));
+    out.emplace_back("older.ADR",
+                     QByteArray("Old").leftJustified(32) + QByteArray("o@x").leftJustified(48) + "use_ftp\r\n"
+                         + QByteArray("Short name\tnot_use_ftp\r\n"));
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::fputs("usage: fuzz_seeds BMP_FOLDER EXIF_FOLDER\n", stderr);
+    if (argc < 2) {
+        std::fputs("usage: fuzz_seeds ROOT NAME...\n", stderr);
         return 1;
     }
-    const QString bmpFolder = QString::fromLocal8Bit(argv[1]);
-    const QString exifFolder = QString::fromLocal8Bit(argv[2]);
-    if (!QDir().mkpath(bmpFolder) || !QDir().mkpath(exifFolder))
-        return 1;
-    for (const auto &[name, bytes] : bitmaps())
-        if (!write(bmpFolder, name, bytes))
+    const QString root = QString::fromLocal8Bit(argv[1]);
+    const std::map<QString, std::vector<std::pair<QString, QByteArray>>> known = {
+        {"bmp", bitmaps()},
+        {"exif", jpegs()},
+        {"addressbook", addressBooks()},
+    };
+    for (int i = 2; i < argc; ++i) {
+        const QString name = QString::fromLocal8Bit(argv[i]);
+        const QString folder = root + QLatin1Char('/') + name;
+        if (!QDir().mkpath(folder))
             return 1;
-    for (const auto &[name, bytes] : jpegs())
-        if (!write(exifFolder, name, bytes))
-            return 1;
+        const auto seeds = known.find(name);
+        if (seeds == known.end())
+            continue; // a harness that brings no seeds starts from nothing
+        for (const auto &[file, bytes] : seeds->second)
+            if (!write(folder, file, bytes))
+                return 1;
+    }
     return 0;
 }

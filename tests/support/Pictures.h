@@ -2,6 +2,7 @@
 
 #include "picture/Bitmap.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -44,6 +45,26 @@ inline Bitmap plain(int width, int height, Rgb c)
     Bitmap b(width, height);
     b.fill(c);
     return b;
+}
+
+// A grey baseline picture of any size in a quarter of a bit per pixel: one Huffman code of one bit
+// for both tables, so each 8 x 8 block is a zero DC difference and an end of block.
+inline QByteArray flatJpeg(int width, int height)
+{
+    const auto u16 = [](int v) {
+        return QByteArray(1, char(v >> 8)) + char(v & 0xFF);
+    };
+    const auto segment = [&](quint8 marker, const QByteArray &body) {
+        return QByteArray("\xFF", 1) + char(marker) + u16(int(body.size()) + 2) + body;
+    };
+    const QByteArray oneCode = QByteArray(1, '\x01') + QByteArray(15, '\0') + QByteArray(1, '\0');
+    const qint64 blocks = qint64((width + 7) / 8) * ((height + 7) / 8);
+    return QByteArray("\xFF\xD8", 2) + segment(0xE0, QByteArray("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14))
+        + segment(0xDB, QByteArray(1, '\0') + QByteArray(64, '\x01'))
+        + segment(0xC0, QByteArray(1, '\x08') + u16(height) + u16(width) + QByteArray("\x01\x01\x11\0", 4))
+        + segment(0xC4, QByteArray(1, '\x00') + oneCode) + segment(0xC4, QByteArray(1, '\x10') + oneCode)
+        + segment(0xDA, QByteArray("\x01\x01\0\0\x3F\0", 6)) + QByteArray((2 * blocks + 7) / 8, '\0')
+        + QByteArray("\xFF\xD9", 2);
 }
 
 } // namespace testpictures

@@ -1,6 +1,7 @@
 #include "mail/AddressBook.h"
 #include "common/Sjis.h"
 
+#include "support/Fifo.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -238,6 +239,61 @@ TEST_F(AddressBook, SaysWhichLineCannotBeRead)
                   QStringLiteral("アドレス帳 %1 の %2 行目を読み込めません: ").arg(path(book)).arg(c.line)
                       + QString::fromUtf8(c.message) + QStringLiteral("ではありません。"));
         EXPECT_EQ(list.Count(), 0);
+    }
+}
+
+TEST_F(AddressBook, QuotesOnlyAShortPieceOfALineItCannotRead)
+{
+    // Forty characters of the line, the escape character shown as such.
+    write(book, lines({"A", "a", "\x1b[31m" + QByteArray(100, 'y'), "1", "1", "132", "176"}));
+    TAddressBook list(dir.path());
+    const EAddressBookError e = loadFailure(list, book);
+    EXPECT_EQ(e.Line(), 3);
+    EXPECT_EQ(e.Message(),
+              QStringLiteral("アドレス帳 %1 の 3 行目を読み込めません: 「\\x1B[31m%2…」は数値または "
+                             "True/Falseではありません。")
+                  .arg(path(book), QString(35, 'y')));
+}
+
+TEST_F(AddressBook, ReadsOnlyRegularFilesOfAnAddressBooksSize)
+{
+    const QByteArray entry = lines({"A", "a", "0", "1", "1", "132", "176"});
+    write("Big.ADX", entry);
+    ASSERT_TRUE(QFile::resize(path("Big.ADX"), TAddressBook::kMaxFileBytes + 1));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Folder.ADX"));
+    TestFifo fifo(path("Fifo.ADX"), entry);
+    TestFifo older(path("Older.ADR"), QByteArray("Old").leftJustified(32) + "o@x");
+    ASSERT_TRUE(fifo.made() && older.made());
+    const QString notRegular
+        = QStringLiteral("通常のファイルではありません（デバイス、FIFO、フォルダーなど）");
+    const struct
+    {
+        QString name;
+        QString file;
+        QString reason;
+    } cases[] = {
+        {"Big.ADX", path("Big.ADX"), QStringLiteral("ファイルが大きすぎます（4194304 バイトまで）")},
+        {"Folder.ADX", path("Folder.ADX"), notRegular},
+        {"Fifo.ADX", path("Fifo.ADX"), notRegular},
+        {"Older.ADX", path("Older.ADR"), notRegular},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        TAddressBook list(dir.path());
+        list.Append(person("Kept", "kept"));
+        const EAddressBookError e = loadFailure(list, c.name);
+        EXPECT_EQ(e.Message(), QStringLiteral("アドレス帳 %1 を読めません: %2").arg(c.file, c.reason));
+        EXPECT_EQ(e.FileName(), c.file);
+        EXPECT_EQ(list.Count(), 1);
+    }
+    EXPECT_TRUE(fifo.stillFifo());
+    EXPECT_TRUE(older.stillFifo());
+    EXPECT_FALSE(QFile::exists(path("Older.ADX")));
+    try {
+        TAddressBook::ReadFile("/dev/zero");
+        ADD_FAILURE() << "no failure";
+    } catch (const EAddressBookError &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("アドレス帳 /dev/zero を読めません: ") + notRegular);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "picture/BmpFile.h"
 #include "support/BmpBuilder.h"
+#include "support/Fifo.h"
 #include "support/Files.h"
 #include "support/Pictures.h"
 
@@ -398,6 +399,44 @@ TEST(BmpFileTest, WrittenFilesReadBackAsTheyWereWritten)
     EXPECT_FALSE(SaveBmpFile(dir.filePath("missing/tmp.bmp"), photo));
     EXPECT_FALSE(SaveBmpFile(path, Bitmap()));
     EXPECT_FALSE(LoadBmpFile(dir.filePath("none.bmp")).has_value());
+}
+
+TEST(BmpFileTest, APictureOfMoreThan100MegapixelsIsRefusedFromItsHeader)
+{
+    // Run-length data that ends the picture at once: a few hundred kilobytes that would claim
+    // hundreds of megabytes if it were taken.
+    Layout s;
+    s.width = 10001;
+    s.height = 10000;
+    s.bitCount = 8;
+    s.compression = 1;
+    s.palette = palette256();
+    s.pixels = QByteArray::fromHex("0001") + QByteArray(196000, '\0');
+    EXPECT_FALSE(ReadBmp(testbmp::build(s)).has_value());
+    // The same data for a picture within the limit is read.
+    s.width = 1000;
+    const std::optional<Bitmap> within = ReadBmp(testbmp::build(s));
+    ASSERT_TRUE(within.has_value());
+    EXPECT_EQ(within->width(), 1000);
+    EXPECT_EQ(within->height(), 10000);
+    EXPECT_EQ(within->pixel(999, 9999), (Rgb {255, 255, 255}));
+}
+
+TEST(BmpFileTest, OnlyRegularFilesOfABitmapsSizeAreLoaded)
+{
+    QTemporaryDir dir;
+    const QByteArray good = testbmp::build(layout24());
+    const QString big = dir.filePath("big.bmp");
+    ASSERT_TRUE(testfiles::write(big, good));
+    ASSERT_TRUE(LoadBmpFile(big).has_value());
+    // A valid bitmap with a sparse tail up to one byte past the limit.
+    ASSERT_TRUE(QFile::resize(big, kMaxBmpFileBytes + 1));
+    TestFifo fifo(dir.filePath("fifo.bmp"), good);
+    ASSERT_TRUE(fifo.made());
+    for (const QString &path : {big, dir.filePath("fifo.bmp"), QString("/dev/zero"), dir.path()}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_FALSE(LoadBmpFile(path).has_value());
+    }
 }
 
 } // namespace

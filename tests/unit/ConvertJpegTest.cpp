@@ -3,16 +3,23 @@
 #include "picture/BmpFile.h"
 #include "picture/JpegCodec.h"
 #include "support/ExifBuilder.h"
+#include "support/Fifo.h"
 #include "support/Files.h"
 #include "support/Pictures.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <map>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -168,6 +175,98 @@ TEST_F(ConvertJpegTest, FailuresAreRaisedWithTheFileInTheMessage)
     TConvertJpeg writer;
     EXPECT_THROW(writer.ConvertFile(path("none.bmp"), path("a.jpg")), Exception);
     EXPECT_EQ(writer.ConvertFile(path("tmp.bmp"), path("a.jpg")).quality, 100);
+}
+
+TEST_F(ConvertJpegTest, TheMessageNamesWhatIsWrong)
+{
+    TestFifo fifoIn(path("in.bmp"), testfiles::read(path("tmp.bmp")));
+    TestFifo fifoOut(path("out.jpg"), QByteArray());
+    const struct
+    {
+        const char *name;
+        QString bitmap;
+        QString jpeg;
+        PixelRect source;
+        PixelRect dest;
+        QString message;
+    } cases[] = {
+        {"bitmap from a FIFO",
+         path("in.bmp"),
+         path("a.jpg"),
+         {},
+         {},
+         "ビットマップファイルを読み込めません：" + path("in.bmp")},
+        {"bitmap from a device",
+         "/dev/zero",
+         path("a.jpg"),
+         {},
+         {},
+         "ビットマップファイルを読み込めません：/dev/zero"},
+        {"JPEG into a FIFO",
+         path("tmp.bmp"),
+         path("out.jpg"),
+         {},
+         {},
+         "JPEGファイルを書き込めません：" + path("out.jpg")},
+        {"JPEG into a folder",
+         path("tmp.bmp"),
+         dir.path(),
+         {},
+         {},
+         "JPEGファイルを書き込めません：" + dir.path()},
+        {"destination of 400 megapixels",
+         path("tmp.bmp"),
+         path("a.jpg"),
+         {0, 0, 240, 320},
+         {0, 0, 20000, 20000},
+         "出力する画像の大きさ 20000×20000 は扱えません（1億画素まで）"},
+        {"empty destination",
+         path("tmp.bmp"),
+         path("a.jpg"),
+         {0, 0, 240, 320},
+         {0, 0, 0, 160},
+         "出力する画像の大きさ 0×160 は扱えません（1億画素まで）"},
+        {"source outside the bitmap, destination too large",
+         path("tmp.bmp"),
+         path("a.jpg"),
+         {0, 0, 240, 321},
+         {0, 0, 20000, 20000},
+         "変換する範囲が画像に収まりません：" + path("tmp.bmp")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TConvertJpeg writer;
+        writer.Scale = c.source.right > 0;
+        writer.SourceRect = c.source;
+        writer.DestRect = c.dest;
+        try {
+            writer.ConvertFile(c.bitmap, c.jpeg);
+            ADD_FAILURE() << "no exception";
+        } catch (const Exception &e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+    }
+    EXPECT_FALSE(QFile::exists(path("a.jpg")));
+    EXPECT_TRUE(fifoOut.stillFifo());
+}
+
+TEST_F(ConvertJpegTest, AShortWriteFails)
+{
+    // Files may grow no larger than 1 KiB in this process for the moment: the first pass fails.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString message;
+    try {
+        TConvertJpeg().ConvertFile(path("tmp.bmp"), path("a.jpg"));
+    } catch (const Exception &e) {
+        message = e.Message();
+    }
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    EXPECT_EQ(message, "JPEGファイルを書き込めません：" + path("a.jpg"));
 }
 
 // blue = column, green = row / 2, red = 100 on odd rows: the output shows which source columns
@@ -491,6 +590,79 @@ TEST_F(JpegFilesTest, OnlyMarkedJpegFilesAreLoaded)
     EXPECT_FALSE(
         TConvertJpeg::LoadJpegFile(file("e.jpg", main.left(20) + QByteArray(500, '\x55'))).has_value());
     EXPECT_FALSE(TConvertJpeg::LoadJpegFile(path("none.jpg")).has_value());
+}
+
+TEST_F(JpegFilesTest, AThumbnailThatDoesNotDecodeGivesWayToTheWholePicture)
+{
+    const std::optional<Bitmap> whole = TConvertJpeg::MakeThumbnail(file("main.jpg", main));
+    ASSERT_TRUE(whole.has_value());
+    // A thumbnail cut in its picture data, and one whose header claims far more pixels than its
+    // data holds: both have a header that reads.
+    const qsizetype sos = thumbnail.indexOf("\xFF\xDA");
+    ASSERT_GT(sos, 0);
+    const qsizetype scanData = sos + 2 + (quint8(thumbnail[sos + 2]) << 8 | quint8(thumbnail[sos + 3]));
+    const QByteArray cut = thumbnail.left(scanData + 2);
+    QByteArray claims = thumbnail;
+    const qsizetype sof = claims.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    claims.replace(sof + 5, 4, QByteArray("\x07\xD0\x07\xD0", 4)); // 2000 x 2000
+    for (const QByteArray &broken : {cut, claims}) {
+        const QByteArray bytes = exif(Layout().withThumbnail(broken));
+        const QString f = file("broken.jpg", bytes);
+        EXPECT_TRUE(ReadJpegHeader(broken).has_value());
+        EXPECT_FALSE(DecodeJpeg(broken).has_value());
+        ASSERT_TRUE(TConvertJpeg::ExtractThumbnail(f).has_value());
+        EXPECT_TRUE(bytes.contains(*TConvertJpeg::ExtractThumbnail(f)));
+        const std::optional<Bitmap> tile = TConvertJpeg::MakeThumbnail(f);
+        ASSERT_TRUE(tile.has_value());
+        EXPECT_EQ(*tile, *whole);
+    }
+}
+
+TEST_F(JpegFilesTest, OnlyRegularFilesOfAPicturesSizeAreRead)
+{
+    const QByteArray good = exif(Layout());
+    ASSERT_TRUE(TConvertJpeg::LoadJpegFile(file("big.jpg", good)).has_value());
+    // A valid picture with a sparse tail up to one byte past the limit.
+    ASSERT_TRUE(QFile::resize(path("big.jpg"), TConvertJpeg::MaxJpegFileBytes + 1));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.jpg"));
+    const std::vector<std::pair<const char *, std::function<bool(const QString &)>>> readers = {
+        {"IsExif",
+         [](const QString &p) {
+             return TConvertJpeg::IsExif(p);
+         }},
+        {"IsJfif",
+         [](const QString &p) {
+             return TConvertJpeg::IsJfif(p);
+         }},
+        {"LoadJpegFile",
+         [](const QString &p) {
+             return TConvertJpeg::LoadJpegFile(p).has_value();
+         }},
+        {"ExtractThumbnail",
+         [](const QString &p) {
+             return TConvertJpeg::ExtractThumbnail(p).has_value();
+         }},
+        {"LoadExifThumbnail",
+         [](const QString &p) {
+             return TConvertJpeg::LoadExifThumbnail(p).has_value();
+         }},
+        {"MakeThumbnail",
+         [](const QString &p) {
+             return TConvertJpeg::MakeThumbnail(p).has_value();
+         }},
+    };
+    for (const auto &[name, read] : readers) {
+        SCOPED_TRACE(name);
+        // JFIF first, so that both mark tests would see a mark in what the FIFO hands out.
+        TestFifo fifo(path("fifo.jpg"), exif(Layout().afterJfif()));
+        ASSERT_TRUE(fifo.made());
+        for (const QString &p :
+             {path("fifo.jpg"), QString("/dev/zero"), path("folder.jpg"), path("big.jpg")}) {
+            SCOPED_TRACE(p.toStdString());
+            EXPECT_FALSE(read(p));
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "common/Sjis.h"
 #include "mainwindow/model/FolderHistory.h"
+#include "support/Fifo.h"
 #include "support/Files.h"
 
 #include <QTemporaryDir>
@@ -50,6 +51,25 @@ TEST_F(FolderHistoryTest, SavesTheFirstTenLinesEachEndedByCrLf)
     FolderHistory again(work());
     ASSERT_TRUE(again.Load());
     EXPECT_EQ(again.Items(), items.mid(0, 10));
+}
+
+TEST_F(FolderHistoryTest, OnlyARegularFileOfAHistorysSizeIsRead)
+{
+    FolderHistory history(work());
+    history.SetItems({"/kept"});
+    {
+        TestFifo fifo(file(), "/tmp\r\n");
+        ASSERT_TRUE(fifo.made());
+        EXPECT_FALSE(history.Load());
+        EXPECT_TRUE(fifo.stillFifo());
+    }
+    ASSERT_TRUE(testfiles::write(file(), "/tmp\r\n"));
+    ASSERT_TRUE(QFile::resize(file(), FolderHistory::kMaxFileBytes + 1));
+    EXPECT_FALSE(history.Load());
+    EXPECT_EQ(history.Items(), QStringList {"/kept"});
+    ASSERT_TRUE(QFile::resize(file(), FolderHistory::kMaxFileBytes));
+    ASSERT_TRUE(history.Load());
+    EXPECT_EQ(history.Items().first(), "/tmp");
 }
 
 } // namespace

@@ -89,6 +89,24 @@ TEST(JpegCodecTest, OutputIsBaselineJfifWithTheBitmapsDensity)
     EXPECT_EQ(dense.mid(13, 5).toHex(), "02001c0038"); // dots per cm: 28, 56
 }
 
+TEST(JpegCodecTest, AHeaderOfMoreThan100MegapixelsIsRefusedBeforeDecoding)
+{
+    // Both files are whole pictures of about 390 KB. The tile decode reduces them to an eighth, so
+    // only the size the header claims differs.
+    const std::optional<Bitmap> within = DecodeJpeg(testpictures::flatJpeg(10000, 10000), 64);
+    ASSERT_TRUE(within.has_value());
+    EXPECT_EQ(within->width(), 1250);
+    EXPECT_EQ(within->height(), 1250);
+    EXPECT_EQ(within->pixel(1249, 1249), (Rgb {128, 128, 128}));
+
+    const QByteArray over = testpictures::flatJpeg(10001, 10000);
+    const std::optional<JpegSize> header = ReadJpegHeader(over);
+    ASSERT_TRUE(header.has_value());
+    EXPECT_EQ(header->width, 10001);
+    EXPECT_FALSE(DecodeJpeg(over, 64).has_value());
+    EXPECT_FALSE(DecodeJpeg(over).has_value());
+}
+
 TEST(JpegCodecTest, DamagedTruncatedAndOversizedDataGiveNothing)
 {
     JpegEncoder encoder;

@@ -4,6 +4,7 @@
 #include "mail/Iso2022Jp.h"
 #include "mail/MessageWriter.h"
 
+#include "support/Fifo.h"
 #include "support/Files.h"
 #include "support/Process.h"
 
@@ -165,6 +166,76 @@ TEST_F(MailTool, AdxCheckPrintsTheEntriesOrTheLoadError)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(QString::fromUtf8(run.err),
               QStringLiteral("tavrin-tool: %1 does not exist\n").arg(dir.filePath("none.ADX")));
+}
+
+TEST_F(MailTool, FilesThatAreNoFilesAreRefused)
+{
+    const QString book = QStringLiteral("A\r\na\r\n0\r\n1\r\n1\r\n132\r\n176\r\n");
+    TestFifo adx(dir.filePath("fifo.ADX"), book.toUtf8());
+    TestFifo body(dir.filePath("body.fifo"), "hello");
+    TestFifo picture(dir.filePath("pic.fifo"), "abc");
+    const QString notRegular
+        = QStringLiteral("通常のファイルではありません（デバイス、FIFO、フォルダーなど）");
+    const struct
+    {
+        QStringList args;
+        QString err;
+    } cases[] = {
+        {{"adx-check", "/dev/zero"}, "アドレス帳 /dev/zero を読めません: " + notRegular},
+        {{"adx-check", dir.filePath("fifo.ADX")},
+         "アドレス帳 " + dir.filePath("fifo.ADX") + " を読めません: " + notRegular},
+        {{"message", "--from", "a@b", "--to", "c@d", "--body-file", "/dev/zero"},
+         "cannot read /dev/zero: not a regular file (a device, a FIFO or a folder)"},
+        {{"message", "--from", "a@b", "--to", "c@d", "--body-file", dir.filePath("body.fifo")},
+         "cannot read " + dir.filePath("body.fifo") + ": not a regular file (a device, a FIFO or a folder)"},
+        {{"message", "--from", "a@b", "--to", "c@d", "--attach", dir.filePath("pic.fifo")},
+         "ファイル " + dir.filePath("pic.fifo") + " を開けません: " + notRegular},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const ToolRun run = RunTool(c.args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(QString::fromUtf8(run.err), "tavrin-tool: " + c.err + "\n");
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+TEST_F(MailTool, NoControlCharacterReachesTheTerminalRaw)
+{
+    // An entry whose name holds a tab and a terminal's escape, and a line that cannot be read.
+    const QString book
+        = file(QStringLiteral("Tavrin.ADX"), "A\tB\x1b[2J\r\na@b\r\n0\r\n1\r\n1\r\n132\r\n176\r\n");
+    ToolRun run = RunTool({"adx-check", book});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, "A\\tB\\x1B[2J\ta@b\troute=attachment\tpreset=1\tquality=1\t132x176\n");
+
+    const QString broken
+        = file(QStringLiteral("broken.ADX"),
+               "A\r\na\r\n\x1b]0;owned\x07" + QByteArray(60, 'z') + "\r\n1\r\n1\r\n132\r\n176\r\n");
+    run = RunTool({"adx-check", broken});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(
+        QString::fromUtf8(run.err),
+        QStringLiteral(
+            "tavrin-tool: アドレス帳 %1 の 3 行目を読み込めません: 「\\x1B]0;owned\\x07%2…」は数値または "
+            "True/Falseではありません。\n")
+            .arg(broken, QString(30, 'z')));
+
+    // The message itself goes out as it is sent, except on a terminal.
+    const QStringList message = {"message", "--from", "a@b", "--to", "c@d", "--subject", "件名"};
+    const QByteArray body = "\x1b$B4A;z\x1b(B";
+    const QString bodyFile = file(QStringLiteral("body.txt"), "漢字");
+    run = RunTool(message + QStringList {"--body-file", bodyFile});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.contains("\r\n" + body + "\r\n"));
+    QStringList quoted;
+    for (const QString &a : message + QStringList {"--body-file", bodyFile})
+        quoted << "'" + a + "'";
+    const ToolRun terminal = testproc::RunProcess(
+        "script", {"-qec", testfiles::binary("tavrin-tool") + ' ' + quoted.join(' '), "/dev/null"});
+    ASSERT_EQ(terminal.exitCode, 0) << terminal.err.constData();
+    EXPECT_TRUE(terminal.out.contains("\\x1B$B4A;z\\x1B(B")) << terminal.out.constData();
+    EXPECT_FALSE(terminal.out.contains('\x1b'));
 }
 
 } // namespace

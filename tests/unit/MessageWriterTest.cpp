@@ -1,6 +1,7 @@
 #include "mail/MessageWriter.h"
 #include "mail/Iso2022Jp.h"
 
+#include "support/Fifo.h"
 #include "support/Files.h"
 
 #include <QTemporaryDir>
@@ -265,6 +266,104 @@ TEST_F(MessageWriter, NamesTheFileWithoutItsFolder)
         EXPECT_TRUE(lines.contains("        name=\"" + c.written + '"'));
         EXPECT_TRUE(lines.contains("        filename=\"" + c.written + '"'));
     }
+}
+
+TEST_F(MessageWriter, QuotesAndBackslashesInTheFileNameCannotEndItsValue)
+{
+    const struct
+    {
+        QByteArray fileName;
+        QByteArray value;
+    } cases[] = {
+        {"a\"; size=1; x=\".jpg", "\"a\\\"; size=1; x=\\\".jpg\""},
+        // The JIS bytes of "あ" are "$\"", those of "ボ" are "%\\".
+        {Iso2022Jp::fromText(QString::fromUtf8("あボ.jpg")), "\"\x1b$B$\\\"%\\\\\x1b(B.jpg\""},
+        {"06-01-07_12-34-567.jpg", "\"06-01-07_12-34-567.jpg\""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.fileName.constData());
+        TIdMessage msg = pictureMail();
+        msg.MessageParts[0].FileName = c.fileName;
+        const QList<QByteArray> lines = written(msg);
+        EXPECT_TRUE(lines.contains("        name=" + c.value));
+        EXPECT_TRUE(lines.contains("        filename=" + c.value));
+    }
+}
+
+TEST_F(MessageWriter, CutsBodyLinesLongerThanAMailLineBetweenCharacters)
+{
+    const QByteArray kanji = Iso2022Jp::fromText(QString(1000, QChar(0x6F22))); // 漢 x 1000
+    const QByteArray jis = "\x1b$B";
+    const QByteArray ascii = "\x1b(B";
+    const auto kanjis = [](int n) {
+        return QByteArray("4A").repeated(n);
+    };
+    const struct
+    {
+        const char *name;
+        QByteArray line;
+        QList<QByteArray> written;
+    } cases[] = {
+        {"998 octets stay one line", QByteArray(998, 'a'), {QByteArray(998, 'a')}},
+        {"ASCII", QByteArray(2000, 'a'), {QByteArray(998, 'a'), QByteArray(998, 'a'), QByteArray(4, 'a')}},
+        {"a leading full stop counts",
+         '.' + QByteArray(997, 'a'),
+         {".." + QByteArray(996, 'a'), QByteArray(1, 'a')}},
+        {"a cut before a full stop stuffs the new line",
+         QByteArray(998, 'a') + ".b",
+         {QByteArray(998, 'a'), "..b"}},
+        {"kanji", kanji, {jis + kanjis(496) + ascii, jis + kanjis(496) + ascii, jis + kanjis(8) + ascii}},
+        {"never inside a character",
+         'x' + kanji,
+         {'x' + jis + kanjis(495) + ascii, jis + kanjis(496) + ascii, jis + kanjis(9) + ascii}},
+        {"never inside an escape",
+         QByteArray(994, 'a') + kanji.left(13) + ascii,
+         {QByteArray(994, 'a'), jis + kanjis(5) + ascii}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TIdMessage msg = pictureMail();
+        msg.Body = {"first", c.line, "last"};
+        const QList<QByteArray> lines = written(msg);
+        const qsizetype start = lines.indexOf("first") + 1;
+        ASSERT_GT(start, 0);
+        EXPECT_EQ(lines.mid(start, c.written.size() + 1), c.written + QList<QByteArray> {"last"});
+        for (const QByteArray &line : lines)
+            EXPECT_LE(line.size(), 998);
+    }
+}
+
+TEST_F(MessageWriter, AnAttachmentThatIsNoFileOrTooLargeFailsBeforeAnyLine)
+{
+    TestFifo fifo(dir.filePath("fifo.jpg"), "abc");
+    ASSERT_TRUE(fifo.made());
+    file("big.jpg", "abc");
+    ASSERT_TRUE(QFile::resize(dir.filePath("big.jpg"), kMaxAttachmentBytes + 1));
+    const QString notRegular
+        = QStringLiteral("通常のファイルではありません（デバイス、FIFO、フォルダーなど）");
+    const struct
+    {
+        QString path;
+        QString reason;
+    } cases[] = {
+        {dir.filePath("fifo.jpg"), notRegular},
+        {"/dev/zero", notRegular},
+        {dir.filePath("big.jpg"), QStringLiteral("ファイルが大きすぎます（67108864 バイトまで）")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        TIdMessage msg = pictureMail();
+        msg.MessageParts[0].StoredPathName = c.path;
+        LineList sink;
+        try {
+            WriteMessage(msg, sink);
+            ADD_FAILURE() << "no failure";
+        } catch (const EFileError &e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("ファイル %1 を開けません: %2").arg(c.path, c.reason));
+        }
+        EXPECT_TRUE(sink.lines.isEmpty());
+    }
+    EXPECT_TRUE(fifo.stillFifo());
 }
 
 TEST_F(MessageWriter, AMissingAttachmentFailsBeforeAnyLine)

@@ -1,15 +1,23 @@
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
+#include "picture/JpegCodec.h"
+#include "support/BmpBuilder.h"
 #include "support/ExifBuilder.h"
+#include "support/Fifo.h"
 #include "support/Files.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -163,6 +171,121 @@ TEST_F(PictureToolTest, ThumbAndLoadWriteWhatTheCoreReads)
     EXPECT_EQ(noTile.exitCode, 1);
     EXPECT_EQ(noTile.err, ("tavrin-tool: cannot make a thumbnail of " + path("bad.jpg") + "\n").toUtf8());
     EXPECT_FALSE(QFile::exists(path("x.bmp")));
+}
+
+TEST_F(PictureToolTest, InputsAndOutputsThatAreNoFilesAreRefusedWithAClearMessage)
+{
+    const QString bmp = path("frame.bmp");
+    ASSERT_TRUE(SaveBmpFile(bmp, testpictures::photo(24, 32)));
+    const QString jpeg = path("photo.jpg");
+    ASSERT_TRUE(testfiles::write(jpeg, JpegEncoder().encode(testpictures::photo(24, 32), 90).value()));
+    const QString big = path("big.bmp");
+    ASSERT_TRUE(testfiles::write(big, testfiles::read(bmp)));
+    ASSERT_TRUE(QFile::resize(big, kMaxBmpFileBytes + 1));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    // A reader that wrongly opens a FIFO finds a picture in it, and the test fails on its answer.
+    std::vector<std::unique_ptr<TestFifo>> fifos;
+    const auto fifo = [&](const QString &name, const QByteArray &payload) {
+        fifos.push_back(std::make_unique<TestFifo>(path(name), payload));
+        EXPECT_TRUE(fifos.back()->made());
+        return path(name);
+    };
+    TestFifo out(path("out.fifo"), QByteArray());
+    const QByteArray notRegular = "not a regular file (a device, a FIFO or a folder)\n";
+    const auto cannotRead = [&](const QString &p) {
+        return "tavrin-tool: cannot read " + p.toUtf8() + ": " + notRegular;
+    };
+    const auto willNotWrite = [&](const QString &p) {
+        return "tavrin-tool: will not write " + p.toUtf8() + ": " + notRegular;
+    };
+    const QStringList render = {"--address", "a@docomo.ne.jp", "--preset", "0", "--quality", "0"};
+    const struct
+    {
+        QStringList args;
+        QByteArray err;
+    } cases[] = {
+        {{"convert", "/dev/zero", path("o.jpg")}, cannotRead("/dev/zero")},
+        {{"convert", fifo("a.fifo", testfiles::read(bmp)), path("o.jpg")}, cannotRead(path("a.fifo"))},
+        {{"convert", big, path("o.jpg")},
+         "tavrin-tool: cannot read " + big.toUtf8() + ": larger than 401048576 bytes\n"},
+        {{"convert", bmp, path("out.fifo")}, willNotWrite(path("out.fifo"))},
+        {{"convert", bmp, path("folder")}, willNotWrite(path("folder"))},
+        {{"convert", bmp, path("o.jpg"), "--dst", "20000,20000"},
+         "tavrin-tool: --dst 20000,20000 is too large: the picture may have at most 100000000 pixels\n"},
+        {{"load", "/dev/zero", path("o.bmp")}, cannotRead("/dev/zero")},
+        {{"load", fifo("b.fifo", testfiles::read(jpeg)), path("o.bmp")}, cannotRead(path("b.fifo"))},
+        {{"load", path("folder"), path("o.bmp")}, cannotRead(path("folder"))},
+        {{"load", jpeg, path("out.fifo")}, willNotWrite(path("out.fifo"))},
+        {{"thumb", fifo("c.fifo", testfiles::read(jpeg)), path("o.bmp")}, cannotRead(path("c.fifo"))},
+        {{"thumb", jpeg, path("out.fifo")}, willNotWrite(path("out.fifo"))},
+        {QStringList {"render", fifo("d.fifo", testfiles::read(jpeg)), path("o.jpg")} + render,
+         cannotRead(path("d.fifo"))},
+        {QStringList {"render", jpeg, path("out.fifo")} + render, willNotWrite(path("out.fifo"))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome r = RunTool(c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_TRUE(out.stillFifo());
+    for (const char *name : {"o.jpg", "o.bmp"})
+        EXPECT_FALSE(QFile::exists(path(name)));
+
+    // A device node of our own, where the system allows making one: never replaced by a file.
+    const QByteArray node = QFile::encodeName(path("null"));
+    if (::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        for (const QStringList &args :
+             {QStringList {"load", jpeg, path("null")}, QStringList {"convert", bmp, path("null")},
+              QStringList {"thumb", jpeg, path("null")}}) {
+            SCOPED_TRACE(args.join(' ').toStdString());
+            const Outcome r = RunTool(args);
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(r.err, willNotWrite(path("null")));
+            struct stat st = {};
+            ASSERT_EQ(::lstat(node.constData(), &st), 0);
+            EXPECT_TRUE(S_ISCHR(st.st_mode));
+        }
+    }
+}
+
+TEST_F(PictureToolTest, APictureOfMoreThan100MegapixelsIsRefusedForWhatItIs)
+{
+    // Run-length data that ends the picture at once, and a flat JPEG: a few hundred kilobytes each.
+    testbmp::Layout rle;
+    rle.width = 10001;
+    rle.height = 10000;
+    rle.bitCount = 8;
+    rle.compression = 1;
+    rle.palette.assign(256, Rgb {});
+    rle.pixels = QByteArray::fromHex("0001") + QByteArray(196000, '\0');
+    const QString bmp = path("huge.bmp");
+    ASSERT_TRUE(testfiles::write(bmp, testbmp::build(rle)));
+    const QString jpeg = path("huge.jpg");
+    ASSERT_TRUE(testfiles::write(jpeg, testpictures::flatJpeg(10001, 10000)));
+    const auto refused = [](const QString &p) {
+        return (p + " is a picture of 10001 x 10000 pixels: at most 100000000 pixels are read").toUtf8();
+    };
+    const struct
+    {
+        QStringList args;
+        QByteArray err;
+    } cases[] = {
+        {{"convert", bmp, path("o.jpg")}, refused(bmp)},
+        {{"convert", bmp, path("o.jpg"), "--dst", "120,160"}, refused(bmp)},
+        {{"load", bmp, path("o.bmp")}, refused(bmp)},
+        {{"load", jpeg, path("o.bmp")}, refused(jpeg)},
+        {{"thumb", jpeg, path("o.bmp")}, refused(jpeg)},
+        {{"render", jpeg, path("o.jpg"), "--address", "a@b", "--preset", "0", "--quality", "0"},
+         refused(jpeg)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome r = RunTool(c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "tavrin-tool: " + c.err + "\n");
+    }
 }
 
 } // namespace

@@ -1,13 +1,16 @@
 #include "common/UserData.h"
 #include "common/Sjis.h"
+#include "support/Fifo.h"
 #include "support/Files.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 namespace {
@@ -407,6 +410,34 @@ TEST_F(UserDataTest, AFailedWriteLeavesTheOldFileAsItWas)
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(ini(), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList {"tav.ini"}); // no temporary left
+}
+
+TEST_F(UserDataTest, ASettingsFileThatIsNoFileOrTooLargeIsNeitherReadNorReplaced)
+{
+    const QByteArray settings = "[user]\r\nFromName=file\r\n";
+    for (const bool fifo : {true, false}) {
+        SCOPED_TRACE(fifo ? "FIFO" : "too large");
+        std::optional<TestFifo> pipe;
+        if (fifo) {
+            pipe.emplace(path(), settings);
+            ASSERT_TRUE(pipe->made());
+        } else {
+            writeIni(settings);
+            ASSERT_TRUE(QFile::resize(path(), TUserData::kMaxFileBytes + 1));
+        }
+        TUserData s(dir.path());
+        s.FromName = "kept";
+        EXPECT_FALSE(s.LoadFromWorkFolder());
+        EXPECT_EQ(s.FromName, "kept");
+        EXPECT_FALSE(s.SaveToWorkFolder());
+        if (fifo) {
+            EXPECT_TRUE(pipe->stillFifo());
+        } else {
+            EXPECT_EQ(QFileInfo(path()).size(), TUserData::kMaxFileBytes + 1);
+            EXPECT_TRUE(ini().startsWith(settings));
+            ASSERT_TRUE(QFile::remove(path()));
+        }
+    }
 }
 
 } // namespace

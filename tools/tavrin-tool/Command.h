@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/BoundedFile.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -18,9 +20,21 @@ struct ToolCommand
 
 bool RegisterCommand(const ToolCommand &command);
 
-// Output helpers: stdout for results, stderr for failures (exit code 1).
+// Output helpers: stdout for results, stderr for failures (exit code 1). Control characters other
+// than line breaks and tabs are printed as escapes ("\x1B").
 void Print(const QString &line);
 int Fail(const QString &message);
+
+// "cannot read PATH: " and why (a missing file, a device, a FIFO, a folder, a file larger than
+// maxBytes); nothing for FileFault::None.
+QString ReadProblem(const QString &path, FileFault fault, qint64 maxBytes);
+// ReadProblem for what is at path now; nothing here opens the file.
+QString InputProblem(const QString &path, qint64 maxBytes);
+// Why path must not be written (something other than a regular file is there), or nothing.
+QString OutputProblem(const QString &path);
+// For a picture that could not be read: that its header claims more pixels than are ever read, or
+// nothing.
+QString PictureSizeProblem(const QString &path);
 
 // "--name value" options and positional arguments of a command line.
 class ToolArgs

@@ -1,11 +1,17 @@
 #include "tools/tavrin-tool/MessageOptions.h"
 
+#include "common/BoundedFile.h"
 #include "common/Exception.h"
 #include "mail/Composition.h"
 #include "mail/Iso2022Jp.h"
 #include "mail/MessageWriter.h"
 
-#include <QFile>
+namespace {
+
+// A mail body is typed text; a handset shows a few kilobytes of it.
+constexpr qint64 kMaxBodyBytes = 1 << 20;
+
+} // namespace
 
 const QStringList &MessageOptionNames()
 {
@@ -37,10 +43,11 @@ bool ReadMessageOptions(const ToolArgs &args, TIdMessage *msg, QString *error)
     m.Recipients = {{args.value(QStringLiteral("--to-name")), args.value(QStringLiteral("--to"))}};
     m.Subject = args.value(QStringLiteral("--subject"));
     if (args.has(QStringLiteral("--body-file"))) {
-        QFile body(args.value(QStringLiteral("--body-file")));
-        if (!body.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("cannot read %1: %2").arg(body.fileName(), body.errorString()));
-        m.Body = BodyLines(QString::fromUtf8(body.readAll()));
+        const QString path = args.value(QStringLiteral("--body-file"));
+        const FileRead body = ReadRegularFile(path, kMaxBodyBytes);
+        if (!body)
+            return fail(ReadProblem(path, body.fault, kMaxBodyBytes));
+        m.Body = BodyLines(QString::fromUtf8(body.bytes));
     }
     if (args.has(QStringLiteral("--attach"))) {
         TIdAttachment part(args.value(QStringLiteral("--attach")));

@@ -1,5 +1,6 @@
 // tavrin-tool adx-check: the entries of an address book file, or why it cannot be read.
 
+#include "common/ShownText.h"
 #include "mail/AddressBook.h"
 #include "tools/tavrin-tool/Command.h"
 
@@ -31,7 +32,7 @@ int run(const QStringList &args)
     }
     for (const TMailAddress &e : entries) {
         Print(QStringLiteral("%1\t%2\troute=%3\tpreset=%4\tquality=%5\t%6x%7")
-                  .arg(e.Name, e.Address,
+                  .arg(EscapeControls(e.Name), EscapeControls(e.Address),
                        e.ServerRoute ? QStringLiteral("server") : QStringLiteral("attachment"))
                   .arg(e.SizePreset)
                   .arg(e.QualityLevel)

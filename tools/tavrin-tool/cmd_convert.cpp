@@ -1,5 +1,6 @@
 // tavrin-tool convert: a bitmap file into a JPEG file within a byte budget.
 
+#include "common/BoundedFile.h"
 #include "common/Exception.h"
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
@@ -36,6 +37,14 @@ int run(const QStringList &args)
         return Fail(QStringLiteral("convert needs IN.bmp and OUT.jpg"));
     const QString in = a.positional()[0];
     const QString out = a.positional()[1];
+    // A missing or damaged bitmap is the writer's to report, as the program would.
+    if (CheckRegularFile(in, kMaxBmpFileBytes) != FileFault::Missing) {
+        const QString problem = InputProblem(in, kMaxBmpFileBytes);
+        if (!problem.isEmpty())
+            return Fail(problem);
+    }
+    if (const QString problem = OutputProblem(out); !problem.isEmpty())
+        return Fail(problem);
 
     TConvertJpeg writer;
     if (a.has("--budget")) {
@@ -53,14 +62,21 @@ int run(const QStringList &args)
             writer.SourceRect = PixelRect {(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
         } else {
             const std::optional<Bitmap> bitmap = LoadBmpFile(in);
-            if (!bitmap)
-                return Fail(QStringLiteral("cannot read the bitmap %1").arg(in));
+            if (!bitmap) {
+                const QString size = PictureSizeProblem(in);
+                return Fail(size.isEmpty() ? QStringLiteral("cannot read the bitmap %1").arg(in) : size);
+            }
             writer.SourceRect = PixelRect {0, 0, bitmap->width(), bitmap->height()};
         }
         if (a.has("--dst")) {
             const auto v = integers(a.value("--dst"), 2);
             if (!v || (*v)[0] <= 0 || (*v)[1] <= 0)
                 return Fail(QStringLiteral("--dst needs WIDTH,HEIGHT, both above 0"));
+            if (qint64((*v)[0]) * (*v)[1] > Bitmap::MaxPixels)
+                return Fail(QStringLiteral("--dst %1,%2 is too large: the picture may have at most %3 pixels")
+                                .arg((*v)[0])
+                                .arg((*v)[1])
+                                .arg(Bitmap::MaxPixels));
             writer.DestRect = PixelRect {0, 0, (*v)[0], (*v)[1]};
         } else {
             writer.DestRect = PixelRect {0, 0, writer.SourceRect.width(), writer.SourceRect.height()};
@@ -71,7 +87,8 @@ int run(const QStringList &args)
         Print(QStringLiteral("quality=%1 size=%2 passes=%3").arg(r.quality).arg(r.size).arg(r.passes));
         return 0;
     } catch (const Exception &e) {
-        return Fail(e.Message());
+        const QString size = PictureSizeProblem(in);
+        return Fail(size.isEmpty() ? e.Message() : size);
     }
 }
 

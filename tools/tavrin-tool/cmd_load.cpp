@@ -1,5 +1,6 @@
 // tavrin-tool load: a JPEG or bitmap file as the program reads it, written as a 24-bit bitmap.
 
+#include "common/BoundedFile.h"
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
 #include "tools/tavrin-tool/Command.h"
@@ -16,17 +17,29 @@ int run(const QStringList &args)
     if (a.positional().size() != 2)
         return Fail(QStringLiteral("load needs IN and OUT.bmp"));
     const QString in = a.positional()[0];
-    QFile file(in);
-    if (!file.open(QIODevice::ReadOnly))
+    const QString out = a.positional()[1];
+    const qint64 largest = qMax(kMaxBmpFileBytes, TConvertJpeg::MaxJpegFileBytes);
+    if (const QString problem = InputProblem(in, largest); !problem.isEmpty())
+        return Fail(problem);
+    if (const QString problem = OutputProblem(out); !problem.isEmpty())
+        return Fail(problem);
+    const std::unique_ptr<QFile> file = OpenRegularFile(in, largest);
+    if (!file)
         return Fail(QStringLiteral("cannot open %1").arg(in));
     // Bitmap files by their signature, whatever their name; everything else as JPEG.
-    const bool bitmap = file.read(2) == "BM";
-    file.close();
+    const bool bitmap = file->read(2) == "BM";
+    if (const QString problem = InputProblem(in, bitmap ? kMaxBmpFileBytes : TConvertJpeg::MaxJpegFileBytes);
+        !problem.isEmpty())
+        return Fail(problem);
     const std::optional<Bitmap> picture = bitmap ? LoadBmpFile(in) : TConvertJpeg::LoadJpegFile(in);
-    if (!picture)
-        return Fail(QStringLiteral("cannot read %1 as a %2").arg(in, bitmap ? "bitmap" : "JPEG picture"));
-    if (!SaveBmpFile(a.positional()[1], *picture))
-        return Fail(QStringLiteral("cannot write %1").arg(a.positional()[1]));
+    if (!picture) {
+        const QString size = PictureSizeProblem(in);
+        return Fail(size.isEmpty()
+                        ? QStringLiteral("cannot read %1 as a %2").arg(in, bitmap ? "bitmap" : "JPEG picture")
+                        : size);
+    }
+    if (!SaveBmpFile(out, *picture))
+        return Fail(QStringLiteral("cannot write %1").arg(out));
     Print(QStringLiteral("width=%1 height=%2").arg(picture->width()).arg(picture->height()));
     return 0;
 }

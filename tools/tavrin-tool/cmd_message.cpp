@@ -1,5 +1,6 @@
 // tavrin-tool message: the lines a picture mail sends between DATA and ".", on stdout.
 
+#include "common/ShownText.h"
 #include "mail/MessageWriter.h"
 #include "tools/tavrin-tool/Command.h"
 #include "tools/tavrin-tool/MessageOptions.h"
@@ -7,16 +8,24 @@
 #include <cstdio>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
+// The message as sent when stdout is a file or a pipe. On a terminal the ISO-2022-JP escapes (and
+// any other control byte a text brings) would switch its character sets: they are shown as escapes.
 class StdoutSink : public TLineSink
 {
 public:
     void WriteLine(const QByteArray &line) override
     {
-        const QByteArray bytes = line + "\r\n";
+        const QByteArray text = m_terminal ? EscapeControls(QString::fromLatin1(line)).toLatin1() : line;
+        const QByteArray bytes = text + "\r\n";
         std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
     }
+
+private:
+    const bool m_terminal = isatty(fileno(stdout)) == 1;
 };
 
 int run(const QStringList &arguments)

@@ -1,13 +1,14 @@
 // tavrin-tool render: a picture framed as in the picture settings step and written as the JPEG a
 // recipient gets.
 
+#include "common/BoundedFile.h"
 #include "common/Exception.h"
 #include "common/SaveFile.h"
 #include "mail/AddressBook.h"
+#include "picture/BmpFile.h"
 #include "picture/PictureCanvas.h"
 #include "tools/tavrin-tool/Command.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -131,12 +132,24 @@ int run(const QStringList &args)
     if (!a.has("--work") && !temporary.isValid())
         return Fail(QStringLiteral("cannot make a temporary folder"));
 
-    TPictureCanvas canvas(work);
     const QString in = a.positional()[0];
-    if (!canvas.LoadPicture(in))
-        return Fail(
-            QStringLiteral("cannot read the picture %1 (a .bmp bitmap, or a JPEG file with Exif or JFIF)")
-                .arg(in));
+    const QString out = a.positional()[1];
+    const bool bitmap = in.endsWith(QLatin1String(".bmp"));
+    if (const QString problem = InputProblem(in, bitmap ? kMaxBmpFileBytes : TConvertJpeg::MaxJpegFileBytes);
+        !problem.isEmpty())
+        return Fail(problem);
+    if (const QString problem = OutputProblem(out); !problem.isEmpty())
+        return Fail(problem);
+
+    TPictureCanvas canvas(work);
+    if (!canvas.LoadPicture(in)) {
+        const QString size = PictureSizeProblem(in);
+        return Fail(size.isEmpty()
+                        ? QStringLiteral(
+                              "cannot read the picture %1 (a .bmp bitmap, or a JPEG file with Exif or JFIF)")
+                              .arg(in)
+                        : size);
+    }
     // As on entering the picture settings step.
     if (userSize)
         canvas.SetPictureSize(userSize->width(), userSize->height());
@@ -155,9 +168,8 @@ int run(const QStringList &args)
     canvas.FillPictureParameters(to);
     try {
         const TConvertJpeg::Result r = canvas.RenderPicture(to);
-        const QString out = a.positional()[1];
-        QFile jpeg(canvas.TmpJpgPath());
-        if (!jpeg.open(QIODevice::ReadOnly) || !SaveWholeFile(out, jpeg.readAll()))
+        const FileRead jpeg = ReadRegularFile(canvas.TmpJpgPath(), TConvertJpeg::MaxJpegFileBytes);
+        if (!jpeg || !SaveWholeFile(out, jpeg.bytes))
             return Fail(QStringLiteral("cannot write %1").arg(out));
         const QRect p = canvas.Placement();
         Print(QStringLiteral("frame=%1x%2 placement=%3,%4,%5,%6 quality=%7 size=%8")

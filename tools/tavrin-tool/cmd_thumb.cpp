@@ -13,11 +13,21 @@ int run(const QStringList &args)
         return Fail(a.error());
     if (a.positional().size() != 2)
         return Fail(QStringLiteral("thumb needs IN and OUT.bmp"));
-    const std::optional<Bitmap> tile = TConvertJpeg::MakeThumbnail(a.positional()[0]);
-    if (!tile)
-        return Fail(QStringLiteral("cannot make a thumbnail of %1").arg(a.positional()[0]));
-    if (!SaveBmpFile(a.positional()[1], *tile))
-        return Fail(QStringLiteral("cannot write %1").arg(a.positional()[1]));
+    const QString in = a.positional()[0];
+    const QString out = a.positional()[1];
+    const bool bitmap = in.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive);
+    if (const QString problem = InputProblem(in, bitmap ? kMaxBmpFileBytes : TConvertJpeg::MaxJpegFileBytes);
+        !problem.isEmpty())
+        return Fail(problem);
+    if (const QString problem = OutputProblem(out); !problem.isEmpty())
+        return Fail(problem);
+    const std::optional<Bitmap> tile = TConvertJpeg::MakeThumbnail(in);
+    if (!tile) {
+        const QString size = PictureSizeProblem(in);
+        return Fail(size.isEmpty() ? QStringLiteral("cannot make a thumbnail of %1").arg(in) : size);
+    }
+    if (!SaveBmpFile(out, *tile))
+        return Fail(QStringLiteral("cannot write %1").arg(out));
     return 0;
 }
 

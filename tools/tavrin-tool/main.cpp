@@ -2,6 +2,12 @@
 
 #include "tools/tavrin-tool/Command.h"
 
+#include "common/BoundedFile.h"
+#include "common/ShownText.h"
+#include "picture/BmpFile.h"
+#include "picture/ConvertJpeg.h"
+#include "picture/JpegCodec.h"
+
 #include <QCoreApplication>
 #include <QMap>
 
@@ -33,17 +39,72 @@ bool RegisterCommand(const ToolCommand &command)
     return true;
 }
 
+// Results and messages quote file contents, paths and server replies: none of their control
+// characters reaches a terminal raw. Line breaks and tabs stay; they only lay the text out.
 void Print(const QString &line)
 {
-    const QByteArray bytes = line.toUtf8() + '\n';
+    const QByteArray bytes = EscapeControls(line, u"\n\t").toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
 }
 
 int Fail(const QString &message)
 {
-    const QByteArray bytes = "tavrin-tool: " + message.toUtf8() + '\n';
+    const QByteArray bytes = "tavrin-tool: " + EscapeControls(message, u"\n\t").toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
     return 1;
+}
+
+QString ReadProblem(const QString &path, FileFault fault, qint64 maxBytes)
+{
+    QString reason;
+    switch (fault) {
+    case FileFault::None:
+        return QString();
+    case FileFault::Missing:
+        reason = QStringLiteral("no such file");
+        break;
+    case FileFault::NotRegular:
+        reason = QStringLiteral("not a regular file (a device, a FIFO or a folder)");
+        break;
+    case FileFault::TooLarge:
+        reason = QStringLiteral("larger than %1 bytes").arg(maxBytes);
+        break;
+    case FileFault::Unreadable:
+        reason = QStringLiteral("the system refuses to read it");
+        break;
+    }
+    return QStringLiteral("cannot read %1: %2").arg(path, reason);
+}
+
+QString InputProblem(const QString &path, qint64 maxBytes)
+{
+    return ReadProblem(path, CheckRegularFile(path, maxBytes), maxBytes);
+}
+
+QString OutputProblem(const QString &path)
+{
+    if (IsRegularOrMissing(path))
+        return QString();
+    return QStringLiteral("will not write %1: not a regular file (a device, a FIFO or a folder)").arg(path);
+}
+
+QString PictureSizeProblem(const QString &path)
+{
+    const FileRead file = ReadRegularFile(path, qMax(kMaxBmpFileBytes, TConvertJpeg::MaxJpegFileBytes));
+    if (!file)
+        return QString();
+    std::pair<qint64, qint64> size {0, 0};
+    if (const auto bmp = BmpClaimedSize(file.bytes))
+        size = *bmp;
+    else if (const std::optional<JpegSize> jpeg = ReadJpegHeader(file.bytes))
+        size = {jpeg->width, jpeg->height};
+    if (size.first * size.second <= Bitmap::MaxPixels)
+        return QString();
+    return QStringLiteral("%1 is a picture of %2 x %3 pixels: at most %4 pixels are read")
+        .arg(path)
+        .arg(size.first)
+        .arg(size.second)
+        .arg(Bitmap::MaxPixels);
 }
 
 ToolArgs::ToolArgs(const QStringList &args, const QStringList &valueOptions, const QStringList &flagOptions)
