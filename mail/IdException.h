@@ -56,3 +56,14 @@ public:
         : EIdException(QStringLiteral("Max line length exceeded."))
     { }
 };
+
+// A wait that passed its time limit (ReadTimeout): a reply, or the peer taking what we send.
+class EIdTimeout : public EIdException
+{
+public:
+    enum Operation { Read, Write };
+    explicit EIdTimeout(Operation operation)
+        : EIdException(operation == Read ? QStringLiteral("Read timed out.")
+                                         : QStringLiteral("Write timed out."))
+    { }
+};

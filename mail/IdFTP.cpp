@@ -7,17 +7,12 @@
 
 #include <QFile>
 
-void TIdFTP::Connect()
+// Greeting 220 (kept), then the login.
+void TIdFTP::Greet()
 {
-    TIdTCPConnection::Connect();
-    try {
-        GetResponse({220});
-        m_greeting = LastCmdResult();
-        Login();
-    } catch (...) {
-        Disconnect();
-        throw;
-    }
+    GetResponse({220});
+    m_greeting = LastCmdResult();
+    Login();
 }
 
 void TIdFTP::Login()
@@ -31,12 +26,11 @@ void TIdFTP::Login()
         m_systemDesc = LastCmdResult().Text.value(0);
 }
 
-void TIdFTP::Disconnect()
+void TIdFTP::Disconnected() noexcept
 {
     // The data connection goes too, so that a cancel during a transfer ends it at once.
     if (m_data)
         m_data->Disconnect();
-    TIdTCPConnection::Disconnect();
 }
 
 void TIdFTP::ChangeDir(const QString &folder)
@@ -87,6 +81,9 @@ void TIdFTP::Put(const QString &localPath, const QString &remoteName, bool appen
     m_data->Host = PeerAddress();
     m_data->Port = dataPort;
     m_data->Pump = Pump;
+    m_data->MakeTransport = MakeTransport;
+    m_data->ReadTimeout = ReadTimeout;
+    m_data->ConnectTimeout = ConnectTimeout;
     m_data->OnWorkBegin = OnWorkBegin;
     m_data->OnWork = OnWork;
     m_data->OnWorkEnd = OnWorkEnd;

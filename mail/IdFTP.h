@@ -23,10 +23,6 @@ public:
     // First line of the SYST reply, "Unknown" when the server does not know the command.
     const QString &SystemDesc() const { return m_systemDesc; }
 
-    // Greeting, USER (PASS unless USER was enough), TYPE, SYST.
-    void Connect() override;
-    // Closes the control connection and any data connection at once.
-    void Disconnect() override;
     void ChangeDir(const QString &folder);
     // Stores the local file under remoteName in the current folder. A file that cannot be read
     // throws EFileError before anything is sent.
@@ -35,6 +31,12 @@ public:
     // Data port of a PASV reply's first line: the six numbers in brackets, or after the last blank.
     // Throws EIdException when they do not form an address and port.
     static int ParsePasvPort(const QString &line);
+
+protected:
+    // Greeting, USER (PASS unless USER was enough), TYPE, SYST.
+    void Greet() override;
+    // Disconnect closes any data connection too, at once; no QUIT is written.
+    void Disconnected() noexcept override;
 
 private:
     void Login();

@@ -2,30 +2,23 @@
 
 #include "mail/IdException.h"
 
-void TIdPOP3::Connect()
+// Greeting +OK, USER +OK, PASS +OK.
+void TIdPOP3::Greet()
 {
-    TIdTCPConnection::Connect();
-    try {
-        GetResponse({wsOk});
-        SendCmd(QStringLiteral("USER ") + Username, {wsOk});
-        SendCmd(QStringLiteral("PASS ") + Password, {wsOk});
-    } catch (...) {
-        Disconnect();
-        throw;
-    }
+    GetResponse({wsOk});
+    SendCmd(QStringLiteral("USER ") + Username, {wsOk});
+    SendCmd(QStringLiteral("PASS ") + Password, {wsOk});
 }
 
-void TIdPOP3::Disconnect()
+// A status reply is one line (RFC 1939).
+bool TIdPOP3::EndOfReply(const QStringList &) const
 {
-    if (Connected())
-        WriteGoodbye("QUIT");
-    TIdTCPConnection::Disconnect();
+    return true;
 }
 
-int TIdPOP3::GetResponse(const QList<int> &accepted)
+void TIdPOP3::ParseReply(const QStringList &lines, TIdRFCReply &reply) const
 {
-    const QStringList lines = GetInternalResponse();
-    TIdRFCReply &reply = MutableLastCmdResult();
+    reply.ParseResponse(lines);
     if (reply.TextCode.compare(QLatin1String("+OK"), Qt::CaseInsensitive) == 0)
         reply.NumericCode = wsOk;
     else if (reply.TextCode.compare(QLatin1String("-ERR"), Qt::CaseInsensitive) == 0)
@@ -33,6 +26,4 @@ int TIdPOP3::GetResponse(const QList<int> &accepted)
     else
         throw EIdException(QStringLiteral("Unrecognized POP3 Response Header:\n\"%1\"")
                                .arg(lines.join(QStringLiteral("\r\n"))));
-    CheckResponse(accepted);
-    return reply.NumericCode;
 }

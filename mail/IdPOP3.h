@@ -16,7 +16,9 @@ public:
     QString Username;
     QString Password;
 
-    void Connect() override;
-    void Disconnect() override;
-    int GetResponse(const QList<int> &accepted) override;
+protected:
+    void Greet() override;
+    QByteArray GoodbyeLine() const override { return "QUIT"; }
+    bool EndOfReply(const QStringList &lines) const override;
+    void ParseReply(const QStringList &lines, TIdRFCReply &reply) const override;
 };

@@ -50,23 +50,20 @@ void TIdSMTP::Connect()
 {
     m_authSchemesSupported.clear();
     TIdTCPConnection::Connect();
-    try {
-        GetResponse({220});
-        if (m_useEhlo && SendCmd(QStringLiteral("EHLO ") + HeloName) == 250)
-            GetAuthTypes();
-        else
-            SendCmd(QStringLiteral("HELO ") + HeloName, {250});
-    } catch (...) {
-        Disconnect();
-        throw;
-    }
 }
 
-void TIdSMTP::Disconnect()
+// Greeting 220; EHLO (any code), and HELO 250 only when EHLO did not give 250.
+void TIdSMTP::Greet()
 {
-    if (Connected())
-        WriteGoodbye("QUIT");
-    TIdTCPConnection::Disconnect();
+    GetResponse({220});
+    if (m_useEhlo && SendCmd(QStringLiteral("EHLO ") + HeloName) == 250)
+        GetAuthTypes();
+    else
+        SendCmd(QStringLiteral("HELO ") + HeloName, {250});
+}
+
+void TIdSMTP::Disconnected() noexcept
+{
     m_didAuthenticate = false;
 }
 

@@ -31,12 +31,17 @@ public:
     const QStringList &AuthSchemesSupported() const { return m_authSchemesSupported; }
     bool DidAuthenticate() const { return m_didAuthenticate; }
 
+    // Gathers the advertised mechanisms anew, then connects (greeting, EHLO or HELO).
     void Connect() override;
-    void Disconnect() override;
     // RSET, AUTH LOGIN when chosen, advertised and not done yet, MAIL FROM, RCPT TO, DATA, the
     // message, ".". Sets or removes msg's X-Mailer header first. A message that cannot be written
     // safely throws EMessageError before any command, an unreadable attachment EFileError after DATA.
     void Send(TIdMessage &msg);
+
+protected:
+    void Greet() override;
+    QByteArray GoodbyeLine() const override { return "QUIT"; }
+    void Disconnected() noexcept override;
 
 private:
     void GetAuthTypes();

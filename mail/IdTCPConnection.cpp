@@ -2,35 +2,85 @@
 
 #include "common/Sjis.h"
 #include "mail/IdException.h"
+#include "mail/IdSocketHandle.h"
 #include "mail/WinsockErrors.h"
+
+namespace {
+
+// Counts an operation on the transport for as long as it runs.
+class BusyScope
+{
+public:
+    explicit BusyScope(int &count)
+        : m_count(count)
+    {
+        ++m_count;
+    }
+    ~BusyScope() { --m_count; }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    int &m_count;
+};
+
+} // namespace
+
+TransportWait TIdTCPConnection::WaitFor(int timeoutMs) const
+{
+    TransportWait wait;
+    wait.pump = Pump;
+    if (timeoutMs > 0)
+        wait.deadline = QDeadlineTimer(timeoutMs);
+    return wait;
+}
 
 void TIdTCPConnection::Connect()
 {
     if (Connected())
         throw EIdException(QStringLiteral("Already connected."));
+    // A transport still waiting further up the stack (a connect from inside the pump) must
+    // outlive its wait.
+    if (m_busy > 0)
+        throw EIdException(QStringLiteral("Connection in use."));
     m_inputBuffer.clear();
     m_lastCmdResult.Clear();
-    m_socket.Connect(Host, Port, Pump);
+    m_transport = MakeTransport ? MakeTransport() : std::make_unique<TIdSocketHandle>();
+    {
+        BusyScope busy(m_busy);
+        m_transport->Connect(Host, Port, WaitFor(ConnectTimeout));
+    }
+    try {
+        Greet();
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
 }
 
 void TIdTCPConnection::Disconnect()
 {
-    m_socket.Close();
+    if (Connected()) {
+        const QByteArray goodbye = GoodbyeLine();
+        if (!goodbye.isEmpty())
+            m_transport->SendNow(goodbye + "\r\n");
+    }
+    if (m_transport)
+        m_transport->Close();
     // Whatever was buffered belongs to the dialogue we are leaving; a read blocked in this
     // connection must fail rather than return it.
     m_inputBuffer.clear();
-}
-
-void TIdTCPConnection::WriteGoodbye(const QByteArray &line)
-{
-    m_socket.SendNow(line + "\r\n");
+    Disconnected();
 }
 
 void TIdTCPConnection::Write(const QByteArray &bytes)
 {
     if (!Connected())
         throw EIdConnClosedGracefully();
-    m_socket.Send(bytes.constData(), bytes.size(), Pump);
+    {
+        BusyScope busy(m_busy);
+        m_transport->Send(bytes.constData(), bytes.size(), WaitFor(ReadTimeout));
+    }
     DoWork(wmWrite, bytes.size());
 }
 
@@ -44,22 +94,36 @@ bool TIdTCPConnection::ReadFromStack()
     if (!Connected())
         return false;
     char buffer[RecvBufferSize];
-    const TIdSocketHandle::ReceiveResult r = m_socket.Receive(buffer, RecvBufferSize, Pump);
+    Transport::ReceiveResult r;
+    {
+        BusyScope busy(m_busy);
+        TransportWait wait = WaitFor(m_inReply ? 0 : ReadTimeout);
+        if (m_inReply)
+            wait.deadline = m_replyDeadline;
+        r = m_transport->Receive(buffer, RecvBufferSize, wait);
+    }
     if (r.error != 0) {
         if (r.error != WinsockErrors::WSAECONNABORTED && r.error != WinsockErrors::WSAESHUTDOWN)
             throw EIdSocketError(r.error);
-        m_socket.Close();
+        m_transport->Close();
         if (m_inputBuffer.isEmpty())
             throw EIdSocketError(r.error);
         return false;
     }
     if (r.count == 0) {
-        m_socket.Close();
+        m_transport->Close();
         return false;
     }
     m_inputBuffer.append(buffer, r.count);
     DoWork(wmRead, r.count);
     return true;
+}
+
+bool TIdTCPConnection::InputPending()
+{
+    if (!m_inputBuffer.isEmpty())
+        return true;
+    return Connected() && m_transport->Readable();
 }
 
 QByteArray TIdTCPConnection::ReadLn()
@@ -103,19 +167,36 @@ QString TIdTCPConnection::ReadReplyLine()
     }
 }
 
+bool TIdTCPConnection::EndOfReply(const QStringList &lines) const
+{
+    const QString &first = lines.first();
+    if (!TIdRFCReply::OpensMultiLine(first))
+        return true;
+    return lines.size() > 1 && TIdRFCReply::EndsMultiLine(first, lines.last());
+}
+
+void TIdTCPConnection::ParseReply(const QStringList &lines, TIdRFCReply &reply) const
+{
+    reply.ParseResponse(lines);
+}
+
 QStringList TIdTCPConnection::GetInternalResponse()
 {
     m_lastCmdResult.Clear();
-    QStringList lines {ReadReplyLine()};
-    const QString first = lines.first();
-    if (TIdRFCReply::OpensMultiLine(first)) {
-        for (;;) {
+    // The whole reply shares one time limit, so a server cannot hold us by trickling lines.
+    m_replyDeadline = ReadTimeout > 0 ? QDeadlineTimer(ReadTimeout) : QDeadlineTimer(QDeadlineTimer::Forever);
+    m_inReply = true;
+    QStringList lines;
+    try {
+        do {
             lines.append(ReadReplyLine());
-            if (TIdRFCReply::EndsMultiLine(first, lines.last()))
-                break;
-        }
+        } while (!EndOfReply(lines));
+    } catch (...) {
+        m_inReply = false;
+        throw;
     }
-    m_lastCmdResult.ParseResponse(lines);
+    m_inReply = false;
+    ParseReply(lines, m_lastCmdResult);
     return lines;
 }
 
