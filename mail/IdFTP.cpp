@@ -7,6 +7,19 @@
 
 #include <QFile>
 
+void TIdFTP::Connect()
+{
+    EIdValueError::Check(Username, QStringLiteral("FTPユーザーID"));
+    EIdValueError::Check(Password, QStringLiteral("FTPパスワード"));
+    TIdTCPConnection::Connect();
+}
+
+void TIdFTP::CheckUpload(const QString &folder, const QString &remoteName)
+{
+    EIdValueError::Check(folder, QStringLiteral("FTPフォルダ"));
+    EIdValueError::Check(remoteName, QStringLiteral("FTPファイル名"));
+}
+
 // Greeting 220 (kept), then the login.
 void TIdFTP::Greet()
 {
@@ -35,6 +48,7 @@ void TIdFTP::Disconnected() noexcept
 
 void TIdFTP::ChangeDir(const QString &folder)
 {
+    CheckUpload(folder, QString());
     SendCmd(QStringLiteral("CWD ") + folder, {200, 250});
 }
 
@@ -62,6 +76,7 @@ int TIdFTP::ParsePasvPort(const QString &line)
 
 void TIdFTP::Put(const QString &localPath, const QString &remoteName, bool append)
 {
+    CheckUpload(QString(), remoteName);
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
         throw EFileError(QStringLiteral("Cannot open file \"%1\": %2").arg(localPath, file.errorString()));

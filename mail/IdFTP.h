@@ -23,6 +23,11 @@ public:
     // First line of the SYST reply, "Unknown" when the server does not know the command.
     const QString &SystemDesc() const { return m_systemDesc; }
 
+    // A user name or password with CR or LF raises EIdValueError before anything is sent.
+    void Connect() override;
+    // Throws EIdValueError when the folder or the remote name holds CR or LF; ChangeDir and Put
+    // check too, but a caller checks first so that nothing at all is sent.
+    static void CheckUpload(const QString &folder, const QString &remoteName);
     void ChangeDir(const QString &folder);
     // Stores the local file under remoteName in the current folder. A file that cannot be read
     // throws EFileError before anything is sent.
@@ -37,6 +42,7 @@ protected:
     void Greet() override;
     // Disconnect closes any data connection too, at once; no QUIT is written.
     void Disconnected() noexcept override;
+    bool EndOfReply(const QStringList &lines) const override { return EndOfCodedReply(lines, false); }
 
 private:
     void Login();

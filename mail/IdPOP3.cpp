@@ -2,6 +2,13 @@
 
 #include "mail/IdException.h"
 
+void TIdPOP3::Connect()
+{
+    EIdValueError::Check(Username, QStringLiteral("ユーザーＩＤ"));
+    EIdValueError::Check(Password, QStringLiteral("パスワード"));
+    TIdTCPConnection::Connect();
+}
+
 // Greeting +OK, USER +OK, PASS +OK.
 void TIdPOP3::Greet()
 {

@@ -16,6 +16,9 @@ public:
     QString Username;
     QString Password;
 
+    // A user name or password with CR or LF raises EIdValueError before anything is sent.
+    void Connect() override;
+
 protected:
     void Greet() override;
     QByteArray GoodbyeLine() const override { return "QUIT"; }

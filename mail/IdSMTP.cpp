@@ -1,6 +1,7 @@
 #include "mail/IdSMTP.h"
 
 #include "common/Sjis.h"
+#include "mail/IdException.h"
 #include "mail/MessageWriter.h"
 
 namespace {
@@ -48,6 +49,7 @@ void TIdSMTP::SetAuthenticationType(TAuthenticationType type)
 
 void TIdSMTP::Connect()
 {
+    EIdValueError::Check(HeloName, QStringLiteral("SMTPサーバー名"));
     m_authSchemesSupported.clear();
     TIdTCPConnection::Connect();
 }
@@ -111,6 +113,7 @@ void TIdSMTP::Send(TIdMessage &msg)
     WriteRecipients(msg.CCList);
     WriteRecipients(msg.BccList);
     SendCmd(QStringLiteral("DATA"), {354});
+    RefuseEarlyReply();
     msg.SetExtraHeader(QStringLiteral("X-Mailer"), MailAgent);
     DataSink sink(*this);
     try {
@@ -122,5 +125,18 @@ void TIdSMTP::Send(TIdMessage &msg)
     }
     if (sink.InBody())
         EndWork(wmWrite);
+    RefuseEarlyReply();
     SendCmd(QStringLiteral("."), {250});
+}
+
+// Without pipelining the server speaks only when it has had our whole command. A reply already
+// waiting (a "250" queued behind "354") answers nothing we sent, so it must not pass for the
+// answer to the end of the message.
+void TIdSMTP::RefuseEarlyReply()
+{
+    if (!InputPending())
+        return;
+    const QStringList lines = GetInternalResponse();
+    throw EIdUnexpectedReply(QStringLiteral("Reply before the end of the message:\n\"%1\"")
+                                 .arg(lines.join(QStringLiteral("\r\n"))));
 }

@@ -31,22 +31,27 @@ public:
     const QStringList &AuthSchemesSupported() const { return m_authSchemesSupported; }
     bool DidAuthenticate() const { return m_didAuthenticate; }
 
-    // Gathers the advertised mechanisms anew, then connects (greeting, EHLO or HELO).
+    // Gathers the advertised mechanisms anew, then connects (greeting, EHLO or HELO). A HeloName
+    // with CR or LF raises EIdValueError before anything is sent.
     void Connect() override;
     // RSET, AUTH LOGIN when chosen, advertised and not done yet, MAIL FROM, RCPT TO, DATA, the
     // message, ".". Sets or removes msg's X-Mailer header first. A message that cannot be written
     // safely throws EMessageError before any command, an unreadable attachment EFileError after DATA.
+    // A reply that comes before the end of the message (after DATA's 354, or while the message is
+    // written) raises EIdUnexpectedReply, and "." is not sent.
     void Send(TIdMessage &msg);
 
 protected:
     void Greet() override;
     QByteArray GoodbyeLine() const override { return "QUIT"; }
     void Disconnected() noexcept override;
+    bool EndOfReply(const QStringList &lines) const override { return EndOfCodedReply(lines, true); }
 
 private:
     void GetAuthTypes();
     void Authenticate();
     void WriteRecipients(const QList<TIdEMailAddressItem> &recipients);
+    void RefuseEarlyReply();
 
     bool m_useEhlo = true;
     TAuthenticationType m_authenticationType = atNone;

@@ -175,6 +175,21 @@ bool TIdTCPConnection::EndOfReply(const QStringList &lines) const
     return lines.size() > 1 && TIdRFCReply::EndsMultiLine(first, lines.last());
 }
 
+bool TIdTCPConnection::EndOfCodedReply(const QStringList &lines, bool codeOnEveryLine)
+{
+    const QString &first = lines.first();
+    const QString &line = lines.last();
+    const bool coded = TIdRFCReply::HasCode(line);
+    if (lines.size() == 1 || codeOnEveryLine) {
+        if (!coded || (lines.size() > 1 && !line.startsWith(first.left(3))))
+            throw EIdUnexpectedReply(QStringLiteral("Invalid reply code:\n\"%1\"").arg(line));
+    }
+    if (lines.size() == 1)
+        return !TIdRFCReply::OpensMultiLine(first);
+    // Between the first and the last line of a multi-line FTP reply any text may stand.
+    return coded && line.startsWith(first.left(3)) && !TIdRFCReply::OpensMultiLine(line);
+}
+
 void TIdTCPConnection::ParseReply(const QStringList &lines, TIdRFCReply &reply) const
 {
     reply.ParseResponse(lines);
@@ -188,9 +203,13 @@ QStringList TIdTCPConnection::GetInternalResponse()
     m_inReply = true;
     QStringList lines;
     try {
-        do {
+        for (;;) {
             lines.append(ReadReplyLine());
-        } while (!EndOfReply(lines));
+            if (EndOfReply(lines))
+                break;
+            if (lines.size() >= MaxReplyLines)
+                throw EIdMaxReplyLinesExceeded();
+        }
     } catch (...) {
         m_inReply = false;
         throw;
@@ -215,6 +234,8 @@ int TIdTCPConnection::GetResponse(const QList<int> &accepted)
 
 int TIdTCPConnection::SendCmd(const QString &command, const QList<int> &accepted)
 {
+    // The clients check their values before anything is sent; this keeps any other one out.
+    EIdValueError::Check(command, QStringLiteral("コマンド"));
     WriteLn(Sjis::encode(command));
     return GetResponse(accepted);
 }

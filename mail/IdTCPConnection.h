@@ -41,6 +41,7 @@ public:
     QString Host;
     int Port = 0;
     int MaxLineLength = 16384; // a longer reply line raises EIdReadLnMaxLineLengthExceeded
+    int MaxReplyLines = 500; // a longer reply raises EIdMaxReplyLinesExceeded
     // Milliseconds; 0 waits without limit (the caller's watchdog decides). Bounds each reply as a
     // whole and each wait for the peer to take more of what we send: EIdTimeout.
     int ReadTimeout = 0;
@@ -93,6 +94,10 @@ protected:
     virtual bool EndOfReply(const QStringList &lines) const;
     // Fills reply from the lines of one whole reply.
     virtual void ParseReply(const QStringList &lines, TIdRFCReply &reply) const;
+    // EndOfReply for replies with three-digit codes (RFC 5321, RFC 959): the first line must start
+    // with a code; with codeOnEveryLine so must every line, and with the same code. Anything else
+    // raises EIdUnexpectedReply.
+    static bool EndOfCodedReply(const QStringList &lines, bool codeOnEveryLine);
 
     // Reads the lines of one reply into LastCmdResult and returns them as they came, trimmed.
     QStringList GetInternalResponse();

@@ -8,6 +8,7 @@
 #include "support/Files.h"
 #include "support/ScriptedTransport.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -204,6 +205,156 @@ TEST(ScriptedDialogueTest, TheFtpDataConnectionGoesThroughTheSameTransportToTheC
     ftp.Disconnect();
     EXPECT_EQ(control.sent, QByteArray("USER taro\r\nTYPE I\r\nSYST\r\nPASV\r\nSTOR a.jpg\r\n"));
     EXPECT_EQ(data.log, QStringList({"connect ftp.example.com:1025", "send JPEGDATA", "close"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ReplyLimitTest, ReplyCodesAreThreeDigitsFollowedByABlankAHyphenOrTheEnd)
+{
+    struct Case
+    {
+        QByteArray greeting;
+        QString error; // empty: accepted
+        QStringList text;
+    };
+    const Case cases[] = {
+        {"220 ready\r\n", {}, {"ready"}},
+        {"220\r\n", {}, {""}},
+        {"220-first\r\n220-second\r\n220 last\r\n", {}, {"first", "second", "last"}},
+        {"2200 ready\r\n", "Invalid reply code:\n\"2200 ready\"", {}},
+        {"22 ready\r\n", "Invalid reply code:\n\"22 ready\"", {}},
+        {"22a ready\r\n", "Invalid reply code:\n\"22a ready\"", {}},
+        {"220ready\r\n", "Invalid reply code:\n\"220ready\"", {}},
+        {"+OK ready\r\n", "Invalid reply code:\n\"+OK ready\"", {}},
+        {"hello\r\n", "Invalid reply code:\n\"hello\"", {}},
+        // Every line of an SMTP reply carries the same code (RFC 5321, 4.2.1).
+        {"220-first\r\nsecond\r\n220 last\r\n", "Invalid reply code:\n\"second\"", {}},
+        {"220-first\r\n250 last\r\n", "Invalid reply code:\n\"250 last\"", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.greeting.constData());
+        ScriptedNetwork net;
+        TransportScript &s = net.Add();
+        s.Arrive(c.greeting).Arrive("250 ok\r\n");
+        TIdSMTP smtp;
+        smtp.MakeTransport = net.Factory();
+        smtp.HeloName = QStringLiteral("me");
+        if (c.error.isEmpty()) {
+            smtp.Connect();
+            smtp.Disconnect();
+            EXPECT_EQ(s.sent, QByteArray("EHLO me\r\nQUIT\r\n"));
+            continue;
+        }
+        try {
+            smtp.Connect();
+            ADD_FAILURE() << "accepted";
+        } catch (const EIdUnexpectedReply &e) {
+            EXPECT_EQ(e.Message(), c.error);
+        }
+        EXPECT_FALSE(smtp.Connected());
+        EXPECT_EQ(s.sent, QByteArray("QUIT\r\n"));
+    }
+}
+
+TEST(ReplyLimitTest, AnFtpReplyMayHoldFreeTextBetweenItsFirstAndLastLine)
+{
+    ScriptedNetwork net;
+    TransportScript &s = net.Add();
+    s.Arrive("220-Welcome\r\n  to our server\r\n220-ish\r\n220 ready\r\n").Arrive("230 ok\r\n");
+    s.Arrive("200 ok\r\n").Arrive("215-UNIX\r\n215 done\r\n");
+    TIdFTP ftp;
+    ftp.MakeTransport = net.Factory();
+    ftp.Username = QStringLiteral("anonymous");
+    ftp.Connect();
+    EXPECT_EQ(ftp.Greeting().Text, QStringList({"Welcome", "to our server", "ish", "ready"}));
+    EXPECT_EQ(ftp.SystemDesc(), QStringLiteral("UNIX"));
+    ftp.Disconnect();
+
+    ScriptedNetwork bad;
+    bad.Add().Arrive("FTP server ready\r\n");
+    TIdFTP other;
+    other.MakeTransport = bad.Factory();
+    EXPECT_THROW(other.Connect(), EIdUnexpectedReply);
+}
+
+TEST(ReplyLimitTest, AReplyThatNeverEndsIsCutOffAfterItsLineLimit)
+{
+    ScriptedNetwork net;
+    TransportScript &s = net.Add();
+    QByteArray endless;
+    for (int i = 0; i < 600; ++i)
+        endless += "220-still greeting\r\n";
+    s.Arrive(endless).SilenceForEver();
+    TIdSMTP smtp;
+    smtp.MakeTransport = net.Factory();
+    try {
+        smtp.Connect();
+        ADD_FAILURE() << "connected";
+    } catch (const EIdMaxReplyLinesExceeded &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Max reply lines exceeded."));
+    }
+    EXPECT_EQ(s.sent, QByteArray("QUIT\r\n"));
+    EXPECT_EQ(s.pumps, 0); // cut off from what had arrived, without waiting for more
+
+    // 500 lines are still one reply.
+    ScriptedNetwork net2;
+    QByteArray longest;
+    for (int i = 0; i < 499; ++i)
+        longest += "220-line\r\n";
+    net2.Add().Arrive(longest + "220 end\r\n").Arrive("250 ok\r\n");
+    TIdSMTP smtp2;
+    smtp2.MakeTransport = net2.Factory();
+    smtp2.Connect();
+    smtp2.Disconnect();
+}
+
+TEST(ReplyLimitTest, TimeLimitsEndConnectsRepliesAndSends)
+{
+    struct Case
+    {
+        const char *name;
+        int connectSlices;
+        int sendSlices;
+        QList<QByteArray> trickle; // arrive with two silent slices (100 ms) before each
+        QString error;
+    };
+    const Case cases[] = {
+        {"a connect that hangs", -1, 0, {}, "Socket Error # 10060\r\nConnection timed out."},
+        {"a server that never greets", 0, 0, {}, "Read timed out."},
+        // Each line comes well within the limit, the whole reply does not.
+        {"a reply trickled line by line",
+         0,
+         0,
+         {"220-a\r\n", "220-b\r\n", "220-c\r\n", "220 d\r\n"},
+         "Read timed out."},
+        {"a peer that takes nothing", 0, -1, {"220 hi\r\n"}, "Write timed out."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedNetwork net;
+        TransportScript &s = net.Add();
+        s.connectSlices = c.connectSlices;
+        s.sendSlices = c.sendSlices;
+        for (const QByteArray &line : c.trickle)
+            s.Silence(2).Arrive(line);
+        s.SilenceForEver();
+        TIdSMTP smtp;
+        smtp.MakeTransport = net.Factory();
+        smtp.ConnectTimeout = 250;
+        smtp.ReadTimeout = 250;
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            smtp.Connect();
+            ADD_FAILURE() << "connected";
+        } catch (const EIdException &e) {
+            EXPECT_EQ(e.Message(), c.error);
+        }
+        EXPECT_GE(timer.elapsed(), 240);
+        EXPECT_FALSE(smtp.Connected());
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 
 // Runs the steps of a protocol command and prints "ok", or the failure kind (with the socket
@@ -28,6 +29,12 @@ inline int RunClientSteps(const std::function<void()> &steps, const std::functio
         text = e.Message();
     } catch (const EIdProtocolReplyError &e) {
         kind = QStringLiteral("EIdProtocolReplyError %1").arg(e.ReplyErrorCode());
+        text = e.Message();
+    } catch (const EIdTimeout &e) {
+        kind = QStringLiteral("EIdTimeout");
+        text = e.Message();
+    } catch (const EIdMaxReplyLinesExceeded &e) {
+        kind = QStringLiteral("EIdMaxReplyLinesExceeded");
         text = e.Message();
     } catch (const EIdReadLnMaxLineLengthExceeded &e) {
         kind = QStringLiteral("EIdReadLnMaxLineLengthExceeded");
@@ -62,4 +69,19 @@ inline bool ReadPort(const ToolArgs &args, const QString &option, int fallback, 
     bool ok = false;
     *port = args.value(option).toInt(&ok, 10);
     return ok;
+}
+
+// The value of --timeout in milliseconds: decimal seconds, more than 0 and at most a day;
+// kDefaultTimeoutSeconds when the option is absent. Scripts run unattended, so no wait is unbounded.
+inline constexpr int kDefaultTimeoutSeconds = 60;
+inline bool ReadTimeoutOption(const ToolArgs &args, int *milliseconds)
+{
+    bool ok = true;
+    const double seconds = args.has(QStringLiteral("--timeout"))
+        ? args.value(QStringLiteral("--timeout")).toDouble(&ok)
+        : double(kDefaultTimeoutSeconds);
+    if (!ok || !(seconds > 0 && seconds <= 86400))
+        return false;
+    *milliseconds = std::max(1, int(seconds * 1000));
+    return true;
 }

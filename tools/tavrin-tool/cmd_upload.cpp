@@ -10,7 +10,8 @@ namespace {
 
 int run(const QStringList &arguments)
 {
-    const ToolArgs args(arguments, {"--host", "--port", "--user", "--password", "--folder", "--name"});
+    const ToolArgs args(arguments,
+                        {"--host", "--port", "--user", "--password", "--folder", "--name", "--timeout"});
     if (!args.ok())
         return Fail(args.error());
     if (!args.has(QStringLiteral("--host")) || args.positional().size() != 1)
@@ -19,6 +20,9 @@ int run(const QStringList &arguments)
     TIdFTP ftp;
     if (!ReadPort(args, QStringLiteral("--port"), ftp.Port, &ftp.Port))
         return Fail(QStringLiteral("--port needs a decimal number"));
+    if (!ReadTimeoutOption(args, &ftp.ReadTimeout))
+        return Fail(QStringLiteral("--timeout needs a number of seconds above 0 and at most 86400"));
+    ftp.ConnectTimeout = ftp.ReadTimeout;
     ftp.Host = args.value(QStringLiteral("--host"));
     ftp.Username = args.value(QStringLiteral("--user"));
     ftp.Password = args.value(QStringLiteral("--password"));
@@ -27,6 +31,7 @@ int run(const QStringList &arguments)
 
     return RunClientSteps(
         [&] {
+            TIdFTP::CheckUpload(args.value(QStringLiteral("--folder")), name);
             ftp.Connect();
             if (args.has(QStringLiteral("--folder")))
                 ftp.ChangeDir(args.value(QStringLiteral("--folder")));
@@ -38,7 +43,7 @@ int run(const QStringList &arguments)
 
 const bool registered = RegisterCommand({"upload",
                                          "upload --host H [--port P] [--user U --password W] [--folder DIR] "
-                                         "[--name REMOTE] FILE",
+                                         "[--name REMOTE] [--timeout SECONDS] FILE",
                                          &run});
 
 } // namespace
