@@ -101,3 +101,11 @@ public:
             throw EIdValueError(setting);
     }
 };
+
+// A failed TLS handshake, an untrusted server certificate, or a server that offers no TLS where it
+// is required. The text says in Japanese what is wrong.
+class EIdTLSError : public EIdException
+{
+public:
+    using EIdException::EIdException;
+};

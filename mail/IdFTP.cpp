@@ -7,6 +7,36 @@
 
 #include <QFile>
 
+// The data connection of a transfer: TLS right after its connect when the control connection
+// asked for protected data, resuming the control connection's session (RFC 4217, 10.2), with the
+// certificate checked against the control connection's host name.
+class TIdFTPDataConnection : public TIdTCPConnection
+{
+public:
+    TIdFTPDataConnection(ssl_session_st *session, const QString &name)
+        : m_session(session)
+        , m_name(name)
+    { }
+
+protected:
+    void Greet() override
+    {
+        if (m_session)
+            StartTLS(m_session, m_name);
+    }
+
+private:
+    ssl_session_st *m_session;
+    QString m_name;
+};
+
+TIdFTP::TIdFTP()
+{
+    Port = 21;
+}
+
+TIdFTP::~TIdFTP() = default;
+
 void TIdFTP::Connect()
 {
     EIdValueError::Check(Username, QStringLiteral("FTPユーザーID"));
@@ -20,11 +50,21 @@ void TIdFTP::CheckUpload(const QString &folder, const QString &remoteName)
     EIdValueError::Check(remoteName, QStringLiteral("FTPファイル名"));
 }
 
-// Greeting 220 (kept), then the login.
+// Greeting 220 (kept), AUTH TLS 234 when the mode asks for it (a refusal leaves auto mode in
+// clear text), then the login.
 void TIdFTP::Greet()
 {
+    m_protectData = false;
     GetResponse({220});
     m_greeting = LastCmdResult();
+    if (!UsingTLS() && (UseTLS == TlsMode::Auto || UseTLS == TlsMode::Required)) {
+        if (SendCmd(QStringLiteral("AUTH TLS")) == 234)
+            StartTLS();
+        else if (UseTLS == TlsMode::Required)
+            throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。\n%1 %2")
+                                  .arg(LastCmdResult().NumericCode)
+                                  .arg(LastCmdResult().JoinedText()));
+    }
     Login();
 }
 
@@ -32,6 +72,12 @@ void TIdFTP::Login()
 {
     if (SendCmd(QStringLiteral("USER ") + Username, {230, 331}) == 331)
         SendCmd(QStringLiteral("PASS ") + Password, {230});
+    if (UsingTLS()) {
+        // Data connections in TLS too (RFC 4217, 9).
+        SendCmd(QStringLiteral("PBSZ 0"), {200});
+        SendCmd(QStringLiteral("PROT P"), {200});
+        m_protectData = true;
+    }
     SendCmd(TransferType == ftBinary ? QStringLiteral("TYPE I") : QStringLiteral("TYPE A"), {200});
     if (SendCmd(QStringLiteral("SYST"), {200, 215, 500}) == 500)
         m_systemDesc = QStringLiteral("Unknown");
@@ -92,13 +138,15 @@ void TIdFTP::Put(const QString &localPath, const QString &remoteName, bool appen
                                               : QStringLiteral("STOR ");
     WriteLn(Sjis::encode(verb + remoteName));
 
-    m_data = std::make_unique<TIdTCPConnection>();
+    m_data = std::make_unique<TIdFTPDataConnection>(m_protectData ? TlsSession() : nullptr, Host);
     m_data->Host = PeerAddress();
     m_data->Port = dataPort;
     m_data->Pump = Pump;
     m_data->MakeTransport = MakeTransport;
     m_data->ReadTimeout = ReadTimeout;
     m_data->ConnectTimeout = ConnectTimeout;
+    m_data->CaFile = CaFile;
+    m_data->Pins = Pins;
     m_data->OnWorkBegin = OnWorkBegin;
     m_data->OnWork = OnWork;
     m_data->OnWorkEnd = OnWorkEnd;

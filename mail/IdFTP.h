@@ -7,13 +7,15 @@
 
 enum TIdFTPTransferType { ftASCII, ftBinary };
 
-// FTP client (RFC 959) for one upload: Connect logs in and sets the transfer type, ChangeDir,
+// FTP client (RFC 959) for one upload, with explicit TLS (RFC 4217: AUTH TLS, PBSZ 0, PROT P) or
+// TLS from the start as UseTLS asks: Connect logs in and sets the transfer type, ChangeDir,
 // Put over a passive data connection, Disconnect (no QUIT). The data connection carries this
 // client's pump and progress handlers, so progress arrives with the data connection as sender.
 class TIdFTP : public TIdTCPConnection
 {
 public:
-    TIdFTP() { Port = 21; }
+    TIdFTP();
+    ~TIdFTP() override;
 
     QString Username;
     QString Password;
@@ -43,6 +45,7 @@ protected:
     // Disconnect closes any data connection too, at once; no QUIT is written.
     void Disconnected() noexcept override;
     bool EndOfReply(const QStringList &lines) const override { return EndOfCodedReply(lines, false); }
+    int ImplicitTlsPort() const override { return 990; }
 
 private:
     void Login();
@@ -50,5 +53,6 @@ private:
 
     TIdRFCReply m_greeting;
     QString m_systemDesc;
-    std::unique_ptr<TIdTCPConnection> m_data;
+    std::unique_ptr<class TIdFTPDataConnection> m_data;
+    bool m_protectData = false; // PROT P accepted: data connections in TLS
 };

@@ -9,10 +9,16 @@ void TIdPOP3::Connect()
     TIdTCPConnection::Connect();
 }
 
-// Greeting +OK, USER +OK, PASS +OK.
+// Greeting +OK, STLS +OK when TLS is required, USER +OK, PASS +OK.
 void TIdPOP3::Greet()
 {
     GetResponse({wsOk});
+    if (UseTLS == TlsMode::Required && !UsingTLS()) {
+        if (SendCmd(QStringLiteral("STLS")) != wsOk)
+            throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。\n%1")
+                                  .arg(LastCmdResult().JoinedText().trimmed()));
+        StartTLS();
+    }
     SendCmd(QStringLiteral("USER ") + Username, {wsOk});
     SendCmd(QStringLiteral("PASS ") + Password, {wsOk});
 }

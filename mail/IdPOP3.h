@@ -2,7 +2,8 @@
 
 #include "mail/IdTCPConnection.h"
 
-// POP3 client (RFC 1939) as far as POP before SMTP needs it: Connect logs in with USER and PASS,
+// POP3 client (RFC 1939) as far as POP before SMTP needs it: Connect logs in with USER and PASS
+// (after STLS, RFC 2595, when TLS is required; TLS from the start on 995 or when implicit),
 // Disconnect writes QUIT without reading its reply. "+OK" counts as reply code 1 and "-ERR" as 2;
 // any other reply raises an EIdException naming it.
 class TIdPOP3 : public TIdTCPConnection
@@ -24,4 +25,5 @@ protected:
     QByteArray GoodbyeLine() const override { return "QUIT"; }
     bool EndOfReply(const QStringList &lines) const override;
     void ParseReply(const QStringList &lines, TIdRFCReply &reply) const override;
+    int ImplicitTlsPort() const override { return 995; }
 };

@@ -3,6 +3,7 @@
 #include "common/Sjis.h"
 #include "mail/IdException.h"
 #include "mail/IdSocketHandle.h"
+#include "mail/TlsTransport.h"
 #include "mail/WinsockErrors.h"
 
 namespace {
@@ -45,17 +46,41 @@ void TIdTCPConnection::Connect()
         throw EIdException(QStringLiteral("Connection in use."));
     m_inputBuffer.clear();
     m_lastCmdResult.Clear();
+    m_tls = nullptr;
     m_transport = MakeTransport ? MakeTransport() : std::make_unique<TIdSocketHandle>();
     {
         BusyScope busy(m_busy);
         m_transport->Connect(Host, Port, WaitFor(ConnectTimeout));
     }
     try {
+        if (UseTLS == TlsMode::Implicit
+            || ((UseTLS == TlsMode::Auto || UseTLS == TlsMode::Required) && Port == ImplicitTlsPort()))
+            StartTLS();
         Greet();
     } catch (...) {
         Disconnect();
         throw;
     }
+}
+
+void TIdTCPConnection::StartTLS(ssl_session_st *resume, const QString &name)
+{
+    DiscardInput();
+    auto tls = std::make_unique<TlsTransport>(std::move(m_transport));
+    m_tls = tls.get();
+    m_transport = std::move(tls);
+    BusyScope busy(m_busy);
+    m_tls->Handshake({name.isEmpty() ? Host : name, CaFile, Pins}, WaitFor(ConnectTimeout), resume);
+}
+
+ssl_session_st *TIdTCPConnection::TlsSession() const
+{
+    return m_tls ? m_tls->Session() : nullptr;
+}
+
+QString TIdTCPConnection::TlsProtocol() const
+{
+    return m_tls ? m_tls->Protocol() : QString();
 }
 
 void TIdTCPConnection::Disconnect()

@@ -12,6 +12,14 @@
 
 enum TWorkMode { wmRead, wmWrite };
 
+struct ssl_session_st;
+
+// When a connection speaks TLS. Auto: from the start on the protocol's TLS port (465, 995, 990),
+// elsewhere when the server offers it (SMTP STARTTLS, FTP AUTH TLS; POP3 stays in clear text);
+// Required: as Auto, but a server that offers none is an EIdTLSError before anything else is sent,
+// and POP3 asks with STLS; Implicit: from the start on any port; None: never.
+enum class TlsMode { None, Auto, Required, Implicit };
+
 // The command/reply engine under the SMTP, POP3 and FTP clients: one connection over a Transport
 // with its input buffer, the line reader, the reply reader, commands with their accepted reply
 // codes, progress in units of work, and the frame every client shares: Connect opens the
@@ -55,6 +63,9 @@ public:
     WorkEndEvent OnWorkEnd;
     // Makes the transport of each connect; empty means the POSIX socket.
     TransportFactory MakeTransport;
+    TlsMode UseTLS = TlsMode::None;
+    QString CaFile; // PEM file of trusted authorities; empty: the system's trust store
+    QStringList Pins; // SHA-256 fingerprints ("AB:CD:...") of certificates trusted as they are
 
     // Connects to Host:Port and runs the client's greeting and login steps. Any failure there
     // first disconnects (with the client's goodbye), then re-raises.
@@ -65,6 +76,9 @@ public:
     bool Connected() const { return m_transport && m_transport->IsOpen(); }
     // Dotted address of the server, once connected.
     QString PeerAddress() const { return m_transport ? m_transport->PeerAddress() : QString(); }
+    // Whether the connection runs over TLS now, and its protocol ("TLSv1.3").
+    bool UsingTLS() const { return m_tls != nullptr; }
+    QString TlsProtocol() const;
 
     // One send of bytes, reported as progress when a write unit is open.
     void Write(const QByteArray &bytes);
@@ -85,6 +99,13 @@ public:
 protected:
     // The client's steps between connect and the first operation of its own.
     virtual void Greet() { }
+    // The port on which Auto means TLS from the start; 0 for none.
+    virtual int ImplicitTlsPort() const { return 0; }
+    // Runs the TLS handshake over the open connection (after STARTTLS and its kin, or at once for
+    // TLS from the start). Whatever was received before it is dropped: it came in clear text and
+    // may have been injected. name: what the certificate must be for (Host when empty).
+    void StartTLS(ssl_session_st *resume = nullptr, const QString &name = QString());
+    ssl_session_st *TlsSession() const;
     // A line written just before every close of a live connection ("QUIT"); empty for none.
     virtual QByteArray GoodbyeLine() const { return {}; }
     // Called at the end of every Disconnect.
@@ -120,6 +141,7 @@ private:
     };
 
     std::unique_ptr<Transport> m_transport;
+    class TlsTransport *m_tls = nullptr; // m_transport when it is one
     int m_busy = 0; // operations on the transport under way, so it is not replaced under them
     QByteArray m_inputBuffer;
     QDeadlineTimer m_replyDeadline {QDeadlineTimer::Forever};
