@@ -2,10 +2,14 @@
 
 #include "common/Exception.h"
 #include "mail/IdException.h"
+#include "mail/IdTCPConnection.h"
 #include "mail/MessageWriter.h"
+#include "mail/TlsTransport.h"
 #include "tools/tavrin-tool/Command.h"
 
+#include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <functional>
@@ -29,6 +33,9 @@ inline int RunClientSteps(const std::function<void()> &steps, const std::functio
         text = e.Message();
     } catch (const EIdProtocolReplyError &e) {
         kind = QStringLiteral("EIdProtocolReplyError %1").arg(e.ReplyErrorCode());
+        text = e.Message();
+    } catch (const EIdTLSError &e) {
+        kind = QStringLiteral("EIdTLSError");
         text = e.Message();
     } catch (const EIdTimeout &e) {
         kind = QStringLiteral("EIdTimeout");
@@ -83,5 +90,32 @@ inline bool ReadTimeoutOption(const ToolArgs &args, int *milliseconds)
     if (!ok || !(seconds > 0 && seconds <= 86400))
         return false;
     *milliseconds = std::max(1, int(seconds * 1000));
+    return true;
+}
+
+// --tls auto|required|implicit|none (default auto), --ca-file PEM, --pin SHA256[,SHA256...]: set on
+// every client given. False with *error set when a value is wrong.
+inline const QStringList kTlsOptionNames = {"--tls", "--ca-file", "--pin"};
+inline bool ReadTlsOptions(const ToolArgs &args, const QList<TIdTCPConnection *> &clients, QString *error)
+{
+    static const QMap<QString, TlsMode> modes = {{"auto", TlsMode::Auto},
+                                                 {"required", TlsMode::Required},
+                                                 {"implicit", TlsMode::Implicit},
+                                                 {"none", TlsMode::None}};
+    const QString mode = args.value(QStringLiteral("--tls"), QStringLiteral("auto"));
+    if (!modes.contains(mode)) {
+        *error = QStringLiteral("--tls is auto, required, implicit or none");
+        return false;
+    }
+    const std::optional<QStringList> pins = TlsTransport::ParsePins(args.value(QStringLiteral("--pin")));
+    if (!pins) {
+        *error = QStringLiteral("--pin needs SHA-256 fingerprints of 64 hex digits");
+        return false;
+    }
+    for (TIdTCPConnection *client : clients) {
+        client->UseTLS = modes.value(mode);
+        client->CaFile = args.value(QStringLiteral("--ca-file"));
+        client->Pins = *pins;
+    }
     return true;
 }

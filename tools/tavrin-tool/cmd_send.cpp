@@ -15,7 +15,8 @@ int run(const QStringList &arguments)
     QStringList options = MessageOptionNames();
     options << QStringLiteral("--host") << QStringLiteral("--port") << QStringLiteral("--helo")
             << QStringLiteral("--user") << QStringLiteral("--password") << QStringLiteral("--auth")
-            << QStringLiteral("--pop-host") << QStringLiteral("--pop-port") << QStringLiteral("--timeout");
+            << QStringLiteral("--pop-host") << QStringLiteral("--pop-port") << QStringLiteral("--timeout")
+            << kTlsOptionNames;
     const ToolArgs args(arguments, options);
     if (args.ok() && !args.positional().isEmpty())
         return Fail(QStringLiteral("unexpected argument %1").arg(args.positional().first()));
@@ -55,6 +56,9 @@ int run(const QStringList &arguments)
     pop.Username = smtp.Username;
     pop.Password = smtp.Password;
 
+    if (!ReadTlsOptions(args, {&smtp, &pop}, &error))
+        return Fail(error);
+
     return RunClientSteps(
         [&] {
             if (popFirst) {
@@ -73,7 +77,8 @@ int run(const QStringList &arguments)
 
 const std::string usage
     = std::string("send --host H [--port P] [--helo NAME] [--user U --password W --auth login] "
-                  "[--pop-host H [--pop-port P]] [--timeout SECONDS] ")
+                  "[--pop-host H [--pop-port P]] [--timeout SECONDS] [--tls auto|required|implicit|none] "
+                  "[--ca-file PEM] [--pin SHA256] ")
     + kMessageOptionsUsage;
 const bool registered = RegisterCommand({"send", usage.c_str(), &run});
 

@@ -10,8 +10,10 @@ namespace {
 
 int run(const QStringList &arguments)
 {
-    const ToolArgs args(arguments,
-                        {"--host", "--port", "--user", "--password", "--folder", "--name", "--timeout"});
+    const ToolArgs args(
+        arguments,
+        QStringList {"--host", "--port", "--user", "--password", "--folder", "--name", "--timeout"}
+            + kTlsOptionNames);
     if (!args.ok())
         return Fail(args.error());
     if (!args.has(QStringLiteral("--host")) || args.positional().size() != 1)
@@ -26,6 +28,9 @@ int run(const QStringList &arguments)
     ftp.Host = args.value(QStringLiteral("--host"));
     ftp.Username = args.value(QStringLiteral("--user"));
     ftp.Password = args.value(QStringLiteral("--password"));
+    QString error;
+    if (!ReadTlsOptions(args, {&ftp}, &error))
+        return Fail(error);
     const QString file = args.positional().first();
     const QString name = args.value(QStringLiteral("--name"), QFileInfo(file).fileName());
 
@@ -41,9 +46,11 @@ int run(const QStringList &arguments)
         [&] { ftp.Disconnect(); });
 }
 
-const bool registered = RegisterCommand({"upload",
-                                         "upload --host H [--port P] [--user U --password W] [--folder DIR] "
-                                         "[--name REMOTE] [--timeout SECONDS] FILE",
-                                         &run});
+const bool registered
+    = RegisterCommand({"upload",
+                       "upload --host H [--port P] [--user U --password W] [--folder DIR] "
+                       "[--name REMOTE] [--timeout SECONDS] [--tls auto|required|implicit|none] "
+                       "[--ca-file PEM] [--pin SHA256] FILE",
+                       &run});
 
 } // namespace
