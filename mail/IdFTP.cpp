@@ -114,7 +114,8 @@ int TIdFTP::ParsePasvPort(const QString &line)
         numbers[i] = TIdRFCReply::Trim(parts[i]).toInt(&valid, 10);
         valid = valid && numbers[i] >= 0 && numbers[i] <= 255;
     }
-    const int port = numbers[4] * 256 + numbers[5];
+    // Only numbers that passed make a port: a huge one would overflow.
+    const int port = valid ? numbers[4] * 256 + numbers[5] : 0;
     if (!valid || port == 0)
         throw EIdException(QStringLiteral("Invalid PASV reply: \"%1\"").arg(line));
     return port;

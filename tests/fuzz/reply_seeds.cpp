@@ -32,6 +32,11 @@ int main(int argc, char **argv)
              + "220-Welcome\r\n to the server\r\n220 ready\r\n331 Password required\r\n230 ok\r\n200 Type "
                "I\r\n"
                "215 UNIX Type: L8\r\n227 Entering Passive Mode (127,0,0,1,4,1).\r\n150 go\r\n226 done\r\n"},
+        // Once overflowed the port arithmetic.
+        {"ftp-pasv-huge",
+         QByteArray("\x02\xff", 2)
+             + "220 hi\r\n230 ok\r\n200 ok\r\n215 UNIX\r\n"
+               "227 ok 10,0,0,1,191803085,0\r\n"},
         {"ftp-pasv-bare",
          QByteArray("\x02\xff", 2) + "220 hi\r\n230 ok\r\n200 ok\r\n500 ?\r\n227 ok 10,0,0,1,195,80\r\n"},
     };

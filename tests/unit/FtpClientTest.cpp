@@ -305,7 +305,8 @@ TEST(FtpPasvTest, ReadsThePortFromEitherReplyForm)
     }
     const char *bad[]
         = {"Entering Passive Mode (127,0,0,1,4)", "Entering Passive Mode (a,b,c,d,e,f)",
-           "Entering Passive Mode (127,0,0,1,256,1)", "Entering Passive Mode", "ok (127,0,0,1,0,0)"};
+           "Entering Passive Mode (127,0,0,1,256,1)", "Entering Passive Mode", "ok (127,0,0,1,0,0)",
+           "Entering Passive Mode (10,0,0,1,191803085,0)"};
     for (const char *line : bad) {
         SCOPED_TRACE(line);
         try {
