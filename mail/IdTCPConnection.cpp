@@ -87,8 +87,11 @@ void TIdTCPConnection::Disconnect()
 {
     if (Connected()) {
         const QByteArray goodbye = GoodbyeLine();
-        if (!goodbye.isEmpty())
+        if (!goodbye.isEmpty()) {
             m_transport->SendNow(goodbye + "\r\n");
+            if (m_tls)
+                m_tls->SkipCloseAlert();
+        }
     }
     if (m_transport)
         m_transport->Close();

@@ -53,7 +53,8 @@ public:
     // Milliseconds; 0 waits without limit (the caller's watchdog decides). Bounds each reply as a
     // whole and each wait for the peer to take more of what we send: EIdTimeout.
     int ReadTimeout = 0;
-    // Milliseconds; 0 leaves it to the system. Bounds the name lookup and connect: socket error 10060.
+    // Milliseconds; 0 leaves it to the system. Bounds the name lookup and connect (socket error
+    // 10060), and each TLS handshake (EIdTimeout).
     int ConnectTimeout = 0;
     qint64 Tag = 0; // free for the caller
 

@@ -251,7 +251,7 @@ bool TlsTransport::DecryptBuffered()
 
 void TlsTransport::Close() noexcept
 {
-    if (m_established && m_inner->IsOpen()) {
+    if (m_established && m_closeAlert && m_inner->IsOpen()) {
         SSL_shutdown(m_ssl);
         FlushNow();
         ERR_clear_error();

@@ -44,8 +44,11 @@ public:
     // Connect is not used: the inner transport is connected before the handshake.
     void Connect(const QString &host, int port, const TransportWait &wait) override;
     bool IsOpen() const override { return m_inner->IsOpen(); }
-    // Sends the close alert without waiting, then closes the inner transport.
+    // Sends the close alert without waiting (unless told not to), then closes the inner transport.
     void Close() noexcept override;
+    // No close alert at the close: after a protocol's goodbye it adds nothing, and some servers
+    // (Python's asyncio) drop the data that arrives in the same read as the alert.
+    void SkipCloseAlert() { m_closeAlert = false; }
     void Send(const char *data, qsizetype size, const TransportWait &wait) override;
     void SendNow(const QByteArray &data) noexcept override;
     ReceiveResult Receive(char *buffer, qsizetype size, const TransportWait &wait) override;
@@ -75,5 +78,6 @@ private:
     bool m_peerClosed = false;
     int m_peerError = 0;
     bool m_established = false;
+    bool m_closeAlert = true;
     unsigned m_verifyErrors = 0;
 };
