@@ -213,21 +213,33 @@ TEST_F(TlsClientTest, AServerThatSpeaksNoTlsRefusesTheHandshake)
     EXPECT_FALSE(smtp.Connected());
 }
 
-TEST_F(TlsClientTest, AStalledHandshakeEndsByCancelOrTimeLimit)
+TEST_F(TlsClientTest, AStalledHandshakeEndsByCancelWatchdogOrTimeLimit)
 {
-    for (const bool cancel : {true, false}) {
-        SCOPED_TRACE(cancel ? "cancel" : "time limit");
+    struct WatchdogFired
+    {
+    };
+    enum Ending { Cancel, Watchdog, TimeLimit };
+    for (const Ending ending : {Cancel, Watchdog, TimeLimit}) {
+        SCOPED_TRACE(ending);
         ScriptedServer server; // accepts and says nothing
         server.Start();
         TIdSMTP smtp;
         Prepare(smtp, server, TlsMode::Implicit);
         int pumps = 0;
-        if (cancel) {
+        if (ending == Cancel) {
             smtp.Pump = [&] {
                 if (++pumps == 3)
                     smtp.Disconnect();
             };
             EXPECT_THROW(smtp.Connect(), EIdConnClosedGracefully);
+            EXPECT_EQ(pumps, 3);
+        } else if (ending == Watchdog) {
+            // The watchdog's handler runs inside the pump; what it throws ends the handshake.
+            smtp.Pump = [&] {
+                if (++pumps == 3)
+                    throw WatchdogFired();
+            };
+            EXPECT_THROW(smtp.Connect(), WatchdogFired);
             EXPECT_EQ(pumps, 3);
         } else {
             smtp.ConnectTimeout = 200;
