@@ -67,6 +67,32 @@ QByteArray fileValue(bool b)
     return b ? "1" : "0";
 }
 
+constexpr char kOwnSection[] = "connection";
+
+const char *modeText(EncryptionMode mode)
+{
+    switch (mode) {
+    case EncryptionMode::Required:
+        return "required";
+    case EncryptionMode::None:
+        return "none";
+    case EncryptionMode::Auto:
+        break;
+    }
+    return "auto";
+}
+
+// Anything but the two other words reads as auto, the mode of files without the key.
+EncryptionMode modeOf(const std::optional<QByteArray> &value)
+{
+    const QByteArray v = value.value_or(QByteArray()).trimmed().toLower();
+    if (v == "required")
+        return EncryptionMode::Required;
+    if (v == "none")
+        return EncryptionMode::None;
+    return EncryptionMode::Auto;
+}
+
 QString unscrambled(const QByteArray &raw, const QString &unusable)
 {
     const auto plain = TUserData::Unscramble(raw);
@@ -162,6 +188,13 @@ bool TUserData::Load(const QString &path)
     x = r.integer("pos", "x", -1);
     y = r.integer("pos", "y", -1);
 
+    SMTPPort = r.integer(kOwnSection, "SMTPPort", 0);
+    if (SMTPPort < 0 || SMTPPort > 65535)
+        SMTPPort = 0;
+    MailEncryption = modeOf(r.raw(kOwnSection, "MailTLS"));
+    FTPEncryption = modeOf(r.raw(kOwnSection, "FTPTLS"));
+    Fingerprint = r.text(kOwnSection, "Fingerprint");
+
     // "SMTPPassword" falls back to the "PassWord" value as stored, so both unscramble alike.
     const QByteArray rawPass = r.raw("user", "PassWord").value_or(QByteArray());
     const QByteArray rawSmtp = r.raw("user", "SMTPPassword").value_or(rawPass);
@@ -227,6 +260,16 @@ bool TUserData::Save(const QString &path)
     put("user", "PassWord", Scramble(Sjis::encode(PassWord)));
     put("user", "SMTPPassword", Scramble(Sjis::encode(SMTPPassword)));
     put("user", "code", "1");
+
+    const bool ownSection = ini.value(kOwnSection, "SMTPPort") || ini.value(kOwnSection, "MailTLS")
+        || ini.value(kOwnSection, "FTPTLS") || ini.value(kOwnSection, "Fingerprint");
+    if (ownSection || SMTPPort != 0 || MailEncryption != EncryptionMode::Auto
+        || FTPEncryption != EncryptionMode::Auto || !Fingerprint.isEmpty()) {
+        put(kOwnSection, "SMTPPort", fileValue(SMTPPort));
+        put(kOwnSection, "MailTLS", modeText(MailEncryption));
+        put(kOwnSection, "FTPTLS", modeText(FTPEncryption));
+        put(kOwnSection, "Fingerprint", fileValue(Fingerprint));
+    }
 
     return SaveWholeFile(path, ini.toBytes());
 }

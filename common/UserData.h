@@ -5,6 +5,11 @@
 
 #include <optional>
 
+// How a protocol client uses TLS, as the settings choose it: Auto (TLS from the start on the
+// protocol's TLS port, elsewhere when the server offers it), Required (as Auto, and a server without
+// TLS is an error), None (clear text always).
+enum class EncryptionMode { Auto, Required, None };
+
 // The user's settings, kept in "tav.ini" in the work folder. The fields are read and written
 // directly by the code that uses them; their names are the file's keys.
 class TUserData
@@ -69,6 +74,16 @@ public:
     // [pos]
     int x = -1;
     int y = -1;
+    // [connection]: ours, in a section of its own so that the original keys stay as they are. A
+    // file without it (the original program's) reads as the defaults; a save writes it only when
+    // a value differs from its default or the file has the section already.
+    int SMTPPort = 0; // 0: by UseOP25B
+    EncryptionMode MailEncryption = EncryptionMode::Auto; // SMTP and POP3
+    EncryptionMode FTPEncryption = EncryptionMode::Auto;
+    QString Fingerprint; // SHA-256 fingerprints of self-signed certificates to trust, "AB:CD:..."
+
+    // The SMTP port to use: SMTPPort when set, else 587 with UseOP25B and 25 without.
+    int SmtpPortInUse() const { return SMTPPort > 0 ? SMTPPort : (UseOP25B ? 587 : 25); }
 
 private:
     QString m_workFolder;

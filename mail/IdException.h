@@ -56,3 +56,56 @@ public:
         : EIdException(QStringLiteral("Max line length exceeded."))
     { }
 };
+
+// A wait that passed its time limit (ReadTimeout): a reply, or the peer taking what we send.
+class EIdTimeout : public EIdException
+{
+public:
+    enum Operation { Read, Write };
+    explicit EIdTimeout(Operation operation)
+        : EIdException(operation == Read ? QStringLiteral("Read timed out.")
+                                         : QStringLiteral("Write timed out."))
+    { }
+};
+
+// A reply of more than MaxReplyLines lines: a server that never ends its reply is cut off.
+class EIdMaxReplyLinesExceeded : public EIdException
+{
+public:
+    EIdMaxReplyLinesExceeded()
+        : EIdException(QStringLiteral("Max reply lines exceeded."))
+    { }
+};
+
+// A reply that breaks the protocol: a malformed reply code, or a reply to something not sent yet.
+// The text quotes what the server sent.
+class EIdUnexpectedReply : public EIdException
+{
+public:
+    using EIdException::EIdException;
+};
+
+// A value for a command (a user name, a folder, ...) that holds CR or LF and would add a command
+// of its own. Raised before anything is sent; the text names the setting.
+class EIdValueError : public EIdException
+{
+public:
+    explicit EIdValueError(const QString &setting)
+        : EIdException(QStringLiteral("%1に改行を含めることはできません。").arg(setting))
+    { }
+
+    // Throws when value holds CR or LF.
+    static void Check(const QString &value, const QString &setting)
+    {
+        if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
+            throw EIdValueError(setting);
+    }
+};
+
+// A failed TLS handshake, an untrusted server certificate, or a server that offers no TLS where it
+// is required. The text says in Japanese what is wrong.
+class EIdTLSError : public EIdException
+{
+public:
+    using EIdException::EIdException;
+};

@@ -7,23 +7,77 @@
 
 #include <QFile>
 
+// The data connection of a transfer: TLS right after its connect when the control connection
+// asked for protected data, resuming the control connection's session (RFC 4217, 10.2), with the
+// certificate checked against the control connection's host name.
+class TIdFTPDataConnection : public TIdTCPConnection
+{
+public:
+    TIdFTPDataConnection(ssl_session_st *session, const QString &name)
+        : m_session(session)
+        , m_name(name)
+    { }
+
+protected:
+    void Greet() override
+    {
+        if (m_session)
+            StartTLS(m_session, m_name);
+    }
+
+private:
+    ssl_session_st *m_session;
+    QString m_name;
+};
+
+TIdFTP::TIdFTP()
+{
+    Port = 21;
+}
+
+TIdFTP::~TIdFTP() = default;
+
 void TIdFTP::Connect()
 {
+    EIdValueError::Check(Username, QStringLiteral("FTPユーザーID"));
+    EIdValueError::Check(Password, QStringLiteral("FTPパスワード"));
     TIdTCPConnection::Connect();
-    try {
-        GetResponse({220});
-        m_greeting = LastCmdResult();
-        Login();
-    } catch (...) {
-        Disconnect();
-        throw;
+}
+
+void TIdFTP::CheckUpload(const QString &folder, const QString &remoteName)
+{
+    EIdValueError::Check(folder, QStringLiteral("FTPフォルダ"));
+    EIdValueError::Check(remoteName, QStringLiteral("FTPファイル名"));
+}
+
+// Greeting 220 (kept), AUTH TLS 234 when the mode asks for it (a refusal leaves auto mode in
+// clear text), then the login.
+void TIdFTP::Greet()
+{
+    m_protectData = false;
+    GetResponse({220});
+    m_greeting = LastCmdResult();
+    if (!UsingTLS() && (UseTLS == TlsMode::Auto || UseTLS == TlsMode::Required)) {
+        if (SendCmd(QStringLiteral("AUTH TLS")) == 234)
+            StartTLS();
+        else if (UseTLS == TlsMode::Required)
+            throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。\n%1 %2")
+                                  .arg(LastCmdResult().NumericCode)
+                                  .arg(LastCmdResult().JoinedText()));
     }
+    Login();
 }
 
 void TIdFTP::Login()
 {
     if (SendCmd(QStringLiteral("USER ") + Username, {230, 331}) == 331)
         SendCmd(QStringLiteral("PASS ") + Password, {230});
+    if (UsingTLS()) {
+        // Data connections in TLS too (RFC 4217, 9).
+        SendCmd(QStringLiteral("PBSZ 0"), {200});
+        SendCmd(QStringLiteral("PROT P"), {200});
+        m_protectData = true;
+    }
     SendCmd(TransferType == ftBinary ? QStringLiteral("TYPE I") : QStringLiteral("TYPE A"), {200});
     if (SendCmd(QStringLiteral("SYST"), {200, 215, 500}) == 500)
         m_systemDesc = QStringLiteral("Unknown");
@@ -31,16 +85,16 @@ void TIdFTP::Login()
         m_systemDesc = LastCmdResult().Text.value(0);
 }
 
-void TIdFTP::Disconnect()
+void TIdFTP::Disconnected() noexcept
 {
     // The data connection goes too, so that a cancel during a transfer ends it at once.
     if (m_data)
         m_data->Disconnect();
-    TIdTCPConnection::Disconnect();
 }
 
 void TIdFTP::ChangeDir(const QString &folder)
 {
+    CheckUpload(folder, QString());
     SendCmd(QStringLiteral("CWD ") + folder, {200, 250});
 }
 
@@ -60,7 +114,8 @@ int TIdFTP::ParsePasvPort(const QString &line)
         numbers[i] = TIdRFCReply::Trim(parts[i]).toInt(&valid, 10);
         valid = valid && numbers[i] >= 0 && numbers[i] <= 255;
     }
-    const int port = numbers[4] * 256 + numbers[5];
+    // Only numbers that passed make a port: a huge one would overflow.
+    const int port = valid ? numbers[4] * 256 + numbers[5] : 0;
     if (!valid || port == 0)
         throw EIdException(QStringLiteral("Invalid PASV reply: \"%1\"").arg(line));
     return port;
@@ -68,6 +123,7 @@ int TIdFTP::ParsePasvPort(const QString &line)
 
 void TIdFTP::Put(const QString &localPath, const QString &remoteName, bool append)
 {
+    CheckUpload(QString(), remoteName);
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
         throw EFileError(QStringLiteral("Cannot open file \"%1\": %2").arg(localPath, file.errorString()));
@@ -83,10 +139,15 @@ void TIdFTP::Put(const QString &localPath, const QString &remoteName, bool appen
                                               : QStringLiteral("STOR ");
     WriteLn(Sjis::encode(verb + remoteName));
 
-    m_data = std::make_unique<TIdTCPConnection>();
+    m_data = std::make_unique<TIdFTPDataConnection>(m_protectData ? TlsSession() : nullptr, Host);
     m_data->Host = PeerAddress();
     m_data->Port = dataPort;
     m_data->Pump = Pump;
+    m_data->MakeTransport = MakeTransport;
+    m_data->ReadTimeout = ReadTimeout;
+    m_data->ConnectTimeout = ConnectTimeout;
+    m_data->CaFile = CaFile;
+    m_data->Pins = Pins;
     m_data->OnWorkBegin = OnWorkBegin;
     m_data->OnWork = OnWork;
     m_data->OnWorkEnd = OnWorkEnd;

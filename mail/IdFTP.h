@@ -7,13 +7,15 @@
 
 enum TIdFTPTransferType { ftASCII, ftBinary };
 
-// FTP client (RFC 959) for one upload: Connect logs in and sets the transfer type, ChangeDir,
+// FTP client (RFC 959) for one upload, with explicit TLS (RFC 4217: AUTH TLS, PBSZ 0, PROT P) or
+// TLS from the start as UseTLS asks: Connect logs in and sets the transfer type, ChangeDir,
 // Put over a passive data connection, Disconnect (no QUIT). The data connection carries this
 // client's pump and progress handlers, so progress arrives with the data connection as sender.
 class TIdFTP : public TIdTCPConnection
 {
 public:
-    TIdFTP() { Port = 21; }
+    TIdFTP();
+    ~TIdFTP() override;
 
     QString Username;
     QString Password;
@@ -23,10 +25,11 @@ public:
     // First line of the SYST reply, "Unknown" when the server does not know the command.
     const QString &SystemDesc() const { return m_systemDesc; }
 
-    // Greeting, USER (PASS unless USER was enough), TYPE, SYST.
+    // A user name or password with CR or LF raises EIdValueError before anything is sent.
     void Connect() override;
-    // Closes the control connection and any data connection at once.
-    void Disconnect() override;
+    // Throws EIdValueError when the folder or the remote name holds CR or LF; ChangeDir and Put
+    // check too, but a caller checks first so that nothing at all is sent.
+    static void CheckUpload(const QString &folder, const QString &remoteName);
     void ChangeDir(const QString &folder);
     // Stores the local file under remoteName in the current folder. A file that cannot be read
     // throws EFileError before anything is sent.
@@ -36,11 +39,20 @@ public:
     // Throws EIdException when they do not form an address and port.
     static int ParsePasvPort(const QString &line);
 
+protected:
+    // Greeting, USER (PASS unless USER was enough), TYPE, SYST.
+    void Greet() override;
+    // Disconnect closes any data connection too, at once; no QUIT is written.
+    void Disconnected() noexcept override;
+    bool EndOfReply(const QStringList &lines) const override { return EndOfCodedReply(lines, false); }
+    int ImplicitTlsPort() const override { return 990; }
+
 private:
     void Login();
     void SendFile(class QFile &file);
 
     TIdRFCReply m_greeting;
     QString m_systemDesc;
-    std::unique_ptr<TIdTCPConnection> m_data;
+    std::unique_ptr<class TIdFTPDataConnection> m_data;
+    bool m_protectData = false; // PROT P accepted: data connections in TLS
 };

@@ -2,7 +2,8 @@
 
 #include "mail/IdTCPConnection.h"
 
-// POP3 client (RFC 1939) as far as POP before SMTP needs it: Connect logs in with USER and PASS,
+// POP3 client (RFC 1939) as far as POP before SMTP needs it: Connect logs in with USER and PASS
+// (after STLS, RFC 2595, when TLS is required; TLS from the start on 995 or when implicit),
 // Disconnect writes QUIT without reading its reply. "+OK" counts as reply code 1 and "-ERR" as 2;
 // any other reply raises an EIdException naming it.
 class TIdPOP3 : public TIdTCPConnection
@@ -16,7 +17,13 @@ public:
     QString Username;
     QString Password;
 
+    // A user name or password with CR or LF raises EIdValueError before anything is sent.
     void Connect() override;
-    void Disconnect() override;
-    int GetResponse(const QList<int> &accepted) override;
+
+protected:
+    void Greet() override;
+    QByteArray GoodbyeLine() const override { return "QUIT"; }
+    bool EndOfReply(const QStringList &lines) const override;
+    void ParseReply(const QStringList &lines, TIdRFCReply &reply) const override;
+    int ImplicitTlsPort() const override { return 995; }
 };

@@ -20,6 +20,18 @@ void TIdRFCReply::ParseResponse(const QStringList &lines)
     }
 }
 
+bool TIdRFCReply::HasCode(const QString &line)
+{
+    if (line.size() < 3)
+        return false;
+    for (qsizetype i = 0; i < 3; ++i) {
+        const char16_t c = line.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return line.size() == 3 || line.at(3) == QLatin1Char(' ') || line.at(3) == QLatin1Char('-');
+}
+
 bool TIdRFCReply::OpensMultiLine(const QString &line)
 {
     return line.size() > 3 && line.at(3) == QLatin1Char('-');

@@ -21,6 +21,8 @@ struct TIdRFCReply
     // Removes control characters and blanks at both ends, as the reply reader trims every line.
     static QString Trim(const QString &line);
 
+    // True when line starts with a reply code: exactly three digits, then a blank, a '-' or its end.
+    static bool HasCode(const QString &line);
     // True when line, the first of a reply, opens a multi-line reply ("250-...").
     static bool OpensMultiLine(const QString &line);
     // True when line ends the multi-line reply that first opened.

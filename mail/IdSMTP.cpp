@@ -1,6 +1,7 @@
 #include "mail/IdSMTP.h"
 
 #include "common/Sjis.h"
+#include "mail/IdException.h"
 #include "mail/MessageWriter.h"
 
 namespace {
@@ -48,25 +49,52 @@ void TIdSMTP::SetAuthenticationType(TAuthenticationType type)
 
 void TIdSMTP::Connect()
 {
+    EIdValueError::Check(HeloName, QStringLiteral("SMTPサーバー名"));
     m_authSchemesSupported.clear();
+    m_startTlsOffered = false;
     TIdTCPConnection::Connect();
-    try {
-        GetResponse({220});
-        if (m_useEhlo && SendCmd(QStringLiteral("EHLO ") + HeloName) == 250)
-            GetAuthTypes();
-        else
-            SendCmd(QStringLiteral("HELO ") + HeloName, {250});
-    } catch (...) {
-        Disconnect();
-        throw;
-    }
 }
 
-void TIdSMTP::Disconnect()
+// Greeting 220, the hello, and STARTTLS when the mode asks for it and the server offers it.
+void TIdSMTP::Greet()
 {
-    if (Connected())
-        WriteGoodbye("QUIT");
-    TIdTCPConnection::Disconnect();
+    GetResponse({220});
+    Hello();
+    if (UsingTLS() || (UseTLS != TlsMode::Auto && UseTLS != TlsMode::Required))
+        return;
+    if (!m_startTlsOffered) {
+        if (UseTLS == TlsMode::Required)
+            throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
+        return;
+    }
+    StartTlsStep();
+}
+
+// EHLO (any code), and HELO 250 only when EHLO did not give 250.
+void TIdSMTP::Hello()
+{
+    if (m_useEhlo && SendCmd(QStringLiteral("EHLO ") + HeloName) == 250)
+        GetAuthTypes();
+    else
+        SendCmd(QStringLiteral("HELO ") + HeloName, {250});
+}
+
+// STARTTLS 220, the handshake, and the hello again: what the server said in clear text is
+// forgotten (RFC 3207, 4.2).
+void TIdSMTP::StartTlsStep()
+{
+    if (SendCmd(QStringLiteral("STARTTLS")) != 220)
+        throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）の開始を拒否しました。\n%1 %2")
+                              .arg(LastCmdResult().NumericCode)
+                              .arg(LastCmdResult().JoinedText()));
+    StartTLS();
+    m_authSchemesSupported.clear();
+    m_startTlsOffered = false;
+    Hello();
+}
+
+void TIdSMTP::Disconnected() noexcept
+{
     m_didAuthenticate = false;
 }
 
@@ -75,6 +103,8 @@ void TIdSMTP::GetAuthTypes()
 {
     for (const QString &line : LastCmdResult().Text) {
         const QString upper = line.toUpper();
+        if (upper.section(QLatin1Char(' '), 0, 0) == QLatin1String("STARTTLS"))
+            m_startTlsOffered = true;
         if (!upper.startsWith(QLatin1String("AUTH ")) && !upper.startsWith(QLatin1String("AUTH=")))
             continue;
         QString rest = upper.mid(4);
@@ -86,13 +116,24 @@ void TIdSMTP::GetAuthTypes()
     }
 }
 
-// The challenges are never looked at: servers word them differently.
-void TIdSMTP::Authenticate()
+// LOGIN as always; PLAIN (RFC 4616, with the initial response of RFC 4954) only where TLS is in
+// use or may be, for servers that offer no LOGIN. The challenges are never looked at: servers word
+// them differently.
+bool TIdSMTP::Authenticate()
 {
-    SendCmd(QStringLiteral("AUTH LOGIN"), {334});
-    SendCmd(QString::fromLatin1(Sjis::encode(Username).toBase64()), {334});
-    SendCmd(QString::fromLatin1(Sjis::encode(Password).toBase64()), {235});
-    m_didAuthenticate = true;
+    if (m_authenticationType != atLogin || m_didAuthenticate)
+        return m_didAuthenticate;
+    if (m_authSchemesSupported.contains(QLatin1String("LOGIN"))) {
+        SendCmd(QStringLiteral("AUTH LOGIN"), {334});
+        SendCmd(QString::fromLatin1(Sjis::encode(Username).toBase64()), {334});
+        SendCmd(QString::fromLatin1(Sjis::encode(Password).toBase64()), {235});
+        m_didAuthenticate = true;
+    } else if (UseTLS != TlsMode::None && m_authSchemesSupported.contains(QLatin1String("PLAIN"))) {
+        const QByteArray response = '\0' + Sjis::encode(Username) + '\0' + Sjis::encode(Password);
+        SendCmd(QStringLiteral("AUTH PLAIN ") + QString::fromLatin1(response.toBase64()), {235});
+        m_didAuthenticate = true;
+    }
+    return m_didAuthenticate;
 }
 
 void TIdSMTP::WriteRecipients(const QList<TIdEMailAddressItem> &recipients)
@@ -106,14 +147,13 @@ void TIdSMTP::Send(TIdMessage &msg)
     // A line break in an address would add a command of its own: refuse before the first one.
     ValidateMessage(msg);
     SendCmd(QStringLiteral("RSET"));
-    if (m_authenticationType == atLogin && !m_didAuthenticate
-        && m_authSchemesSupported.contains(QLatin1String("LOGIN")))
-        Authenticate();
+    Authenticate();
     SendCmd(QStringLiteral("MAIL FROM:<%1>").arg(msg.From.Address), {250});
     WriteRecipients(msg.Recipients);
     WriteRecipients(msg.CCList);
     WriteRecipients(msg.BccList);
     SendCmd(QStringLiteral("DATA"), {354});
+    RefuseEarlyReply();
     msg.SetExtraHeader(QStringLiteral("X-Mailer"), MailAgent);
     DataSink sink(*this);
     try {
@@ -125,5 +165,18 @@ void TIdSMTP::Send(TIdMessage &msg)
     }
     if (sink.InBody())
         EndWork(wmWrite);
+    RefuseEarlyReply();
     SendCmd(QStringLiteral("."), {250});
+}
+
+// Without pipelining the server speaks only when it has had our whole command. A reply already
+// waiting (a "250" queued behind "354") answers nothing we sent, so it must not pass for the
+// answer to the end of the message.
+void TIdSMTP::RefuseEarlyReply()
+{
+    if (!InputPending())
+        return;
+    const QStringList lines = GetInternalResponse();
+    throw EIdUnexpectedReply(QStringLiteral("Reply before the end of the message:\n\"%1\"")
+                                 .arg(lines.join(QStringLiteral("\r\n"))));
 }

@@ -7,9 +7,10 @@
 
 enum TAuthenticationType { atNone, atLogin };
 
-// SMTP client (RFC 2821) with AUTH LOGIN (RFC 2554). One connection carries one message:
-// Connect (greeting, EHLO or HELO), Send, Disconnect (QUIT, reply not read). Failures are the
-// kinds of IdException.h; a failure inside Connect first disconnects.
+// SMTP client (RFC 2821) with AUTH LOGIN (RFC 2554), and as UseTLS asks STARTTLS (RFC 3207), TLS
+// from the start, and AUTH PLAIN for servers without LOGIN. One connection carries one message:
+// Connect (greeting, EHLO or HELO, STARTTLS and the hello again), Send, Disconnect (QUIT, reply
+// not read). Failures are the kinds of IdException.h; a failure inside Connect first disconnects.
 class TIdSMTP : public TIdTCPConnection
 {
 public:
@@ -30,21 +31,39 @@ public:
     // Mechanisms named by the EHLO reply, upper case, gathered anew at every connect.
     const QStringList &AuthSchemesSupported() const { return m_authSchemesSupported; }
     bool DidAuthenticate() const { return m_didAuthenticate; }
+    // Whether the last hello offered STARTTLS (before any handshake; forgotten after it).
+    bool StartTlsOffered() const { return m_startTlsOffered; }
+    // The authentication step of Send, on its own: runs it when chosen, offered and not done yet on
+    // this connection, and tells whether the connection has authenticated.
+    bool Authenticate();
 
+    // Gathers the advertised mechanisms anew, then connects (greeting, EHLO or HELO). A HeloName
+    // with CR or LF raises EIdValueError before anything is sent.
     void Connect() override;
-    void Disconnect() override;
     // RSET, AUTH LOGIN when chosen, advertised and not done yet, MAIL FROM, RCPT TO, DATA, the
     // message, ".". Sets or removes msg's X-Mailer header first. A message that cannot be written
     // safely throws EMessageError before any command, an unreadable attachment EFileError after DATA.
+    // A reply that comes before the end of the message (after DATA's 354, or while the message is
+    // written) raises EIdUnexpectedReply, and "." is not sent.
     void Send(TIdMessage &msg);
 
+protected:
+    void Greet() override;
+    QByteArray GoodbyeLine() const override { return "QUIT"; }
+    void Disconnected() noexcept override;
+    bool EndOfReply(const QStringList &lines) const override { return EndOfCodedReply(lines, true); }
+    int ImplicitTlsPort() const override { return 465; }
+
 private:
+    void Hello();
+    void StartTlsStep();
     void GetAuthTypes();
-    void Authenticate();
     void WriteRecipients(const QList<TIdEMailAddressItem> &recipients);
+    void RefuseEarlyReply();
 
     bool m_useEhlo = true;
     TAuthenticationType m_authenticationType = atNone;
     QStringList m_authSchemesSupported;
     bool m_didAuthenticate = false;
+    bool m_startTlsOffered = false;
 };

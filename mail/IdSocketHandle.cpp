@@ -66,7 +66,7 @@ void TIdSocketHandle::CheckStillOurs(unsigned generation) const
         throw EIdConnClosedGracefully();
 }
 
-unsigned TIdSocketHandle::ResolveIPv4(const QString &host, const Pump &pump)
+unsigned TIdSocketHandle::ResolveIPv4(const QString &host, const TransportWait &wait)
 {
     const QByteArray name = host.toUtf8();
     in_addr dotted {};
@@ -81,11 +81,12 @@ unsigned TIdSocketHandle::ResolveIPv4(const QString &host, const Pump &pump)
         RunLookup(lookup, name); // no thread to be had: look it up in place
     }
     std::unique_lock<std::mutex> lock(lookup->mutex);
-    while (
-        !lookup->done.wait_for(lock, std::chrono::milliseconds(SliceMs), [&] { return lookup->finished; })) {
+    while (!lookup->done.wait_for(lock, std::chrono::milliseconds(wait.SliceFor()),
+                                  [&] { return lookup->finished; })) {
+        if (wait.deadline.hasExpired())
+            throw EIdSocketError(WinsockErrors::WSAETIMEDOUT);
         lock.unlock();
-        if (pump)
-            pump();
+        wait.Pump();
         if (m_generation != generation)
             throw EIdConnClosedGracefully(); // given up from inside the pump
         lock.lock();
@@ -95,7 +96,7 @@ unsigned TIdSocketHandle::ResolveIPv4(const QString &host, const Pump &pump)
     return lookup->address.s_addr;
 }
 
-void TIdSocketHandle::Connect(const QString &host, int port, const Pump &pump)
+void TIdSocketHandle::Connect(const QString &host, int port, const TransportWait &wait)
 {
     Close();
     m_peer.clear();
@@ -105,7 +106,7 @@ void TIdSocketHandle::Connect(const QString &host, int port, const Pump &pump)
         sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = ResolveIPv4(host, pump);
+        address.sin_addr.s_addr = ResolveIPv4(host, wait);
 
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (m_fd < 0)
@@ -117,7 +118,8 @@ void TIdSocketHandle::Connect(const QString &host, int port, const Pump &pump)
         if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
             if (errno != EINPROGRESS)
                 throw EIdSocketError(WinsockErrors::FromErrno(errno));
-            Wait(POLLOUT, pump);
+            if (!Wait(POLLOUT, wait))
+                throw EIdSocketError(WinsockErrors::WSAETIMEDOUT);
             int error = 0;
             socklen_t length = sizeof error;
             if (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
@@ -134,7 +136,7 @@ void TIdSocketHandle::Connect(const QString &host, int port, const Pump &pump)
     }
 }
 
-void TIdSocketHandle::Close()
+void TIdSocketHandle::Close() noexcept
 {
     ++m_generation;
     if (m_fd >= 0) {
@@ -143,23 +145,24 @@ void TIdSocketHandle::Close()
     }
 }
 
-void TIdSocketHandle::Wait(short events, const Pump &pump)
+bool TIdSocketHandle::Wait(short events, const TransportWait &wait)
 {
     const unsigned generation = m_generation;
     for (;;) {
         CheckStillOurs(generation);
         pollfd p {m_fd, events, 0};
-        const int ready = ::poll(&p, 1, SliceMs);
+        const int ready = ::poll(&p, 1, wait.SliceFor());
         if (ready > 0)
-            return;
+            return true;
         if (ready < 0 && errno != EINTR)
             throw EIdSocketError(WinsockErrors::FromErrno(errno));
-        if (pump)
-            pump();
+        if (wait.deadline.hasExpired())
+            return false;
+        wait.Pump();
     }
 }
 
-void TIdSocketHandle::Send(const char *data, qsizetype size, const Pump &pump)
+void TIdSocketHandle::Send(const char *data, qsizetype size, const TransportWait &wait)
 {
     qsizetype sent = 0;
     while (sent < size) {
@@ -169,7 +172,8 @@ void TIdSocketHandle::Send(const char *data, qsizetype size, const Pump &pump)
         if (n >= 0) {
             sent += n;
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            Wait(POLLOUT, pump);
+            if (!Wait(POLLOUT, wait))
+                throw EIdTimeout(EIdTimeout::Write);
         } else if (errno != EINTR) {
             throw EIdSocketError(WinsockErrors::FromErrno(errno));
         }
@@ -182,14 +186,23 @@ void TIdSocketHandle::SendNow(const QByteArray &data) noexcept
         (void)::send(m_fd, data.constData(), static_cast<size_t>(data.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
-TIdSocketHandle::ReceiveResult TIdSocketHandle::Receive(char *buffer, qsizetype size, const Pump &pump)
+Transport::ReceiveResult TIdSocketHandle::Receive(char *buffer, qsizetype size, const TransportWait &wait)
 {
     for (;;) {
-        Wait(POLLIN, pump);
+        if (!Wait(POLLIN, wait))
+            throw EIdTimeout(EIdTimeout::Read);
         const ssize_t n = ::recv(m_fd, buffer, static_cast<size_t>(size), 0);
         if (n >= 0)
             return {n, 0};
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
             return {0, WinsockErrors::FromErrno(errno)};
     }
+}
+
+bool TIdSocketHandle::Readable()
+{
+    if (m_fd < 0)
+        return false;
+    pollfd p {m_fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
 }

@@ -2,35 +2,113 @@
 
 #include "common/Sjis.h"
 #include "mail/IdException.h"
+#include "mail/IdSocketHandle.h"
+#include "mail/TlsTransport.h"
 #include "mail/WinsockErrors.h"
+
+namespace {
+
+// Counts an operation on the transport for as long as it runs.
+class BusyScope
+{
+public:
+    explicit BusyScope(int &count)
+        : m_count(count)
+    {
+        ++m_count;
+    }
+    ~BusyScope() { --m_count; }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    int &m_count;
+};
+
+} // namespace
+
+TransportWait TIdTCPConnection::WaitFor(int timeoutMs) const
+{
+    TransportWait wait;
+    wait.pump = Pump;
+    if (timeoutMs > 0)
+        wait.deadline = QDeadlineTimer(timeoutMs);
+    return wait;
+}
 
 void TIdTCPConnection::Connect()
 {
     if (Connected())
         throw EIdException(QStringLiteral("Already connected."));
+    // A transport still waiting further up the stack (a connect from inside the pump) must
+    // outlive its wait.
+    if (m_busy > 0)
+        throw EIdException(QStringLiteral("Connection in use."));
     m_inputBuffer.clear();
     m_lastCmdResult.Clear();
-    m_socket.Connect(Host, Port, Pump);
+    m_tls = nullptr;
+    m_transport = MakeTransport ? MakeTransport() : std::make_unique<TIdSocketHandle>();
+    {
+        BusyScope busy(m_busy);
+        m_transport->Connect(Host, Port, WaitFor(ConnectTimeout));
+    }
+    try {
+        if (UseTLS == TlsMode::Implicit
+            || ((UseTLS == TlsMode::Auto || UseTLS == TlsMode::Required) && Port == ImplicitTlsPort()))
+            StartTLS();
+        Greet();
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+}
+
+void TIdTCPConnection::StartTLS(ssl_session_st *resume, const QString &name)
+{
+    DiscardInput();
+    auto tls = std::make_unique<TlsTransport>(std::move(m_transport));
+    m_tls = tls.get();
+    m_transport = std::move(tls);
+    BusyScope busy(m_busy);
+    m_tls->Handshake({name.isEmpty() ? Host : name, CaFile, Pins}, WaitFor(ConnectTimeout), resume);
+}
+
+ssl_session_st *TIdTCPConnection::TlsSession() const
+{
+    return m_tls ? m_tls->Session() : nullptr;
+}
+
+QString TIdTCPConnection::TlsProtocol() const
+{
+    return m_tls ? m_tls->Protocol() : QString();
 }
 
 void TIdTCPConnection::Disconnect()
 {
-    m_socket.Close();
+    if (Connected()) {
+        const QByteArray goodbye = GoodbyeLine();
+        if (!goodbye.isEmpty()) {
+            m_transport->SendNow(goodbye + "\r\n");
+            if (m_tls)
+                m_tls->SkipCloseAlert();
+        }
+    }
+    if (m_transport)
+        m_transport->Close();
     // Whatever was buffered belongs to the dialogue we are leaving; a read blocked in this
     // connection must fail rather than return it.
     m_inputBuffer.clear();
-}
-
-void TIdTCPConnection::WriteGoodbye(const QByteArray &line)
-{
-    m_socket.SendNow(line + "\r\n");
+    Disconnected();
 }
 
 void TIdTCPConnection::Write(const QByteArray &bytes)
 {
     if (!Connected())
         throw EIdConnClosedGracefully();
-    m_socket.Send(bytes.constData(), bytes.size(), Pump);
+    {
+        BusyScope busy(m_busy);
+        m_transport->Send(bytes.constData(), bytes.size(), WaitFor(ReadTimeout));
+    }
     DoWork(wmWrite, bytes.size());
 }
 
@@ -44,22 +122,36 @@ bool TIdTCPConnection::ReadFromStack()
     if (!Connected())
         return false;
     char buffer[RecvBufferSize];
-    const TIdSocketHandle::ReceiveResult r = m_socket.Receive(buffer, RecvBufferSize, Pump);
+    Transport::ReceiveResult r;
+    {
+        BusyScope busy(m_busy);
+        TransportWait wait = WaitFor(m_inReply ? 0 : ReadTimeout);
+        if (m_inReply)
+            wait.deadline = m_replyDeadline;
+        r = m_transport->Receive(buffer, RecvBufferSize, wait);
+    }
     if (r.error != 0) {
         if (r.error != WinsockErrors::WSAECONNABORTED && r.error != WinsockErrors::WSAESHUTDOWN)
             throw EIdSocketError(r.error);
-        m_socket.Close();
+        m_transport->Close();
         if (m_inputBuffer.isEmpty())
             throw EIdSocketError(r.error);
         return false;
     }
     if (r.count == 0) {
-        m_socket.Close();
+        m_transport->Close();
         return false;
     }
     m_inputBuffer.append(buffer, r.count);
     DoWork(wmRead, r.count);
     return true;
+}
+
+bool TIdTCPConnection::InputPending()
+{
+    if (!m_inputBuffer.isEmpty())
+        return true;
+    return Connected() && m_transport->Readable();
 }
 
 QByteArray TIdTCPConnection::ReadLn()
@@ -103,19 +195,55 @@ QString TIdTCPConnection::ReadReplyLine()
     }
 }
 
+bool TIdTCPConnection::EndOfReply(const QStringList &lines) const
+{
+    const QString &first = lines.first();
+    if (!TIdRFCReply::OpensMultiLine(first))
+        return true;
+    return lines.size() > 1 && TIdRFCReply::EndsMultiLine(first, lines.last());
+}
+
+bool TIdTCPConnection::EndOfCodedReply(const QStringList &lines, bool codeOnEveryLine)
+{
+    const QString &first = lines.first();
+    const QString &line = lines.last();
+    const bool coded = TIdRFCReply::HasCode(line);
+    if (lines.size() == 1 || codeOnEveryLine) {
+        if (!coded || (lines.size() > 1 && !line.startsWith(first.left(3))))
+            throw EIdUnexpectedReply(QStringLiteral("Invalid reply code:\n\"%1\"").arg(line));
+    }
+    if (lines.size() == 1)
+        return !TIdRFCReply::OpensMultiLine(first);
+    // Between the first and the last line of a multi-line FTP reply any text may stand.
+    return coded && line.startsWith(first.left(3)) && !TIdRFCReply::OpensMultiLine(line);
+}
+
+void TIdTCPConnection::ParseReply(const QStringList &lines, TIdRFCReply &reply) const
+{
+    reply.ParseResponse(lines);
+}
+
 QStringList TIdTCPConnection::GetInternalResponse()
 {
     m_lastCmdResult.Clear();
-    QStringList lines {ReadReplyLine()};
-    const QString first = lines.first();
-    if (TIdRFCReply::OpensMultiLine(first)) {
+    // The whole reply shares one time limit, so a server cannot hold us by trickling lines.
+    m_replyDeadline = ReadTimeout > 0 ? QDeadlineTimer(ReadTimeout) : QDeadlineTimer(QDeadlineTimer::Forever);
+    m_inReply = true;
+    QStringList lines;
+    try {
         for (;;) {
             lines.append(ReadReplyLine());
-            if (TIdRFCReply::EndsMultiLine(first, lines.last()))
+            if (EndOfReply(lines))
                 break;
+            if (lines.size() >= MaxReplyLines)
+                throw EIdMaxReplyLinesExceeded();
         }
+    } catch (...) {
+        m_inReply = false;
+        throw;
     }
-    m_lastCmdResult.ParseResponse(lines);
+    m_inReply = false;
+    ParseReply(lines, m_lastCmdResult);
     return lines;
 }
 
@@ -134,6 +262,8 @@ int TIdTCPConnection::GetResponse(const QList<int> &accepted)
 
 int TIdTCPConnection::SendCmd(const QString &command, const QList<int> &accepted)
 {
+    // The clients check their values before anything is sent; this keeps any other one out.
+    EIdValueError::Check(command, QStringLiteral("コマンド"));
     WriteLn(Sjis::encode(command));
     return GetResponse(accepted);
 }

@@ -5,19 +5,20 @@
 RUN_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libgl-dev
-    libjpeg62-turbo-dev
+    libjpeg62-turbo-dev libssl-dev
     fonts-ipafont-gothic
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 
 # What the tests add: the test frameworks, the reference JPEG encoder, clang for the fuzz harnesses,
-# script (a terminal for the tool's output) and the real servers the protocol tests talk to.
+# script (a terminal for the tool's output) and the real servers the protocol tests talk to (with
+# TLS: pyOpenSSL for pyftpdlib, trustme for a certificate authority made in the test).
 TEST_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libjpeg-turbo-progs
     bsdutils
-    python3 python3-aiosmtpd python3-pyftpdlib dovecot-pop3d
+    python3 python3-aiosmtpd python3-pyftpdlib dovecot-pop3d python3-openssl python3-trustme
 )
 
 # What bench/compare.sh measures against.

@@ -7,12 +7,14 @@ starts one SMTP server and prints its port, for the benchmark.
 
 import contextlib
 import grp
+import hashlib
 import logging
 import os
 import pathlib
 import pwd
 import shutil
 import socket
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -22,8 +24,9 @@ import time
 from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
+import trustme
 
 TOOL = os.environ.get("TAVRIN_TOOL", "tavrin-tool")
 TOOL_TIMEOUT = 60
@@ -46,6 +49,41 @@ def free_port():
         return s.getsockname()[1]
 
 
+# --- TLS: a certificate authority made for the test -------------------------------------------
+
+
+class TestAuthority:
+    """trustme's authority and a server certificate from it for localhost and 127.0.0.1, with the
+    files the servers and the client need."""
+
+    def __init__(self):
+        self.ca = trustme.CA()
+        self.cert = self.ca.issue_cert("localhost", "127.0.0.1")
+        self.dir = tempfile.mkdtemp(prefix="tavrin-ca-")
+        self.ca_file = os.path.join(self.dir, "ca.pem")
+        self.ca.cert_pem.write_to_path(self.ca_file)
+        self.cert_file = os.path.join(self.dir, "cert.pem")
+        self.cert.cert_chain_pems[0].write_to_path(self.cert_file)
+        self.key_file = os.path.join(self.dir, "key.pem")
+        self.cert.private_key_pem.write_to_path(self.key_file)
+        self.both_file = os.path.join(self.dir, "both.pem")
+        self.cert.private_key_and_cert_chain_pem.write_to_path(self.both_file)
+        os.chmod(self.dir, 0o755)
+
+    def server_context(self):
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        self.cert.configure_cert(context)
+        return context
+
+    def fingerprint(self):
+        """The server certificate's SHA-256 as the client names it: "AB:CD:..."."""
+        der = ssl.PEM_cert_to_DER_cert(self.cert.cert_chain_pems[0].bytes().decode())
+        return ":".join(f"{b:02X}" for b in hashlib.sha256(der).digest())
+
+    def close(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
 # --- SMTP: aiosmtpd -------------------------------------------------------------------------
 
 
@@ -63,6 +101,10 @@ class _RecordingSMTP(SMTP):
     async def smtp_HELO(self, arg):
         self._record.append(("HELO", arg))
         return await super().smtp_HELO(arg)
+
+    async def smtp_STARTTLS(self, arg):
+        self._record.append(("STARTTLS", arg))
+        return await super().smtp_STARTTLS(arg)
 
     async def smtp_RSET(self, arg):
         self._record.append(("RSET", arg))
@@ -124,11 +166,14 @@ class SmtpServer:
     """aiosmtpd with AUTH LOGIN allowed on a plain connection.
 
     users: login -> password. pop_before_smtp: a callable that tells whether a recipient may be
-    accepted (None: always)."""
+    accepted (None: always). tls: None, "starttls" (STARTTLS required before mail) or "implicit"
+    (TLS from the start), with the certificate of authority (a TestAuthority)."""
 
-    def __init__(self, users=None, pop_before_smtp=None):
+    def __init__(self, users=None, pop_before_smtp=None, tls=None, authority=None):
         self.users = users or {}
         self.pop_before_smtp = pop_before_smtp
+        self.tls = tls
+        self.authority = authority
         self.commands = []
         self.messages = []
         self.logins = []
@@ -152,6 +197,11 @@ class SmtpServer:
             def factory(self):
                 return _RecordingSMTP(record, self.handler, **self.SMTP_kwargs)
 
+        tls_options = {}
+        if self.tls == "starttls":
+            tls_options = dict(tls_context=self.authority.server_context(), require_starttls=True)
+        elif self.tls == "implicit":
+            tls_options = dict(ssl_context=self.authority.server_context())
         self._controller = Controller(
             _Handler(self),
             hostname="127.0.0.1",
@@ -161,6 +211,7 @@ class SmtpServer:
             auth_required=False,
             decode_data=False,
             ready_timeout=10,
+            **tls_options,
         )
         self._controller.start()
         # The controller's own readiness probe connected once; forget what it did.
@@ -187,11 +238,13 @@ class SmtpServer:
 
 class FtpServer:
     """pyftpdlib in passive mode. users: (name, password, permissions) with a folder each under
-    root; masquerade: the address that PASV replies name instead of the server's own."""
+    root; masquerade: the address that PASV replies name instead of the server's own; authority:
+    a TestAuthority for FTPS, with TLS required on the control and the data connections."""
 
-    def __init__(self, users, masquerade=None):
+    def __init__(self, users, masquerade=None, authority=None):
         self._users = users
         self._masquerade = masquerade
+        self._authority = authority
         self.commands = []
         self.quit = threading.Event()
         self.disconnected = threading.Event()
@@ -210,7 +263,9 @@ class FtpServer:
         quit_seen = self.quit
         disconnected = self.disconnected
 
-        class Handler(FTPHandler):
+        base = TLS_FTPHandler if self._authority else FTPHandler
+
+        class Handler(base):
             def pre_process_command(self, line, cmd, arg):
                 record.append(line)
                 if cmd == "QUIT":
@@ -223,6 +278,11 @@ class FtpServer:
         Handler.authorizer = authorizer
         Handler.auth_failed_timeout = 0
         Handler.masquerade_address = self._masquerade
+        if self._authority:
+            Handler.certfile = self._authority.cert_file
+            Handler.keyfile = self._authority.key_file
+            Handler.tls_control_required = True
+            Handler.tls_data_required = True
         self._server = FTPServer(("127.0.0.1", 0), Handler)
         self.port = self._server.socket.getsockname()[1]
         self._thread = threading.Thread(target=self._server.serve_forever, kwargs={"timeout": 0.05})
@@ -244,7 +304,7 @@ base_dir = {d}/run
 state_dir = {d}/state
 log_path = {d}/dovecot.log
 info_log_path = {d}/dovecot.log
-ssl = no
+{ssl}
 disable_plaintext_auth = no
 auth_failure_delay = 0
 mail_location = maildir:~/Maildir
@@ -277,10 +337,12 @@ service imap-login {{
 
 class Dovecot:
     """dovecot's POP3 service with passwd-file users (name -> password). As root its mail
-    processes run as nobody; as another user everything runs as that user."""
+    processes run as nobody; as another user everything runs as that user. authority: a
+    TestAuthority whose certificate dovecot offers with STLS."""
 
-    def __init__(self, users):
+    def __init__(self, users, authority=None):
         self._users = users
+        self._authority = authority
         self._dir = None
         self._process = None
         self.port = None
@@ -315,7 +377,10 @@ class Dovecot:
         (d / "users").write_text("".join(lines))
         for attempt in range(5):
             self.port = free_port()
-            (d / "dovecot.conf").write_text(DOVECOT_CONF.format(d=d, port=self.port, **settings))
+            tls = "ssl = no"
+            if self._authority:
+                tls = f"ssl = yes\nssl_cert = <{self._authority.cert_file}\nssl_key = <{self._authority.key_file}"
+            (d / "dovecot.conf").write_text(DOVECOT_CONF.format(d=d, port=self.port, ssl=tls, **settings))
             # In the foreground, so that the process is ours to stop.
             with open(d / "stderr.log", "wb") as stderr:
                 self._process = subprocess.Popen(

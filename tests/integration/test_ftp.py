@@ -21,10 +21,11 @@ class UploadTest(unittest.TestCase):
             f.write(data)
         return path, data
 
-    def upload(self, server, path, user="taro", password="secret", folder="pictures", name="06-01-07_12-34-56.jpg"):
+    def upload(self, server, path, user="taro", password="secret", folder="pictures", name="06-01-07_12-34-56.jpg",
+               tls="none"):
         return run_tool(
             "upload", "--host", "127.0.0.1", "--port", str(server.port), "--user", user,
-            "--password", password, "--folder", folder, "--name", name, path,
+            "--password", password, "--folder", folder, "--name", name, "--tls", tls, path,
         )
 
     def test_upload_stores_the_exact_bytes_in_binary_mode_and_leaves_without_quit(self):
@@ -41,6 +42,18 @@ class UploadTest(unittest.TestCase):
                  "STOR 06-01-07_12-34-56.jpg"],
             )
             self.assertFalse(server.quit.is_set())
+
+    def test_in_auto_mode_a_server_without_tls_gets_the_same_dialogue_after_refusing_auth_tls(self):
+        path, data = self.picture(3000)
+        with FtpServer(USERS) as server:
+            rc, out, err = self.upload(server, path, tls="auto")
+            self.assertEqual((rc, out), (0, ["ok"]), err)
+            self.assertEqual((server.root / "taro" / "pictures" / "06-01-07_12-34-56.jpg").read_bytes(), data)
+            self.assertEqual(
+                server.commands,
+                ["AUTH TLS", "USER taro", "PASS secret", "TYPE I", "SYST", "CWD pictures", "PASV",
+                 "STOR 06-01-07_12-34-56.jpg"],
+            )
 
     def test_a_zero_byte_file_is_stored_empty(self):
         path, _ = self.picture(0)

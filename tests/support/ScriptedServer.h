@@ -4,9 +4,13 @@
 #include <QList>
 #include <QString>
 
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -34,6 +38,8 @@ public:
     {
         Join();
         CloseFd(m_listen);
+        if (m_ctx)
+            SSL_CTX_free(m_ctx);
     }
 
     ScriptedServer(const ScriptedServer &) = delete;
@@ -44,7 +50,39 @@ public:
     // Script steps, added before Start().
     ScriptedServer &Send(const QByteArray &bytes)
     {
-        return Add([this, bytes] { return SendAll(m_client, bytes); });
+        return Add([this, bytes] { return SendClient(bytes); });
+    }
+    // Runs the server's side of a TLS handshake with the PEM certificate and key; from then on the
+    // control connection speaks TLS, and what the client sends is recorded decrypted. A failed
+    // handshake ends the script (the client is expected to give up).
+    ScriptedServer &StartTls(const QByteArray &certPem, const QByteArray &keyPem)
+    {
+        return Add([this, certPem, keyPem] {
+            // OpenSSL writes with write(), which raises SIGPIPE when the client has gone.
+            ::signal(SIGPIPE, SIG_IGN);
+            m_ctx = SSL_CTX_new(TLS_server_method());
+            BIO *certBio = BIO_new_mem_buf(certPem.constData(), int(certPem.size()));
+            X509 *cert = PEM_read_bio_X509(certBio, nullptr, nullptr, nullptr);
+            BIO *keyBio = BIO_new_mem_buf(keyPem.constData(), int(keyPem.size()));
+            EVP_PKEY *key = PEM_read_bio_PrivateKey(keyBio, nullptr, nullptr, nullptr);
+            SSL_CTX_use_certificate(m_ctx, cert);
+            SSL_CTX_use_PrivateKey(m_ctx, key);
+            X509_free(cert);
+            EVP_PKEY_free(key);
+            BIO_free(certBio);
+            BIO_free(keyBio);
+            // Blocking from here, each call bounded like every other wait of the script.
+            const timeval limit {StepTimeoutMs / 1000, 0};
+            ::setsockopt(m_client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+            ::setsockopt(m_client, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+            m_ssl = SSL_new(m_ctx);
+            SSL_set_fd(m_ssl, m_client);
+            if (SSL_accept(m_ssl) != 1) {
+                ERR_clear_error();
+                return Failed("the TLS handshake failed");
+            }
+            return true;
+        });
     }
     // Waits for the next line (up to LF) from the client.
     ScriptedServer &ReadLine()
@@ -68,8 +106,10 @@ public:
     ScriptedServer &Close()
     {
         return Add([this] {
+            if (m_ssl)
+                SSL_shutdown(m_ssl);
             ::shutdown(m_client, SHUT_WR);
-            const bool closed = ReadToEnd(m_client, m_received);
+            const bool closed = ReadClientToEnd();
             CloseFd(m_client);
             return closed || Failed("the client did not close the connection");
         });
@@ -94,7 +134,7 @@ public:
                 return Failed("cannot open the data listener");
             QByteArray text = reply;
             text.replace("%1", QByteArray::number(port / 256) + ',' + QByteArray::number(port % 256));
-            return SendAll(m_client, text);
+            return SendClient(text);
         });
     }
     ScriptedServer &AcceptData()
@@ -172,8 +212,12 @@ private:
             }
         }
         // A script that went wrong closes at once, so that a client waiting for a reply wakes up.
-        if (played && m_client >= 0 && !ReadToEnd(m_client, m_received))
+        if (played && m_client >= 0 && !ReadClientToEnd())
             m_error = QStringLiteral("the client did not close the connection");
+        if (m_ssl) {
+            SSL_free(m_ssl);
+            m_ssl = nullptr;
+        }
         CloseFd(m_client);
         CloseFd(m_data);
         CloseFd(m_dataListen);
@@ -193,7 +237,7 @@ private:
                 m_cursor = at + marker.size();
                 return true;
             }
-            if (!ReadSome(m_client, m_received))
+            if (!ReadClientSome())
                 return Failed("the client stopped sending before the script expected it");
         }
     }
@@ -202,6 +246,48 @@ private:
     {
         if (m_thread.joinable())
             m_thread.join();
+    }
+
+    bool SendClient(const QByteArray &bytes)
+    {
+        if (!m_ssl)
+            return SendAll(m_client, bytes);
+        return bytes.isEmpty() || SSL_write(m_ssl, bytes.constData(), int(bytes.size())) == int(bytes.size());
+    }
+
+    // One read from the client, decrypted once TLS runs: false on time-out, close or error.
+    bool ReadClientSome()
+    {
+        if (!m_ssl)
+            return ReadSome(m_client, m_received);
+        char buffer[65536];
+        const int n = SSL_read(m_ssl, buffer, sizeof buffer);
+        if (n <= 0) {
+            ERR_clear_error();
+            return false;
+        }
+        m_received.append(buffer, n);
+        return true;
+    }
+
+    // True when the client closed within the time limit.
+    bool ReadClientToEnd()
+    {
+        if (!m_ssl)
+            return ReadToEnd(m_client, m_received);
+        for (;;) {
+            char buffer[65536];
+            const int n = SSL_read(m_ssl, buffer, sizeof buffer);
+            if (n > 0) {
+                m_received.append(buffer, n);
+                continue;
+            }
+            const int error = SSL_get_error(m_ssl, n);
+            ERR_clear_error();
+            // A close alert, or the end of the stream without one.
+            return error == SSL_ERROR_ZERO_RETURN || (error == SSL_ERROR_SYSCALL && errno == 0)
+                || (error == SSL_ERROR_SSL);
+        }
     }
 
     static bool WaitReadable(int fd)
@@ -289,6 +375,8 @@ private:
     }
 
     QList<Step> m_steps;
+    SSL_CTX *m_ctx = nullptr;
+    SSL *m_ssl = nullptr;
     std::thread m_thread;
     int m_listen = -1;
     quint16 m_port = 0;

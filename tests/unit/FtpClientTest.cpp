@@ -5,6 +5,7 @@
 #include "mail/MessageWriter.h"
 #include "support/Files.h"
 #include "support/ScriptedServer.h"
+#include "support/ScriptedTransport.h"
 
 #include <QTemporaryDir>
 
@@ -304,7 +305,8 @@ TEST(FtpPasvTest, ReadsThePortFromEitherReplyForm)
     }
     const char *bad[]
         = {"Entering Passive Mode (127,0,0,1,4)", "Entering Passive Mode (a,b,c,d,e,f)",
-           "Entering Passive Mode (127,0,0,1,256,1)", "Entering Passive Mode", "ok (127,0,0,1,0,0)"};
+           "Entering Passive Mode (127,0,0,1,256,1)", "Entering Passive Mode", "ok (127,0,0,1,0,0)",
+           "Entering Passive Mode (10,0,0,1,191803085,0)"};
     for (const char *line : bad) {
         SCOPED_TRACE(line);
         try {
@@ -315,6 +317,59 @@ TEST(FtpPasvTest, ReadsThePortFromEitherReplyForm)
                       QStringLiteral("Invalid PASV reply: \"%1\"").arg(QString::fromLatin1(line)));
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(FtpInjectionTest, ALineBreakInAnyValueIsRefusedBeforeItsCommand)
+{
+    struct Case
+    {
+        QString user;
+        QString password;
+        QString folder;
+        QString name;
+        QString message;
+    };
+    const Case cases[] = {
+        {"u\r\nDELE x", "p", "up", "a.jpg", "FTPユーザーIDに改行を含めることはできません。"},
+        {"u", "p\nDELE x", "up", "a.jpg", "FTPパスワードに改行を含めることはできません。"},
+        {"u", "p", "up\r\nRMD important", "a.jpg", "FTPフォルダに改行を含めることはできません。"},
+        {"u", "p", "up", "a.jpg\rDELE b.jpg", "FTPファイル名に改行を含めることはできません。"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        // As the callers do: the upload's values first, then the connect; nothing leaves.
+        ScriptedNetwork net;
+        TransportScript &s = net.Add();
+        TIdFTP ftp;
+        ftp.MakeTransport = net.Factory();
+        ftp.Username = c.user;
+        ftp.Password = c.password;
+        try {
+            TIdFTP::CheckUpload(c.folder, c.name);
+            ftp.Connect();
+            ADD_FAILURE() << "connected";
+        } catch (const EIdValueError &e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+        EXPECT_TRUE(s.log.isEmpty());
+    }
+
+    // A caller that skips the check still sends no CWD or PASV.
+    ScriptedNetwork net;
+    TransportScript &s = net.Add();
+    s.Arrive("220 hi\r\n").Arrive("230 ok\r\n").Arrive("200 ok\r\n").Arrive("215 UNIX\r\n");
+    TIdFTP ftp;
+    ftp.MakeTransport = net.Factory();
+    ftp.Username = QStringLiteral("u");
+    ftp.Connect();
+    EXPECT_THROW(ftp.ChangeDir(QStringLiteral("up\r\nRMD x")), EIdValueError);
+    EXPECT_THROW(ftp.Put(QStringLiteral("/nonexistent"), QStringLiteral("a\nDELE b")), EIdValueError);
+    ftp.Disconnect();
+    EXPECT_EQ(s.sent, QByteArray("USER u\r\nTYPE I\r\nSYST\r\n"));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "support/Fifo.h"
 #include "support/Files.h"
 #include "support/Process.h"
+#include "support/ScriptedServer.h"
 
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -236,6 +237,88 @@ TEST_F(MailTool, NoControlCharacterReachesTheTerminalRaw)
     ASSERT_EQ(terminal.exitCode, 0) << terminal.err.constData();
     EXPECT_TRUE(terminal.out.contains("\\x1B$B4A;z\\x1B(B")) << terminal.out.constData();
     EXPECT_FALSE(terminal.out.contains('\x1b'));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MailTool, SendAndUploadNeverWaitForEver)
+{
+    const QString picture = file(QStringLiteral("pic.jpg"), "abc");
+    QByteArray endless;
+    for (int i = 0; i < 2000; ++i)
+        endless += "220-welcome, welcome, welcome\r\n";
+    const struct
+    {
+        const char *what;
+        const char *command;
+        QByteArray greeting; // empty: the server never speaks
+        QByteArray out;
+    } cases[] = {
+        {"send to a server that never greets", "send", "", "EIdTimeout\nRead timed out.\n"},
+        {"upload to a server that never greets", "upload", "", "EIdTimeout\nRead timed out.\n"},
+        {"send to an endless greeting", "send", endless, "EIdMaxReplyLinesExceeded\nMax reply lines exceeded.\n"},
+        {"upload to an endless greeting", "upload", endless,
+         "EIdMaxReplyLinesExceeded\nMax reply lines exceeded.\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedServer server;
+        if (!c.greeting.isEmpty())
+            server.Send(c.greeting);
+        server.Start();
+        const QString port = QString::number(server.Port());
+        const QStringList args = QString::fromLatin1(c.command) == QLatin1String("send")
+            ? QStringList {"send", "--host", "127.0.0.1", "--port", port, "--timeout", "0.3", "--from", "a@b",
+                           "--to", "c@d"}
+            : QStringList {"upload", "--host", "127.0.0.1", "--port", port, "--timeout", "0.3", picture};
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.exitCode, 1) << run.err.constData();
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(server.Error(), QString());
+    }
+}
+
+TEST_F(MailTool, TheTimeoutIsSecondsAboveZero)
+{
+    for (const char *value : {"0", "-1", "abc", "86401"}) {
+        SCOPED_TRACE(value);
+        const ToolRun run = RunTool({"upload", "--host", "127.0.0.1", "--timeout", value, "x.jpg"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, "tavrin-tool: --timeout needs a number of seconds above 0 and at most 86400\n");
+    }
+}
+
+TEST_F(MailTool, ALineBreakInAValueForACommandIsRefusedBeforeAnyConnection)
+{
+    const QString picture = file(QStringLiteral("pic.jpg"), "abc");
+    // A refusing port: had the tool connected, it would say so.
+    RefusingPort port;
+    const QString p = QString::number(port.Port());
+    const struct
+    {
+        QStringList args;
+        QString text;
+    } cases[] = {
+        {{"send", "--host", "127.0.0.1", "--port", p, "--helo", "me\r\nRSET", "--from", "a@b", "--to", "c@d"},
+         "SMTPサーバー名に改行を含めることはできません。"},
+        {{"send", "--host", "127.0.0.1", "--port", p, "--user", "u\r\nDELE 1", "--password", "w", "--pop-host",
+          "127.0.0.1", "--pop-port", p, "--from", "a@b", "--to", "c@d"},
+         "ユーザーＩＤに改行を含めることはできません。"},
+        {{"upload", "--host", "127.0.0.1", "--port", p, "--user", "u", "--password", "w\nDELE x", picture},
+         "FTPパスワードに改行を含めることはできません。"},
+        {{"upload", "--host", "127.0.0.1", "--port", p, "--folder", "up\r\nRMD up", picture},
+         "FTPフォルダに改行を含めることはできません。"},
+        {{"upload", "--host", "127.0.0.1", "--port", p, "--name", "a.jpg\r\nDELE b.jpg", picture},
+         "FTPファイル名に改行を含めることはできません。"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const ToolRun run = RunTool(c.args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(QString::fromUtf8(run.out), QStringLiteral("EIdException\n") + c.text + QLatin1Char('\n'));
+    }
 }
 
 } // namespace

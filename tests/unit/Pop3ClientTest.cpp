@@ -3,6 +3,7 @@
 #include "mail/IdException.h"
 #include "mail/IdPOP3.h"
 #include "support/ScriptedServer.h"
+#include "support/ScriptedTransport.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,39 @@ TEST(Pop3ClientTest, AServerThatClosesDuringTheLoginIsAGracefulClose)
     EXPECT_THROW(pop.client.Connect(), EIdConnClosedGracefully);
     EXPECT_FALSE(pop.client.Connected());
     EXPECT_EQ(server.Received(), QByteArray("USER taro\r\n"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Pop3ClientTest, ALineBreakInTheUserOrPasswordIsRefusedBeforeAnythingIsSent)
+{
+    const struct
+    {
+        QString user;
+        QString password;
+        QString message;
+    } cases[] = {
+        {"u\r\nDELE 1", "secret", "ユーザーＩＤに改行を含めることはできません。"},
+        {"taro", "secret\nDELE 1", "パスワードに改行を含めることはできません。"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        ScriptedNetwork net;
+        TransportScript &s = net.Add();
+        TIdPOP3 pop;
+        pop.MakeTransport = net.Factory();
+        pop.Username = c.user;
+        pop.Password = c.password;
+        try {
+            pop.Connect();
+            ADD_FAILURE() << "connected";
+        } catch (const EIdValueError &e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+        EXPECT_TRUE(s.log.isEmpty());
+    }
 }
 
 } // namespace

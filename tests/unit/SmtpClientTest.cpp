@@ -5,6 +5,7 @@
 #include "mail/MessageWriter.h"
 #include "support/Files.h"
 #include "support/ScriptedServer.h"
+#include "support/ScriptedTransport.h"
 
 #include <QTemporaryDir>
 
@@ -404,6 +405,74 @@ TEST_F(SmtpClientTest, TheMailAgentBecomesTheXMailerHeaderOrRemovesIt)
             EXPECT_TRUE(received.contains("\r\nx-mailer: Tavrin 2.1\r\n"));
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SmtpClientTest, AReplyQueuedBehind354DoesNotAnswerTheEndOfTheMessage)
+{
+    ScriptedServer server;
+    server.Send(kGreeting);
+    for (const QByteArray &reply : {QByteArray("250 mail.example.com\r\n"), QByteArray("250 ok\r\n"),
+                                    QByteArray("250 ok\r\n"), QByteArray("250 ok\r\n")})
+        Reply(server, reply);
+    Reply(server, "354 go\r\n250 OK: queued as 1\r\n");
+    server.Start();
+    TIdSMTP smtp;
+    Prepare(smtp, server);
+    smtp.Connect();
+    try {
+        smtp.Send(m_msg);
+        ADD_FAILURE() << "the early 250 was taken for the answer";
+    } catch (const EIdUnexpectedReply &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Reply before the end of the message:\n\"250 OK: queued as 1\""));
+    }
+    smtp.Disconnect();
+    // Neither the message nor its end went out.
+    EXPECT_EQ(server.Received(),
+              QByteArray("EHLO smtp.example.com\r\nRSET\r\nMAIL FROM:<taro@example.com>\r\n"
+                         "RCPT TO:<hanako@example.jp>\r\nDATA\r\nQUIT\r\n"));
+}
+
+TEST_F(SmtpClientTest, AReplyArrivingWhileTheMessageIsWrittenStopsItBeforeTheEnd)
+{
+    ScriptedNetwork net;
+    TransportScript &s = net.Add();
+    for (const QByteArray reply : {"220 hi\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n"})
+        s.Arrive(reply);
+    TIdSMTP smtp;
+    smtp.MakeTransport = net.Factory();
+    smtp.HeloName = QStringLiteral("me");
+    bool arrived = false;
+    smtp.OnWork = [&](TIdTCPConnection &, TWorkMode, qint64) {
+        if (!arrived) {
+            arrived = true;
+            s.Arrive("250 2.0.0 Ok\r\n");
+        }
+    };
+    smtp.Connect();
+    EXPECT_THROW(smtp.Send(m_msg), EIdUnexpectedReply);
+    smtp.Disconnect();
+    EXPECT_TRUE(arrived);
+    EXPECT_TRUE(s.sent.endsWith(MessageBytes() + "QUIT\r\n"));
+}
+
+TEST_F(SmtpClientTest, ALineBreakInTheHeloNameIsRefusedBeforeTheConnect)
+{
+    ScriptedNetwork net;
+    TransportScript &s = net.Add();
+    TIdSMTP smtp;
+    smtp.MakeTransport = net.Factory();
+    smtp.HeloName = QStringLiteral("smtp.example.com\r\nRCPT TO:<x@example.net>");
+    try {
+        smtp.Connect();
+        ADD_FAILURE() << "connected";
+    } catch (const EIdValueError &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("SMTPサーバー名に改行を含めることはできません。"));
+    }
+    EXPECT_TRUE(s.log.isEmpty());
 }
 
 } // namespace

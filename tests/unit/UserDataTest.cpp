@@ -441,3 +441,65 @@ TEST_F(UserDataTest, ASettingsFileThatIsNoFileOrTooLargeIsNeitherReadNorReplaced
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(UserDataTest, ConnectionSettingsLiveInASectionOfTheirOwnAfterTheOriginalKeys)
+{
+    TUserData s(dir.path());
+    EXPECT_EQ(s.SMTPPort, 0);
+    EXPECT_EQ(s.MailEncryption, EncryptionMode::Auto);
+    EXPECT_EQ(s.FTPEncryption, EncryptionMode::Auto);
+    s.SMTPPort = 465;
+    s.MailEncryption = EncryptionMode::Required;
+    s.FTPEncryption = EncryptionMode::None;
+    s.Fingerprint = QStringLiteral("AB:CD");
+    ASSERT_TRUE(s.SaveToWorkFolder());
+    EXPECT_EQ(ini(),
+              kDefaultFile
+                  + "[connection]\r\nSMTPPort=465\r\nMailTLS=required\r\nFTPTLS=none\r\n"
+                    "Fingerprint=AB:CD\r\n");
+
+    TUserData back(dir.path());
+    ASSERT_TRUE(back.LoadFromWorkFolder());
+    EXPECT_EQ(back.SMTPPort, 465);
+    EXPECT_EQ(back.MailEncryption, EncryptionMode::Required);
+    EXPECT_EQ(back.FTPEncryption, EncryptionMode::None);
+    EXPECT_EQ(back.Fingerprint, QStringLiteral("AB:CD"));
+
+    // Back at the defaults, the section stays and says so.
+    back.SMTPPort = 0;
+    back.MailEncryption = back.FTPEncryption = EncryptionMode::Auto;
+    back.Fingerprint.clear();
+    ASSERT_TRUE(back.SaveToWorkFolder());
+    EXPECT_EQ(ini(),
+              kDefaultFile + "[connection]\r\nSMTPPort=0\r\nMailTLS=auto\r\nFTPTLS=auto\r\nFingerprint=\r\n");
+}
+
+TEST_F(UserDataTest, TheOriginalProgramsFileReadsAsAutoWithThePortFromOp25b)
+{
+    const struct
+    {
+        QByteArray file;
+        int port;
+        EncryptionMode mail;
+    } cases[] = {
+        {"[user]\r\nUseOP25B=1\r\n", 587, EncryptionMode::Auto},
+        {"[user]\r\nUseOP25B=0\r\n", 25, EncryptionMode::Auto},
+        {"[user]\r\nUseOP25B=1\r\n[connection]\r\nSMTPPort=465\r\nMailTLS=none\r\n", 465,
+         EncryptionMode::None},
+        {"[connection]\r\nSMTPPort=99999\r\nMailTLS=sometimes\r\n", 25, EncryptionMode::Auto},
+        {"[connection]\r\nSMTPPort=x\r\nMailTLS= Required \r\n", 25, EncryptionMode::Required},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file.constData());
+        writeIni(c.file);
+        TUserData s;
+        ASSERT_TRUE(s.Load(path()));
+        EXPECT_EQ(s.SmtpPortInUse(), c.port);
+        EXPECT_EQ(s.MailEncryption, c.mail);
+        EXPECT_EQ(s.FTPEncryption, EncryptionMode::Auto);
+    }
+}
+
+} // namespace

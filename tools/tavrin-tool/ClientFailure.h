@@ -2,11 +2,16 @@
 
 #include "common/Exception.h"
 #include "mail/IdException.h"
+#include "mail/IdTCPConnection.h"
 #include "mail/MessageWriter.h"
+#include "mail/TlsTransport.h"
 #include "tools/tavrin-tool/Command.h"
 
+#include <QMap>
 #include <QString>
+#include <QStringList>
 
+#include <algorithm>
 #include <functional>
 
 // Runs the steps of a protocol command and prints "ok", or the failure kind (with the socket
@@ -28,6 +33,15 @@ inline int RunClientSteps(const std::function<void()> &steps, const std::functio
         text = e.Message();
     } catch (const EIdProtocolReplyError &e) {
         kind = QStringLiteral("EIdProtocolReplyError %1").arg(e.ReplyErrorCode());
+        text = e.Message();
+    } catch (const EIdTLSError &e) {
+        kind = QStringLiteral("EIdTLSError");
+        text = e.Message();
+    } catch (const EIdTimeout &e) {
+        kind = QStringLiteral("EIdTimeout");
+        text = e.Message();
+    } catch (const EIdMaxReplyLinesExceeded &e) {
+        kind = QStringLiteral("EIdMaxReplyLinesExceeded");
         text = e.Message();
     } catch (const EIdReadLnMaxLineLengthExceeded &e) {
         kind = QStringLiteral("EIdReadLnMaxLineLengthExceeded");
@@ -62,4 +76,46 @@ inline bool ReadPort(const ToolArgs &args, const QString &option, int fallback, 
     bool ok = false;
     *port = args.value(option).toInt(&ok, 10);
     return ok;
+}
+
+// The value of --timeout in milliseconds: decimal seconds, more than 0 and at most a day;
+// kDefaultTimeoutSeconds when the option is absent. Scripts run unattended, so no wait is unbounded.
+inline constexpr int kDefaultTimeoutSeconds = 60;
+inline bool ReadTimeoutOption(const ToolArgs &args, int *milliseconds)
+{
+    bool ok = true;
+    const double seconds = args.has(QStringLiteral("--timeout"))
+        ? args.value(QStringLiteral("--timeout")).toDouble(&ok)
+        : double(kDefaultTimeoutSeconds);
+    if (!ok || !(seconds > 0 && seconds <= 86400))
+        return false;
+    *milliseconds = std::max(1, int(seconds * 1000));
+    return true;
+}
+
+// --tls auto|required|implicit|none (default auto), --ca-file PEM, --pin SHA256[,SHA256...]: set on
+// every client given. False with *error set when a value is wrong.
+inline const QStringList kTlsOptionNames = {"--tls", "--ca-file", "--pin"};
+inline bool ReadTlsOptions(const ToolArgs &args, const QList<TIdTCPConnection *> &clients, QString *error)
+{
+    static const QMap<QString, TlsMode> modes = {{"auto", TlsMode::Auto},
+                                                 {"required", TlsMode::Required},
+                                                 {"implicit", TlsMode::Implicit},
+                                                 {"none", TlsMode::None}};
+    const QString mode = args.value(QStringLiteral("--tls"), QStringLiteral("auto"));
+    if (!modes.contains(mode)) {
+        *error = QStringLiteral("--tls is auto, required, implicit or none");
+        return false;
+    }
+    const std::optional<QStringList> pins = TlsTransport::ParsePins(args.value(QStringLiteral("--pin")));
+    if (!pins) {
+        *error = QStringLiteral("--pin needs SHA-256 fingerprints of 64 hex digits");
+        return false;
+    }
+    for (TIdTCPConnection *client : clients) {
+        client->UseTLS = modes.value(mode);
+        client->CaFile = args.value(QStringLiteral("--ca-file"));
+        client->Pins = *pins;
+    }
+    return true;
 }

@@ -15,7 +15,8 @@ int run(const QStringList &arguments)
     QStringList options = MessageOptionNames();
     options << QStringLiteral("--host") << QStringLiteral("--port") << QStringLiteral("--helo")
             << QStringLiteral("--user") << QStringLiteral("--password") << QStringLiteral("--auth")
-            << QStringLiteral("--pop-host") << QStringLiteral("--pop-port");
+            << QStringLiteral("--pop-host") << QStringLiteral("--pop-port") << QStringLiteral("--timeout")
+            << kTlsOptionNames;
     const ToolArgs args(arguments, options);
     if (args.ok() && !args.positional().isEmpty())
         return Fail(QStringLiteral("unexpected argument %1").arg(args.positional().first()));
@@ -41,13 +42,22 @@ int run(const QStringList &arguments)
     smtp.Password = args.value(QStringLiteral("--password"));
     smtp.SetAuthenticationType(auth == QLatin1String("login") ? atLogin : atNone);
 
+    int timeout = 0;
+    if (!ReadTimeoutOption(args, &timeout))
+        return Fail(QStringLiteral("--timeout needs a number of seconds above 0 and at most 86400"));
+    smtp.ConnectTimeout = smtp.ReadTimeout = timeout;
+
     TIdPOP3 pop;
+    pop.ConnectTimeout = pop.ReadTimeout = timeout;
     const bool popFirst = args.has(QStringLiteral("--pop-host"));
     pop.Host = args.value(QStringLiteral("--pop-host"));
     if (!ReadPort(args, QStringLiteral("--pop-port"), pop.Port, &pop.Port))
         return Fail(QStringLiteral("--pop-port needs a decimal number"));
     pop.Username = smtp.Username;
     pop.Password = smtp.Password;
+
+    if (!ReadTlsOptions(args, {&smtp, &pop}, &error))
+        return Fail(error);
 
     return RunClientSteps(
         [&] {
@@ -67,7 +77,8 @@ int run(const QStringList &arguments)
 
 const std::string usage
     = std::string("send --host H [--port P] [--helo NAME] [--user U --password W --auth login] "
-                  "[--pop-host H [--pop-port P]] ")
+                  "[--pop-host H [--pop-port P]] [--timeout SECONDS] [--tls auto|required|implicit|none] "
+                  "[--ca-file PEM] [--pin SHA256] ")
     + kMessageOptionsUsage;
 const bool registered = RegisterCommand({"send", usage.c_str(), &run});
 
