@@ -1,5 +1,7 @@
 #include "platform/PrefsJs.h"
 
+#include <QStringDecoder>
+
 #include <limits>
 #include <optional>
 
@@ -53,7 +55,9 @@ public:
         QString out;
         qsizetype run = m_at; // start of the plain bytes not yet decoded
         auto flush = [&] {
-            out += QString::fromUtf8(m_text.sliced(run, m_at - run));
+            // A byte order mark inside a string is text, also right after an escape.
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+            out += utf8.decode(m_text.sliced(run, m_at - run));
         };
         while (!atEnd()) {
             const char c = m_text[m_at];
@@ -188,7 +192,7 @@ std::optional<Statement> takeStatement(Line &line)
 
 PrefsJs::PrefsJs(QByteArrayView text)
 {
-    qsizetype start = 0;
+    qsizetype start = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (start < text.size()) {
         qsizetype end = text.indexOf('\n', start);
         if (end < 0)

@@ -120,12 +120,16 @@ TEST(PrefsJs, StrangeInputReadsWithoutFailing)
                      "b\");\n"
                      "user_pref(\"n\", \"x\\x00y\\udc00\");\n";
     odd += QByteArray(3, '\0') + "user_pref(\"z\", 1);\n";
+    // A byte order mark is kept inside a string, also after an escape, and skipped before the file.
+    odd += "user_pref(\"b\", \"\\n\xEF\xBB\xBFx\");\n";
     const PrefsJs strange(odd);
     EXPECT_EQ(strange.String("k"),
               QString::fromUtf8("a\xff\xfe"
                                 "b"));
     EXPECT_EQ(strange.String("n"), QString::fromUtf16(u"x\0y\xdc00", 4));
-    EXPECT_EQ(strange.Count(), 2);
+    EXPECT_EQ(strange.String("b"), QString::fromUtf16(u"\n\xfeffx"));
+    EXPECT_EQ(strange.Count(), 3);
+    EXPECT_EQ(PrefsJs(QByteArrayView("\xEF\xBB\xBFuser_pref(\"k\", 1);")).Count(), 1);
 
     // A long line of backslashes inside a string, an unterminated one, and random bytes.
     QByteArray slashes = "user_pref(\"k\", \"" + QByteArray(1 << 20, '\\') + "\");\n";
