@@ -13,7 +13,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 seconds=${FUZZ_SECONDS:-300}
-for fuzzer in bmp exif; do
+for fuzzer in bmp exif prefs; do
     corpus=build/fuzz/corpus/$fuzzer
     log=build/fuzz/fuzz_$fuzzer.log
     mkdir -p "$corpus"
