@@ -1,5 +1,8 @@
 #include "app/Windows.h"
 
+#include "dialogs/AccountUnit.h"
+#include "dialogs/AddressUnit.h"
+#include "dialogs/ConfigUnit.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/OpenPictureDialog.h"
 #include "dialogs/PopupListBoxUnit.h"
@@ -7,10 +10,11 @@
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
 #include "mainwindow/MainUnit.h"
+#include "platform/Services.h"
+#include "platform/null/NullMailAccountStore.h"
 
 TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
-    (void)services;
     try {
         // The small windows the main window asks through come first: on this platform the order
         // decides nothing else. New windows join after the main window.
@@ -21,6 +25,16 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         SelectColor = new TSelectColor;
         m_prompt = std::make_unique<UiPrompt>(MsgBox, SetPictureSize, SelectColor);
         Main = new TMain(TMainContext {workFolder, settings, *m_prompt, *this, PopupListBox, {}});
+        // The dialogs the main window opens sit over it.
+        const MailAccountStore *accounts = services.MailAccounts.get();
+        if (!accounts) {
+            m_noAccounts = std::make_unique<NullMailAccountStore>();
+            accounts = m_noAccounts.get();
+        }
+        Account = new TAccount(PopupListBox, Main);
+        // The camera's format and source dialogs join when the camera does.
+        Config = new TConfig(settings, *m_prompt, *accounts, Account, {}, {}, Main);
+        Address = new TAddress(settings, *m_prompt, PopupListBox, Main);
     } catch (...) {
         destroy();
         throw;
@@ -50,6 +64,12 @@ Prompt &TWindows::UserPrompt() const
 
 void TWindows::destroy()
 {
+    delete Address;
+    Address = nullptr;
+    delete Config;
+    Config = nullptr;
+    delete Account;
+    Account = nullptr;
     delete Main;
     Main = nullptr;
     m_prompt.reset();

@@ -6,7 +6,11 @@
 
 #include <memory>
 
+class MailAccountStore;
 class Prompt;
+class TAccount;
+class TAddress;
+class TConfig;
 class TMain;
 class TMsgBox;
 class TPopupListBox;
@@ -36,6 +40,9 @@ public:
     TSetPictureSize *SetPictureSize = nullptr;
     TSelectColor *SelectColor = nullptr;
     TMain *Main = nullptr;
+    TAccount *Account = nullptr;
+    TConfig *Config = nullptr;
+    TAddress *Address = nullptr;
 
     // MainDialogs
     void HidePopupList() override;
@@ -47,4 +54,6 @@ private:
     // The picture size dialog's own messages go through the message box alone.
     std::unique_ptr<UiPrompt> m_messages;
     std::unique_ptr<UiPrompt> m_prompt;
+    // Stands in when the services bring no mail account store.
+    std::unique_ptr<MailAccountStore> m_noAccounts;
 };

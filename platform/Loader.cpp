@@ -1,8 +1,11 @@
 #include "platform/Loader.h"
 
 #include "platform/linux/QtSoundPlayer.h"
+#include "platform/linux/ThunderbirdAccountStore.h"
+#include "platform/null/NullMailAccountStore.h"
 #include "platform/null/NullSoundPlayer.h"
 
+#include <QDir>
 #include <QtGlobal>
 
 PlatformKind PlatformKindFromEnvironment()
@@ -17,8 +20,10 @@ PlatformServices LoadPlatformServices(PlatformKind kind)
     PlatformServices services;
     if (kind == PlatformKind::Null) {
         services.Sound = std::make_unique<NullSoundPlayer>();
+        services.MailAccounts = std::make_unique<NullMailAccountStore>();
         return services;
     }
     services.Sound = std::make_unique<QtSoundPlayer>();
+    services.MailAccounts = std::make_unique<ThunderbirdAccountStore>(QDir::homePath());
     return services;
 }

@@ -7,6 +7,7 @@
 #include "support/BmpBuilder.h"
 #include "support/ExifBuilder.h"
 #include "support/Pictures.h"
+#include "support/ThunderbirdProfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -163,6 +164,32 @@ std::vector<std::pair<QString, QByteArray>> addressBooks()
     return out;
 }
 
+std::vector<std::pair<QString, QByteArray>> profiles()
+{
+    using testthunderbird::Account;
+    std::vector<std::pair<QString, QByteArray>> out;
+    out.emplace_back("accounts.js",
+                     testthunderbird::prefsJs(
+                         {Account {"pop3", "山田 太郎", "taro@example.jp", "pop.example.jp", "taro", "自宅",
+                                   "smtp.example.jp", "taro"},
+                          Account {"imap", "Hanako \"Hana\" Sato", "hanako@example.com", "imap.example.com",
+                                   "hanako", "work\\home", "", ""},
+                          Account {"nntp", "News", "news@example.jp", "news.example.jp", "", "news", "", ""},
+                          Account {"none", "", "", "Local Folders", "nobody", "Local Folders", "", ""}},
+                         "smtp.example.com", "hanako"));
+    out.emplace_back(
+        "escapes.js",
+        "user_pref('a', 'single \\' quote');\n"
+        "user_pref(\"b\", \"\\x41\\u5c71\\ud83d\\ude00\\n\\r\\t\"); user_pref(\"c\", -2147483648);\n"
+        "pref(\"d\", true); // a default\n/* a comment */ user_pref(\"e\", false);\r\n");
+    out.emplace_back("profiles.ini",
+                     "[Install4F96D1932A9F858E]\nDefault=x.default-release\nLocked=1\n\n"
+                     "[Profile1]\nName=old\nIsRelative=0\nPath=/home/u/old\nDefault=1\n\n"
+                     "[Profile0]\nName=default-release\nIsRelative=1\nPath=x.default-release\n\n"
+                     "[General]\nStartWithLastProfile=1\nVersion=2\n");
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -176,6 +203,7 @@ int main(int argc, char **argv)
         {"bmp", bitmaps()},
         {"exif", jpegs()},
         {"addressbook", addressBooks()},
+        {"prefs", profiles()},
     };
     for (int i = 2; i < argc; ++i) {
         const QString name = QString::fromLocal8Bit(argv[i]);

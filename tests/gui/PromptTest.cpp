@@ -1,5 +1,8 @@
 #include "app/Windows.h"
 #include "common/UserData.h"
+#include "dialogs/AccountUnit.h"
+#include "dialogs/AddressUnit.h"
+#include "dialogs/ConfigUnit.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
@@ -78,6 +81,13 @@ TEST(Windows, CreatedAtStartAndDestroyedAtTheEnd)
     ASSERT_NE(w->PopupListBox, nullptr);
     ASSERT_NE(w->SetPictureSize, nullptr);
     ASSERT_NE(w->SelectColor, nullptr);
+    // The dialogs the main window opens sit over it.
+    for (QWidget *dialog : {static_cast<QWidget *>(w->Account), static_cast<QWidget *>(w->Config),
+                            static_cast<QWidget *>(w->Address)}) {
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->parentWidget(), w->Main);
+        EXPECT_FALSE(dialog->isVisible()) << dialog->metaObject()->className();
+    }
     EXPECT_NE(dynamic_cast<UiPrompt *>(&w->UserPrompt()), nullptr);
     // Only the main window is shown by start-up; the others on demand.
     for (QWidget *window : {static_cast<QWidget *>(w->MsgBox), static_cast<QWidget *>(w->PopupListBox),

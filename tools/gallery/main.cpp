@@ -4,11 +4,17 @@
 #include "tools/gallery/MainWindowScenes.h"
 #include "widgets/ProgramFont.h"
 #include "common/Prompt.h"
+#include "common/UserData.h"
+#include "dialogs/AccountUnit.h"
+#include "dialogs/AddressUnit.h"
+#include "dialogs/ConfigUnit.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
+#include "mail/AddressBook.h"
+#include "platform/null/NullMailAccountStore.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
@@ -19,9 +25,11 @@
 #include "widgets/FlatProgressBar.h"
 #include "widgets/FlatScrollBar.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/ProgramFont.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -121,6 +129,83 @@ QWidget *flatControls()
     return panel;
 }
 
+void settingsPages(Prompt &prompt, TListWindow *popup)
+{
+    static TUserData settings;
+    settings.FromName = QStringLiteral("山田 太郎");
+    settings.FromAddress = QStringLiteral("taro@example.jp");
+    settings.SMTPServer = QStringLiteral("smtp.example.jp");
+    settings.UserID = QStringLiteral("taro");
+    settings.PassWord = QStringLiteral("secret");
+    settings.UseSMTPAuth = true;
+    settings.UseServer = true;
+    settings.Host = QStringLiteral("ftp.example.jp");
+    settings.Port = QStringLiteral("21");
+    settings.Url = QStringLiteral("http://www.example.jp/pic/");
+    static NullMailAccountStore accounts;
+    auto *choice = new TAccount(popup);
+    g_keep.emplace_back(choice);
+    auto *config = new TConfig(settings, prompt, accounts, choice, {}, {});
+    g_keep.emplace_back(config);
+    config->Prepare();
+    const char *const pages[] = {"config-user", "config-ftp", "config-camera", "config-info"};
+    auto *tabs = config->findChild<QTabWidget *>(QStringLiteral("pcConfig"));
+    for (int i = 0; i < 4; ++i) {
+        tabs->setCurrentIndex(i);
+        save(config, QLatin1String(pages[i]));
+    }
+    tabs->setCurrentIndex(0);
+
+    choice->Prepare(
+        {{QStringLiteral("山田 太郎"), QStringLiteral("taro@example.jp"), QStringLiteral("smtp.example.jp"),
+          QStringLiteral("pop.example.jp"), QStringLiteral("taro"), QStringLiteral("taro"),
+          QStringLiteral("自宅 (taro@example.jp)")},
+         {QStringLiteral("Taro Yamada"), QStringLiteral("yamada@example.com"),
+          QStringLiteral("smtp.example.com"), QString(), QString(), QStringLiteral("yamada"),
+          QStringLiteral("仕事")}});
+    save(choice, "account");
+}
+
+void addressBook(Prompt &prompt)
+{
+    static TUserData settings;
+    settings.UseServer = true;
+    static TAddressBook book(QDir::tempPath());
+    const struct
+    {
+        const char *name;
+        const char *address;
+        int preset;
+    } people[] = {{"山田 花子", "hanako@docomo.ne.jp", 1},
+                  {"佐藤 一郎", "ichiro@ezweb.ne.jp", 2},
+                  {"鈴木 次郎", "jiro@softbank.ne.jp", 3},
+                  {"田中 三郎", "saburo@example.jp", 0}};
+    for (const auto &p : people) {
+        TMailAddress e;
+        e.Name = QString::fromUtf8(p.name);
+        e.Address = QString::fromUtf8(p.address);
+        e.SizePreset = qint8(p.preset);
+        e.Width = 200;
+        e.Height = 260;
+        book.Append(e);
+    }
+    auto *popup = new TPopupListBox;
+    auto *dialog = new TAddress(settings, prompt, popup);
+    g_keep.emplace_back(dialog);
+    g_keep.emplace_back(popup); // the dialog's lists use it until the dialog is gone
+    dialog->Prepare(book);
+    save(dialog, "address-list");
+    // The third entry has the user size: the size fields are enabled.
+    auto *list = dialog->findChild<QListWidget *>(QStringLiteral("lbxAddress"));
+    list->setCurrentRow(2);
+    Q_EMIT dialog->findChild<TLabeledBmpBtn *>(QStringLiteral("btnEdit"))->clicked();
+    save(dialog, "address-edit");
+    list->setCurrentRow(0);
+    Q_EMIT dialog->findChild<TLabeledBmpBtn *>(QStringLiteral("btnEditCancel"))->clicked();
+    Q_EMIT dialog->findChild<TLabeledBmpBtn *>(QStringLiteral("btnEdit"))->clicked();
+    save(dialog, "address-edit-preset");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -163,6 +248,9 @@ int main(int argc, char **argv)
     save(color, "colour");
 
     SaveMainWindowScenes(g_out);
+    settingsPages(prompt, nullptr);
+    addressBook(prompt);
+
     save(buttonRow(), "buttons");
     QWidget *controls = flatControls();
     save(controls, "flat-controls");

@@ -1,0 +1,128 @@
+#include "dialogs/AccountUnit.h"
+
+#include "dialogs/DialogParts.h"
+#include "widgets/Artwork.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatComboBox.h"
+#include "widgets/FlatEdit.h"
+#include "widgets/FlatPanel.h"
+#include "widgets/LabeledBmpBtn.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+
+namespace {
+constexpr int kWidth = 300;
+constexpr int kHeight = 196;
+constexpr int kFieldLeft = 112;
+} // namespace
+
+TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(QStringLiteral("アカウントの選択"));
+    setWindowIcon(Artwork::ProgramIcon());
+    setModal(true);
+    setFixedSize(kWidth, kHeight);
+
+    pnlBase = new TFlatPanel(this);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    pnlBase->setGeometry(0, 0, kWidth, kHeight);
+    pnlBase->SetInputFrameColor(Colors::Frame);
+
+    lbAccount = MakeLabel(pnlBase, "lbAccount", QStringLiteral("使用するアカウントを選択して下さい："),
+                          QPoint(12, 12));
+    cbxAccount = new TFlatComboBox(pnlBase);
+    cbxAccount->setObjectName(QStringLiteral("cbxAccount"));
+    cbxAccount->setGeometry(12, 32, kWidth - 24, 18);
+    cbxAccount->SetOwnerWindow(this);
+    cbxAccount->SetListWindow(listWindow);
+    cbxAccount->setAccessibleName(LabelName(lbAccount->text()));
+    connect(cbxAccount, &TFlatComboBox::changed, this, &TAccount::cbxAccountChange);
+
+    const struct
+    {
+        TFlatEdit **field;
+        const char *name;
+        const char *labelName;
+        QString label;
+    } rows[] = {
+        {&edName, "edName", "lbName", QStringLiteral("名前：")},
+        {&edAddress, "edAddress", "lbAddress", QStringLiteral("メールアドレス：")},
+        {&edSMTPServer, "edSMTPServer", "lbSMTPServer", QStringLiteral("SMTPサーバー：")},
+        {&edPOPServer, "edPOPServer", "lbPOPServer", QStringLiteral("POP3サーバー：")},
+    };
+    int y = 64;
+    for (const auto &r : rows) {
+        const QLabel *label = MakeLabel(pnlBase, r.labelName, r.label, QPoint(0, y + 2), kFieldLeft - 4);
+        *r.field = MakeField(pnlBase, r.name, QRect(kFieldLeft, y, kWidth - 12 - kFieldLeft, 18), label);
+        (*r.field)->setReadOnly(true);
+        y += 24;
+    }
+
+    btnOK = MakeButton(pnlBase, "btnOK", QStringLiteral("OK"), QRect(kWidth - 180, kHeight - 34, 80, 24));
+    btnCancel
+        = MakeButton(pnlBase, "btnCancel", QStringLiteral("中止"), QRect(kWidth - 92, kHeight - 34, 80, 24));
+    connect(btnOK, &TBmpBtn::clicked, this, &TAccount::btnOKClick);
+    connect(btnCancel, &TBmpBtn::clicked, this, &TAccount::btnCancelClick);
+}
+
+void TAccount::Prepare(const QList<MailAccount> &accounts)
+{
+    m_accounts = accounts;
+    m_result = -1;
+    QStringList names;
+    for (const MailAccount &a : accounts)
+        names << a.AccountName;
+    cbxAccount->SetItems(names);
+    cbxAccount->SetItemIndex(names.isEmpty() ? -1 : 0);
+    cbxAccountChange();
+    CentreOver(this, QApplication::activeWindow());
+    cbxAccount->setFocus(Qt::OtherFocusReason);
+}
+
+int TAccount::Choose(const QList<MailAccount> &accounts)
+{
+    Prepare(accounts);
+    const QPointer<TAccount> self(this);
+    exec();
+    return self ? m_result : -1;
+}
+
+void TAccount::cbxAccountChange()
+{
+    const int at = cbxAccount->ItemIndex();
+    const MailAccount shown = at >= 0 && at < m_accounts.size() ? m_accounts[at] : MailAccount();
+    edName->setText(shown.SMTPDisplayName);
+    edAddress->setText(shown.SMTPEmailAddress);
+    edSMTPServer->setText(shown.SMTPServer);
+    edPOPServer->setText(shown.POP3Server);
+    for (TFlatEdit *field : {edName, edAddress, edSMTPServer, edPOPServer})
+        field->setCursorPosition(0);
+}
+
+void TAccount::btnOKClick()
+{
+    m_result = cbxAccount->ItemIndex();
+    accept();
+}
+
+void TAccount::btnCancelClick()
+{
+    m_result = -1;
+    reject();
+}
+
+void TAccount::keyPressEvent(QKeyEvent *event)
+{
+    // The picture buttons take no keys: Enter is OK, Esc (below) is 中止.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        btnOKClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/MailAccountStore.h"
+
+#include <QDialog>
+
+class QLabel;
+class TFlatComboBox;
+class TFlatEdit;
+class TFlatPanel;
+class TLabeledBmpBtn;
+class TListWindow;
+
+// The choice among several mail accounts for the import: the accounts' names in a drop-down list,
+// and the name, address and servers of the one selected.
+class TAccount : public QDialog
+{
+    Q_OBJECT
+public:
+    // The drop-down list opens listWindow.
+    explicit TAccount(TListWindow *listWindow, QWidget *parent = nullptr);
+
+    // Shows the accounts, the first selected; returns the chosen position, or -1 when cancelled.
+    int Choose(const QList<MailAccount> &accounts);
+    // Fills the dialog and centres it over the active window, without showing it.
+    void Prepare(const QList<MailAccount> &accounts);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void cbxAccountChange();
+    void btnOKClick();
+    void btnCancelClick();
+
+    QList<MailAccount> m_accounts;
+    int m_result = -1;
+
+    TFlatPanel *pnlBase = nullptr;
+    QLabel *lbAccount = nullptr;
+    TFlatComboBox *cbxAccount = nullptr;
+    TFlatEdit *edName = nullptr;
+    TFlatEdit *edAddress = nullptr;
+    TFlatEdit *edSMTPServer = nullptr;
+    TFlatEdit *edPOPServer = nullptr;
+    TLabeledBmpBtn *btnOK = nullptr;
+    TLabeledBmpBtn *btnCancel = nullptr;
+};

@@ -1,0 +1,515 @@
+#include "dialogs/ConfigUnit.h"
+
+#include "common/ApplicationTitle.h"
+#include "common/Prompt.h"
+#include "common/UserData.h"
+#include "dialogs/AccountUnit.h"
+#include "dialogs/DialogParts.h"
+#include "platform/MailAccountStore.h"
+#include "widgets/Artwork.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatCheckBox.h"
+#include "widgets/FlatEdit.h"
+#include "widgets/FlatMemo.h"
+#include "widgets/FlatPanel.h"
+#include "widgets/LabeledBmpBtn.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include <utility>
+
+namespace {
+
+constexpr int kWidth = 420;
+constexpr int kHeight = 372;
+constexpr int kFieldLeft = 124; // fields start here; their labels end 4 pixels before
+constexpr int kFieldHeight = 18;
+constexpr int kRowStep = 26;
+
+// Password fields show "*" for every character, whatever the platform's style would draw.
+class AsteriskStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+TFlatPanel *page(QTabWidget *tabs, const char *name, const QString &title)
+{
+    auto *panel = new TFlatPanel;
+    panel->setObjectName(QLatin1String(name));
+    panel->SetInputFrameColor(Colors::Frame);
+    tabs->addTab(panel, title);
+    return panel;
+}
+
+void colourText(QWidget *w)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Active, QPalette::WindowText, Colors::Text);
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, Colors::Text);
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+    w->setPalette(pal);
+}
+
+TFlatCheckBox *checkBox(QWidget *parent, const char *name, const QString &text, QPoint at)
+{
+    auto *box = new TFlatCheckBox(text, parent);
+    box->setObjectName(QLatin1String(name));
+    colourText(box);
+    box->move(at);
+    box->resize(box->sizeHint());
+    return box;
+}
+
+QRadioButton *radio(QWidget *parent, const char *name, const QString &text, QPoint at)
+{
+    auto *button = new QRadioButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    colourText(button);
+    button->move(at);
+    button->resize(button->sizeHint());
+    return button;
+}
+
+} // namespace
+
+TConfig::TConfig(TUserData &settings, Prompt &prompt, const MailAccountStore &accounts,
+                 TAccount *accountChoice, CameraDialog formatDialog, CameraDialog sourceDialog,
+                 QWidget *parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
+    , m_settings(settings)
+    , m_prompt(prompt)
+    , m_accounts(accounts)
+    , m_accountChoice(accountChoice)
+    , m_formatDialog(std::move(formatDialog))
+    , m_sourceDialog(std::move(sourceDialog))
+{
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - 設定"));
+    setWindowIcon(Artwork::ProgramIcon());
+    setModal(true);
+    setFixedSize(kWidth, kHeight);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Colors::Back);
+    setPalette(pal);
+
+    pcConfig = new QTabWidget(this);
+    pcConfig->setObjectName(QStringLiteral("pcConfig"));
+    pcConfig->setGeometry(6, 6, kWidth - 12, kHeight - 46);
+    pcConfig->setDocumentMode(false);
+    buildUserPage();
+    buildServerPage();
+    buildCameraPage();
+    buildInfoPage();
+
+    btnOK = MakeButton(this, "btnOK", QStringLiteral("OK"), QRect(kWidth - 182, kHeight - 34, 84, 26));
+    btnCancel
+        = MakeButton(this, "btnCancel", QStringLiteral("中止"), QRect(kWidth - 92, kHeight - 34, 84, 26));
+    connect(btnOK, &TBmpBtn::clicked, this, &TConfig::btnOKClick);
+    connect(btnCancel, &TBmpBtn::clicked, this, &TConfig::btnCancelClick);
+
+    // Without a usable account in the mail client there is nothing to import.
+    btnImport->SetEnabled(!m_accounts.Accounts().isEmpty());
+    pcConfig->setCurrentWidget(tsUser);
+}
+
+void TConfig::buildUserPage()
+{
+    tsUser = page(pcConfig, "tsUser", QStringLiteral("ユーザー情報"));
+    auto *asterisks = new AsteriskStyle;
+    asterisks->setParent(this);
+
+    const struct
+    {
+        QLabel **label;
+        TFlatEdit **field;
+        const char *labelName;
+        const char *fieldName;
+        QString text;
+        QString tip;
+        bool inputMethod;
+        int width;
+    } rows[] = {
+        {&lbFromName, &edFromName, "lbFromName", "edFromName", QStringLiteral("名前："),
+         QStringLiteral("名前を入力して下さい"), true, 200},
+        {&lbFromAddress, &edFromAddress, "lbFromAddress", "edFromAddress", QStringLiteral("メールアドレス："),
+         QStringLiteral("メールアドレスを入力して下さい"), false, 200},
+        {&lbSMTPServer, &edSMTPServer, "lbSMTPServer", "edSMTPServer", QStringLiteral("SMTPサーバー："),
+         QStringLiteral("送信用メールサーバー（SMTP)を入力して下さい"), false, 200},
+        {&lbPOPServer, &edPOPServer, "lbPOPServer", "edPOPServer", QStringLiteral("POP3サーバー："),
+         QStringLiteral("受信用メールサーバー（ＰＯＰ３)を入力して下さい"), false, 200},
+        {&lbUserID, &edUserID, "lbUserID", "edUserID", QStringLiteral("ユーザーＩＤ："),
+         QStringLiteral("メールサーバーのアカウント名を入力して下さい"), false, 140},
+        {&lbPassWord, &edPassWord, "lbPassWord", "edPassWord", QStringLiteral("パスワード："),
+         QStringLiteral("メールサーバーのパスワードを入力して下さい"), false, 140},
+    };
+    int y = 14;
+    for (const auto &r : rows) {
+        *r.label = MakeLabel(tsUser, r.labelName, r.text, QPoint(0, y + 2), kFieldLeft - 4);
+        *r.field = MakeField(tsUser, r.fieldName, QRect(kFieldLeft, y, r.width, kFieldHeight), *r.label);
+        (*r.field)->setToolTip(r.tip);
+        (*r.field)->SetInputMethod(r.inputMethod);
+        y += kRowStep;
+    }
+    edPassWord->setEchoMode(QLineEdit::Password);
+    edPassWord->setStyle(asterisks);
+
+    gbxAuth = new QGroupBox(QStringLiteral("ユーザー認証"), tsUser);
+    gbxAuth->setObjectName(QStringLiteral("gbxAuth"));
+    colourText(gbxAuth);
+    gbxAuth->setGeometry(16, y + 6, 180, 86);
+    rbNoAuth = radio(gbxAuth, "rbNoAuth", QStringLiteral("しない"), QPoint(12, 20));
+    rbUsePOP3 = radio(gbxAuth, "rbUsePOP3", QStringLiteral("POP before SMTP"), QPoint(12, 41));
+    rbSMTPAuth = radio(gbxAuth, "rbSMTPAuth", QStringLiteral("SMTP認証"), QPoint(12, 62));
+    rbNoAuth->setChecked(true);
+    connect(rbNoAuth, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            rbNoAuthClick();
+    });
+    connect(rbUsePOP3, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            rbUsePOP3Click();
+    });
+    connect(rbSMTPAuth, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            rbSMTPAuthClick();
+    });
+
+    const int right = 216;
+    cbxUseOP25B = checkBox(tsUser, "cbxUseOP25B", QStringLiteral("OP25B対策"), QPoint(right, y + 20));
+    cbxUseOP25B->setToolTip(QStringLiteral("SMTPポートを587番に変更します"));
+
+    // The box's caption is two labels on two lines; a click on either toggles it.
+    cbxAlwaysConnect = checkBox(tsUser, "cbxAlwaysConnect", QString(), QPoint(right, y + 56));
+    Label9 = MakeLabel(tsUser, "Label9", QStringLiteral("ダイヤルアップで"), QPoint(right + 18, y + 48));
+    Label10 = MakeLabel(tsUser, "Label10", QStringLiteral("接続する"), QPoint(right + 18, y + 64));
+    cbxAlwaysConnect->setAccessibleName(Label9->text() + Label10->text());
+    for (QLabel *label : {Label9, Label10}) {
+        label->setCursor(Qt::PointingHandCursor);
+        label->installEventFilter(this);
+    }
+
+    btnImport = MakeButton(tsUser, "btnImport", QStringLiteral("Thunderbirdから設定をインポート"),
+                           QRect(16, y + 104, 240, 26));
+    btnImport->setToolTip(QStringLiteral("Thunderbirdのアカウント設定（標準）を読み込みます"));
+    connect(btnImport, &TBmpBtn::clicked, this, &TConfig::btnImportClick);
+}
+
+void TConfig::buildServerPage()
+{
+    tsServer = page(pcConfig, "tsServer", QStringLiteral("FTPサーバー"));
+    cbxUseFTP = checkBox(tsServer, "cbxUseFTP", QStringLiteral("ＦＴＰサーバーを使用する"), QPoint(16, 16));
+    connect(cbxUseFTP, &QCheckBox::toggled, this, &TConfig::cbxUseFTPClick);
+
+    const struct
+    {
+        TFlatEdit **field;
+        const char *fieldName;
+        const char *labelName;
+        QString text;
+        int width;
+    } rows[] = {
+        {&edFTPHost, "edFTPHost", "lbFTPHost", QStringLiteral("ホスト："), 220},
+        {&edFTPPort, "edFTPPort", "lbFTPPort", QStringLiteral("ポート："), 60},
+        {&edFTPUserID, "edFTPUserID", "lbFTPUserID", QStringLiteral("ユーザーID："), 140},
+        {&edFTPPassword, "edFTPPassword", "lbFTPPassword", QStringLiteral("パスワード："), 140},
+        {&edFTPFolder, "edFTPFolder", "lbFTPFolder", QStringLiteral("フォルダ："), 220},
+        {&edFTPUrl, "edFTPUrl", "lbFTPUrl", QStringLiteral("ＵＲＬ："), 250},
+    };
+    int y = 46;
+    for (const auto &r : rows) {
+        QLabel *label = MakeLabel(tsServer, r.labelName, r.text, QPoint(0, y + 2), kFieldLeft - 4);
+        m_ftpLabels << label;
+        *r.field = MakeField(tsServer, r.fieldName, QRect(kFieldLeft, y, r.width, kFieldHeight), label);
+        (*r.field)->SetInputMethod(false);
+        y += kRowStep;
+    }
+    edFTPPassword->setEchoMode(QLineEdit::Password);
+    edFTPPassword->setStyle(edPassWord->style());
+    cbxUseFTPClick();
+}
+
+void TConfig::buildCameraPage()
+{
+    tsCamera = page(pcConfig, "tsCamera", QStringLiteral("カメラ設定"));
+    btnFormat = MakeButton(tsCamera, "btnFormat", QStringLiteral("フォーマット"), QRect(16, 16, 120, 26));
+    btnFormat->setToolTip(QStringLiteral("カメラのフォーマット設定ダイアログを表示します"));
+    btnSource = MakeButton(tsCamera, "btnSource", QStringLiteral("ソース"), QRect(16, 52, 120, 26));
+    btnSource->setToolTip(QStringLiteral("カメラのソース設定ダイアログを表示します"));
+    connect(btnFormat, &TBmpBtn::clicked, this, &TConfig::btnFormatClick);
+    connect(btnSource, &TBmpBtn::clicked, this, &TConfig::btnSourceClick);
+}
+
+void TConfig::buildInfoPage()
+{
+    tsInfo = page(pcConfig, "tsInfo", QStringLiteral("情報"));
+    imgLogo = new QLabel(tsInfo);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setGeometry(16, 16, 128, 128);
+    imgLogo->setPixmap(Artwork::Logo());
+    imgLogo->setAccessibleName(ApplicationTitle());
+    lbVersion = MakeLabel(tsInfo, "lbVersion", QStringLiteral("Ver. 2.00"), QPoint(16, 152));
+    lbVersion->move(16 + (128 - lbVersion->width()) / 2, 152);
+
+    mmInfo = new TFlatMemo(tsInfo);
+    mmInfo->setObjectName(QStringLiteral("mmInfo"));
+    mmInfo->setGeometry(160, 16, kWidth - 12 - 160 - 20, 260);
+    mmInfo->setReadOnly(true);
+    mmInfo->setAccessibleName(QStringLiteral("情報"));
+    mmInfo->setPlainText(ApplicationTitle()
+                         + QStringLiteral(" Ver. 2.00\n"
+                                          "携帯電話に写真をメールで送るソフトウェア\n"
+                                          "Copyright © Tavrin developers\n\n"
+                                          "このソフトウェアは次のライブラリを使用しています。\n\n"
+                                          "Qt %1\n"
+                                          "Copyright © The Qt Company Ltd.\n"
+                                          "GNU Lesser General Public License v3 の下で使用しています。\n\n"
+                                          "libjpeg-turbo\n"
+                                          "This software is based in part on the work of the "
+                                          "Independent JPEG Group.\n")
+                               .arg(QString::fromLatin1(qVersion())));
+}
+
+void TConfig::Prepare()
+{
+    FormShow();
+    CentreOver(this, parentWidget());
+}
+
+bool TConfig::Execute()
+{
+    Prepare();
+    const QPointer<TConfig> self(this);
+    const int result = exec();
+    return self && result == QDialog::Accepted;
+}
+
+void TConfig::FormShow()
+{
+    edFromName->setText(m_settings.FromName);
+    edFromAddress->setText(m_settings.FromAddress);
+    edSMTPServer->setText(m_settings.SMTPServer);
+    edPOPServer->setText(m_settings.POPServer);
+    edUserID->setText(m_settings.UserID);
+    edPassWord->setText(m_settings.PassWord);
+    // Both set (a hand-edited file): the later button, SMTP authentication, stays selected.
+    if (m_settings.UseSMTPAuth)
+        rbSMTPAuth->setChecked(true);
+    else if (m_settings.UsePOP3)
+        rbUsePOP3->setChecked(true);
+    else
+        rbNoAuth->setChecked(true);
+    if (rbUsePOP3->isChecked())
+        rbUsePOP3Click();
+    else if (rbSMTPAuth->isChecked())
+        rbSMTPAuthClick();
+    else
+        rbNoAuthClick();
+    cbxAlwaysConnect->setChecked(!m_settings.Connect);
+    cbxUseFTP->setChecked(m_settings.UseServer);
+    cbxUseFTPClick();
+    cbxUseOP25B->setChecked(m_settings.UseOP25B);
+    edFTPHost->setText(m_settings.Host);
+    edFTPPort->setText(m_settings.Port);
+    edFTPUserID->setText(m_settings.FTPUserID);
+    edFTPPassword->setText(m_settings.FTPPassword);
+    edFTPFolder->setText(m_settings.Folder);
+    edFTPUrl->setText(m_settings.Url);
+}
+
+void TConfig::setAuthFields(bool pop3Server, bool userAndPassword)
+{
+    lbPOPServer->setEnabled(pop3Server);
+    edPOPServer->setEnabled(pop3Server);
+    for (QWidget *w : std::initializer_list<QWidget *> {lbUserID, edUserID, lbPassWord, edPassWord})
+        w->setEnabled(userAndPassword);
+}
+
+void TConfig::rbNoAuthClick()
+{
+    setAuthFields(false, false);
+}
+
+void TConfig::rbUsePOP3Click()
+{
+    setAuthFields(true, true);
+}
+
+void TConfig::rbSMTPAuthClick()
+{
+    setAuthFields(false, true);
+}
+
+void TConfig::cbxUseFTPClick()
+{
+    const bool on = cbxUseFTP->isChecked();
+    for (QLabel *label : std::as_const(m_ftpLabels))
+        label->setEnabled(on);
+    for (TFlatEdit *field : {edFTPHost, edFTPPort, edFTPUserID, edFTPPassword, edFTPFolder, edFTPUrl})
+        field->setEnabled(on);
+}
+
+void TConfig::Label9Click()
+{
+    cbxAlwaysConnect->toggle();
+}
+
+bool TConfig::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == Label9 || watched == Label10) && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        Label9Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TConfig::btnFormatClick()
+{
+    if (m_formatDialog)
+        m_formatDialog();
+    activateWindow();
+}
+
+void TConfig::btnSourceClick()
+{
+    if (m_sourceDialog)
+        m_sourceDialog();
+    activateWindow();
+}
+
+void TConfig::btnImportClick()
+{
+    if (m_prompt.ShowSystemMessageBox(QStringLiteral("設定をインポートしますか？？"), Msg::IconQuestion,
+                                      Msg::ButtonsYesNo)
+        != Msg::Yes)
+        return;
+    const QList<MailAccount> accounts = m_accounts.Accounts();
+    if (accounts.isEmpty()) {
+        m_prompt.ShowSystemMessageBox(QStringLiteral("有効なアカウントが見つかりません。"),
+                                      Msg::IconExclamation, Msg::ButtonsOk);
+        return;
+    }
+    int chosen = 0;
+    if (accounts.size() > 1) {
+        const QPointer<TConfig> self(this);
+        chosen = m_accountChoice ? m_accountChoice->Choose(accounts) : -1;
+        if (!self || chosen < 0 || chosen >= accounts.size())
+            return;
+    }
+    const MailAccount &a = accounts[chosen];
+    edFromName->setText(a.SMTPDisplayName);
+    edFromAddress->setText(a.SMTPEmailAddress);
+    edSMTPServer->setText(a.SMTPServer);
+    edPOPServer->setText(a.POP3Server);
+    edUserID->setText(a.SMTPUserName.isEmpty() ? a.POP3UserName : a.SMTPUserName);
+    // The client's password is not imported.
+    edPassWord->clear();
+}
+
+void TConfig::warn(const QString &text)
+{
+    m_prompt.ShowSystemMessageBox(text, Msg::IconExclamation, Msg::ButtonsOk);
+}
+
+void TConfig::btnOKClick()
+{
+    TUserData &s = m_settings;
+    s.FromName = edFromName->text();
+    s.FromAddress = edFromAddress->text();
+    s.SMTPServer = edSMTPServer->text();
+    s.POPServer = edPOPServer->text();
+    s.UserID = edUserID->text();
+    s.PassWord = edPassWord->text();
+    s.UsePOP3 = rbUsePOP3->isChecked();
+    s.UseSMTPAuth = rbSMTPAuth->isChecked();
+    s.Connect = !cbxAlwaysConnect->isChecked();
+    s.DedicatedServer = false;
+    s.Host = edFTPHost->text();
+    s.Port = edFTPPort->text();
+    s.FTPUserID = edFTPUserID->text();
+    s.FTPPassword = edFTPPassword->text();
+    s.Folder = edFTPFolder->text();
+    s.Url = edFTPUrl->text();
+    s.UseServer = cbxUseFTP->isChecked();
+    s.UseOP25B = cbxUseOP25B->isChecked();
+
+    const QPointer<TConfig> self(this);
+    const QString userId = QStringLiteral("ユーザーＩＤが未入力です。");
+    const QString password = QStringLiteral("パスワードが未入力です。");
+    if (s.UsePOP3) {
+        if (s.POPServer.isEmpty())
+            warn(QStringLiteral("ＰＯＰ３サーバー名が未入力です。"));
+        else if (s.UserID.isEmpty())
+            warn(userId);
+        else if (s.PassWord.isEmpty())
+            warn(password);
+    }
+    if (s.UseSMTPAuth) {
+        if (s.UserID.isEmpty())
+            warn(userId);
+        else if (s.PassWord.isEmpty())
+            warn(password);
+    }
+    bool ftpWarned = false;
+    if (s.UseServer) {
+        const std::pair<const QString *, QString> ftp[] = {
+            {&s.Host, QStringLiteral("FTPホスト名が未入力です。")},
+            {&s.Port, QStringLiteral("FTPポート番号が未入力です。")},
+            {&s.FTPUserID, QStringLiteral("FTPユーザーIDが未入力です。")},
+            {&s.FTPPassword, QStringLiteral("FTPパスワードが未入力です。")},
+            {&s.Folder, QStringLiteral("FTPフォルダが未入力です。")},
+            {&s.Url, QStringLiteral("FTPアクセス用のURLが未入力です。")},
+        };
+        for (const auto &[value, message] : ftp) {
+            if (value->isEmpty()) {
+                warn(message);
+                ftpWarned = true;
+            }
+        }
+    }
+    if (s.FromName.isEmpty() || s.FromAddress.isEmpty() || s.SMTPServer.isEmpty() || ftpWarned)
+        warn(QStringLiteral("ユーザー情報を設定しなければ、メールは送信できません。"));
+    // The warnings never keep the dialog open: the values stay as typed.
+    if (self)
+        accept();
+}
+
+void TConfig::btnCancelClick()
+{
+    reject();
+}
+
+void TConfig::reject()
+{
+    const QPointer<TConfig> self(this);
+    const int answer = m_prompt.ShowSystemMessageBox(QStringLiteral("中止しますか？"), Msg::IconQuestion,
+                                                     Msg::ButtonsYesNo);
+    if (self && answer == Msg::Yes)
+        QDialog::reject();
+}
+
+void TConfig::keyPressEvent(QKeyEvent *event)
+{
+    // OK is the default button; the picture buttons take no keys themselves.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        btnOKClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

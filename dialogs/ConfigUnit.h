@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class MailAccountStore;
+class Prompt;
+class QGroupBox;
+class QLabel;
+class QRadioButton;
+class QTabWidget;
+class TAccount;
+class TFlatCheckBox;
+class TFlatEdit;
+class TFlatMemo;
+class TFlatPanel;
+class TLabeledBmpBtn;
+class TUserData;
+
+// The settings dialog: sender identity, mail servers and their authentication, dial-up, the FTP
+// server of the server route, the camera's dialogs and the program's information, on four pages.
+// It edits the settings object: OK copies every control into it, warns about what is missing and
+// closes; cancelling (after a question) leaves it as it was. The caller saves the settings file.
+class TConfig : public QDialog
+{
+    Q_OBJECT
+public:
+    // The camera's format or source dialog; empty while there is no camera.
+    using CameraDialog = std::function<void()>;
+
+    // accountChoice is shown when the import finds several accounts. The dialog is centred over
+    // its parent (the main window).
+    TConfig(TUserData &settings, Prompt &prompt, const MailAccountStore &accounts, TAccount *accountChoice,
+            CameraDialog formatDialog, CameraDialog sourceDialog, QWidget *parent = nullptr);
+
+    // Shows the dialog modally, filled from the settings. True when it was closed with OK: the
+    // settings then hold what the controls showed.
+    bool Execute();
+    // Fills the controls from the settings and centres the dialog, without showing it.
+    void Prepare();
+
+    // Esc, 中止 and the close box: asks before the dialog closes.
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormShow();
+    void rbNoAuthClick();
+    void rbUsePOP3Click();
+    void rbSMTPAuthClick();
+    void cbxUseFTPClick();
+    void Label9Click();
+    void btnFormatClick();
+    void btnSourceClick();
+    void btnImportClick();
+    void btnOKClick();
+    void btnCancelClick();
+
+    void buildUserPage();
+    void buildServerPage();
+    void buildCameraPage();
+    void buildInfoPage();
+    void setAuthFields(bool pop3Server, bool userAndPassword);
+    void warn(const QString &text);
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    TUserData &m_settings;
+    Prompt &m_prompt;
+    const MailAccountStore &m_accounts;
+    TAccount *m_accountChoice;
+    CameraDialog m_formatDialog;
+    CameraDialog m_sourceDialog;
+
+    QTabWidget *pcConfig = nullptr;
+    TFlatPanel *tsUser = nullptr;
+    TFlatPanel *tsServer = nullptr;
+    TFlatPanel *tsCamera = nullptr;
+    TFlatPanel *tsInfo = nullptr;
+
+    QLabel *lbFromName = nullptr;
+    QLabel *lbFromAddress = nullptr;
+    QLabel *lbSMTPServer = nullptr;
+    QLabel *lbPOPServer = nullptr;
+    QLabel *lbUserID = nullptr;
+    QLabel *lbPassWord = nullptr;
+    TFlatEdit *edFromName = nullptr;
+    TFlatEdit *edFromAddress = nullptr;
+    TFlatEdit *edSMTPServer = nullptr;
+    TFlatEdit *edPOPServer = nullptr;
+    TFlatEdit *edUserID = nullptr;
+    TFlatEdit *edPassWord = nullptr;
+    QGroupBox *gbxAuth = nullptr;
+    QRadioButton *rbNoAuth = nullptr;
+    QRadioButton *rbUsePOP3 = nullptr;
+    QRadioButton *rbSMTPAuth = nullptr;
+    TFlatCheckBox *cbxUseOP25B = nullptr;
+    TFlatCheckBox *cbxAlwaysConnect = nullptr;
+    QLabel *Label9 = nullptr; // "ダイヤルアップで"
+    QLabel *Label10 = nullptr; // "接続する"
+    TLabeledBmpBtn *btnImport = nullptr;
+
+    TFlatCheckBox *cbxUseFTP = nullptr;
+    QList<QLabel *> m_ftpLabels;
+    TFlatEdit *edFTPHost = nullptr;
+    TFlatEdit *edFTPPort = nullptr;
+    TFlatEdit *edFTPUserID = nullptr;
+    TFlatEdit *edFTPPassword = nullptr;
+    TFlatEdit *edFTPFolder = nullptr;
+    TFlatEdit *edFTPUrl = nullptr;
+
+    TLabeledBmpBtn *btnFormat = nullptr;
+    TLabeledBmpBtn *btnSource = nullptr;
+
+    QLabel *imgLogo = nullptr;
+    QLabel *lbVersion = nullptr;
+    TFlatMemo *mmInfo = nullptr;
+
+    TLabeledBmpBtn *btnOK = nullptr;
+    TLabeledBmpBtn *btnCancel = nullptr;
+};
