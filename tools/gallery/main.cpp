@@ -25,7 +25,6 @@
 #include "widgets/FlatProgressBar.h"
 #include "widgets/FlatScrollBar.h"
 #include "widgets/LabeledBmpBtn.h"
-#include "widgets/ProgramFont.h"
 
 #include <QDir>
 #include <QLabel>
