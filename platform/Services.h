@@ -1,13 +1,15 @@
 #pragma once
 
+#include "platform/DialUpService.h"
 #include "platform/SoundPlayer.h"
 
 #include <memory>
 
 // The platform services the program uses in place of the original system's: one object of each
-// for the run, made by the loader and handed down from the program's entry. The camera, dial-up,
+// for the run, made by the loader and handed down from the program's entry. The camera,
 // mail account and shell services join here.
 struct PlatformServices
 {
     std::unique_ptr<SoundPlayer> Sound;
+    std::unique_ptr<DialUpService> DialUp;
 };
