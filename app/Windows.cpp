@@ -1,15 +1,19 @@
 #include "app/Windows.h"
 
+#include "dialogs/DUNSelectUnit.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
+#include "dialogs/SendingUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
+#include "mail/MailClients.h"
 #include "mainwindow/MainUnit.h"
 
 TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
     (void)services;
+    m_clients = std::make_unique<MailClients>();
     try {
         // The small windows the main window asks through come first: on this platform the order
         // decides nothing else. New windows join after the main window.
@@ -20,6 +24,8 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         SelectColor = new TSelectColor;
         m_prompt = std::make_unique<UiPrompt>(MsgBox, SetPictureSize, SelectColor);
         Main = new TMain(workFolder, settings);
+        Sending = new TSending(*m_clients, Main);
+        DUNSelect = new TDUNSelect;
     } catch (...) {
         destroy();
         throw;
@@ -36,8 +42,17 @@ Prompt &TWindows::UserPrompt() const
     return *m_prompt;
 }
 
+MailClients &TWindows::Clients() const
+{
+    return *m_clients;
+}
+
 void TWindows::destroy()
 {
+    delete DUNSelect;
+    DUNSelect = nullptr;
+    delete Sending;
+    Sending = nullptr;
     delete Main;
     Main = nullptr;
     m_prompt.reset();

@@ -5,13 +5,16 @@
 #include <memory>
 
 class Prompt;
+class TDUNSelect;
 class TMain;
 class TMsgBox;
 class TPopupListBox;
 class TSelectColor;
+class TSending;
 class TSetPictureSize;
 class TUserData;
 class UiPrompt;
+struct MailClients;
 struct PlatformServices;
 
 // The program's windows: one of each for the whole run, created by start-up in a fixed order and
@@ -28,12 +31,16 @@ public:
 
     // How the windows and the core ask the user: through the windows below.
     Prompt &UserPrompt() const;
+    // The protocol clients, one of each for the run; the sending window breaks their connections.
+    MailClients &Clients() const;
 
     TMsgBox *MsgBox = nullptr;
     TPopupListBox *PopupListBox = nullptr;
     TSetPictureSize *SetPictureSize = nullptr;
     TSelectColor *SelectColor = nullptr;
     TMain *Main = nullptr;
+    TSending *Sending = nullptr;
+    TDUNSelect *DUNSelect = nullptr;
 
 private:
     void destroy();
@@ -41,4 +48,5 @@ private:
     // The picture size dialog's own messages go through the message box alone.
     std::unique_ptr<UiPrompt> m_messages;
     std::unique_ptr<UiPrompt> m_prompt;
+    std::unique_ptr<MailClients> m_clients;
 };

@@ -1,13 +1,15 @@
 // tavrin-gallery OUTDIR: saves OUTDIR/<name>.png for every window and widget sample; with
 // --stay it then leaves them all on the screen until it is closed.
 #include "app/Application.h"
-#include "widgets/ProgramFont.h"
 #include "common/Prompt.h"
+#include "dialogs/DUNSelectUnit.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
+#include "dialogs/SendingUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
+#include "mail/MailClients.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
@@ -18,6 +20,7 @@
 #include "widgets/FlatProgressBar.h"
 #include "widgets/FlatScrollBar.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/ProgramFont.h"
 
 #include <QDir>
 #include <QLabel>
@@ -160,6 +163,21 @@ int main(int argc, char **argv)
     color->Prepare(0x3080FF);
     g_keep.emplace_back(color);
     save(color, "colour");
+
+    static MailClients clients;
+    auto *sending = new TSending(clients);
+    sending->ShowWindow();
+    sending->ShowSendingStatus(QStringLiteral("SMTPサーバーに接続しています…"));
+    sending->SetProgressRange(0, 9000);
+    sending->SetProgressPosition(3600);
+    g_keep.emplace_back(sending);
+    save(sending, "sending");
+
+    auto *dun = new TDUNSelect;
+    dun->Prepare({QStringLiteral("provider"), QStringLiteral("ドコモ mopera"), QStringLiteral("PPPoE flets")},
+                 1);
+    g_keep.emplace_back(dun);
+    save(dun, "dun-select");
 
     save(buttonRow(), "buttons");
     QWidget *controls = flatControls();
