@@ -96,6 +96,8 @@ class _Handler:
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if self._server.pop_before_smtp is not None and not self._server.pop_before_smtp():
             return "553 5.7.1 Relaying denied: log in to POP3 first"
+        if address in self._server.refuse:
+            return self._server.refuse[address]
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
@@ -124,11 +126,12 @@ class SmtpServer:
     """aiosmtpd with AUTH LOGIN allowed on a plain connection.
 
     users: login -> password. pop_before_smtp: a callable that tells whether a recipient may be
-    accepted (None: always)."""
+    accepted (None: always). refuse: recipient address -> the reply that refuses it."""
 
-    def __init__(self, users=None, pop_before_smtp=None):
+    def __init__(self, users=None, pop_before_smtp=None, refuse=None):
         self.users = users or {}
         self.pop_before_smtp = pop_before_smtp
+        self.refuse = refuse or {}
         self.commands = []
         self.messages = []
         self.logins = []
