@@ -185,13 +185,14 @@ TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const 
         throw Exception(QStringLiteral("ビットマップファイルを読み込めません：%1").arg(bitmapPath));
     m_source = std::move(*source);
 
+    // The frame is the same at every quality: scale it once.
+    PrepareFrame();
+    if (m_scaled.isNull())
+        throw Exception(QStringLiteral("変換する範囲が画像に収まりません：%1").arg(bitmapPath));
     QFile out(jpegPath);
     Result result;
     int quality = 100;
     for (;;) {
-        PrepareFrame();
-        if (m_scaled.isNull())
-            throw Exception(QStringLiteral("変換する範囲が画像に収まりません：%1").arg(bitmapPath));
         const std::optional<QByteArray> jpeg = m_codec.encode(m_scaled, quality);
         if (!jpeg)
             throw Exception(QStringLiteral("JPEGに変換できません：%1").arg(bitmapPath));
