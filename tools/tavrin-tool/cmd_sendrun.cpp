@@ -123,11 +123,10 @@ public:
     { }
     void Pause(int ms) override
     {
+        if (!m_pauses)
+            return Pump();
         pausedMs += ms;
-        if (m_pauses)
-            EventLoopWaiter::Pause(ms);
-        else
-            Pump();
+        EventLoopWaiter::Pause(ms);
     }
     qint64 pausedMs = 0;
 
@@ -326,7 +325,7 @@ int run(const QStringList &arguments)
     qint64 reportedMs = -1;
     qint64 pausedAtReport = 0;
     prompt.onMessage = [&](const QString &text) {
-        if (reportedMs < 0 && text == QLatin1String("送信しました。")) {
+        if (reportedMs < 0 && text == QStringLiteral("送信しました。")) {
             reportedMs = clock.elapsed();
             pausedAtReport = waiter.pausedMs;
         }
