@@ -9,6 +9,7 @@
 #include "mail/MailClients.h"
 #include "mail/SendingWindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,17 @@ int clampToInt(qint64 value)
 }
 
 } // namespace
+
+void EventLoopEnd::SaveEverything()
+{
+    if (m_save)
+        m_save();
+}
+
+void EventLoopEnd::Quit()
+{
+    QCoreApplication::exit(1);
+}
 
 Delivery::Delivery(DeliveryParts parts, QObject *parent)
     : QObject(parent)
@@ -72,6 +84,8 @@ void Delivery::SetTimeOutIntervals(int normalMs, int dialUpMs)
 
 bool Delivery::SendRun(SendRunHost &host)
 {
+    if (m_ending)
+        return false;
     host.HidePopupList();
     const bool askToAdd = host.CurrentRecipient() == nullptr;
     m_firstMessage = true;

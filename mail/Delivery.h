@@ -62,6 +62,21 @@ public:
     virtual void Quit() = 0;
 };
 
+// The running program's end: the main window's save, then the event loop ends with exit code 1.
+// From then on no modal window can show (every new event loop returns at once).
+class EventLoopEnd : public ProgramEnd
+{
+public:
+    explicit EventLoopEnd(std::function<void()> save)
+        : m_save(std::move(save))
+    { }
+    void SaveEverything() override;
+    void Quit() override;
+
+private:
+    std::function<void()> m_save;
+};
+
 // What a delivery is made of; all of it outlives the delivery.
 struct DeliveryParts
 {

@@ -519,7 +519,9 @@ TEST_F(DeliveryTest, TheWatchdogSavesTellsAndEndsWhenTheServerStalls)
     // Nothing is sent once the program ends.
     TPictureMail mail;
     EXPECT_FALSE(delivery().SendPicture(mail));
+    EXPECT_FALSE(delivery().SendRun(host));
     EXPECT_EQ(smtp.Connections(), 1);
+    EXPECT_EQ(events.size(), 4);
 }
 
 // Servers that misbehave on the wire: each ends in its step's message and the run's, and nothing
