@@ -14,6 +14,11 @@ TDialUp::TDialUp(DialUpService &service, Waiter &waiter, DialUpChooser *chooser)
     m_defaultEntry = m_service.DefaultEntry();
 }
 
+TDialUp::~TDialUp()
+{
+    m_service.SetPump(nullptr);
+}
+
 void TDialUp::Refresh()
 {
     m_connection = m_service.ActiveConnection();

@@ -27,6 +27,9 @@ public:
     // chooser may be null (or set later): with several entries and no default there is then
     // nothing to dial.
     TDialUp(DialUpService &service, Waiter &waiter, DialUpChooser *chooser = nullptr);
+    ~TDialUp();
+    TDialUp(const TDialUp &) = delete;
+    TDialUp &operator=(const TDialUp &) = delete;
 
     void SetChooser(DialUpChooser *chooser) { m_chooser = chooser; }
 
