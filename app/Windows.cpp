@@ -3,18 +3,22 @@
 #include "dialogs/AccountUnit.h"
 #include "dialogs/AddressUnit.h"
 #include "dialogs/ConfigUnit.h"
+#include "dialogs/DUNSelectUnit.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/OpenPictureDialog.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
+#include "dialogs/SendingUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
+#include "mail/MailClients.h"
 #include "mainwindow/MainUnit.h"
 #include "platform/Services.h"
 #include "platform/null/NullMailAccountStore.h"
 
 TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
+    m_clients = std::make_unique<MailClients>();
     try {
         // The small windows the main window asks through come first: on this platform the order
         // decides nothing else. New windows join after the main window.
@@ -35,6 +39,8 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         // The camera's format and source dialogs join when the camera does.
         Config = new TConfig(settings, *m_prompt, *accounts, Account, {}, {}, Main);
         Address = new TAddress(settings, *m_prompt, PopupListBox, Main);
+        Sending = new TSending(*m_clients, Main);
+        DUNSelect = new TDUNSelect;
     } catch (...) {
         destroy();
         throw;
@@ -62,8 +68,17 @@ Prompt &TWindows::UserPrompt() const
     return *m_prompt;
 }
 
+MailClients &TWindows::Clients() const
+{
+    return *m_clients;
+}
+
 void TWindows::destroy()
 {
+    delete DUNSelect;
+    DUNSelect = nullptr;
+    delete Sending;
+    Sending = nullptr;
     delete Address;
     Address = nullptr;
     delete Config;

@@ -11,13 +11,16 @@ class Prompt;
 class TAccount;
 class TAddress;
 class TConfig;
+class TDUNSelect;
 class TMain;
 class TMsgBox;
 class TPopupListBox;
 class TSelectColor;
+class TSending;
 class TSetPictureSize;
 class TUserData;
 class UiPrompt;
+struct MailClients;
 struct PlatformServices;
 
 // The program's windows: one of each for the whole run, created by start-up in a fixed order and
@@ -34,6 +37,8 @@ public:
 
     // How the windows and the core ask the user: through the windows below.
     Prompt &UserPrompt() const;
+    // The protocol clients, one of each for the run; the sending window breaks their connections.
+    MailClients &Clients() const;
 
     TMsgBox *MsgBox = nullptr;
     TPopupListBox *PopupListBox = nullptr;
@@ -47,6 +52,8 @@ public:
     // MainDialogs
     void HidePopupList() override;
     QString OpenPictureDialog(const QString &startFolder) override;
+    TSending *Sending = nullptr;
+    TDUNSelect *DUNSelect = nullptr;
 
 private:
     void destroy();
@@ -56,4 +63,5 @@ private:
     std::unique_ptr<UiPrompt> m_prompt;
     // Stands in when the services bring no mail account store.
     std::unique_ptr<MailAccountStore> m_noAccounts;
+    std::unique_ptr<MailClients> m_clients;
 };

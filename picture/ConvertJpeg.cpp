@@ -214,13 +214,14 @@ TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const 
     if (!IsRegularOrMissing(jpegPath))
         throw Exception(writeError(jpegPath));
 
+    // The frame is the same at every quality: scale it once.
+    PrepareFrame();
+    if (m_scaled.isNull())
+        throw Exception(QStringLiteral("変換用の画像を用意できません：%1").arg(bitmapPath));
     QFile out(jpegPath);
     Result result;
     int quality = 100;
     for (;;) {
-        PrepareFrame();
-        if (m_scaled.isNull())
-            throw Exception(QStringLiteral("変換用の画像を用意できません：%1").arg(bitmapPath));
         const std::optional<QByteArray> jpeg = m_codec.encode(m_scaled, quality);
         if (!jpeg)
             throw Exception(QStringLiteral("JPEGに変換できません：%1").arg(bitmapPath));

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "platform/MailAccountStore.h"
+#include "platform/DialUpService.h"
 #include "platform/SoundPlayer.h"
 
 #include <memory>
 
 // The platform services the program uses in place of the original system's: one object of each
-// for the run, made by the loader and handed down from the program's entry. The camera, dial-up
-// and shell services join here.
+// for the run, made by the loader and handed down from the program's entry.
 struct PlatformServices
 {
     std::unique_ptr<SoundPlayer> Sound;
     std::unique_ptr<MailAccountStore> MailAccounts;
+    std::unique_ptr<DialUpService> DialUp;
 };

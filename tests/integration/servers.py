@@ -138,6 +138,8 @@ class _Handler:
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if self._server.pop_before_smtp is not None and not self._server.pop_before_smtp():
             return "553 5.7.1 Relaying denied: log in to POP3 first"
+        if address in self._server.refuse:
+            return self._server.refuse[address]
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
@@ -167,13 +169,15 @@ class SmtpServer:
 
     users: login -> password. pop_before_smtp: a callable that tells whether a recipient may be
     accepted (None: always). tls: None, "starttls" (STARTTLS required before mail) or "implicit"
-    (TLS from the start), with the certificate of authority (a TestAuthority)."""
+    (TLS from the start), with the certificate of authority (a TestAuthority). refuse: recipient
+    address -> the reply that refuses it."""
 
-    def __init__(self, users=None, pop_before_smtp=None, tls=None, authority=None):
+    def __init__(self, users=None, pop_before_smtp=None, tls=None, authority=None, refuse=None):
         self.users = users or {}
         self.pop_before_smtp = pop_before_smtp
         self.tls = tls
         self.authority = authority
+        self.refuse = refuse or {}
         self.commands = []
         self.messages = []
         self.logins = []

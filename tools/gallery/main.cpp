@@ -8,12 +8,15 @@
 #include "dialogs/AccountUnit.h"
 #include "dialogs/AddressUnit.h"
 #include "dialogs/ConfigUnit.h"
+#include "dialogs/DUNSelectUnit.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
+#include "dialogs/SendingUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
 #include "mail/AddressBook.h"
+#include "mail/MailClients.h"
 #include "platform/null/NullMailAccountStore.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
@@ -25,6 +28,7 @@
 #include "widgets/FlatProgressBar.h"
 #include "widgets/FlatScrollBar.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/ProgramFont.h"
 
 #include <QDir>
 #include <QLabel>
@@ -249,6 +253,21 @@ int main(int argc, char **argv)
     SaveMainWindowScenes(g_out);
     settingsPages(prompt, nullptr);
     addressBook(prompt);
+
+    static MailClients clients;
+    auto *sending = new TSending(clients);
+    sending->ShowWindow();
+    sending->ShowSendingStatus(QStringLiteral("SMTPサーバーに接続しています…"));
+    sending->SetProgressRange(0, 9000);
+    sending->SetProgressPosition(3600);
+    g_keep.emplace_back(sending);
+    save(sending, "sending");
+
+    auto *dun = new TDUNSelect;
+    dun->Prepare({QStringLiteral("provider"), QStringLiteral("ドコモ mopera"), QStringLiteral("PPPoE flets")},
+                 1);
+    g_keep.emplace_back(dun);
+    save(dun, "dun-select");
 
     save(buttonRow(), "buttons");
     QWidget *controls = flatControls();

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "common/Exception.h"
-#include "mail/IdException.h"
+#include "mail/ClientFailure.h"
 #include "mail/IdTCPConnection.h"
-#include "mail/MessageWriter.h"
 #include "mail/TlsTransport.h"
 #include "tools/tavrin-tool/Command.h"
 
@@ -13,56 +11,25 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 // Runs the steps of a protocol command and prints "ok", or the failure kind (with the socket
 // error number or the reply code) on one line and its text on the following ones. The exit code
 // is 0 only after "ok". cleanup runs after a failure, before the report.
 inline int RunClientSteps(const std::function<void()> &steps, const std::function<void()> &cleanup)
 {
-    QString kind;
-    QString text;
+    ClientFailure failure;
     try {
         steps();
         Print(QStringLiteral("ok"));
         return 0;
-    } catch (const EIdConnClosedGracefully &e) {
-        kind = QStringLiteral("EIdConnClosedGracefully");
-        text = e.Message();
-    } catch (const EIdSocketError &e) {
-        kind = QStringLiteral("EIdSocketError %1").arg(e.LastError());
-        text = e.Message();
-    } catch (const EIdProtocolReplyError &e) {
-        kind = QStringLiteral("EIdProtocolReplyError %1").arg(e.ReplyErrorCode());
-        text = e.Message();
-    } catch (const EIdTLSError &e) {
-        kind = QStringLiteral("EIdTLSError");
-        text = e.Message();
-    } catch (const EIdTimeout &e) {
-        kind = QStringLiteral("EIdTimeout");
-        text = e.Message();
-    } catch (const EIdMaxReplyLinesExceeded &e) {
-        kind = QStringLiteral("EIdMaxReplyLinesExceeded");
-        text = e.Message();
-    } catch (const EIdReadLnMaxLineLengthExceeded &e) {
-        kind = QStringLiteral("EIdReadLnMaxLineLengthExceeded");
-        text = e.Message();
-    } catch (const EIdException &e) {
-        kind = QStringLiteral("EIdException");
-        text = e.Message();
-    } catch (const EFileError &e) {
-        kind = QStringLiteral("EFileError");
-        text = e.Message();
-    } catch (const EMessageError &e) {
-        kind = QStringLiteral("EMessageError");
-        text = e.Message();
-    } catch (const Exception &e) {
-        kind = QStringLiteral("Exception");
-        text = e.Message();
+    } catch (...) {
+        failure = ClassifyFailure(std::current_exception());
     }
     cleanup();
-    Print(kind);
-    if (!text.isEmpty())
-        Print(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    Print(failure.KindName());
+    if (!failure.text.isEmpty())
+        Print(QString(failure.text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     return 1;
 }
 

@@ -1,0 +1,81 @@
+#include "dialogs/DUNSelectUnit.h"
+
+#include "common/ApplicationTitle.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatListBox.h"
+#include "widgets/FlatPanel.h"
+#include "widgets/LabeledBmpBtn.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScreen>
+
+TDUNSelect::TDUNSelect(QWidget *parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("DUNSelect"));
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - 接続先の選択"));
+    setModal(true);
+    setFixedSize(232, 174);
+
+    pnlBase = new TFlatPanel(this);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    pnlBase->setGeometry(0, 0, 232, 174);
+    pnlBase->SetColor(Colors::Back);
+    pnlBase->SetInputFrameColor(Colors::Frame);
+
+    lbxDUN = new TFlatListBox(pnlBase);
+    lbxDUN->setObjectName(QStringLiteral("lbxDUN"));
+    lbxDUN->setGeometry(12, 12, 208, 116);
+    lbxDUN->SetColors(Colors::Field, Colors::Text);
+    lbxDUN->setAccessibleName(QStringLiteral("接続先"));
+    connect(lbxDUN, &QListWidget::itemDoubleClicked, this, &TDUNSelect::btnOkClick);
+
+    btnOk = MakeDialogButton(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(36, 138, 72, 24));
+    btnOk->setAccessibleName(QStringLiteral("決定"));
+    btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("中止"), QRect(124, 138, 72, 24));
+    btnCancel->setAccessibleName(QStringLiteral("中止"));
+    connect(btnOk, &TBmpBtn::clicked, this, &TDUNSelect::btnOkClick);
+    connect(btnCancel, &TBmpBtn::clicked, this, &TDUNSelect::btnCancelClick);
+}
+
+void TDUNSelect::Prepare(const QStringList &entries, int selected)
+{
+    lbxDUN->SetItems(entries);
+    lbxDUN->SetItemIndex(selected);
+    QRect over;
+    if (QWidget *active = QApplication::activeWindow(); active && active != this)
+        over = active->frameGeometry();
+    else if (QScreen *screen = QGuiApplication::primaryScreen())
+        over = screen->geometry();
+    create(); // the frame is known once the window exists
+    const QSize outer = frameGeometry().size();
+    move(over.x() + (over.width() - outer.width()) / 2, over.y() + (over.height() - outer.height()) / 2);
+    lbxDUN->setFocus(Qt::OtherFocusReason);
+}
+
+int TDUNSelect::Choose(const QStringList &entries, int selected)
+{
+    Prepare(entries, selected);
+    const QPointer<TDUNSelect> self(this);
+    exec();
+    return self ? lbxDUN->ItemIndex() : -1;
+}
+
+void TDUNSelect::btnOkClick()
+{
+    accept();
+}
+
+void TDUNSelect::btnCancelClick()
+{
+    reject();
+}
+
+void TDUNSelect::reject()
+{
+    lbxDUN->SetItemIndex(-1);
+    QDialog::reject();
+}

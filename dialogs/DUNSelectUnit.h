@@ -1,0 +1,34 @@
+#pragma once
+
+#include "mail/DialUp.h"
+
+#include <QDialog>
+
+class TFlatListBox;
+class TFlatPanel;
+class TLabeledBmpBtn;
+
+// Asks which dial-up entry to dial: 決定 gives the selected entry, 中止 (or Esc) none.
+class TDUNSelect : public QDialog, public DialUpChooser
+{
+    Q_OBJECT
+public:
+    explicit TDUNSelect(QWidget *parent = nullptr);
+
+    // Shows the entries with selected chosen, modally and centred over the active window; the
+    // index chosen, -1 after cancelling.
+    int Choose(const QStringList &entries, int selected) override;
+    // Fills the list and centres the dialog, without showing it.
+    void Prepare(const QStringList &entries, int selected);
+
+    void reject() override;
+
+private:
+    void btnOkClick();
+    void btnCancelClick();
+
+    TFlatPanel *pnlBase = nullptr;
+    TFlatListBox *lbxDUN = nullptr;
+    TLabeledBmpBtn *btnOk = nullptr;
+    TLabeledBmpBtn *btnCancel = nullptr;
+};

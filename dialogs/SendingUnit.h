@@ -1,0 +1,58 @@
+#pragma once
+
+#include "mail/SendingWindow.h"
+
+#include <QPointer>
+#include <QWidget>
+
+struct MailClients;
+class QLabel;
+class TFlatPanel;
+class TFlatProgressBar;
+class TLabeledBmpBtn;
+
+// The sending window: status line, progress bar and the cancel button while a send runs.
+// Borderless and on top, centred over the window it is given. Cancel (the button, or Esc) sets
+// the cancelled flag, hides the window and breaks the connection of the client in use, so that
+// the send's blocked operation fails.
+class TSending : public QWidget, public SendingWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 204;
+    static constexpr int kHeight = 154;
+
+    // over: the window to centre on (none: the screen).
+    explicit TSending(MailClients &clients, QWidget *over = nullptr);
+
+    void ShowSendingStatus(const QString &text) override;
+    void SetProgressRange(int minimum, int maximum) override;
+    void SetProgressPosition(int position) override;
+    int ProgressMaximum() const override;
+    void Repaint() override;
+    void ShowWindow() override;
+    void HideWindow() override;
+    bool IsShowing() const override;
+    bool Cancelled() const override { return m_cancelled; }
+    void SetActiveClient(int number) override { m_activeClient = number; }
+    int ActiveClient() const override { return m_activeClient; }
+
+    void btnCancelClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormShow();
+
+    MailClients &m_clients;
+    QPointer<QWidget> m_over;
+    TFlatPanel *pnlBase = nullptr;
+    QLabel *imgBack = nullptr;
+    TFlatProgressBar *pbSending = nullptr;
+    QLabel *lbStatus = nullptr;
+    TLabeledBmpBtn *btnCancel = nullptr;
+    bool m_cancelled = false;
+    int m_activeClient = 0;
+};

@@ -1,0 +1,427 @@
+#include "mail/Delivery.h"
+
+#include "common/Prompt.h"
+#include "common/UserData.h"
+#include "common/Waiter.h"
+#include "mail/AddressBook.h"
+#include "mail/DialUp.h"
+#include "mail/IdException.h"
+#include "mail/MailClients.h"
+#include "mail/SendingWindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+int clampToInt(qint64 value)
+{
+    return static_cast<int>(std::clamp<qint64>(value, 0, std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+void EventLoopEnd::SaveEverything()
+{
+    if (m_save)
+        m_save();
+}
+
+void EventLoopEnd::Quit()
+{
+    QCoreApplication::exit(1);
+}
+
+Delivery::Delivery(DeliveryParts parts, QObject *parent)
+    : QObject(parent)
+    , m(std::move(parts))
+{
+    tmTimeOut.setInterval(TimeOutMs);
+    connect(&tmTimeOut, &QTimer::timeout, this, &Delivery::tmTimeOutTimer);
+
+    const auto pump = [this] {
+        m.waiter.Pump();
+    };
+    m.clients.IdSMTP.Pump = pump;
+    m.clients.IdPOP3.Pump = pump;
+    m.clients.IdFTP.Pump = pump;
+    for (TIdTCPConnection *client : {static_cast<TIdTCPConnection *>(&m.clients.IdSMTP),
+                                     static_cast<TIdTCPConnection *>(&m.clients.IdFTP)}) {
+        client->OnWorkBegin = [this](TIdTCPConnection &sender, TWorkMode mode, qint64 total) {
+            IdCompoWorkBegin(sender, mode, total);
+        };
+        client->OnWork = [this](TIdTCPConnection &sender, TWorkMode mode, qint64 count) {
+            IdCompoWork(sender, mode, count);
+        };
+        client->OnWorkEnd = [this](TIdTCPConnection &sender, TWorkMode mode) {
+            IdCompoPWorkEnd(sender, mode);
+        };
+    }
+}
+
+Delivery::~Delivery()
+{
+    for (TIdTCPConnection *client : {static_cast<TIdTCPConnection *>(&m.clients.IdSMTP),
+                                     static_cast<TIdTCPConnection *>(&m.clients.IdPOP3),
+                                     static_cast<TIdTCPConnection *>(&m.clients.IdFTP)}) {
+        client->Pump = nullptr;
+        client->OnWorkBegin = nullptr;
+        client->OnWork = nullptr;
+        client->OnWorkEnd = nullptr;
+    }
+}
+
+void Delivery::SetTimeOutIntervals(int normalMs, int dialUpMs)
+{
+    tmTimeOut.setInterval(normalMs);
+    m_dialUpTimeOutMs = dialUpMs;
+}
+
+bool Delivery::SendRun(SendRunHost &host)
+{
+    if (m_ending)
+        return false;
+    host.HidePopupList();
+    const bool askToAdd = host.CurrentRecipient() == nullptr;
+    m_firstMessage = true;
+    bool result = false;
+    QString pictureName;
+
+    for (int k = 0; k <= host.FurtherRecipientCount(); ++k) {
+        TMailAddress *recipient = nullptr;
+        if (k == 0) {
+            auto entry = std::make_unique<TMailAddress>(host.PaneEntry());
+            host.SetCurrentRecipient(entry.get());
+            m_paneEntry = std::move(entry);
+            recipient = m_paneEntry.get();
+        } else {
+            recipient = host.FurtherRecipient(k - 1);
+            host.SetCurrentRecipient(recipient);
+        }
+        // The entry may change while events are pumped; this message goes out as it stands now.
+        const TMailAddress to = *recipient;
+
+        try {
+            host.RenderPicture(to);
+        } catch (...) {
+            showStandardError(ClassifyFailure(std::current_exception()).text);
+            result = false;
+            break;
+        }
+        pictureName = InteractivePictureName(m.waiter.Now(), m.draw);
+
+        if (!m.settings.Connect) {
+            tmTimeOut.setInterval(m_dialUpTimeOutMs);
+            m.window.HideWindow();
+            // Ending here skips the report and the questions; the next mail still starts a run.
+            if (!m.dialUp || m.dialUp->EntryCount() == 0) {
+                showError(QStringLiteral("ダイヤルアップネットワークに接続設定がありません。"));
+                m_firstMessage = true;
+                return false;
+            }
+            if (!m.dialUp->EnsureConnected()) {
+                showError(QStringLiteral("インターネットに接続できません。"));
+                m_firstMessage = true;
+                return false;
+            }
+            m.window.ShowWindow();
+        }
+
+        TPictureMail mail;
+        mail.FromName = m.settings.FromName;
+        mail.FromAddress = m.settings.FromAddress;
+        mail.PictureName = pictureName;
+        mail.ServerRoute = to.ServerRoute;
+        mail.UploadName = pictureName;
+        mail.Body = PictureMailBody(host.BodyText(), to.ServerRoute, m.settings.Url, pictureName);
+        mail.Subject = host.SubjectText();
+        mail.RecipientName = to.Name;
+        mail.RecipientAddress = to.Address;
+        if (!SendPicture(mail)) {
+            result = false;
+            break;
+        }
+        result = true;
+        m_firstMessage = false;
+        if (k == 0) {
+            host.SetCurrentRecipient(nullptr);
+            m_paneEntry.reset();
+        }
+    }
+    m_firstMessage = true;
+    if (m_ending)
+        return false;
+
+    report(result, pictureName);
+
+    if (!m.settings.Connect && m.dialUp && m.dialUp->Connected()
+        && m.prompt.ShowMessageBox(QStringLiteral("接続を解除しますか？"), Msg::IconQuestion,
+                                   Msg::ButtonsYesNo)
+            == Msg::Yes)
+        m.dialUp->HangUp();
+
+    if (result) {
+        TMailAddress entry = host.PaneEntry();
+        host.History().RememberRecipient(entry);
+        host.RefillRecipientLists();
+        if (askToAdd
+            && m.prompt.ShowMessageBox(QStringLiteral("宛先をアドレス帳に追加しますか？"), Msg::IconQuestion,
+                                       Msg::ButtonsYesNo)
+                == Msg::Yes) {
+            if (entry.Name.isEmpty())
+                entry.Name = QStringLiteral("No Name");
+            host.AddressBook().Append(entry);
+        }
+        host.SetCurrentRecipient(nullptr);
+    }
+    return result;
+}
+
+void Delivery::report(bool result, const QString &pictureName)
+{
+    if (result) {
+        // The picture of the last message is kept; a picture of the same name stays as it is.
+        const QDir work(m.workFolder);
+        const QString tmp = work.filePath(QStringLiteral("tmp.jpg"));
+        work.mkpath(QStringLiteral("Recent"));
+        const QString kept = work.filePath(QStringLiteral("Recent/") + pictureName);
+        // A copy that fails for want of space keeps tmp.jpg rather than losing the picture.
+        if (QFileInfo::exists(kept) || QFile::copy(tmp, kept))
+            QFile::remove(tmp);
+        m.prompt.ShowMessageBox(QStringLiteral("送信しました。"), Msg::IconInformation, Msg::ButtonsOk);
+    } else if (m.window.Cancelled()) {
+        showError(QStringLiteral("送信を中止しました。"));
+    } else {
+        showError(QStringLiteral("送信に失敗しました。"));
+    }
+}
+
+bool Delivery::SendPicture(const TPictureMail &mail)
+{
+    if (m_ending)
+        return false;
+    m.window.SetProgressRange(0, 100);
+    m.window.SetProgressPosition(0);
+    m.window.ShowWindow();
+    m.window.Repaint();
+    m.waiter.Pump();
+
+    bool result = false;
+    try {
+        TIdMessage msg = BuildPictureMessage(mail, m.workFolder);
+        TIdSMTP &smtp = m.clients.IdSMTP;
+        // One and a half times the picture covers its base64 text and the rest of the message.
+        const quint32 size = static_cast<quint32>(QFileInfo(tmpJpgPath()).size());
+        smtp.Tag = (size * 3u) / 2u;
+        smtp.Host = m.settings.SMTPServer;
+        smtp.HeloName = m.settings.SMTPServer;
+        smtp.Username = m.settings.UserID;
+        smtp.Password = m.settings.PassWord;
+
+        result = true;
+        if (mail.ServerRoute) {
+            progressPosition(0);
+            result = UploadPicture(mail.UploadName);
+        }
+        if (result && m.window.Cancelled())
+            result = false;
+        if (result && m.settings.UsePOP3 && m_firstMessage) {
+            progressPosition(0);
+            result = PopLogin();
+        }
+        if (result) {
+            smtp.SetAuthenticationType(m.settings.UseSMTPAuth ? atLogin : atNone);
+            if (m.window.Cancelled()) {
+                result = false;
+            } else {
+                progressPosition(0);
+                result = SmtpSend(msg);
+            }
+        }
+    } catch (...) {
+        // Not a failure of the clients: a picture that cannot be read, a port that is no number.
+        const ClientFailure failure = ClassifyFailure(std::current_exception());
+        result = false;
+        tmTimeOut.stop();
+        m.window.HideWindow();
+        if (!m_ending)
+            showStandardError(failure.text);
+    }
+    m.window.HideWindow();
+    return result && !m_ending;
+}
+
+bool Delivery::UploadPicture(const QString &uploadName)
+{
+    TIdFTP &ftp = m.clients.IdFTP;
+    ftp.Host = m.settings.Host;
+    ftp.Port = ftpPort();
+    ftp.Username = m.settings.FTPUserID;
+    ftp.Password = m.settings.FTPPassword;
+    const QString folder = m.settings.Folder;
+    const QString picture = tmpJpgPath();
+    return runStep(NetStep::Ftp, ftp, MailClients::Ftp, [&] {
+        status(QStringLiteral("FTPサーバーに接続しています…"));
+        ftp.Connect();
+        pause(StatusPauseMs);
+        status(QStringLiteral("FTPサーバー接続完了．"));
+        ftp.ChangeDir(folder);
+        pause(StatusPauseMs);
+        ftp.Put(picture, uploadName);
+        pause(StatusPauseMs);
+        status(QStringLiteral("アップロード中…"));
+        ftp.Disconnect();
+        pause(StatusPauseMs);
+        status(QStringLiteral("アップロード完了．"));
+    });
+}
+
+bool Delivery::PopLogin()
+{
+    TIdPOP3 &pop = m.clients.IdPOP3;
+    pop.Host = m.settings.POPServer;
+    pop.Username = m.settings.UserID;
+    pop.Password = m.settings.PassWord;
+    return runStep(NetStep::Pop3, pop, MailClients::Pop3, [&] {
+        status(QStringLiteral("POP3サーバーに接続しています…"));
+        pop.Connect();
+        pause(StatusPauseMs);
+        status(QStringLiteral("POP3認証中…"));
+        pop.Disconnect();
+        pause(StatusPauseMs);
+        status(QStringLiteral("POP3認証完了．"));
+    });
+}
+
+bool Delivery::SmtpSend(TIdMessage &msg)
+{
+    TIdSMTP &smtp = m.clients.IdSMTP;
+    return runStep(NetStep::Smtp, smtp, MailClients::Smtp, [&] {
+        status(QStringLiteral("SMTPサーバーに接続しています…"));
+        smtp.Connect();
+        pause(StatusPauseMs);
+        status(QStringLiteral("メール送信中…"));
+        smtp.Send(msg);
+        pause(StatusPauseMs);
+        status(QStringLiteral("送信完了．"));
+        smtp.Disconnect();
+        pause(StatusPauseMs);
+    });
+}
+
+bool Delivery::runStep(NetStep step, TIdTCPConnection &client, int number, const std::function<void()> &lines)
+{
+    const auto finish = [&] {
+        tmTimeOut.stop();
+        if (client.Connected())
+            client.Disconnect();
+        m.window.SetActiveClient(MailClients::None);
+    };
+    m.window.SetActiveClient(number);
+    tmTimeOut.start();
+    bool result = false;
+    try {
+        lines();
+        result = true;
+    } catch (const EIdException &) {
+        const ClientFailure failure = ClassifyFailure(std::current_exception());
+        if (StopIntervalTimer)
+            StopIntervalTimer();
+        tmTimeOut.stop();
+        m.window.HideWindow();
+        if (!m_ending)
+            showError(StepFailureMessage(step, failure));
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+    return result && !m_ending;
+}
+
+void Delivery::IdCompoWorkBegin(TIdTCPConnection &sender, TWorkMode, qint64 total)
+{
+    m.window.SetProgressRange(0, clampToInt(total != 0 ? total : sender.Tag));
+    m.window.SetProgressPosition(0);
+    m.window.Repaint();
+    m.waiter.Pump();
+}
+
+void Delivery::IdCompoWork(TIdTCPConnection &, TWorkMode, qint64 count)
+{
+    m.window.SetProgressPosition(clampToInt(count));
+    m.window.Repaint();
+    m.waiter.Pump();
+}
+
+void Delivery::IdCompoPWorkEnd(TIdTCPConnection &, TWorkMode)
+{
+    m.window.SetProgressPosition(m.window.ProgressMaximum());
+    m.window.Repaint();
+    m.waiter.Pump();
+    pause(WorkEndPauseMs);
+}
+
+void Delivery::tmTimeOutTimer()
+{
+    tmTimeOut.stop();
+    if (m_ending)
+        return;
+    m_ending = true;
+    // Nothing the user changed in this run is lost: what closing would save is saved first.
+    m.end.SaveEverything();
+    // The window stays on top and would hide the messages.
+    m.window.HideWindow();
+    showError(QStringLiteral("タイムアウトエラー：ネットワークから応答がありません。"));
+    showError(QStringLiteral("プログラムを続行できません。"));
+    m.end.Quit();
+    // The step still waits for the server below us: break it off, so that it unwinds quietly.
+    m.clients.Disconnect(m.window.ActiveClient());
+}
+
+void Delivery::status(const QString &text)
+{
+    m.window.ShowSendingStatus(text);
+    m.window.Repaint();
+    m.waiter.Pump();
+}
+
+void Delivery::pause(int ms)
+{
+    m.waiter.Pause(ms);
+}
+
+void Delivery::progressPosition(int position)
+{
+    m.window.SetProgressPosition(position);
+}
+
+void Delivery::showError(const QString &text)
+{
+    m.prompt.ShowMessageBox(text, Msg::IconError, Msg::ButtonsOk);
+}
+
+void Delivery::showStandardError(const QString &text)
+{
+    m.prompt.ShowSystemMessageBox(text, Msg::IconError, Msg::ButtonsOk);
+}
+
+QString Delivery::tmpJpgPath() const
+{
+    return QDir(m.workFolder).filePath(QStringLiteral("tmp.jpg"));
+}
+
+int Delivery::ftpPort() const
+{
+    bool ok = false;
+    const int port = m.settings.Port.trimmed().toInt(&ok, 10);
+    if (!ok || port < 1 || port > 65535)
+        throw Exception(
+            QStringLiteral("FTPサーバーのポート番号「%1」が正しくありません。").arg(m.settings.Port));
+    return port;
+}

@@ -1,0 +1,86 @@
+#include "mail/DialUp.h"
+
+#include "common/Waiter.h"
+#include "platform/DialUpService.h"
+
+TDialUp::TDialUp(DialUpService &service, Waiter &waiter, DialUpChooser *chooser)
+    : m_service(service)
+    , m_waiter(waiter)
+    , m_chooser(chooser)
+{
+    m_service.SetPump([this] { m_waiter.Pump(); });
+    m_entries = m_service.Entries();
+    Refresh();
+    m_defaultEntry = m_service.DefaultEntry();
+}
+
+TDialUp::~TDialUp()
+{
+    m_service.SetPump(nullptr);
+}
+
+void TDialUp::Refresh()
+{
+    m_connection = m_service.ActiveConnection();
+    m_connected = !m_connection.isEmpty();
+}
+
+QString TDialUp::EntryName(int index) const
+{
+    return index >= 0 && index < m_entries.size() ? m_entries.at(index) : QString();
+}
+
+bool TDialUp::EnsureConnected()
+{
+    if (m_connected)
+        return true;
+    Refresh();
+    if (m_connected)
+        return true;
+    QString entry = m_defaultEntry;
+    // Without a default the system's dialer would list the entries; ours does.
+    if (entry.isEmpty() && m_entries.size() > 1) {
+        ChosenIndex = m_chooser ? m_chooser->Choose(m_entries, -1) : -1;
+        if (ChosenIndex < 0 || ChosenIndex >= m_entries.size()) {
+            ChosenIndex = -1;
+            return false;
+        }
+        entry = m_entries.at(ChosenIndex);
+    }
+    return Dial(entry);
+}
+
+bool TDialUp::Dial(const QString &entry)
+{
+    if (m_connected)
+        return true;
+    Refresh();
+    if (m_connected)
+        return true;
+    QString name = entry.isEmpty() ? m_defaultEntry : entry;
+    if (name.isEmpty() && m_entries.size() == 1)
+        name = m_entries.first();
+    if (name.isEmpty() || !m_service.StartDial(name))
+        return false;
+    while (m_service.Dialing()) {
+        m_waiter.Pause(DialPollMs);
+        Refresh();
+        if (m_connected)
+            break;
+    }
+    m_waiter.Pause(SettleMs);
+    Refresh();
+    if (m_connected)
+        m_waiter.Pause(SettleMs);
+    return m_connected;
+}
+
+void TDialUp::HangUp()
+{
+    Refresh();
+    if (!m_connection.isEmpty())
+        m_service.HangUp(m_connection);
+    m_connection.clear();
+    m_connected = false;
+    m_waiter.Pause(HangUpMs);
+}
