@@ -1,7 +1,11 @@
 #include "platform/Loader.h"
 
+#include "common/Clock.h"
+#include "platform/linux/QtCaptureDevice.h"
 #include "platform/linux/QtSoundPlayer.h"
+#include "platform/null/NullCaptureDevice.h"
 #include "platform/null/NullSoundPlayer.h"
+#include "platform/synthetic/SyntheticCamera.h"
 
 #include <QtGlobal>
 
@@ -12,13 +16,24 @@ PlatformKind PlatformKindFromEnvironment()
         : PlatformKind::Linux;
 }
 
-PlatformServices LoadPlatformServices(PlatformKind kind)
+CameraKind CameraKindFromEnvironment()
+{
+    return qEnvironmentVariable("TAVRIN_CAMERA").compare(QLatin1String("test"), Qt::CaseInsensitive) == 0
+        ? CameraKind::Test
+        : CameraKind::Platform;
+}
+
+PlatformServices LoadPlatformServices(PlatformKind kind, CameraKind camera)
 {
     PlatformServices services;
     if (kind == PlatformKind::Null) {
         services.Sound = std::make_unique<NullSoundPlayer>();
-        return services;
+        services.Camera = std::make_unique<NullCaptureDevice>();
+    } else {
+        services.Sound = std::make_unique<QtSoundPlayer>();
+        services.Camera = std::make_unique<QtCaptureDevice>();
     }
-    services.Sound = std::make_unique<QtSoundPlayer>();
+    if (camera == CameraKind::Test)
+        services.Camera = std::make_unique<SyntheticCamera>(SystemClock());
     return services;
 }
