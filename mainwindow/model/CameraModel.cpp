@@ -93,10 +93,11 @@ void CameraModel::SwitchCamera(bool on)
 {
     if (!m_capture)
         return;
-    m_cameraOn = on;
-    m_capture->SetPreview(on, PreviewRateMs);
-    m_switchHeld = on;
-    m_canvas.SetCameraHostShown(on);
+    // Without a connected camera there is nothing to show: it stays off and the picture visible.
+    m_cameraOn = on && m_capture->Connected();
+    m_capture->SetPreview(m_cameraOn, PreviewRateMs);
+    m_switchHeld = m_cameraOn;
+    m_canvas.SetCameraHostShown(m_cameraOn);
     Q_EMIT stateChanged();
 }
 

@@ -53,7 +53,8 @@ public:
     // changes size in both directions (or there is none), and switches the camera on exactly when a
     // camera is connected.
     bool SetCameraView(int width, int height);
-    // Sets the camera state; nothing without a capture object.
+    // Sets the camera state; nothing without a capture object. A capture object whose camera could
+    // not be connected stays off.
     void SwitchCamera(bool on);
     // Flips the camera and shows either the live view or the picture; the camera buttons follow.
     void ToggleCamera();

@@ -192,6 +192,8 @@ TEST_F(CameraModelTest, AFitThatCannotConnectShowsTheCameraError)
     EXPECT_EQ(prompt.History(),
               QList<ScriptedPrompt::Shown>({ScriptedPrompt::Message("カメラエラー。", Msg::IconError)}));
     EXPECT_EQ(m.Fit(), CameraModel::FitHeight);
+    EXPECT_FALSE(m.CameraOn()); // nothing to show
+    EXPECT_FALSE(canvas.CameraHostShown());
     // The size of a camera that is gone is unknown: the other fit says so too, without dividing by 0.
     prompt.Clear();
     m.btnResizeByWidthCameraMouseDown();
@@ -318,6 +320,11 @@ TEST_F(CameraModelTest, ModeEntriesShowTheCameraErrorWhenTheViewCannotBeSet)
     m.EnterCameraMode();
     EXPECT_EQ(prompt.Texts(), QStringList({"カメラエラー。"}));
     EXPECT_EQ(m.Fit(), CameraModel::FitWidth);
+    // Without a working camera the picture stays and the camera buttons are disabled.
+    EXPECT_FALSE(m.CameraOn());
+    EXPECT_TRUE(canvas.PictureShown());
+    EXPECT_FALSE(canvas.CameraHostShown());
+    EXPECT_FALSE(m.CameraButtonsEnabled());
 
     prompt.Clear();
     m.EnterAutoMode();
