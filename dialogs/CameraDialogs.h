@@ -68,6 +68,8 @@ public:
     explicit UiCaptureDialogs(QWidget *parent = nullptr)
         : m_parent(parent)
     { }
+    // The window the dialogs show over (the settings dialog, whose buttons open them).
+    void SetParent(QWidget *parent) { m_parent = parent; }
 
     std::optional<int> ChooseFormat(const QList<CaptureFormat> &formats, int current) override;
     bool EditControls(const CameraSourceDialog::Read &read, const CameraSourceDialog::Apply &apply) override;
