@@ -1,11 +1,15 @@
 #include "platform/Loader.h"
 
+#include "common/Clock.h"
 #include "platform/linux/LinuxDialUpService.h"
+#include "platform/linux/QtCaptureDevice.h"
 #include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/ThunderbirdAccountStore.h"
-#include "platform/null/NullMailAccountStore.h"
+#include "platform/null/NullCaptureDevice.h"
 #include "platform/null/NullDialUpService.h"
+#include "platform/null/NullMailAccountStore.h"
 #include "platform/null/NullSoundPlayer.h"
+#include "platform/synthetic/SyntheticCamera.h"
 
 #include <QDir>
 #include <QtGlobal>
@@ -17,17 +21,28 @@ PlatformKind PlatformKindFromEnvironment()
         : PlatformKind::Linux;
 }
 
-PlatformServices LoadPlatformServices(PlatformKind kind)
+CameraKind CameraKindFromEnvironment()
+{
+    return qEnvironmentVariable("TAVRIN_CAMERA").compare(QLatin1String("test"), Qt::CaseInsensitive) == 0
+        ? CameraKind::Test
+        : CameraKind::Platform;
+}
+
+PlatformServices LoadPlatformServices(PlatformKind kind, CameraKind camera)
 {
     PlatformServices services;
     if (kind == PlatformKind::Null) {
         services.Sound = std::make_unique<NullSoundPlayer>();
         services.MailAccounts = std::make_unique<NullMailAccountStore>();
         services.DialUp = std::make_unique<NullDialUpService>();
-        return services;
+        services.Camera = std::make_unique<NullCaptureDevice>();
+    } else {
+        services.Sound = std::make_unique<QtSoundPlayer>();
+        services.MailAccounts = std::make_unique<ThunderbirdAccountStore>(QDir::homePath());
+        services.DialUp = std::make_unique<LinuxDialUpService>();
+        services.Camera = std::make_unique<QtCaptureDevice>();
     }
-    services.Sound = std::make_unique<QtSoundPlayer>();
-    services.MailAccounts = std::make_unique<ThunderbirdAccountStore>(QDir::homePath());
-    services.DialUp = std::make_unique<LinuxDialUpService>();
+    if (camera == CameraKind::Test)
+        services.Camera = std::make_unique<SyntheticCamera>(SystemClock());
     return services;
 }

@@ -6,9 +6,15 @@
 
 // Which backends the loader hands out.
 enum class PlatformKind { Linux, Null };
+// Which camera: the platform's, or the synthetic one.
+enum class CameraKind { Platform, Test };
 
 // The kind asked for by the environment: TAVRIN_PLATFORM=null gives the null backends (no camera,
 // no dial-up entries, silence, no mail accounts), anything else the Linux ones.
 PlatformKind PlatformKindFromEnvironment();
+// TAVRIN_CAMERA=test gives the synthetic camera (with either platform kind), anything else the
+// platform's cameras.
+CameraKind CameraKindFromEnvironment();
 
-PlatformServices LoadPlatformServices(PlatformKind kind = PlatformKindFromEnvironment());
+PlatformServices LoadPlatformServices(PlatformKind kind = PlatformKindFromEnvironment(),
+                                      CameraKind camera = CameraKindFromEnvironment());

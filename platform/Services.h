@@ -2,6 +2,7 @@
 
 #include "platform/MailAccountStore.h"
 #include "platform/DialUpService.h"
+#include "platform/CaptureDevice.h"
 #include "platform/SoundPlayer.h"
 
 #include <memory>
@@ -13,4 +14,5 @@ struct PlatformServices
     std::unique_ptr<SoundPlayer> Sound;
     std::unique_ptr<MailAccountStore> MailAccounts;
     std::unique_ptr<DialUpService> DialUp;
+    std::unique_ptr<CaptureDevice> Camera;
 };

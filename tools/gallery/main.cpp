@@ -1,5 +1,6 @@
 // tavrin-gallery OUTDIR: saves OUTDIR/<name>.png for every window and widget sample; with
 // --stay it then leaves them all on the screen until it is closed.
+#include "CameraSamples.h"
 #include "app/Application.h"
 #include "tools/gallery/MainWindowScenes.h"
 #include "widgets/ProgramFont.h"
@@ -279,6 +280,8 @@ int main(int argc, char **argv)
             popup->grab().save(QDir(g_out).filePath(QStringLiteral("popup.png")));
         combo->hidePopup();
     }
+
+    SaveCameraSamples(g_out, save, [](QWidget *w) { g_keep.emplace_back(w); });
 
     if (!args.contains(QStringLiteral("--stay")))
         return 0;

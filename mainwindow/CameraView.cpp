@@ -1,0 +1,67 @@
+#include "mainwindow/CameraView.h"
+
+#include "mainwindow/model/CameraModel.h"
+#include "picture/PictureCanvas.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QPainter>
+
+namespace {
+
+// A live picture: the role of an animation, which screen readers announce as such.
+QAccessibleInterface *cameraViewAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("CameraView") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Animation);
+    return nullptr;
+}
+
+} // namespace
+
+CameraView::CameraView(CameraModel &camera, TPictureCanvas &canvas, QWidget *parent)
+    : QWidget(parent)
+    , m_camera(camera)
+    , m_canvas(canvas)
+{
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(cameraViewAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    setObjectName(QStringLiteral("pnlCameraImage"));
+    setAccessibleName(QStringLiteral("カメラ映像"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    connect(&m_camera, &CameraModel::previewFrame, this, &CameraView::showFrame);
+    connect(&m_camera, &CameraModel::viewChanged, this, qOverload<>(&QWidget::update));
+    connect(&m_camera, &CameraModel::stateChanged, this, qOverload<>(&QWidget::update));
+    connect(&m_canvas, &TPictureCanvas::frameChanged, this, &CameraView::followCanvas);
+    connect(&m_canvas, &TPictureCanvas::visibilityChanged, this, &CameraView::followCanvas);
+    followCanvas();
+}
+
+void CameraView::followCanvas()
+{
+    setGeometry(m_canvas.CameraHostRect());
+    setVisible(m_canvas.CameraHostShown());
+}
+
+void CameraView::showFrame(const Bitmap &frame)
+{
+    m_frame = frame;
+    m_image = m_frame.isNull() ? QImage()
+                               : QImage(std::as_const(m_frame).scanLine(0), m_frame.width(), m_frame.height(),
+                                        m_frame.bytesPerLine(), QImage::Format_BGR888);
+    update();
+}
+
+void CameraView::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    if (m_image.isNull() || !m_camera.ViewShown())
+        return;
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(m_camera.ViewRect(), m_image);
+}
