@@ -4,12 +4,17 @@
 
 #include <memory>
 
+class MediaSearch;
 class Prompt;
+class TBrowseFolder;
+class TFindFolder;
+class TLoadingThumbnail;
 class TMain;
 class TMsgBox;
 class TPopupListBox;
 class TSelectColor;
 class TSetPictureSize;
+class TThumbnail;
 class TUserData;
 class UiPrompt;
 struct PlatformServices;
@@ -34,6 +39,15 @@ public:
     TSetPictureSize *SetPictureSize = nullptr;
     TSelectColor *SelectColor = nullptr;
     TMain *Main = nullptr;
+    TLoadingThumbnail *LoadingThumbnail = nullptr;
+    TThumbnail *Thumbnail = nullptr;
+    TFindFolder *FindFolder = nullptr;
+
+    // The picture sources' services that go with the windows above: the folder browser and the
+    // media search (which asks through FindFolder when there is more than one camera folder).
+    TBrowseFolder &FolderBrowser() const;
+    // None without the platform's shell.
+    MediaSearch *CardSearch() const;
 
 private:
     void destroy();
@@ -41,4 +55,6 @@ private:
     // The picture size dialog's own messages go through the message box alone.
     std::unique_ptr<UiPrompt> m_messages;
     std::unique_ptr<UiPrompt> m_prompt;
+    std::unique_ptr<TBrowseFolder> m_browser;
+    std::unique_ptr<MediaSearch> m_media;
 };

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "mainwindow/model/ThumbnailSet.h"
+
+#include <QImage>
+#include <QWidget>
+
+class QLabel;
+class TFlatPanel;
+class TFlatProgressBar;
+class TLabeledBmpBtn;
+
+// A tile as a picture for the screen.
+QImage TileImage(const Bitmap &tile);
+
+// The small window that shows the tiles being made: the last tile, the progress and a cancel
+// button. It blocks the other windows while it shows, so that nothing starts a second run while the
+// loop processes their events.
+class TLoadingThumbnail : public QWidget, public LoadingView
+{
+    Q_OBJECT
+public:
+    // Centred on owner when it shows.
+    explicit TLoadingThumbnail(QWidget *owner = nullptr);
+
+    void Begin(int count) override;
+    void ShowTile(const Bitmap &tile, int progress) override;
+    bool Cancelled() const override { return m_cancelled; }
+    void End() override;
+
+    QLabel *Picture() const { return imgLoadingThumbnail; }
+    TFlatProgressBar *Progress() const { return pbLoading; }
+    TLabeledBmpBtn *CancelButton() const { return btnCancel; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormShow();
+    void btnCancelClick();
+
+    QWidget *m_owner = nullptr;
+    TFlatPanel *pnlBase = nullptr;
+    QLabel *imgLoadingThumbnail = nullptr;
+    QLabel *lbLoading = nullptr;
+    TFlatProgressBar *pbLoading = nullptr;
+    TLabeledBmpBtn *btnCancel = nullptr;
+    bool m_cancelled = false;
+};
