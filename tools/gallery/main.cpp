@@ -8,6 +8,12 @@
 #include "dialogs/SelectColorUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
+#include "mainwindow/FindFolderUnit.h"
+#include "mainwindow/LoadingUnit.h"
+#include "mainwindow/ThumbnailUnit.h"
+#include "picture/ConvertJpeg.h"
+#include "picture/JpegCodec.h"
+#include "tests/support/Pictures.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
@@ -21,6 +27,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -120,6 +127,54 @@ QWidget *flatControls()
     return panel;
 }
 
+// The thumbnail picker over a folder of photographs, the loading window half way, and the media
+// search's list.
+void pickerWindows(Prompt &prompt)
+{
+    QTemporaryDir folder;
+    JpegEncoder encoder;
+    const char *names[] = {"DSC_0001", "DSC_0002", "DSC_0003", "IMG_20240501_101530", "夏の海", "DSC_0006",
+                           "DSC_0007", "DSC_0008", "DSC_0009"};
+    for (int i = 0; i < 9; ++i) {
+        const bool tall = i % 4 == 2;
+        const auto bytes = encoder.encode(testpictures::photo(tall ? 300 : 400, tall ? 400 : 300, quint32(i + 3)), 85);
+        QFile file(folder.filePath(QString::fromUtf8(names[i]) + QStringLiteral(".jpg")));
+        if (bytes && file.open(QIODevice::WriteOnly))
+            file.write(*bytes);
+    }
+    auto *loading = new TLoadingThumbnail;
+    g_keep.emplace_back(loading);
+    loading->Begin(9);
+    loading->ShowTile(TConvertJpeg::MakeThumbnail(folder.filePath(QStringLiteral("DSC_0002.jpg"))).value_or(Bitmap()), 4);
+    save(loading, "loading");
+    loading->End();
+
+    auto *picker = new TThumbnail(prompt, *loading);
+    g_keep.emplace_back(picker);
+    // The tiles are made with the event loop running: wait for the grid itself.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, picker, [picker, &poll] {
+        if (!picker->isVisible())
+            return;
+        poll.stop();
+        picker->imgThumbnailMouseDown(QPoint(80 + 30, 30));
+        save(picker, "thumbnails");
+        picker->reject();
+    });
+    poll.start(5);
+    picker->ShowForFolder(folder.path());
+
+    auto *find = new TFindFolder;
+    g_keep.emplace_back(find);
+    QTimer::singleShot(0, find, [find] {
+        save(find, "find-folder");
+        find->reject();
+    });
+    find->ChooseDcfFolder({QStringLiteral("/media/taro/NIKON D90/DCIM/100NCD90"),
+                           QStringLiteral("/media/taro/NIKON D90/DCIM/101NCD90"),
+                           QStringLiteral("/run/media/taro/SDCARD/DCIM/100CANON")});
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -171,6 +226,8 @@ int main(int argc, char **argv)
             popup->grab().save(QDir(g_out).filePath(QStringLiteral("popup.png")));
         combo->hidePopup();
     }
+
+    pickerWindows(prompt);
 
     if (!args.contains(QStringLiteral("--stay")))
         return 0;
