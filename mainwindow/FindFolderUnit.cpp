@@ -1,6 +1,7 @@
 #include "mainwindow/FindFolderUnit.h"
 
 #include "common/ApplicationTitle.h"
+#include "mainwindow/LoadingUnit.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatListBox.h"
 #include "widgets/FlatPanel.h"
@@ -10,9 +11,10 @@
 #include <QPointer>
 
 TFindFolder::TFindFolder(QWidget *owner)
-    : QDialog(owner,
+    : QDialog(nullptr,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint)
+    , m_owner(owner)
 {
     setWindowTitle(ApplicationTitle());
     setModal(true);
@@ -44,6 +46,7 @@ std::optional<QString> TFindFolder::ChooseDcfFolder(const QStringList &folders)
     lbxDCFFolderList->SetItemIndex(folders.isEmpty() ? -1 : 0);
     lbxDCFFolderList->setFocus(Qt::OtherFocusReason);
     m_found.clear();
+    PlaceOverOwner(this, m_owner);
     const QPointer<TFindFolder> self(this);
     const int result = exec();
     if (!self || result != QDialog::Accepted)

@@ -14,6 +14,7 @@ class TFindFolder : public QDialog, public DcfFolderChooser
 {
     Q_OBJECT
 public:
+    // Centred on owner, not its child.
     explicit TFindFolder(QWidget *owner = nullptr);
 
     std::optional<QString> ChooseDcfFolder(const QStringList &folders) override;
@@ -32,5 +33,6 @@ private:
     TFlatListBox *lbxDCFFolderList = nullptr;
     TLabeledBmpBtn *btnOk = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
+    QWidget *m_owner = nullptr;
     QString m_found;
 };

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QWindow>
 
 QImage TileImage(const Bitmap &tile)
 {
@@ -20,8 +21,23 @@ QImage TileImage(const Bitmap &tile)
         .copy();
 }
 
+void PlaceOverOwner(QWidget *window, QWidget *owner)
+{
+    (void)window->winId(); // the frame and the native window exist from here on
+    QRect over;
+    if (owner && owner->isVisible())
+        over = owner->frameGeometry();
+    else if (QScreen *screen = QGuiApplication::primaryScreen())
+        over = screen->geometry();
+    const QSize outer = window->frameGeometry().size();
+    window->move(over.x() + (over.width() - outer.width()) / 2,
+                 over.y() + (over.height() - outer.height()) / 2);
+    if (owner && owner->windowHandle() && window->windowHandle())
+        window->windowHandle()->setTransientParent(owner->windowHandle());
+}
+
 TLoadingThumbnail::TLoadingThumbnail(QWidget *owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_owner(owner)
 {
     setWindowModality(Qt::ApplicationModal);
@@ -56,10 +72,7 @@ void TLoadingThumbnail::Begin(int count)
     pbLoading->setRange(0, std::max(count, 1));
     pbLoading->setValue(0);
     imgLoadingThumbnail->clear();
-    const QRect over = m_owner && m_owner->isVisible() ? m_owner->frameGeometry()
-        : QGuiApplication::primaryScreen()             ? QGuiApplication::primaryScreen()->geometry()
-                                                       : QRect();
-    move(over.x() + (over.width() - width()) / 2, over.y() + (over.height() - height()) / 2);
+    PlaceOverOwner(this, m_owner);
     show();
     raise();
 }

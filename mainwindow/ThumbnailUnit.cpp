@@ -242,7 +242,7 @@ void TSelectionFrame::mouseDoubleClickEvent(QMouseEvent *event)
 // ---- TThumbnail
 
 TThumbnail::TThumbnail(Prompt &prompt, TLoadingThumbnail &loading, QWidget *owner, int threads)
-    : QDialog(owner,
+    : QDialog(nullptr,
               Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint)
     , m_set(
@@ -271,6 +271,7 @@ TThumbnail::TThumbnail(Prompt &prompt, TLoadingThumbnail &loading, QWidget *owne
     imgThumbnail = new TThumbnailGrid(pnlClient);
     imgThumbnail->setAccessibleName(QStringLiteral("画像一覧"));
     imgCursor = new TSelectionFrame(pnlClient);
+    imgCursor->setAccessibleName(QStringLiteral("選択枠"));
     imgCursor->hide();
 
     fsbImage = new TFlatScrollBar(Qt::Vertical, this);
@@ -301,10 +302,7 @@ bool TThumbnail::ShowForFolder(const QString &folder)
     m_shown = true;
     imgThumbnail->SetSelected(0);
     // Centred on the owner at every showing.
-    if (m_owner && m_owner->isVisible()) {
-        const QRect over = m_owner->frameGeometry();
-        move(over.x() + (over.width() - width()) / 2, over.y() + (over.height() - height()) / 2);
-    }
+    PlaceOverOwner(this, m_owner);
     FormResize();
     imgThumbnail->setFocus(Qt::OtherFocusReason);
     const QPointer<TThumbnail> self(this);

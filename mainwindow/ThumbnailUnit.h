@@ -69,7 +69,7 @@ public:
     static constexpr int kDesignWidth = 520;
     static constexpr int kDesignHeight = 316;
 
-    // threads 0: as many as the machine has (at most 4).
+    // Centred on owner, not its child. threads 0: as many as the machine has (at most 4).
     TThumbnail(Prompt &prompt, TLoadingThumbnail &loading, QWidget *owner = nullptr, int threads = 0);
 
     bool ShowForFolder(const QString &folder) override;

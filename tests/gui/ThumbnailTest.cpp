@@ -226,6 +226,36 @@ TEST_F(ThumbnailWindowTest, MessagesOfTheRun)
     EXPECT_FALSE(loading.isVisible());
 }
 
+TEST_F(ThumbnailWindowTest, StaysUsableWhileItsOwnerIsDisabled)
+{
+    pictures(2);
+    QWidget owner;
+    owner.setGeometry(100, 100, 600, 400);
+    owner.show();
+    owner.setEnabled(false); // as the folder box does while it runs the picker
+    TLoadingThumbnail ownedLoading(&owner);
+    TThumbnail picker(prompt, ownedLoading, &owner);
+    bool enabled = false, loadingEnabled = false;
+    QPoint centre;
+    QObject::connect(ownedLoading.Progress(), &QProgressBar::valueChanged,
+                     [&] { loadingEnabled = ownedLoading.isEnabled() && ownedLoading.isVisible(); });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!picker.isVisible())
+            return;
+        poll.stop();
+        enabled = picker.isEnabled();
+        centre = picker.frameGeometry().center();
+        click(picker.findChild<TLabeledBmpBtn *>("btnOk"));
+    });
+    poll.start(2);
+    EXPECT_TRUE(picker.ShowForFolder(dir.path()));
+    EXPECT_TRUE(enabled);
+    EXPECT_TRUE(loadingEnabled);
+    EXPECT_LE((centre - owner.frameGeometry().center()).manhattanLength(), 2);
+    EXPECT_EQ(picker.parent(), nullptr);
+}
+
 TEST(LoadingThumbnail, ShowsTheTileAndProgressAndTakesACancel)
 {
     TLoadingThumbnail loading;
