@@ -52,7 +52,7 @@ ours() {
 tiles_of() { grep -o '[0-9]* tiles' "$work/ours.txt" | tail -1 | awk '{ print $1 }'; }
 memory_of() { grep -o 'peak memory: [0-9]*' "$work/ours.txt" | awk '{ print $3 }'; }
 
-vips() {
+vips_time() {
     local folder=$1 r start end
     mkdir -p "$work/vips-out"
     for r in 1 2 3; do
@@ -68,9 +68,9 @@ exif=$(make_card exif)
 jfif=$(make_card jfif)
 
 ours_exif=$(ours "$exif"); tiles_exif=$(tiles_of); mem_exif=$(memory_of)
-vips_exif=$(vips "$exif")
+vips_exif=$(vips_time "$exif")
 ours_jfif=$(ours "$jfif"); tiles_jfif=$(tiles_of); mem_jfif=$(memory_of)
-vips_jfif=$(vips "$jfif")
+vips_jfif=$(vips_time "$jfif")
 
 /usr/bin/python3 - "$ours_exif" "$vips_exif" "$ours_jfif" "$vips_jfif" "$tiles_exif" "$tiles_jfif" "$mem_exif" "$mem_jfif" "$count" <<'PY'
 import sys

@@ -137,7 +137,8 @@ void pickerWindows(Prompt &prompt)
                            "DSC_0007", "DSC_0008", "DSC_0009"};
     for (int i = 0; i < 9; ++i) {
         const bool tall = i % 4 == 2;
-        const auto bytes = encoder.encode(testpictures::photo(tall ? 300 : 400, tall ? 400 : 300, quint32(i + 3)), 85);
+        const auto bytes
+            = encoder.encode(testpictures::photo(tall ? 300 : 400, tall ? 400 : 300, quint32(i + 3)), 85);
         QFile file(folder.filePath(QString::fromUtf8(names[i]) + QStringLiteral(".jpg")));
         if (bytes && file.open(QIODevice::WriteOnly))
             file.write(*bytes);
@@ -145,7 +146,8 @@ void pickerWindows(Prompt &prompt)
     auto *loading = new TLoadingThumbnail;
     g_keep.emplace_back(loading);
     loading->Begin(9);
-    loading->ShowTile(TConvertJpeg::MakeThumbnail(folder.filePath(QStringLiteral("DSC_0002.jpg"))).value_or(Bitmap()), 4);
+    loading->ShowTile(
+        TConvertJpeg::MakeThumbnail(folder.filePath(QStringLiteral("DSC_0002.jpg"))).value_or(Bitmap()), 4);
     save(loading, "loading");
     loading->End();
 
