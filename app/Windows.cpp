@@ -12,9 +12,16 @@
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
 #include "mail/MailClients.h"
+#include "mainwindow/FindFolderUnit.h"
+#include "mainwindow/LoadingUnit.h"
 #include "mainwindow/MainUnit.h"
+#include "mainwindow/PictureFileDialogs.h"
+#include "mainwindow/ThumbnailUnit.h"
+#include "mainwindow/model/MediaSearch.h"
 #include "platform/Services.h"
 #include "platform/null/NullMailAccountStore.h"
+
+#include <QCoreApplication>
 
 TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
@@ -41,6 +48,13 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         Address = new TAddress(settings, *m_prompt, PopupListBox, Main);
         Sending = new TSending(*m_clients, Main);
         DUNSelect = new TDUNSelect;
+        LoadingThumbnail = new TLoadingThumbnail(Main);
+        Thumbnail = new TThumbnail(*m_prompt, *LoadingThumbnail, Main);
+        FindFolder = new TFindFolder(Main);
+        m_browser = std::make_unique<TBrowseFolder>(Main);
+        if (services.Desktop)
+            m_media = std::make_unique<MediaSearch>(*services.Desktop, *m_prompt, FindFolder, workFolder,
+                                                    [] { QCoreApplication::processEvents(); });
     } catch (...) {
         destroy();
         throw;
@@ -73,8 +87,26 @@ MailClients &TWindows::Clients() const
     return *m_clients;
 }
 
+TBrowseFolder &TWindows::FolderBrowser() const
+{
+    return *m_browser;
+}
+
+MediaSearch *TWindows::CardSearch() const
+{
+    return m_media.get();
+}
+
 void TWindows::destroy()
 {
+    m_media.reset();
+    m_browser.reset();
+    delete FindFolder;
+    FindFolder = nullptr;
+    delete Thumbnail;
+    Thumbnail = nullptr;
+    delete LoadingThumbnail;
+    LoadingThumbnail = nullptr;
     delete DUNSelect;
     DUNSelect = nullptr;
     delete Sending;

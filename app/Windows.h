@@ -7,17 +7,22 @@
 #include <memory>
 
 class MailAccountStore;
+class MediaSearch;
 class Prompt;
 class TAccount;
 class TAddress;
 class TConfig;
 class TDUNSelect;
+class TBrowseFolder;
+class TFindFolder;
+class TLoadingThumbnail;
 class TMain;
 class TMsgBox;
 class TPopupListBox;
 class TSelectColor;
 class TSending;
 class TSetPictureSize;
+class TThumbnail;
 class TUserData;
 class UiPrompt;
 struct MailClients;
@@ -54,6 +59,15 @@ public:
     QString OpenPictureDialog(const QString &startFolder) override;
     TSending *Sending = nullptr;
     TDUNSelect *DUNSelect = nullptr;
+    TLoadingThumbnail *LoadingThumbnail = nullptr;
+    TThumbnail *Thumbnail = nullptr;
+    TFindFolder *FindFolder = nullptr;
+
+    // The picture sources' services that go with the windows above: the folder browser and the
+    // media search (which asks through FindFolder when there is more than one camera folder).
+    TBrowseFolder &FolderBrowser() const;
+    // None without the platform's shell.
+    MediaSearch *CardSearch() const;
 
 private:
     void destroy();
@@ -64,4 +78,6 @@ private:
     // Stands in when the services bring no mail account store.
     std::unique_ptr<MailAccountStore> m_noAccounts;
     std::unique_ptr<MailClients> m_clients;
+    std::unique_ptr<TBrowseFolder> m_browser;
+    std::unique_ptr<MediaSearch> m_media;
 };

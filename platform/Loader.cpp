@@ -2,12 +2,14 @@
 
 #include "common/Clock.h"
 #include "platform/linux/LinuxDialUpService.h"
+#include "platform/linux/LinuxShell.h"
 #include "platform/linux/QtCaptureDevice.h"
 #include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/ThunderbirdAccountStore.h"
 #include "platform/null/NullCaptureDevice.h"
 #include "platform/null/NullDialUpService.h"
 #include "platform/null/NullMailAccountStore.h"
+#include "platform/null/NullShell.h"
 #include "platform/null/NullSoundPlayer.h"
 #include "platform/synthetic/SyntheticCamera.h"
 
@@ -36,11 +38,13 @@ PlatformServices LoadPlatformServices(PlatformKind kind, CameraKind camera)
         services.MailAccounts = std::make_unique<NullMailAccountStore>();
         services.DialUp = std::make_unique<NullDialUpService>();
         services.Camera = std::make_unique<NullCaptureDevice>();
+        services.Desktop = std::make_unique<NullShell>();
     } else {
         services.Sound = std::make_unique<QtSoundPlayer>();
         services.MailAccounts = std::make_unique<ThunderbirdAccountStore>(QDir::homePath());
         services.DialUp = std::make_unique<LinuxDialUpService>();
         services.Camera = std::make_unique<QtCaptureDevice>();
+        services.Desktop = std::make_unique<LinuxShell>();
     }
     if (camera == CameraKind::Test)
         services.Camera = std::make_unique<SyntheticCamera>(SystemClock());

@@ -10,7 +10,8 @@ enum class PlatformKind { Linux, Null };
 enum class CameraKind { Platform, Test };
 
 // The kind asked for by the environment: TAVRIN_PLATFORM=null gives the null backends (no camera,
-// no dial-up entries, silence, no mail accounts), anything else the Linux ones.
+// no dial-up entries, silence, no mail accounts, no desktop folders or volumes), anything else the
+// Linux ones.
 PlatformKind PlatformKindFromEnvironment();
 // TAVRIN_CAMERA=test gives the synthetic camera (with either platform kind), anything else the
 // platform's cameras.

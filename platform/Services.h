@@ -3,6 +3,7 @@
 #include "platform/MailAccountStore.h"
 #include "platform/DialUpService.h"
 #include "platform/CaptureDevice.h"
+#include "platform/Shell.h"
 #include "platform/SoundPlayer.h"
 
 #include <memory>
@@ -15,4 +16,5 @@ struct PlatformServices
     std::unique_ptr<MailAccountStore> MailAccounts;
     std::unique_ptr<DialUpService> DialUp;
     std::unique_ptr<CaptureDevice> Camera;
+    std::unique_ptr<Shell> Desktop;
 };

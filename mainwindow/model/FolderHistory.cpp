@@ -3,12 +3,84 @@
 #include "common/BoundedFile.h"
 #include "common/SaveFile.h"
 #include "common/Sjis.h"
+#include "platform/Shell.h"
 
 #include <QDir>
 
-FolderHistory::FolderHistory(QString workFolder)
+namespace {
+
+// Whether path is folder or lies inside it.
+bool inside(const QString &path, const QString &folder)
+{
+    if (folder.isEmpty() || !path.startsWith(folder))
+        return false;
+    return path.size() == folder.size() || folder.endsWith(QLatin1Char('/'))
+        || path[folder.size()] == QLatin1Char('/');
+}
+
+} // namespace
+
+const QString &FolderHistory::DocumentsWord()
+{
+    static const QString word = QStringLiteral("ﾏｲﾄﾞｷｭﾒﾝﾄ");
+    return word;
+}
+
+const QString &FolderHistory::DesktopWord()
+{
+    static const QString word = QStringLiteral("ﾃﾞｽｸﾄｯﾌﾟ");
+    return word;
+}
+
+FolderHistory::FolderHistory(QString workFolder, const Shell *shell)
     : m_workFolder(std::move(workFolder))
+    , m_shell(shell)
 { }
+
+QString FolderHistory::ToRealPath(const QString &text) const
+{
+    QString path = text;
+    if (!m_shell)
+        return path;
+    if (const QString documents = m_shell->DocumentsFolder();
+        !documents.isEmpty() && path.startsWith(DocumentsWord()))
+        path.replace(0, DocumentsWord().size(), documents);
+    if (const QString desktop = m_shell->DesktopFolder();
+        !desktop.isEmpty() && path.startsWith(DesktopWord()))
+        path.replace(0, DesktopWord().size(), desktop);
+    return path;
+}
+
+QString FolderHistory::ToDisplayPath(const QString &path) const
+{
+    QString display = path;
+    if (!m_shell)
+        return display;
+    if (const QString documents = m_shell->DocumentsFolder(); inside(display, documents))
+        display.replace(0, documents.size(), DocumentsWord());
+    if (const QString desktop = m_shell->DesktopFolder(); inside(display, desktop))
+        display.replace(0, desktop.size(), DesktopWord());
+    return display;
+}
+
+int FolderHistory::IndexOf(const QString &displayPath) const
+{
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].compare(displayPath, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+void FolderHistory::RememberFolder(const QString &folderText)
+{
+    const QString display = ToDisplayPath(folderText);
+    const int at = IndexOf(display);
+    if (at >= 0)
+        m_items.removeAt(at);
+    // The spelling just used: on this platform two folders may differ in letter case alone.
+    m_items.prepend(display);
+}
 
 QString FolderHistory::FilePath() const
 {

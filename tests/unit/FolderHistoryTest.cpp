@@ -1,6 +1,7 @@
-#include "common/Sjis.h"
 #include "mainwindow/model/FolderHistory.h"
 #include "support/Fifo.h"
+#include "common/Sjis.h"
+#include "support/FakeShell.h"
 #include "support/Files.h"
 
 #include <QTemporaryDir>
@@ -26,10 +27,12 @@ TEST_F(FolderHistoryTest, AMissingFileLeavesTheListEmpty)
 
 TEST_F(FolderHistoryTest, ReadsCp932LinesMostRecentFirst)
 {
-    ASSERT_TRUE(testfiles::write(file(), Sjis::encode("ﾏｲﾄﾞｷｭﾒﾝﾄ/写真\r\n/media/card/DCIM/100ABCDE\r\n\r\n/tmp\n/last")));
+    ASSERT_TRUE(testfiles::write(
+        file(), Sjis::encode("ﾏｲﾄﾞｷｭﾒﾝﾄ/写真\r\n/media/card/DCIM/100ABCDE\r\n\r\n/tmp\n/last")));
     FolderHistory history(work());
     ASSERT_TRUE(history.Load());
-    EXPECT_EQ(history.Items(), (QStringList {"ﾏｲﾄﾞｷｭﾒﾝﾄ/写真", "/media/card/DCIM/100ABCDE", "", "/tmp", "/last"}));
+    EXPECT_EQ(history.Items(),
+              (QStringList {"ﾏｲﾄﾞｷｭﾒﾝﾄ/写真", "/media/card/DCIM/100ABCDE", "", "/tmp", "/last"}));
 }
 
 TEST_F(FolderHistoryTest, SavesTheFirstTenLinesEachEndedByCrLf)
@@ -70,6 +73,113 @@ TEST_F(FolderHistoryTest, OnlyARegularFileOfAHistorysSizeIsRead)
     ASSERT_TRUE(QFile::resize(file(), FolderHistory::kMaxFileBytes));
     ASSERT_TRUE(history.Load());
     EXPECT_EQ(history.Items().first(), "/tmp");
+}
+
+class DisplayPathTest : public FolderHistoryTest
+{
+protected:
+    DisplayPathTest()
+    {
+        shell.documents = "/home/u/Documents";
+        shell.desktop = "/home/u/Desktop";
+    }
+    FakeShell shell;
+};
+
+TEST_F(DisplayPathTest, SpecialFoldersBecomeTheirWordsAndBack)
+{
+    const struct
+    {
+        QString real;
+        QString display;
+    } cases[] = {
+        {"/home/u/Documents/写真", "ﾏｲﾄﾞｷｭﾒﾝﾄ/写真"},
+        {"/home/u/Documents", "ﾏｲﾄﾞｷｭﾒﾝﾄ"},
+        {"/home/u/Desktop/new", "ﾃﾞｽｸﾄｯﾌﾟ/new"},
+        {"/home/u/Documents2/x", "/home/u/Documents2/x"},
+        {"/home/u/documents/x", "/home/u/documents/x"},
+        {"/media/card/DCIM/100ABCDE", "/media/card/DCIM/100ABCDE"},
+        {"", ""},
+    };
+    FolderHistory history(work(), &shell);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.real.toStdString());
+        EXPECT_EQ(history.ToDisplayPath(c.real), c.display);
+        EXPECT_EQ(history.ToRealPath(c.display), c.real);
+    }
+    // The words count only at the start and in their own letters.
+    EXPECT_EQ(history.ToRealPath("/x/ﾏｲﾄﾞｷｭﾒﾝﾄ"), "/x/ﾏｲﾄﾞｷｭﾒﾝﾄ");
+    EXPECT_EQ(history.ToRealPath("ﾏｲﾄﾞｷｭﾒﾝﾄ2/a"), "/home/u/Documents2/a");
+}
+
+TEST_F(DisplayPathTest, TheDocumentsWordComesFirstForADesktopInsideThem)
+{
+    shell.desktop = "/home/u/Documents/Desk";
+    FolderHistory history(work(), &shell);
+    EXPECT_EQ(history.ToDisplayPath("/home/u/Documents/Desk/a"), "ﾏｲﾄﾞｷｭﾒﾝﾄ/Desk/a");
+    EXPECT_EQ(history.ToRealPath("ﾏｲﾄﾞｷｭﾒﾝﾄ/Desk/a"), "/home/u/Documents/Desk/a");
+    EXPECT_EQ(history.ToRealPath("ﾃﾞｽｸﾄｯﾌﾟ/a"), "/home/u/Documents/Desk/a");
+}
+
+TEST_F(DisplayPathTest, UnknownSpecialFoldersMatchNothing)
+{
+    shell.documents.clear();
+    shell.desktop.clear();
+    FolderHistory history(work(), &shell);
+    EXPECT_EQ(history.ToDisplayPath("/home/u/Documents/a"), "/home/u/Documents/a");
+    EXPECT_EQ(history.ToRealPath("ﾏｲﾄﾞｷｭﾒﾝﾄ/a"), "ﾏｲﾄﾞｷｭﾒﾝﾄ/a");
+    FolderHistory withoutShell(work());
+    EXPECT_EQ(withoutShell.ToDisplayPath("/home/u/Documents/a"), "/home/u/Documents/a");
+}
+
+TEST_F(DisplayPathTest, AFolderInTheDocumentsSurvivesTheirMove)
+{
+    FolderHistory history(work(), &shell);
+    history.RememberFolder("/home/u/Documents/写真");
+    ASSERT_TRUE(history.Save());
+    EXPECT_EQ(testfiles::read(file()), Sjis::encode("ﾏｲﾄﾞｷｭﾒﾝﾄ/写真") + "\r\n");
+
+    shell.documents = "/data/u/文書";
+    FolderHistory next(work(), &shell);
+    ASSERT_TRUE(next.Load());
+    ASSERT_EQ(next.Items(), QStringList {"ﾏｲﾄﾞｷｭﾒﾝﾄ/写真"});
+    EXPECT_EQ(next.ToRealPath(next.Items()[0]), "/data/u/文書/写真");
+}
+
+TEST_F(DisplayPathTest, RememberingMovesAnEntryOfAnyLetterCaseToTheTop)
+{
+    FolderHistory history(work(), &shell);
+    history.SetItems({"/a", "/media/card/dcim/100abcde", "/b"});
+
+    history.RememberFolder("/media/CARD/DCIM/100ABCDE");
+    EXPECT_EQ(history.Items(), (QStringList {"/media/CARD/DCIM/100ABCDE", "/a", "/b"}));
+
+    history.RememberFolder("/home/u/Documents/new");
+    EXPECT_EQ(history.Items(), (QStringList {"ﾏｲﾄﾞｷｭﾒﾝﾄ/new", "/media/CARD/DCIM/100ABCDE", "/a", "/b"}));
+
+    // An empty folder box gives an empty entry, once.
+    history.RememberFolder("");
+    history.RememberFolder("/a");
+    history.RememberFolder("");
+    EXPECT_EQ(history.Items(), (QStringList {"", "/a", "ﾏｲﾄﾞｷｭﾒﾝﾄ/new", "/media/CARD/DCIM/100ABCDE", "/b"}));
+    EXPECT_EQ(history.IndexOf("/MEDIA/card/dcim/100ABCDE"), 3);
+    EXPECT_EQ(history.IndexOf("/c"), -1);
+}
+
+TEST_F(DisplayPathTest, TwelveRememberedFoldersAreWrittenAsTheTenMostRecent)
+{
+    FolderHistory history(work(), &shell);
+    for (int i = 0; i < 12; ++i)
+        history.RememberFolder(QString("/f%1").arg(i));
+    EXPECT_EQ(history.Items().size(), 12);
+    ASSERT_TRUE(history.Save());
+
+    FolderHistory next(work(), &shell);
+    ASSERT_TRUE(next.Load());
+    QStringList expected;
+    for (int i = 11; i >= 2; --i)
+        expected << QString("/f%1").arg(i);
+    EXPECT_EQ(next.Items(), expected);
 }
 
 } // namespace

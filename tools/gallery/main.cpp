@@ -1,6 +1,6 @@
 // tavrin-gallery OUTDIR: saves OUTDIR/<name>.png for every window and widget sample; with
 // --stay it then leaves them all on the screen until it is closed.
-#include "CameraSamples.h"
+#include "tools/gallery/CameraSamples.h"
 #include "app/Application.h"
 #include "tools/gallery/MainWindowScenes.h"
 #include "widgets/ProgramFont.h"
@@ -19,6 +19,12 @@
 #include "mail/AddressBook.h"
 #include "mail/MailClients.h"
 #include "platform/null/NullMailAccountStore.h"
+#include "mainwindow/FindFolderUnit.h"
+#include "mainwindow/LoadingUnit.h"
+#include "mainwindow/ThumbnailUnit.h"
+#include "picture/ConvertJpeg.h"
+#include "picture/JpegCodec.h"
+#include "tests/support/Pictures.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
@@ -29,11 +35,11 @@
 #include "widgets/FlatProgressBar.h"
 #include "widgets/FlatScrollBar.h"
 #include "widgets/LabeledBmpBtn.h"
-#include "widgets/ProgramFont.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -208,6 +214,54 @@ void addressBook(Prompt &prompt)
     Q_EMIT dialog->findChild<TLabeledBmpBtn *>(QStringLiteral("btnEditCancel"))->clicked();
     Q_EMIT dialog->findChild<TLabeledBmpBtn *>(QStringLiteral("btnEdit"))->clicked();
     save(dialog, "address-edit-preset");
+// The thumbnail picker over a folder of photographs, the loading window half way, and the media
+// search's list.
+void pickerWindows(Prompt &prompt)
+{
+    QTemporaryDir folder;
+    JpegEncoder encoder;
+    const char *names[] = {"DSC_0001", "DSC_0002", "DSC_0003", "IMG_20240501_101530", "夏の海", "DSC_0006",
+                           "DSC_0007", "DSC_0008", "DSC_0009"};
+    for (int i = 0; i < 9; ++i) {
+        const bool tall = i % 4 == 2;
+        const auto bytes
+            = encoder.encode(testpictures::photo(tall ? 300 : 400, tall ? 400 : 300, quint32(i + 3)), 85);
+        QFile file(folder.filePath(QString::fromUtf8(names[i]) + QStringLiteral(".jpg")));
+        if (bytes && file.open(QIODevice::WriteOnly))
+            file.write(*bytes);
+    }
+    auto *loading = new TLoadingThumbnail;
+    g_keep.emplace_back(loading);
+    loading->Begin(9);
+    loading->ShowTile(
+        TConvertJpeg::MakeThumbnail(folder.filePath(QStringLiteral("DSC_0002.jpg"))).value_or(Bitmap()), 4);
+    save(loading, "loading");
+    loading->End();
+
+    auto *picker = new TThumbnail(prompt, *loading);
+    g_keep.emplace_back(picker);
+    // The tiles are made with the event loop running: wait for the grid itself.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, picker, [picker, &poll] {
+        if (!picker->isVisible())
+            return;
+        poll.stop();
+        picker->imgThumbnailMouseDown(QPoint(80 + 30, 30));
+        save(picker, "thumbnails");
+        picker->reject();
+    });
+    poll.start(5);
+    picker->ShowForFolder(folder.path());
+
+    auto *find = new TFindFolder;
+    g_keep.emplace_back(find);
+    QTimer::singleShot(0, find, [find] {
+        save(find, "find-folder");
+        find->reject();
+    });
+    find->ChooseDcfFolder({QStringLiteral("/media/taro/NIKON D90/DCIM/100NCD90"),
+                           QStringLiteral("/media/taro/NIKON D90/DCIM/101NCD90"),
+                           QStringLiteral("/run/media/taro/SDCARD/DCIM/100CANON")});
 }
 
 } // namespace
@@ -282,6 +336,7 @@ int main(int argc, char **argv)
     }
 
     SaveCameraSamples(g_out, save, [](QWidget *w) { g_keep.emplace_back(w); });
+    pickerWindows(prompt);
 
     if (!args.contains(QStringLiteral("--stay")))
         return 0;

@@ -1,0 +1,81 @@
+#include "mainwindow/FindFolderUnit.h"
+
+#include "common/ApplicationTitle.h"
+#include "mainwindow/LoadingUnit.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatListBox.h"
+#include "widgets/FlatPanel.h"
+#include "widgets/LabeledBmpBtn.h"
+
+#include <QKeyEvent>
+#include <QPointer>
+
+TFindFolder::TFindFolder(QWidget *owner)
+    : QDialog(nullptr,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
+    , m_owner(owner)
+{
+    setWindowTitle(ApplicationTitle());
+    setModal(true);
+    setFixedSize(360, 176);
+
+    pnlBase = new TFlatPanel(this);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    pnlBase->setGeometry(0, 0, 360, 176);
+    pnlBase->SetInputFrameColor(Colors::Frame);
+
+    lbxDCFFolderList = new TFlatListBox(pnlBase);
+    lbxDCFFolderList->setObjectName(QStringLiteral("lbxDCFFolderList"));
+    lbxDCFFolderList->setGeometry(9, 9, 342, 122);
+    lbxDCFFolderList->SetColors(Colors::Field, Colors::Text);
+    lbxDCFFolderList->setAccessibleName(QStringLiteral("ＤＣＦフォルダ"));
+
+    btnOk = MakeDialogButton(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(184, 142, 80, 24));
+    btnOk->setAccessibleName(QStringLiteral("決定"));
+    btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(272, 142, 80, 24));
+    btnCancel->setAccessibleName(QStringLiteral("中止"));
+    connect(btnOk, &TBmpBtn::clicked, this, &TFindFolder::btnOkClick);
+    connect(btnCancel, &TBmpBtn::clicked, this, &TFindFolder::btnCancelClick);
+    connect(lbxDCFFolderList, &QListWidget::itemDoubleClicked, this, &TFindFolder::btnOkClick);
+}
+
+std::optional<QString> TFindFolder::ChooseDcfFolder(const QStringList &folders)
+{
+    lbxDCFFolderList->SetItems(folders);
+    lbxDCFFolderList->SetItemIndex(folders.isEmpty() ? -1 : 0);
+    lbxDCFFolderList->setFocus(Qt::OtherFocusReason);
+    m_found.clear();
+    PlaceOverOwner(this, m_owner);
+    const QPointer<TFindFolder> self(this);
+    const int result = exec();
+    if (!self || result != QDialog::Accepted)
+        return std::nullopt;
+    return m_found;
+}
+
+void TFindFolder::btnOkClick()
+{
+    const int index = lbxDCFFolderList->ItemIndex();
+    m_found = index >= 0 ? lbxDCFFolderList->Items().value(index) : QString();
+    accept();
+}
+
+void TFindFolder::btnCancelClick()
+{
+    m_found.clear();
+    reject();
+}
+
+void TFindFolder::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        btnOkClick();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        btnCancelClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,106 @@
+#include "mainwindow/PictureFileDialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QPointer>
+
+namespace {
+
+// "*.jpg" -> "*.[jJ][pP][gG]": the file system here tells letter cases apart.
+QString anyCase(const QString &pattern)
+{
+    QString out;
+    for (const QChar c : pattern) {
+        if (c.isLetter())
+            out += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString filter(const QString &name, const QStringList &patterns)
+{
+    QStringList any;
+    for (const QString &p : patterns)
+        any << anyCase(p);
+    return name + QStringLiteral(" (") + any.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+} // namespace
+
+TOpenPictureDialog::TOpenPictureDialog(QWidget *owner)
+    : m_owner(owner)
+{ }
+
+QStringList TOpenPictureDialog::FilterNames()
+{
+    return {QStringLiteral("すべてのファイル (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)"),
+            QStringLiteral("JPEG イメージファイル"), QStringLiteral("ビットマップ (*.bmp)")};
+}
+
+QStringList TOpenPictureDialog::NameFilters()
+{
+    const QStringList names = FilterNames();
+    return {filter(names[0], {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp")}),
+            filter(names[1], {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")}),
+            filter(names[2], {QStringLiteral("*.bmp")})};
+}
+
+void TOpenPictureDialog::Prepare(QFileDialog &dialog, const QString &startFolder) const
+{
+    dialog.setWindowTitle(QStringLiteral("開く"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // The names show as they are; the patterns behind them stay out of sight.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(NameFilters());
+    const QString folder = startFolder.isEmpty() ? m_lastFolder : startFolder;
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
+}
+
+QString TOpenPictureDialog::Execute(const QString &startFolder)
+{
+    // On the heap: the owner may go while the dialog runs, and takes the dialog with it.
+    const QPointer<QFileDialog> dialog = new QFileDialog(m_owner);
+    Prepare(*dialog, startFolder);
+    const int result = dialog->exec();
+    if (!dialog)
+        return QString();
+    const QString file = result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString();
+    delete dialog;
+    if (!file.isEmpty())
+        m_lastFolder = QFileInfo(file).path();
+    return file;
+}
+
+TBrowseFolder::TBrowseFolder(QWidget *owner)
+    : m_owner(owner)
+{ }
+
+void TBrowseFolder::Prepare(QFileDialog &dialog, const QString &initialFolder) const
+{
+    dialog.setWindowTitle(QString());
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setDirectory(initialFolder.isEmpty() ? QDir::homePath() : initialFolder);
+}
+
+std::optional<QString> TBrowseFolder::Browse(const QString &initialFolder)
+{
+    m_folder = initialFolder;
+    const QPointer<QFileDialog> dialog = new QFileDialog(m_owner);
+    Prepare(*dialog, initialFolder);
+    const int result = dialog->exec();
+    if (!dialog) {
+        m_folder.clear();
+        return std::nullopt;
+    }
+    m_folder = result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString();
+    delete dialog;
+    if (m_folder.isEmpty())
+        return std::nullopt;
+    m_folder = QDir::cleanPath(m_folder);
+    return m_folder;
+}
