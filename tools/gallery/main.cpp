@@ -214,6 +214,8 @@ void addressBook(Prompt &prompt)
     Q_EMIT dialog->findChild<TLabeledBmpBtn *>(QStringLiteral("btnEditCancel"))->clicked();
     Q_EMIT dialog->findChild<TLabeledBmpBtn *>(QStringLiteral("btnEdit"))->clicked();
     save(dialog, "address-edit-preset");
+}
+
 // The thumbnail picker over a folder of photographs, the loading window half way, and the media
 // search's list.
 void pickerWindows(Prompt &prompt)
