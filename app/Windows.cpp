@@ -1,11 +1,12 @@
 #include "app/Windows.h"
 
+#include "common/Waiter.h"
 #include "dialogs/AccountUnit.h"
 #include "dialogs/AddressUnit.h"
+#include "dialogs/CameraDialogs.h"
 #include "dialogs/ConfigUnit.h"
 #include "dialogs/DUNSelectUnit.h"
 #include "dialogs/MsgBoxUnit.h"
-#include "dialogs/OpenPictureDialog.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
 #include "dialogs/SendingUnit.h"
@@ -17,6 +18,7 @@
 #include "mainwindow/MainUnit.h"
 #include "mainwindow/PictureFileDialogs.h"
 #include "mainwindow/ThumbnailUnit.h"
+#include "mainwindow/model/CameraModel.h"
 #include "mainwindow/model/MediaSearch.h"
 #include "platform/Services.h"
 #include "platform/null/NullMailAccountStore.h"
@@ -26,35 +28,53 @@
 TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
     m_clients = std::make_unique<MailClients>();
+    m_waiter = std::make_unique<EventLoopWaiter>();
+    m_captureDialogs = std::make_unique<UiCaptureDialogs>();
     try {
-        // The small windows the main window asks through come first: on this platform the order
-        // decides nothing else. New windows join after the main window.
+        // The windows the main window and its parts ask through come first (on this platform the
+        // order decides nothing else): they centre themselves over the window in use when shown.
         MsgBox = new TMsgBox;
         PopupListBox = new TPopupListBox;
         m_messages = std::make_unique<UiPrompt>(MsgBox);
         SetPictureSize = new TSetPictureSize(*m_messages);
         SelectColor = new TSelectColor;
         m_prompt = std::make_unique<UiPrompt>(MsgBox, SetPictureSize, SelectColor);
-        Main = new TMain(TMainContext {workFolder, settings, *m_prompt, *this, PopupListBox, {}});
-        // The dialogs the main window opens sit over it.
+        LoadingThumbnail = new TLoadingThumbnail;
+        Thumbnail = new TThumbnail(*m_prompt, *LoadingThumbnail);
+        FindFolder = new TFindFolder;
+        m_browser = std::make_unique<TBrowseFolder>();
+        if (services.Desktop)
+            m_media = std::make_unique<MediaSearch>(*services.Desktop, *m_prompt, FindFolder, workFolder,
+                                                    [] { QCoreApplication::processEvents(); });
+        Sending = new TSending(*m_clients);
+        DUNSelect = new TDUNSelect;
+
+        MainModel::Services parts;
+        parts.shell = services.Desktop.get();
+        parts.sound = services.Sound.get();
+        parts.camera = services.Camera.get();
+        parts.captureDialogs = m_captureDialogs.get();
+        parts.thumbnails = Thumbnail;
+        parts.media = m_media.get();
+        parts.browser = m_browser.get();
+        parts.clients = m_clients.get();
+        parts.sendingWindow = Sending;
+        parts.waiter = m_waiter.get();
+        parts.dialUp = services.DialUp.get();
+        parts.dialUpChooser = DUNSelect;
+        Main = new TMain(TMainContext {workFolder, settings, *m_prompt, *this, PopupListBox, {}, parts});
+        m_openDialog = std::make_unique<TOpenPictureDialog>(Main);
+
         const MailAccountStore *accounts = services.MailAccounts.get();
         if (!accounts) {
             m_noAccounts = std::make_unique<NullMailAccountStore>();
             accounts = m_noAccounts.get();
         }
         Account = new TAccount(PopupListBox, Main);
-        // The camera's format and source dialogs join when the camera does.
-        Config = new TConfig(settings, *m_prompt, *accounts, Account, {}, {}, Main);
+        Config = new TConfig(
+            settings, *m_prompt, *accounts, Account, [this] { showCameraDialog(true); },
+            [this] { showCameraDialog(false); }, Main);
         Address = new TAddress(settings, *m_prompt, PopupListBox, Main);
-        Sending = new TSending(*m_clients, Main);
-        DUNSelect = new TDUNSelect;
-        LoadingThumbnail = new TLoadingThumbnail(Main);
-        Thumbnail = new TThumbnail(*m_prompt, *LoadingThumbnail, Main);
-        FindFolder = new TFindFolder(Main);
-        m_browser = std::make_unique<TBrowseFolder>(Main);
-        if (services.Desktop)
-            m_media = std::make_unique<MediaSearch>(*services.Desktop, *m_prompt, FindFolder, workFolder,
-                                                    [] { QCoreApplication::processEvents(); });
     } catch (...) {
         destroy();
         throw;
@@ -64,17 +84,6 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
 TWindows::~TWindows()
 {
     destroy();
-}
-
-void TWindows::HidePopupList()
-{
-    if (PopupListBox)
-        PopupListBox->HideList();
-}
-
-QString TWindows::OpenPictureDialog(const QString &startFolder)
-{
-    return ::OpenPictureDialog(Main, startFolder);
 }
 
 Prompt &TWindows::UserPrompt() const
@@ -87,18 +96,68 @@ MailClients &TWindows::Clients() const
     return *m_clients;
 }
 
-TBrowseFolder &TWindows::FolderBrowser() const
+void TWindows::showCameraDialog(bool format)
 {
-    return *m_browser;
+    if (!Main)
+        return;
+    m_captureDialogs->SetParent(Config);
+    CameraModel &camera = Main->Model().CameraPart();
+    if (format)
+        camera.ShowFormatDialog();
+    else
+        camera.ShowSourceDialog();
+    // The settings dialog takes the keys again.
+    if (Config) {
+        Config->raise();
+        Config->activateWindow();
+    }
 }
 
-MediaSearch *TWindows::CardSearch() const
+void TWindows::HidePopupList()
 {
-    return m_media.get();
+    if (PopupListBox)
+        PopupListBox->HideList();
+}
+
+bool TWindows::ShowConfig()
+{
+    return Config && Config->Execute();
+}
+
+std::optional<int> TWindows::ChooseAddress(TAddressBook &book, const QString &name, const QString &address)
+{
+    if (!Address)
+        return std::nullopt;
+    const int chosen = Address->ChooseEntry(book, name, address);
+    return chosen < 0 ? std::nullopt : std::optional<int>(chosen);
+}
+
+QString TWindows::OpenPictureDialog(const QString &startFolder)
+{
+    return m_openDialog ? m_openDialog->Execute(startFolder) : QString();
+}
+
+void TWindows::HideSendingWindow()
+{
+    if (Sending && Sending->IsShowing())
+        Sending->HideWindow();
 }
 
 void TWindows::destroy()
 {
+    delete Address;
+    Address = nullptr;
+    delete Config;
+    Config = nullptr;
+    delete Account;
+    Account = nullptr;
+    m_openDialog.reset();
+    delete Main;
+    Main = nullptr;
+    delete DUNSelect;
+    DUNSelect = nullptr;
+    delete Sending;
+    Sending = nullptr;
     m_media.reset();
     m_browser.reset();
     delete FindFolder;
@@ -107,18 +166,6 @@ void TWindows::destroy()
     Thumbnail = nullptr;
     delete LoadingThumbnail;
     LoadingThumbnail = nullptr;
-    delete DUNSelect;
-    DUNSelect = nullptr;
-    delete Sending;
-    Sending = nullptr;
-    delete Address;
-    Address = nullptr;
-    delete Config;
-    Config = nullptr;
-    delete Account;
-    Account = nullptr;
-    delete Main;
-    Main = nullptr;
     m_prompt.reset();
     delete SelectColor;
     SelectColor = nullptr;

@@ -6,31 +6,35 @@
 
 #include <memory>
 
+class EventLoopWaiter;
 class MailAccountStore;
 class MediaSearch;
 class Prompt;
 class TAccount;
 class TAddress;
+class TBrowseFolder;
 class TConfig;
 class TDUNSelect;
-class TBrowseFolder;
 class TFindFolder;
 class TLoadingThumbnail;
 class TMain;
 class TMsgBox;
+class TOpenPictureDialog;
 class TPopupListBox;
 class TSelectColor;
 class TSending;
 class TSetPictureSize;
 class TThumbnail;
 class TUserData;
+class UiCaptureDialogs;
 class UiPrompt;
 struct MailClients;
 struct PlatformServices;
 
 // The program's windows: one of each for the whole run, created by start-up in a fixed order and
 // destroyed in the reverse order. Each window is given what it uses when it is made; nothing looks a
-// window up later. The main window reaches the others through this registry as its MainDialogs.
+// window up later. The main window reaches the dialogs it opens through this registry, as its
+// MainDialogs.
 class TWindows : public MainDialogs
 {
 public:
@@ -45,39 +49,44 @@ public:
     // The protocol clients, one of each for the run; the sending window breaks their connections.
     MailClients &Clients() const;
 
+    // The small windows the others ask through.
     TMsgBox *MsgBox = nullptr;
     TPopupListBox *PopupListBox = nullptr;
     TSetPictureSize *SetPictureSize = nullptr;
     TSelectColor *SelectColor = nullptr;
+    // The windows the main window's parts work with.
+    TLoadingThumbnail *LoadingThumbnail = nullptr;
+    TThumbnail *Thumbnail = nullptr;
+    TFindFolder *FindFolder = nullptr;
+    TSending *Sending = nullptr;
+    TDUNSelect *DUNSelect = nullptr;
     TMain *Main = nullptr;
+    // The dialogs the main window opens, over it.
     TAccount *Account = nullptr;
     TConfig *Config = nullptr;
     TAddress *Address = nullptr;
 
     // MainDialogs
     void HidePopupList() override;
+    bool ShowConfig() override;
+    std::optional<int> ChooseAddress(TAddressBook &book, const QString &name,
+                                     const QString &address) override;
     QString OpenPictureDialog(const QString &startFolder) override;
-    TSending *Sending = nullptr;
-    TDUNSelect *DUNSelect = nullptr;
-    TLoadingThumbnail *LoadingThumbnail = nullptr;
-    TThumbnail *Thumbnail = nullptr;
-    TFindFolder *FindFolder = nullptr;
-
-    // The picture sources' services that go with the windows above: the folder browser and the
-    // media search (which asks through FindFolder when there is more than one camera folder).
-    TBrowseFolder &FolderBrowser() const;
-    // None without the platform's shell.
-    MediaSearch *CardSearch() const;
+    void HideSendingWindow() override;
 
 private:
     void destroy();
+    void showCameraDialog(bool format);
 
     // The picture size dialog's own messages go through the message box alone.
     std::unique_ptr<UiPrompt> m_messages;
     std::unique_ptr<UiPrompt> m_prompt;
-    // Stands in when the services bring no mail account store.
-    std::unique_ptr<MailAccountStore> m_noAccounts;
     std::unique_ptr<MailClients> m_clients;
+    std::unique_ptr<EventLoopWaiter> m_waiter;
+    std::unique_ptr<UiCaptureDialogs> m_captureDialogs;
     std::unique_ptr<TBrowseFolder> m_browser;
     std::unique_ptr<MediaSearch> m_media;
+    std::unique_ptr<TOpenPictureDialog> m_openDialog;
+    // Stands in when the services bring no mail account store.
+    std::unique_ptr<MailAccountStore> m_noAccounts;
 };

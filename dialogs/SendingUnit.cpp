@@ -7,6 +7,7 @@
 #include "widgets/FlatProgressBar.h"
 #include "widgets/LabeledBmpBtn.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -137,8 +138,12 @@ void TSending::ShowWindow()
 {
     m_cancelled = false;
     QRect area;
-    if (m_over && m_over->isVisible())
-        area = m_over->frameGeometry();
+    // Without a window of its own to go over, over the one the user is working in.
+    QWidget *over = m_over ? m_over.data() : QApplication::activeWindow();
+    if (over == this)
+        over = nullptr;
+    if (over && over->isVisible())
+        area = over->frameGeometry();
     else if (QScreen *screen = QGuiApplication::primaryScreen())
         area = screen->geometry();
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);

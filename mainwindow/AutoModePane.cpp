@@ -1,12 +1,17 @@
 #include "mainwindow/AutoModePane.h"
 
+#include "mail/AddressBook.h"
 #include "mainwindow/MainArtwork.h"
+#include "mainwindow/model/CameraModel.h"
 #include "mainwindow/model/MainModel.h"
+#include "mainwindow/model/ScheduleModel.h"
 #include "widgets/Accessibility.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/LabeledBmpBtn.h"
+
+#include <QLineEdit>
 
 namespace {
 
@@ -17,19 +22,26 @@ TFlatEdit *numberDisplay(QWidget *parent, const char *name, const QRect &place, 
     edit->setGeometry(place);
     edit->setReadOnly(true);
     edit->setAlignment(Qt::AlignRight);
-    edit->setText(QStringLiteral("0"));
     edit->setAccessibleName(accessibleName);
     return edit;
 }
 
-TFlatComboBox *list(QWidget *parent, const char *name, const QRect &place, const QStringList &items,
-                    int selected)
+TFlatComboBox *list(QWidget *parent, const char *name, const QRect &place, const QStringList &items)
 {
     auto *box = new TFlatComboBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(place);
     box->SetItems(items);
-    box->SetItemIndex(selected);
+    return box;
+}
+
+// The recipient lists show a name or address that may come from the address book, not from their
+// items: they show text, but take none typed.
+TFlatComboBox *recipientList(QWidget *parent, const char *name, const QRect &place)
+{
+    TFlatComboBox *box = list(parent, name, place, {});
+    box->setEditable(true);
+    box->lineEdit()->setReadOnly(true);
     return box;
 }
 
@@ -38,6 +50,7 @@ TFlatComboBox *list(QWidget *parent, const char *name, const QRect &place, const
 AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
     : Pane("pnlAutoMode", parent)
     , m_model(model)
+    , m_schedule(model.SchedulePart())
 {
     edtHour = numberDisplay(this, "edtHour", QRect(8, 9, 34, 20), QStringLiteral("時"));
     btnHUp = MakeMainButton(this, "btnHUp", QRect(44, 6, 22, 13), QStringLiteral("+"), {}, {},
@@ -55,32 +68,22 @@ AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
     btnStartTime = MakeMainButton(this, "btnStartTime", QRect(8, 38, 109, 22), QStringLiteral("から開始"));
     btnPassingTime
         = MakeMainButton(this, "btnPassingTime", QRect(125, 38, 109, 22), QStringLiteral("経過後に開始"));
-    for (TLabeledBmpBtn *b : {btnStartTime, btnPassingTime})
-        b->SetHold(true), b->SetHoldingKeep(true);
-    btnPassingTime->SetHolding(true);
 
     auto *lbInterval = new PaneLabel(this, "lbInterval", QStringLiteral("間隔："), QPoint(8, 71));
-    cbxInterval = list(this, "cbxInterval", QRect(64, 68, 104, 20),
-                       {QStringLiteral("　５分"), QStringLiteral("１０分"), QStringLiteral("１５分"),
-                        QStringLiteral("３０分"), QStringLiteral("１時間"), QStringLiteral("２時間"),
-                        QStringLiteral("４時間")},
-                       4);
+    cbxInterval = list(this, "cbxInterval", QRect(64, 68, 104, 20), ScheduleModel::IntervalItems());
     NameFromLabel(cbxInterval, lbInterval);
     auto *lbSize = new PaneLabel(this, "lbSizeAuto", QStringLiteral("サイズ："), QPoint(8, 97));
-    cbxSizeAuto
-        = list(this, "cbxSizeAuto", QRect(64, 94, 86, 20),
-               {QStringLiteral("120 x 120"), QStringLiteral("132 x 176"), QStringLiteral("240 x 320")}, 2);
+    cbxSizeAuto = list(this, "cbxSizeAuto", QRect(64, 94, 86, 20), ScheduleModel::SizeItems());
     NameFromLabel(cbxSizeAuto, lbSize);
     auto *lbQuality = new PaneLabel(this, "lbQualityAuto", QStringLiteral("画質："), QPoint(158, 97));
-    cbxQualityAuto = list(this, "cbxQualityAuto", QRect(192, 94, 42, 20),
-                          {QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")}, 2);
+    cbxQualityAuto = list(this, "cbxQualityAuto", QRect(192, 94, 42, 20), ScheduleModel::QualityItems());
     NameFromLabel(cbxQualityAuto, lbQuality);
 
     auto *lbName = new PaneLabel(this, "lbNameAuto", QStringLiteral("名前："), QPoint(8, 125));
-    cbxNameAuto = list(this, "cbxNameAuto", QRect(64, 122, 104, 20), {}, -1);
+    cbxNameAuto = recipientList(this, "cbxNameAuto", QRect(64, 122, 104, 20));
     NameFromLabel(cbxNameAuto, lbName);
     auto *lbAddress = new PaneLabel(this, "lbAddressAuto", QStringLiteral("アドレス："), QPoint(8, 151));
-    cbxAddressAuto = list(this, "cbxAddressAuto", QRect(64, 148, 104, 20), {}, -1);
+    cbxAddressAuto = recipientList(this, "cbxAddressAuto", QRect(64, 148, 104, 20));
     NameFromLabel(cbxAddressAuto, lbAddress);
     btnAddressAuto
         = MakeMainButton(this, "btnAddressAuto", QRect(174, 120, 60, 50), QStringLiteral("アドレス\\n帳"));
@@ -96,14 +99,114 @@ AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
                                            QStringLiteral("高さを合わせる"));
     btnResizeByWidthAuto = MakeMainButton(this, "btnResizeByWidthAuto", QRect(125, 200, 109, 26),
                                           QStringLiteral("幅を合わせる"));
-    for (TLabeledBmpBtn *b : {btnResizeByHeightAuto, btnResizeByWidthAuto})
+    // Held looks that show the schedule's and the camera's state.
+    for (TLabeledBmpBtn *b : {btnStartTime, btnPassingTime, btnResizeByHeightAuto, btnResizeByWidthAuto})
         b->SetHold(true), b->SetHoldingKeep(true);
-    btnResizeByWidthAuto->SetHolding(true);
+
+    ScheduleModel &s = m_schedule;
+    CameraModel &camera = model.CameraPart();
+    button(btnHUp, [&s] { s.btnHUpClick(); });
+    button(btnHDown, [&s] { s.btnHDownClick(); });
+    button(btnMUp, [&s] { s.btnMUpClick(); });
+    button(btnMDown, [&s] { s.btnMDownClick(); });
+    button(
+        btnStartTime, [&s] { s.btnStartTimeClick(); }, true);
+    button(
+        btnPassingTime, [&s] { s.btnPassingTimeClick(); }, true);
+    button(btnAddressAuto, [&model] { model.btnAddressAutoClick(); });
+    button(
+        btnResizeByHeightAuto, [&camera] { camera.btnResizeByHeightCameraMouseDown(); }, true);
+    button(
+        btnResizeByWidthAuto, [&camera] { camera.btnResizeByWidthCameraMouseDown(); }, true);
+    connect(cbxInterval, &TFlatComboBox::changed, this,
+            [this] { m_schedule.cbxIntervalChange(cbxInterval->ItemIndex()); });
+    connect(cbxSizeAuto, &TFlatComboBox::changed, this,
+            [this] { m_schedule.cbxSizeAutoChange(cbxSizeAuto->ItemIndex()); });
+    connect(cbxQualityAuto, &TFlatComboBox::changed, this,
+            [this] { m_schedule.cbxQualityAutoChange(cbxQualityAuto->ItemIndex()); });
+    connect(cbxNameAuto, &TFlatComboBox::changed, this, [this] {
+        m_model.PanelClick();
+        m_schedule.cbxNameAutoChange(cbxNameAuto->ItemIndex());
+    });
+    connect(cbxAddressAuto, &TFlatComboBox::changed, this, [this] {
+        m_model.PanelClick();
+        m_schedule.cbxAddressAutoChange(cbxAddressAuto->ItemIndex());
+    });
+    // The box toggles itself on the press (or the space key) before its handler runs; the handler
+    // toggles capture only the same way.
+    connect(chkNoSend, &QCheckBox::toggled, this, [this](bool on) {
+        m_model.PanelClick();
+        if (on != m_schedule.CaptureOnly())
+            m_schedule.chkNoSendMouseDown();
+    });
+    connect(lbNoSend, &PaneLabel::clicked, this, [this] {
+        m_model.PanelClick();
+        m_schedule.lbNoSendMouseDown();
+    });
 
     connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
+    connect(&s, &ScheduleModel::panelChanged, this, &AutoModePane::Refresh);
+    connect(&camera, &CameraModel::stateChanged, this, &AutoModePane::Refresh);
+    connect(&model.Recipient(), &RecipientModel::listsRefilled, this, &AutoModePane::RefillLists);
+    RefillLists();
 }
 
 QList<TFlatComboBox *> AutoModePane::DropDownLists() const
 {
     return {cbxInterval, cbxSizeAuto, cbxQualityAuto, cbxNameAuto, cbxAddressAuto};
+}
+
+void AutoModePane::button(TLabeledBmpBtn *b, const std::function<void()> &handler, bool mouseDown)
+{
+    const auto run = [this, handler] {
+        m_model.PanelClick();
+        handler();
+        Refresh();
+    };
+    if (mouseDown)
+        connect(b, &TBmpBtn::mouseDown, this, run);
+    else
+        connect(b, &TBmpBtn::clicked, this, run);
+}
+
+void AutoModePane::RefillLists()
+{
+    QStringList names, addresses;
+    const TAddressBook &history = m_model.History();
+    for (int i = 0; i < history.Count(); ++i) {
+        names << history.Get(i).Name;
+        addresses << history.Get(i).Address;
+    }
+    cbxNameAuto->SetItems(names);
+    cbxAddressAuto->SetItems(addresses);
+    Refresh();
+}
+
+void AutoModePane::Refresh()
+{
+    const ScheduleModel &s = m_schedule;
+    edtHour->setText(s.HourText());
+    edtMin->setText(s.MinuteText());
+    btnStartTime->SetHolding(s.StartTimeHeld());
+    btnPassingTime->SetHolding(s.PassingTimeHeld());
+    const CameraModel &camera = m_model.CameraPart();
+    btnResizeByHeightAuto->SetHolding(camera.FitHeightHeld());
+    btnResizeByWidthAuto->SetHolding(camera.FitWidthHeld());
+    cbxInterval->SetItemIndex(s.IntervalIndex());
+    cbxSizeAuto->SetItemIndex(s.SizeIndex());
+    cbxQualityAuto->SetItemIndex(s.QualityIndex());
+    for (TFlatComboBox *box : {cbxNameAuto, cbxAddressAuto}) {
+        const QSignalBlocker quiet(box);
+        box->SetItemIndex(s.SelectedIndex());
+        box->setEditText(box == cbxNameAuto ? s.ShownName() : s.ShownAddress());
+    }
+    {
+        const QSignalBlocker quiet(chkNoSend);
+        chkNoSend->setChecked(s.CaptureOnly());
+    }
+    const bool recipients = s.RecipientControlsEnabled();
+    for (QWidget *w : {static_cast<QWidget *>(chkNoSend), static_cast<QWidget *>(lbNoSend),
+                       static_cast<QWidget *>(cbxNameAuto), static_cast<QWidget *>(cbxAddressAuto)})
+        w->setEnabled(recipients);
+    btnAddressAuto->SetEnabled(recipients);
 }

@@ -3,6 +3,7 @@
 #include "mainwindow/PaneKit.h"
 
 class MainModel;
+class ScheduleModel;
 class TFlatCheckBox;
 class TFlatComboBox;
 class TFlatEdit;
@@ -19,7 +20,13 @@ public:
     QList<TFlatComboBox *> DropDownLists() const;
 
 private:
+    void Refresh();
+    void RefillLists();
+    // A button of the pane: the popup list hides first, then the handler runs.
+    void button(TLabeledBmpBtn *b, const std::function<void()> &handler, bool mouseDown = false);
+
     MainModel &m_model;
+    ScheduleModel &m_schedule;
     TFlatEdit *edtHour = nullptr;
     TFlatEdit *edtMin = nullptr;
     TLabeledBmpBtn *btnHUp = nullptr;

@@ -1,14 +1,18 @@
 #include "mainwindow/FileModePane.h"
 
 #include "mainwindow/MainArtwork.h"
+#include "mainwindow/model/FileSourceModel.h"
 #include "mainwindow/model/MainModel.h"
 #include "widgets/Accessibility.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/LabeledBmpBtn.h"
 
+#include <QLineEdit>
+
 FileModePane::FileModePane(MainModel &model, QWidget *parent)
     : Pane("pnlFileMode", parent)
     , m_model(model)
+    , m_source(model.FileSource())
 {
     btnOpenDialog = MakeMainButton(this, "btnOpenDialog", QRect(8, 8, 109, 40),
                                    QStringLiteral("ファイル名で\\nファイルを選択"));
@@ -22,7 +26,6 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
     cbxFolder->setGeometry(8, 76, 164, 20);
     NameFromLabel(cbxFolder, lbFolder);
     btnOpenFolder = MakeMainButton(this, "btnOpenFolder", QRect(178, 74, 56, 24), QStringLiteral("画像選択"));
-    btnOpenFolder->SetEnabled(false);
 
     btnFindFolder
         = MakeMainButton(this, "btnFindFolder", QRect(8, 106, 109, 26), QStringLiteral("メディアを検索する"));
@@ -36,12 +39,25 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
     btnOpenInterval
         = MakeMainButton(this, "btnOpenInterval", QRect(125, 196, 109, 26), QStringLiteral("撮影予約"));
 
-    connect(btnOpenDialog, &TBmpBtn::clicked, &model, &MainModel::btnOpenDialogClick);
-    for (TLabeledBmpBtn *b : {btnOpenThumbnail, btnOpenFolder, btnFindFolder, btnSelectFolder, btnRecent,
-                              btnOpenRecent, btnOpenInterval})
-        connect(b, &TBmpBtn::clicked, &model, &MainModel::PanelClick);
+    button(btnOpenDialog, &FileSourceModel::btnOpenDialogClick);
+    button(btnOpenThumbnail, &FileSourceModel::btnOpenThumbnailClick);
+    button(btnOpenFolder, &FileSourceModel::btnOpenFolderClick);
+    button(btnFindFolder, &FileSourceModel::btnFindFolderClick);
+    button(btnSelectFolder, &FileSourceModel::btnSelectFolderClick);
+    button(btnRecent, &FileSourceModel::btnRecentClick);
+    button(btnOpenRecent, &FileSourceModel::btnOpenRecentClick);
+    button(btnOpenInterval, &FileSourceModel::btnOpenIntervalClick);
+    connect(cbxFolder, &TFlatComboBox::changed, this, [this] {
+        m_model.PanelClick();
+        m_source.cbxFolderSelect(cbxFolder->ItemIndex());
+    });
+    connect(cbxFolder->lineEdit(), &QLineEdit::textEdited, &m_source, &FileSourceModel::TypeFolderText);
+
     connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
     connect(&model, &MainModel::stateChanged, this, &FileModePane::Refresh);
+    connect(&m_source, &FileSourceModel::folderBoxChanged, this, &FileModePane::RefreshFolderBox);
+    connect(&m_source, &FileSourceModel::openFolderEnabledChanged, this, &FileModePane::Refresh);
+    RefreshFolderBox();
     Refresh();
 }
 
@@ -50,8 +66,32 @@ QList<TFlatComboBox *> FileModePane::DropDownLists() const
     return {cbxFolder};
 }
 
+void FileModePane::button(TLabeledBmpBtn *b, void (FileSourceModel::*handler)())
+{
+    FileSourceModel *source = &m_source;
+    MainModel *model = &m_model;
+    connect(b, &TBmpBtn::clicked, this, [model, source, handler] {
+        model->PanelClick();
+        (source->*handler)();
+    });
+}
+
+void FileModePane::RefreshFolderBox()
+{
+    const QSignalBlocker quiet(cbxFolder);
+    const QStringList items = m_source.FolderItems();
+    if (cbxFolder->Items() != items)
+        cbxFolder->SetItems(items);
+    cbxFolder->SetItemIndex(m_source.FolderIndex());
+    if (cbxFolder->currentText() != m_source.FolderText())
+        cbxFolder->setEditText(m_source.FolderText());
+    // The hint shows the whole path, which the box may be too narrow for.
+    cbxFolder->setToolTip(m_source.FolderText());
+}
+
 void FileModePane::Refresh()
 {
+    btnOpenFolder->SetEnabled(m_source.OpenFolderEnabled());
     btnOpenRecent->SetEnabled(m_model.OpenRecentEnabled());
     btnOpenInterval->SetEnabled(m_model.OpenIntervalEnabled());
 }

@@ -2,6 +2,7 @@
 
 #include "mainwindow/PaneKit.h"
 
+class FileSourceModel;
 class MainModel;
 class TFlatComboBox;
 class TLabeledBmpBtn;
@@ -19,8 +20,12 @@ public:
 
 private:
     void Refresh();
+    void RefreshFolderBox();
+    // A button of the pane: the popup list hides first.
+    void button(TLabeledBmpBtn *b, void (FileSourceModel::*handler)());
 
     MainModel &m_model;
+    FileSourceModel &m_source;
     TLabeledBmpBtn *btnOpenDialog = nullptr;
     TLabeledBmpBtn *btnOpenThumbnail = nullptr;
     PaneLabel *lbFolder = nullptr;

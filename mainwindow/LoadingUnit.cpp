@@ -5,6 +5,7 @@
 #include "widgets/FlatProgressBar.h"
 #include "widgets/LabeledBmpBtn.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +25,10 @@ QImage TileImage(const Bitmap &tile)
 void PlaceOverOwner(QWidget *window, QWidget *owner)
 {
     (void)window->winId(); // the frame and the native window exist from here on
+    // Without an owner of its own it goes over the window the user is working in.
+    if (!owner)
+        if (QWidget *active = QApplication::activeWindow(); active != window)
+            owner = active;
     QRect over;
     if (owner && owner->isVisible())
         over = owner->frameGeometry();

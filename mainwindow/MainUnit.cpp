@@ -9,6 +9,8 @@
 #include "mainwindow/PictureArea.h"
 #include "mainwindow/PictureConfigPane.h"
 #include "mainwindow/SendToPane.h"
+#include "mainwindow/model/FileSourceModel.h"
+#include "mainwindow/model/ScheduleModel.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatPanel.h"
@@ -38,11 +40,13 @@ TMain::TMain(TMainContext context, QWidget *parent)
     : QWidget(parent)
     , m_listWindow(context.listWindow)
 {
-    m_model = std::make_unique<MainModel>(
-        MainModel::Context {context.workFolder, context.settings, context.prompt, context.dialogs, [this] {
-                                repaint();
-                                QCoreApplication::processEvents();
-                            }});
+    m_model = std::make_unique<MainModel>(MainModel::Context {context.workFolder, context.settings,
+                                                              context.prompt, context.dialogs,
+                                                              [this] {
+                                                                  repaint();
+                                                                  QCoreApplication::processEvents();
+                                                              },
+                                                              context.services});
     if (context.attachParts)
         context.attachParts(*m_model);
     // A screen of fewer colours gets the frame in 15-bit colour, as it shows there.
@@ -54,7 +58,7 @@ TMain::TMain(TMainContext context, QWidget *parent)
     pal.setColor(QPalette::Window, Colors::Back);
     setPalette(pal);
 
-    pnlImageBase = new PictureArea(m_model->Canvas(), this);
+    pnlImageBase = new PictureArea(m_model->Canvas(), &m_model->CameraPart(), this);
     connect(pnlImageBase, &PictureArea::clicked, m_model.get(), &MainModel::PanelClick);
 
     btnFileMode = modeButton("btnFileMode", 264, int(ModeKind::File), QStringLiteral("ファイル"));
@@ -112,6 +116,10 @@ TMain::TMain(TMainContext context, QWidget *parent)
         connect(b, &TBmpBtn::clicked, m_model.get(), &MainModel::btnBackClick);
     connect(btnFwd, &TBmpBtn::clicked, m_model.get(), &MainModel::btnFwdClick);
     connect(m_model.get(), &MainModel::stateChanged, this, &TMain::ApplyState);
+    ScheduleModel &schedule = m_model->SchedulePart();
+    connect(&schedule, &ScheduleModel::panelChanged, this, &TMain::ApplyState);
+    connect(&schedule, &ScheduleModel::runningChanged, this, &TMain::Narrow);
+    connect(&schedule, &ScheduleModel::captionChanged, this, &QWidget::setWindowTitle);
 
     // The client area holds the whole layout: the picture area's margins around it, the command
     // area beside it.
@@ -169,6 +177,7 @@ void TMain::ApplyState()
     btnMailCreate->setVisible(mode != MainModel::Mode::Auto);
     btnAutoStart->setVisible(mode == MainModel::Mode::Auto);
     btnMailCreate->SetEnabled(m.MailCreateEnabled());
+    btnAutoStart->SetEnabled(m_model->SchedulePart().StartEnabled());
     btnCameraMode->SetEnabled(m.CameraModesEnabled());
     btnAutoMode->SetEnabled(m.CameraModesEnabled());
 
@@ -192,6 +201,13 @@ void TMain::ApplyState()
     pnlImageBase->SetPictureBackShown(m.PictureBackShown());
     setAcceptDrops(m.AcceptDrops());
     setEnabled(m.WindowEnabled());
+}
+
+void TMain::Narrow(bool narrow)
+{
+    const QRect base = m_model->Canvas().FrameBaseRect();
+    const int full = kCommandArea.right() + 1 + base.left();
+    setFixedWidth(narrow ? 2 * base.left() + base.width() : full);
 }
 
 void TMain::setVisible(bool visible)
@@ -292,5 +308,11 @@ void TMain::dropEvent(QDropEvent *event)
         paths << (url.isLocalFile() ? url.toLocalFile() : url.toString());
     event->acceptProposedAction();
     // The drop ends before any message shows.
-    QTimer::singleShot(0, this, [this, paths] { m_model->HandleDroppedFiles(paths); });
+    QTimer::singleShot(0, this, [this, paths] { m_model->FileSource().HandleDroppedFiles(paths); });
+}
+
+void TMain::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    m_model->SetWindowPos(pos());
 }

@@ -37,6 +37,8 @@ struct TMainContext
     // Gives the model its camera, schedule, send run and dial-up connection (MainModel::SetCamera and
     // the others) before the window is created; they are made over the model's own objects.
     std::function<void(MainModel &)> attachParts;
+    // The services and windows the model's parts work with.
+    MainModel::Services services = {};
 };
 
 // The main window: the picture area on the left, the mode buttons and the command area on the
@@ -69,11 +71,14 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void FormCreate();
     void FormShow();
     void ApplyState();
+    // While a schedule runs only the picture area shows.
+    void Narrow(bool narrow);
     TLabeledBmpBtn *modeButton(const char *name, int x, int kind, const QString &accessibleName);
     void commandButtons(TFlatPanel *panel, const char *config, const char *quit, const char *back,
                         const char *next, TLabeledBmpBtn **configButton, TLabeledBmpBtn **quitButton,

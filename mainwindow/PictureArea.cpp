@@ -1,5 +1,6 @@
 #include "mainwindow/PictureArea.h"
 
+#include "mainwindow/CameraView.h"
 #include "mainwindow/MainArtwork.h"
 #include "picture/PictureCanvas.h"
 #include "widgets/Accessibility.h"
@@ -93,7 +94,7 @@ private:
     bool m_pressed = false;
 };
 
-PictureArea::PictureArea(TPictureCanvas &canvas, QWidget *parent)
+PictureArea::PictureArea(TPictureCanvas &canvas, CameraModel *camera, QWidget *parent)
     : QWidget(parent)
     , m_canvas(canvas)
 {
@@ -101,10 +102,13 @@ PictureArea::PictureArea(TPictureCanvas &canvas, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("画像エリア"));
     pnlImageDmy = new FrameView(*this, canvas);
-    pnlCameraImage = new QWidget(pnlImageDmy);
-    pnlCameraImage->setObjectName(QStringLiteral("pnlCameraImage"));
-    pnlCameraImage->setAccessibleName(QStringLiteral("カメラの映像"));
-    pnlCameraImage->hide();
+    if (camera) {
+        pnlCameraImage = new CameraView(*camera, canvas, pnlImageDmy);
+    } else {
+        pnlCameraImage = new QWidget(pnlImageDmy);
+        pnlCameraImage->setObjectName(QStringLiteral("pnlCameraImage"));
+        pnlCameraImage->hide();
+    }
 
     const auto repaint = [this] {
         pnlImageDmy->update();

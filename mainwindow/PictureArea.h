@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+class CameraModel;
 class TPictureCanvas;
 class FrameView;
 
@@ -14,7 +15,8 @@ class PictureArea : public QWidget
 {
     Q_OBJECT
 public:
-    explicit PictureArea(TPictureCanvas &canvas, QWidget *parent = nullptr);
+    // With a camera, the camera host shows its live view.
+    explicit PictureArea(TPictureCanvas &canvas, CameraModel *camera = nullptr, QWidget *parent = nullptr);
 
     // imgPictureBack: shown behind the camera view in Camera and Auto mode.
     void SetPictureBackShown(bool shown);

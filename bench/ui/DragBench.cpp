@@ -27,7 +27,7 @@ void BM_DragRedraw12MP(benchmark::State &state)
     canvas.SetEnabled(true);
     QWidget window;
     window.resize(260, 340);
-    PictureArea area(canvas, &window);
+    PictureArea area(canvas, nullptr, &window);
     window.show();
     QWidget *frame = area.FrameViewWidget();
     QPointF at(100, 100);

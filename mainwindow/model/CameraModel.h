@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/model/MainSeams.h"
 #include "picture/Bitmap.h"
 
 #include <QByteArray>
@@ -25,7 +26,7 @@ class TPictureCanvas;
 // and forwards its clicks to the handlers; every change is announced by a signal. The main window
 // disables itself while WindowEnabled() is false (the countdown) and enables its Next button on
 // stillTaken.
-class CameraModel : public QObject
+class CameraModel : public QObject, public CameraControl
 {
     Q_OBJECT
 
@@ -48,23 +49,23 @@ public:
 
     // When the window is made: a 240 x 180 view; on success the fit mode is "width" and the camera
     // off. False when there is no working camera: Camera and Auto mode stay disabled, silently.
-    bool SetUpCamera();
+    bool SetUpCamera() override;
     // Sizes and centres the camera host, re-makes and connects the capture object when the host
     // changes size in both directions (or there is none), and switches the camera on exactly when a
     // camera is connected.
     bool SetCameraView(int width, int height);
     // Sets the camera state; nothing without a capture object. A capture object whose camera could
     // not be connected stays off.
-    void SwitchCamera(bool on);
+    void SwitchCamera(bool on) override;
     // Flips the camera and shows either the live view or the picture; the camera buttons follow.
     void ToggleCamera();
     // The camera-side steps of entering Camera mode (view 240 wide in the camera's aspect, fit by
     // width, camera on through the switch) and Auto mode (the same view, camera on at the slow rate).
     // "カメラエラー。" when the view cannot be set.
-    void EnterCameraMode();
-    void EnterAutoMode();
+    void EnterCameraMode() override;
+    void EnterAutoMode() override;
     // Destroys the capture object (the window closes).
-    void ReleaseCapture();
+    void ReleaseCapture() override;
 
     // ---- Camera panel handlers (and the settings dialog's camera buttons)
 
@@ -88,7 +89,7 @@ public:
 
     bool HasCapture() const { return m_capture != nullptr; }
     TCaptureBase *Capture() const { return m_capture.get(); }
-    bool CameraOn() const { return m_cameraOn; }
+    bool CameraOn() const override { return m_cameraOn; }
     bool SelfTimerOn() const { return m_selfTimerOn; }
     FitMode Fit() const { return m_fitMode; }
     // The last grabbed still, empty when the last grab failed.

@@ -113,6 +113,15 @@ void FileSourceModel::SetFolderText(const QString &text)
     cbxFolderChange();
 }
 
+void FileSourceModel::TypeFolderText(const QString &text)
+{
+    if (text == m_folderText)
+        return;
+    m_folderText = text;
+    m_folderIndex = -1;
+    Q_EMIT folderBoxChanged();
+}
+
 void FileSourceModel::cbxFolderSelect(int index)
 {
     if (index < 0 || index >= m_history.Items().size())

@@ -72,6 +72,8 @@ public:
     int FolderIndex() const { return m_folderIndex; }
     // The buttons set the text this way; the change handler runs at once.
     void SetFolderText(const QString &text);
+    // The user types in the box: the text changes, nothing runs.
+    void TypeFolderText(const QString &text);
     // The user chose an item of the list.
     void cbxFolderSelect(int index);
     void cbxFolderChange();

@@ -18,10 +18,11 @@ public:
     virtual void HidePopupList() { }
     // The settings dialog, modal. True when it was closed with OK (the settings then hold its values).
     virtual bool ShowConfig() { return false; }
-    // The address book dialog choosing an entry of book: its position, or nothing.
-    virtual std::optional<int> ChooseAddress(TAddressBook &book)
+    // The address book dialog choosing an entry of book: its position, or nothing. A new entry made
+    // there starts from the recipient's name and address as shown.
+    virtual std::optional<int> ChooseAddress(TAddressBook &book, const QString &name, const QString &address)
     {
-        (void)book;
+        (void)book, (void)name, (void)address;
         return std::nullopt;
     }
     // The platform's open-picture dialog starting in startFolder (empty: the platform's choice), with

@@ -1,10 +1,18 @@
 #include "mainwindow/model/MainModel.h"
 
+#include "common/Clock.h"
 #include "common/Exception.h"
 #include "common/Prompt.h"
 #include "common/Sjis.h"
 #include "common/UserData.h"
+#include "mail/DialUp.h"
+#include "mainwindow/model/CameraModel.h"
+#include "mainwindow/model/FileSourceModel.h"
 #include "mainwindow/model/MainDialogs.h"
+#include "mainwindow/model/PictureSender.h"
+#include "mainwindow/model/ScheduleModel.h"
+#include "platform/Shell.h"
+#include "platform/SoundPlayer.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,6 +48,83 @@ TCanvasDialogs canvasDialogs(Prompt &prompt)
     return dialogs;
 }
 
+class Silence : public SoundPlayer
+{
+public:
+    void PlayAsync(const QByteArray &) override { }
+    void PlayAndWait(const QByteArray &) override { }
+};
+
+// No desktop: no special folders, no file manager, no volumes.
+class NoShell : public Shell
+{
+public:
+    QString DocumentsFolder() const override { return {}; }
+    QString DesktopFolder() const override { return {}; }
+    bool OpenInFileManager(const QString &) override { return false; }
+    QList<MountedVolume> MountedVolumes(const std::function<void()> &) override { return {}; }
+};
+
+class ScheduleParts : public ScheduleControl
+{
+public:
+    explicit ScheduleParts(ScheduleModel &schedule)
+        : m_schedule(schedule)
+    { }
+    bool Running() const override { return m_schedule.IsRunning(); }
+    void EnterAutoMode() override { m_schedule.EnterAutoMode(); }
+    bool StartSchedule() override { return m_schedule.btnAutoStartClick(); }
+    void EscapePressed() override { m_schedule.FormKeyPress(QChar(27)); }
+
+private:
+    ScheduleModel &m_schedule;
+};
+
+// Scheduled mails go through the send pipeline; without one they cannot go at all.
+class DeliverySender : public PictureSender
+{
+public:
+    explicit DeliverySender(Delivery *delivery)
+        : m_delivery(delivery)
+    { }
+    bool SendPicture(const TPictureMail &mail) override
+    {
+        return m_delivery && m_delivery->SendPicture(mail);
+    }
+
+private:
+    Delivery *m_delivery;
+};
+
+class DeliveryRunner : public SendRunner
+{
+public:
+    DeliveryRunner(Delivery &delivery, SendRunHost &host)
+        : m_delivery(delivery)
+        , m_host(host)
+    { }
+    bool SendRun() override { return m_delivery.SendRun(m_host); }
+
+private:
+    Delivery &m_delivery;
+    SendRunHost &m_host;
+};
+
+class DialUpParts : public DialUpControl
+{
+public:
+    explicit DialUpParts(TDialUp &dialUp)
+        : m_dialUp(dialUp)
+    { }
+    void SetInUse(bool inUse) override { m_dialUp.DialUpInUse = inUse; }
+    void Refresh() override { m_dialUp.Refresh(); }
+    bool Connected() const override { return m_dialUp.Connected(); }
+    void HangUp() override { m_dialUp.HangUp(); }
+
+private:
+    TDialUp &m_dialUp;
+};
+
 } // namespace
 
 MainModel::MainModel(Context context, QObject *parent)
@@ -52,7 +137,7 @@ MainModel::MainModel(Context context, QObject *parent)
     , m_canvas(context.workFolder, canvasDialogs(context.prompt))
     , m_addressBook(context.workFolder)
     , m_history(context.workFolder)
-    , m_folders(context.workFolder)
+    , m_folders(context.workFolder, context.services.shell)
     , m_recipient(m_addressBook, m_history, context.settings, m_canvas, context.prompt, context.dialogs)
 {
     const QDir dir(m_workFolder);
@@ -63,30 +148,137 @@ MainModel::MainModel(Context context, QObject *parent)
     m_history.Load(QLatin1String(kHistoryFile));
     oneTimeSettingsChange();
     m_folders.Load();
+    makeParts(context.services);
 
     connect(&m_canvas, &TPictureCanvas::pictureChanged, this, &MainModel::PictureTaken);
 }
 
 MainModel::~MainModel() = default;
 
+void MainModel::makeParts(const Services &services)
+{
+    Clock *clock = services.clock;
+    if (!clock)
+        clock = &SystemClock();
+    SoundPlayer *sound = services.sound;
+    if (!sound) {
+        m_silence = std::make_unique<Silence>();
+        sound = m_silence.get();
+    }
+    Shell *shell = services.shell;
+    if (!shell) {
+        m_noShell = std::make_unique<NoShell>();
+        shell = m_noShell.get();
+    }
+
+    if (services.waiter && services.dialUp) {
+        m_dialUpObject
+            = std::make_unique<TDialUp>(*services.dialUp, *services.waiter, services.dialUpChooser);
+        m_ownDialUp = std::make_unique<DialUpParts>(*m_dialUpObject);
+        m_dialUp = m_ownDialUp.get();
+    }
+    if (services.clients && services.sendingWindow && services.waiter) {
+        // The watchdog's end saves what closing saves before the program goes.
+        m_end = std::make_unique<EventLoopEnd>([this] { SaveEverything(m_windowPos); });
+        m_delivery = std::make_unique<Delivery>(
+            DeliveryParts {m_workFolder, m_settings, *services.clients, *services.sendingWindow, m_prompt,
+                           *services.waiter, *m_end, m_dialUpObject.get()});
+        m_ownSendRunner = std::make_unique<DeliveryRunner>(*m_delivery, static_cast<SendRunHost &>(*this));
+        m_sendRunner = m_ownSendRunner.get();
+    }
+    m_pictureSender = std::make_unique<DeliverySender>(m_delivery.get());
+
+    m_cameraModel
+        = std::make_unique<CameraModel>(m_workFolder, m_canvas, services.camera, *sound, m_shutterSound,
+                                        m_selfSound, m_prompt, *clock, services.captureDialogs);
+    m_camera = m_cameraModel.get();
+    connect(m_cameraModel.get(), &CameraModel::windowEnabledChanged, this, &MainModel::changed);
+    m_scheduleModel
+        = std::make_unique<ScheduleModel>(m_workFolder, m_settings, m_history, m_canvas, *m_cameraModel,
+                                          *m_pictureSender, m_prompt, m_dialogs, *clock);
+    m_ownSchedule = std::make_unique<ScheduleParts>(*m_scheduleModel);
+    m_schedule = m_ownSchedule.get();
+    connect(m_scheduleModel.get(), &ScheduleModel::refillRecipientLists, this,
+            &MainModel::RefillRecipientLists);
+
+    FileSourceHost host;
+    host.Next = [this] {
+        btnMailCreateClick();
+    };
+    host.SwitchCameraOff = [this] {
+        m_camera->SwitchCamera(false);
+    };
+    host.ScheduleRunning = [this] {
+        return m_schedule->Running();
+    };
+    host.SetWindowEnabled = [this](bool on) {
+        m_windowEnabled = on;
+        changed();
+    };
+    host.Repaint = [this] {
+        if (m_pump)
+            m_pump();
+    };
+    m_fileSource = std::make_unique<FileSourceModel>(
+        m_workFolder, m_folders, *shell, m_canvas, m_prompt,
+        FileSourceWindows {&m_dialogs, services.thumbnails, services.media, services.browser}, host);
+}
+
 void MainModel::SetCamera(CameraControl *camera)
 {
-    m_camera = camera ? camera : &m_noCamera;
+    m_camera = camera ? camera : m_cameraModel.get();
 }
 
 void MainModel::SetSchedule(ScheduleControl *schedule)
 {
-    m_schedule = schedule ? schedule : &m_noSchedule;
+    m_schedule = schedule ? schedule : m_ownSchedule.get();
 }
 
 void MainModel::SetSendRunner(SendRunner *runner)
 {
-    m_sendRunner = runner ? runner : &m_noSendRunner;
+    m_sendRunner = runner ? runner : (m_ownSendRunner ? m_ownSendRunner.get() : &m_noSendRunner);
 }
 
 void MainModel::SetDialUp(DialUpControl *dialUp)
 {
-    m_dialUp = dialUp ? dialUp : &m_noDialUp;
+    m_dialUp = dialUp ? dialUp : (m_ownDialUp ? m_ownDialUp.get() : &m_noDialUp);
+}
+
+// ---- What a send run reads
+
+TMailAddress MainModel::PaneEntry() const
+{
+    TMailAddress entry;
+    entry.Name = m_recipient.NameText();
+    entry.Address = m_recipient.AddressText();
+    entry.ServerRoute = m_recipient.ServerRoute();
+    m_canvas.FillPictureParameters(entry);
+    return entry;
+}
+
+int MainModel::FurtherRecipientCount() const
+{
+    return int(m_recipient.CC().size());
+}
+
+TMailAddress *MainModel::FurtherRecipient(int index)
+{
+    return m_recipient.CC().at(index);
+}
+
+TMailAddress *MainModel::CurrentRecipient() const
+{
+    return m_recipient.Current();
+}
+
+void MainModel::SetCurrentRecipient(TMailAddress *entry)
+{
+    m_recipient.SetCurrent(entry);
+}
+
+void MainModel::RenderPicture(const TMailAddress &recipient)
+{
+    m_canvas.RenderPicture(recipient);
 }
 
 // ---- Life of the window
@@ -114,12 +306,7 @@ void MainModel::oneTimeSettingsChange()
 
 void MainModel::FormCreate()
 {
-    if (m_camera->SetCameraView(240, 180)) {
-        m_camera->SetFitMode(1);
-        m_camera->SwitchCamera(false);
-    } else {
-        m_cameraModesEnabled = false;
-    }
+    m_cameraModesEnabled = m_camera->SetUpCamera();
     checkSentFolders();
     m_acceptDrops = true;
     m_recipient.ShowServerRouteBySettings();
@@ -164,9 +351,8 @@ bool MainModel::FormCloseQuery()
         == Msg::Yes;
 }
 
-void MainModel::FormClose(QPoint windowPos)
+void MainModel::SaveEverything(QPoint windowPos)
 {
-    m_acceptDrops = false;
     // One failed file must not cost the others.
     const auto report = [this](const Exception &e) {
         m_prompt.ShowMessageBox(e.Message(), Msg::IconError, Msg::ButtonsOk);
@@ -186,6 +372,12 @@ void MainModel::FormClose(QPoint windowPos)
     m_settings.x = windowPos.x();
     m_settings.y = windowPos.y();
     m_settings.SaveToWorkFolder();
+}
+
+void MainModel::FormClose(QPoint windowPos)
+{
+    m_acceptDrops = false;
+    SaveEverything(windowPos);
 
     m_dialUp->SetInUse(!m_settings.Connect);
     m_dialUp->Refresh();
@@ -194,6 +386,7 @@ void MainModel::FormClose(QPoint windowPos)
                                    Msg::IconQuestion, Msg::ButtonsYesNo)
             == Msg::Yes)
         m_dialUp->HangUp();
+    m_camera->ReleaseCapture();
     changed();
 }
 
@@ -235,17 +428,13 @@ void MainModel::btnCameraModeClick()
 {
     hidePopup();
     showPictureStage();
-    const QSize image = m_camera->ImageSize();
-    if (image.width() <= 0 || !m_camera->SetCameraView(240, 240 * image.height() / image.width()))
-        m_prompt.ShowMessageBox(QStringLiteral("カメラエラー。"), Msg::IconError, Msg::ButtonsOk);
     m_canvas.LayoutFrame(240, 320);
     m_pictureBackShown = true;
-    m_camera->SetFitMode(1);
     m_mode = Mode::Camera;
     m_canvas.SetEnabled(false);
     m_markerShown = true;
-    m_camera->SwitchCamera(false);
-    m_camera->ToggleCamera();
+    // The view in the camera's aspect, fit by width, and the live view on through the switch.
+    m_camera->EnterCameraMode();
     m_acceptDrops = false;
     changed();
 }
@@ -264,14 +453,10 @@ void MainModel::btnAutoModeClick()
     changed();
     if (m_pump)
         m_pump();
-    const QSize image = m_camera->ImageSize();
-    if (image.width() <= 0 || !m_camera->SetCameraView(240, 240 * image.height() / image.width()))
-        m_prompt.ShowMessageBox(QStringLiteral("カメラエラー。"), Msg::IconError, Msg::ButtonsOk);
     m_canvas.LayoutFrame(240, 320);
     m_pictureBackShown = true;
-    m_camera->SetFitMode(1);
-    m_camera->SwitchCamera(true);
-    m_camera->SetPreview(m_camera->CameraOn(), 250);
+    // The view in the camera's aspect, fit by width, on at the slow preview rate.
+    m_camera->EnterAutoMode();
     m_acceptDrops = false;
     changed();
 }
@@ -406,49 +591,13 @@ void MainModel::RefillRecipientLists()
     m_recipient.NotifyListsRefilled();
 }
 
-void MainModel::btnOpenDialogClick()
+void MainModel::btnAddressAutoClick()
 {
     hidePopup();
-    const QString path = m_dialogs.OpenPictureDialog(QString());
-    if (path.isEmpty())
-        return;
-    m_camera->SwitchCamera(false);
-    if (!m_canvas.LoadPicture(path)) {
-        m_prompt.ShowMessageBox(QStringLiteral("画像が読み込めません。"), Msg::IconError, Msg::ButtonsOk);
-        return;
-    }
-    btnMailCreateClick();
-}
-
-void MainModel::HandleDroppedFiles(const QStringList &paths)
-{
-    if (m_schedule->Running() || paths.isEmpty())
-        return;
-    if (paths.size() > 1) {
-        m_prompt.ShowMessageBox(QStringLiteral("複数ファイルのドロップはできません。"), Msg::IconExclamation,
-                                Msg::ButtonsOk);
-        return;
-    }
-    const QString &path = paths.first();
-    const QString suffix = QFileInfo(path).suffix();
-    if (suffix.compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0
-        && suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) != 0) {
-        m_prompt.ShowMessageBox(QStringLiteral("BMP/JPGファイル以外のファイルは編集できません。"),
-                                Msg::IconExclamation, Msg::ButtonsOk);
-        return;
-    }
-    if (!QFileInfo::exists(path)) {
-        m_prompt.ShowMessageBox(QStringLiteral("画像ファイルが見つかりません：\n ") + path, Msg::IconError,
-                                Msg::ButtonsOk);
-        return;
-    }
-    m_camera->SwitchCamera(false);
-    if (!m_canvas.LoadPicture(path)) {
-        m_prompt.ShowMessageBox(QStringLiteral("このファイルの画像は扱えません：\n ") + path, Msg::IconError,
-                                Msg::ButtonsOk);
-        return;
-    }
-    btnMailCreateClick();
+    ScheduleModel &s = *m_scheduleModel;
+    const std::optional<int> chosen = m_dialogs.ChooseAddress(m_addressBook, s.ShownName(), s.ShownAddress());
+    if (chosen && *chosen >= 0 && *chosen < m_addressBook.Count())
+        s.RecipientFromAddressBook(m_addressBook.Get(*chosen));
 }
 
 void MainModel::PictureTaken()
@@ -457,6 +606,12 @@ void MainModel::PictureTaken()
         return;
     m_mailCreateEnabled = true;
     changed();
+}
+
+bool MainModel::WindowEnabled() const
+{
+    // The self-timer's countdown keeps the window from input as a send does.
+    return m_windowEnabled && m_cameraModel->WindowEnabled();
 }
 
 QString MainModel::FwdLabel() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mail/AddressBook.h"
+#include "mail/Delivery.h"
 #include "mainwindow/model/FolderHistory.h"
 #include "mainwindow/model/MainSeams.h"
 #include "mainwindow/model/RecipientModel.h"
@@ -16,16 +17,34 @@
 #include <functional>
 #include <memory>
 
+class CameraModel;
+class CaptureDevice;
+class CaptureDialogs;
+class Clock;
+class DialUpChooser;
+class DialUpService;
+class FileSourceModel;
+class FolderBrowser;
 class MainDialogs;
+class MediaSearch;
+class PictureSender;
 class Prompt;
+class ScheduleModel;
+class SendingWindow;
+class Shell;
+class SoundPlayer;
+class TDialUp;
+class ThumbnailPicker;
 class TUserData;
+class Waiter;
+struct MailClients;
 
 // The main window without its widgets: the working mode, the picture and mail stages with their
 // steps, the objects the window owns for the run (canvas, address book and history, folder history,
 // the two sounds), and its life from construction to closing. The widgets show the state read from
 // here and forward their events; every change is announced by stateChanged or by the signals of the
 // owned objects.
-class MainModel : public QObject
+class MainModel : public QObject, private SendRunHost
 {
     Q_OBJECT
 
@@ -37,6 +56,26 @@ public:
     static constexpr char kAddressBookFile[] = "Tavrin.ADX";
     static constexpr char kHistoryFile[] = "History.ADX";
 
+    // The services and windows the parts of the window work with. Each may be left out: the part
+    // that needs it then does without (no camera, no sending, no file manager).
+    struct Services
+    {
+        Shell *shell = nullptr;
+        SoundPlayer *sound = nullptr;
+        CaptureDevice *camera = nullptr;
+        CaptureDialogs *captureDialogs = nullptr;
+        Clock *clock = nullptr; // the system's when left out
+        ThumbnailPicker *thumbnails = nullptr;
+        MediaSearch *media = nullptr;
+        FolderBrowser *browser = nullptr;
+        // The send run needs all three; the dial-up connection the service and the waiter.
+        MailClients *clients = nullptr;
+        SendingWindow *sendingWindow = nullptr;
+        Waiter *waiter = nullptr;
+        DialUpService *dialUp = nullptr;
+        DialUpChooser *dialUpChooser = nullptr;
+    };
+
     struct Context
     {
         QString workFolder; // with a trailing separator
@@ -45,6 +84,7 @@ public:
         MainDialogs &dialogs;
         // Lets the window repaint and pending events run (the waits of the program).
         std::function<void()> pump;
+        Services services = {};
     };
 
     // Reads both sounds, the address book, the history and the folder history, and makes the
@@ -53,7 +93,8 @@ public:
     explicit MainModel(Context context, QObject *parent = nullptr);
     ~MainModel() override;
 
-    // The parts the model drives; each has a stand-in until set. They must outlive the model.
+    // The parts the model drives: its own camera, schedule, send run and dial-up connection unless
+    // replaced here (tests give fakes). A replacement must outlive the model; none: back to its own.
     void SetCamera(CameraControl *camera);
     void SetSchedule(ScheduleControl *schedule);
     void SetSendRunner(SendRunner *runner);
@@ -89,14 +130,9 @@ public:
     void PanelClick();
     // The Esc key.
     void FormKeyPress(int key);
-    void RefillRecipientLists();
-
-    // The open-picture dialog of File mode: the chosen picture goes onto the canvas and on to step 1.
-    void btnOpenDialogClick();
-
-    // Files dropped on the window while it accepts drops: one BMP or JPG file goes onto the canvas and
-    // on to step 1.
-    void HandleDroppedFiles(const QStringList &paths);
+    void RefillRecipientLists() override;
+    // btnAddressAuto: the Auto pane's recipient from the address book.
+    void btnAddressAutoClick();
 
     // A picture source or the camera put a picture on the canvas: Next in the picture stage works
     // from now on.
@@ -116,22 +152,30 @@ public:
     bool CameraModesEnabled() const { return m_cameraModesEnabled; }
     bool OpenRecentEnabled() const { return m_openRecentEnabled; }
     bool OpenIntervalEnabled() const { return m_openIntervalEnabled; }
-    bool WindowEnabled() const { return m_windowEnabled; }
+    bool WindowEnabled() const;
+    // Where the window is now, for the saves of an end the window does not see coming.
+    void SetWindowPos(QPoint pos) { m_windowPos = pos; }
     // The caption of the mail stage's Next button: "\n次へ" or "\n送信".
     QString FwdLabel() const;
     int SmtpPort() const { return m_smtpPort; }
-    bool FirstMessage() const { return m_firstMessage; }
-    void SetFirstMessage(bool first) { m_firstMessage = first; }
 
     // ---- Owned objects
 
     const QString &WorkFolder() const { return m_workFolder; }
     TUserData &Settings() const { return m_settings; }
     TPictureCanvas &Canvas() { return m_canvas; }
-    TAddressBook &AddressBook() { return m_addressBook; }
-    TAddressBook &History() { return m_history; }
+    TAddressBook &AddressBook() override { return m_addressBook; }
+    TAddressBook &History() override { return m_history; }
     FolderHistory &Folders() { return m_folders; }
     RecipientModel &Recipient() { return m_recipient; }
+    FileSourceModel &FileSource() { return *m_fileSource; }
+    CameraModel &CameraPart() { return *m_cameraModel; }
+    ScheduleModel &SchedulePart() { return *m_scheduleModel; }
+    // The send run's pipeline; none without the clients, the sending window and the waiter.
+    Delivery *DeliveryPart() { return m_delivery.get(); }
+    // What closing saves: the address book, the history (its ten most recent), the folder list and
+    // the settings. A file that cannot be written is said and the others are saved all the same.
+    void SaveEverything(QPoint windowPos);
     const QByteArray &ShutterSound() const { return m_shutterSound; }
     const QByteArray &SelfTimerSound() const { return m_selfSound; }
 
@@ -154,6 +198,18 @@ private:
     void oneTimeSettingsChange();
     void hidePopup();
     void changed() { Q_EMIT stateChanged(); }
+    void makeParts(const Services &services);
+
+    // SendRunHost: what a send run reads from the window and tells it.
+    TMailAddress PaneEntry() const override;
+    int FurtherRecipientCount() const override;
+    TMailAddress *FurtherRecipient(int index) override;
+    QString SubjectText() const override { return m_subject; }
+    QString BodyText() const override { return m_body; }
+    TMailAddress *CurrentRecipient() const override;
+    void SetCurrentRecipient(TMailAddress *entry) override;
+    void RenderPicture(const TMailAddress &recipient) override;
+    void HidePopupList() override { hidePopup(); }
 
     QString m_workFolder;
     TUserData &m_settings;
@@ -169,12 +225,24 @@ private:
     FolderHistory m_folders;
     RecipientModel m_recipient;
 
-    NoCamera m_noCamera;
-    NoSchedule m_noSchedule;
+    // The parts, made over the objects above, and what stands in where they are replaced.
+    std::unique_ptr<Clock> m_ownClock;
+    std::unique_ptr<SoundPlayer> m_silence;
+    std::unique_ptr<Shell> m_noShell;
+    std::unique_ptr<CameraModel> m_cameraModel;
+    std::unique_ptr<PictureSender> m_pictureSender;
+    std::unique_ptr<ScheduleModel> m_scheduleModel;
+    std::unique_ptr<ScheduleControl> m_ownSchedule;
+    std::unique_ptr<FileSourceModel> m_fileSource;
+    std::unique_ptr<TDialUp> m_dialUpObject;
+    std::unique_ptr<DialUpControl> m_ownDialUp;
+    std::unique_ptr<ProgramEnd> m_end;
+    std::unique_ptr<Delivery> m_delivery;
+    std::unique_ptr<SendRunner> m_ownSendRunner;
     NoSendRunner m_noSendRunner;
     NoDialUp m_noDialUp;
-    CameraControl *m_camera = &m_noCamera;
-    ScheduleControl *m_schedule = &m_noSchedule;
+    CameraControl *m_camera = nullptr;
+    ScheduleControl *m_schedule = nullptr;
     SendRunner *m_sendRunner = &m_noSendRunner;
     DialUpControl *m_dialUp = &m_noDialUp;
 
@@ -191,8 +259,8 @@ private:
     bool m_openIntervalEnabled = false;
     bool m_windowEnabled = true;
     bool m_firstShowDone = false;
-    bool m_firstMessage = true;
     int m_smtpPort = 25;
+    QPoint m_windowPos;
     QString m_subject;
     QString m_body;
 };

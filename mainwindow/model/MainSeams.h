@@ -1,42 +1,38 @@
 #pragma once
 
-#include <QSize>
-
 // What the main window's model drives besides its own objects: the camera, the schedule of Auto
 // mode, the send run and the dial-up connection. Each has a stand-in for a machine or build that has
 // none: no camera (every camera view fails), no schedule ever running, a send run that reports
 // failure, no dial-up connection.
 
-// The camera operations of the main window.
+// The camera operations of the main window's modes (CameraModel has them all).
 class CameraControl
 {
 public:
     virtual ~CameraControl() = default;
-    // Sizes and centres the live view and (re)connects the camera; false when there is none.
-    virtual bool SetCameraView(int width, int height) = 0;
+    // When the window is made: false when there is no working camera (Camera and Auto mode then
+    // stay disabled).
+    virtual bool SetUpCamera() = 0;
+    // The camera's part of entering Camera mode (the live view comes on through the switch) and
+    // Auto mode (on at the slow preview rate); "カメラエラー。" when the view cannot be set.
+    virtual void EnterCameraMode() = 0;
+    virtual void EnterAutoMode() = 0;
     // Live view on or off; nothing without a camera.
     virtual void SwitchCamera(bool on) = 0;
-    // Flips the live view and enables the camera buttons by it.
-    virtual void ToggleCamera() = 0;
-    // The preview rate in milliseconds, with the live view on or off.
-    virtual void SetPreview(bool on, int rateMs) = 0;
     virtual bool CameraOn() const = 0;
-    // 0 = the live view fills the frame's height, 1 = its width.
-    virtual void SetFitMode(int mode) = 0;
-    // The image size of the camera's current format; empty without a camera.
-    virtual QSize ImageSize() const = 0;
+    // The window closes: the camera is let go.
+    virtual void ReleaseCapture() = 0;
 };
 
 class NoCamera : public CameraControl
 {
 public:
-    bool SetCameraView(int, int) override { return false; }
+    bool SetUpCamera() override { return false; }
+    void EnterCameraMode() override { }
+    void EnterAutoMode() override { }
     void SwitchCamera(bool) override { }
-    void ToggleCamera() override { }
-    void SetPreview(bool, int) override { }
     bool CameraOn() const override { return false; }
-    void SetFitMode(int) override { }
-    QSize ImageSize() const override { return {}; }
+    void ReleaseCapture() override { }
 };
 
 // Scheduled capture as the rest of the window sees it.

@@ -91,7 +91,7 @@ void RecipientModel::showRecipient(const TMailAddress &entry)
 
 void RecipientModel::btnAddressMailClick()
 {
-    const std::optional<int> chosen = m_dialogs.ChooseAddress(m_book);
+    const std::optional<int> chosen = m_dialogs.ChooseAddress(m_book, m_name, m_address);
     if (!chosen || *chosen < 0 || *chosen >= m_book.Count())
         return;
     m_current = &m_book.Get(*chosen);
@@ -151,7 +151,7 @@ void RecipientModel::btnAddCCClick()
         refuseAdding(QStringLiteral("宛先が変更されているので、追加出来ません。"));
         return;
     }
-    const std::optional<int> chosen = m_dialogs.ChooseAddress(m_book);
+    const std::optional<int> chosen = m_dialogs.ChooseAddress(m_book, m_name, m_address);
     if (!chosen || *chosen < 0 || *chosen >= m_book.Count())
         return;
     TMailAddress *entry = &m_book.Get(*chosen);

@@ -3,7 +3,6 @@
 #include "mainwindow/model/MainDialogs.h"
 #include "mainwindow/model/MainSeams.h"
 
-#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -23,9 +22,10 @@ public:
             onConfig();
         return configAccepted;
     }
-    std::optional<int> ChooseAddress(TAddressBook &) override
+    std::optional<int> ChooseAddress(TAddressBook &, const QString &name, const QString &address) override
     {
         ++addressChosen;
+        chooseTexts << name + QLatin1Char('|') + address;
         if (chosenAddresses.isEmpty())
             return std::nullopt;
         const int at = chosenAddresses.takeFirst();
@@ -43,6 +43,7 @@ public:
     bool configAccepted = false;
     std::function<void()> onConfig; // runs while the dialog "shows"
     int addressChosen = 0;
+    QStringList chooseTexts; // the recipient texts each choice started from, "name|address"
     QList<int> chosenAddresses; // answers of ChooseAddress in order; -1 or none left: cancelled
     QStringList openDialogStart;
     QString pictureToOpen;
@@ -52,12 +53,20 @@ public:
 class FakeCamera : public CameraControl
 {
 public:
-    bool SetCameraView(int width, int height) override
+    bool SetUpCamera() override
     {
-        views << QSize(width, height);
-        if (works)
-            on = true;
+        calls << QStringLiteral("setup");
         return works;
+    }
+    void EnterCameraMode() override
+    {
+        calls << QStringLiteral("camera mode");
+        on = works;
+    }
+    void EnterAutoMode() override
+    {
+        calls << QStringLiteral("auto mode");
+        on = works;
     }
     void SwitchCamera(bool onNow) override
     {
@@ -65,25 +74,11 @@ public:
         if (works)
             on = onNow;
     }
-    void ToggleCamera() override
-    {
-        calls << QStringLiteral("toggle");
-        if (works)
-            on = !on;
-    }
-    void SetPreview(bool onNow, int rateMs) override
-    {
-        calls << QStringLiteral("preview %1 %2").arg(onNow ? 1 : 0).arg(rateMs);
-    }
     bool CameraOn() const override { return on; }
-    void SetFitMode(int mode) override { fitMode = mode; }
-    QSize ImageSize() const override { return works ? image : QSize(); }
+    void ReleaseCapture() override { calls << QStringLiteral("release"); }
 
     bool works = true;
-    QSize image {320, 240};
     bool on = false;
-    int fitMode = -1;
-    QList<QSize> views;
     QStringList calls;
 };
 
