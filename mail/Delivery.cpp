@@ -1,5 +1,7 @@
 #include "mail/Delivery.h"
 
+#include "mail/ClientSettings.h"
+
 #include "common/Prompt.h"
 #include "common/UserData.h"
 #include "common/Waiter.h"
@@ -218,10 +220,10 @@ bool Delivery::SendPicture(const TPictureMail &mail)
         // One and a half times the picture covers its base64 text and the rest of the message.
         const quint32 size = static_cast<quint32>(QFileInfo(tmpJpgPath()).size());
         smtp.Tag = (size * 3u) / 2u;
-        smtp.Host = m.settings.SMTPServer;
-        smtp.HeloName = m.settings.SMTPServer;
-        smtp.Username = m.settings.UserID;
-        smtp.Password = m.settings.PassWord;
+        // The port is the window's to set (at start and after the settings dialog).
+        const int smtpPort = smtp.Port;
+        ApplySettings(smtp, m.settings);
+        smtp.Port = smtpPort;
 
         result = true;
         if (mail.ServerRoute) {
@@ -259,13 +261,14 @@ bool Delivery::SendPicture(const TPictureMail &mail)
 bool Delivery::UploadPicture(const QString &uploadName)
 {
     TIdFTP &ftp = m.clients.IdFTP;
-    ftp.Host = m.settings.Host;
-    ftp.Port = ftpPort();
-    ftp.Username = m.settings.FTPUserID;
-    ftp.Password = m.settings.FTPPassword;
+    const int port = ftpPort();
+    ApplySettings(ftp, m.settings);
+    ftp.Port = port;
     const QString folder = m.settings.Folder;
     const QString picture = tmpJpgPath();
     return runStep(NetStep::Ftp, ftp, MailClients::Ftp, [&] {
+        // A folder or name that would carry a second command is refused before anything is sent.
+        TIdFTP::CheckUpload(folder, uploadName);
         status(QStringLiteral("FTPサーバーに接続しています…"));
         ftp.Connect();
         pause(StatusPauseMs);
@@ -284,9 +287,9 @@ bool Delivery::UploadPicture(const QString &uploadName)
 bool Delivery::PopLogin()
 {
     TIdPOP3 &pop = m.clients.IdPOP3;
-    pop.Host = m.settings.POPServer;
-    pop.Username = m.settings.UserID;
-    pop.Password = m.settings.PassWord;
+    const int popPort = pop.Port;
+    ApplySettings(pop, m.settings);
+    pop.Port = popPort;
     return runStep(NetStep::Pop3, pop, MailClients::Pop3, [&] {
         status(QStringLiteral("POP3サーバーに接続しています…"));
         pop.Connect();

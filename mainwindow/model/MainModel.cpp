@@ -6,6 +6,7 @@
 #include "common/Sjis.h"
 #include "common/UserData.h"
 #include "mail/DialUp.h"
+#include "mail/MailClients.h"
 #include "mainwindow/model/CameraModel.h"
 #include "mainwindow/model/FileSourceModel.h"
 #include "mainwindow/model/MainDialogs.h"
@@ -157,6 +158,7 @@ MainModel::~MainModel() = default;
 
 void MainModel::makeParts(const Services &services)
 {
+    m_clients = services.clients;
     Clock *clock = services.clock;
     if (!clock)
         clock = &SystemClock();
@@ -222,6 +224,13 @@ void MainModel::makeParts(const Services &services)
     m_fileSource = std::make_unique<FileSourceModel>(
         m_workFolder, m_folders, *shell, m_canvas, m_prompt,
         FileSourceWindows {&m_dialogs, services.thumbnails, services.media, services.browser}, host);
+}
+
+void MainModel::applySmtpPort()
+{
+    m_smtpPort = m_settings.SmtpPortInUse();
+    if (m_clients)
+        m_clients->IdSMTP.Port = m_smtpPort;
 }
 
 void MainModel::SetCamera(CameraControl *camera)
@@ -310,7 +319,7 @@ void MainModel::FormCreate()
     checkSentFolders();
     m_acceptDrops = true;
     m_recipient.ShowServerRouteBySettings();
-    m_smtpPort = m_settings.UseOP25B ? 587 : 25;
+    applySmtpPort();
     changed();
 }
 
@@ -331,7 +340,7 @@ void MainModel::FormShow()
         if (accepted) {
             // What an accepted settings dialog changes, so the port chosen here counts at once.
             m_recipient.ShowServerRouteBySettings();
-            m_smtpPort = m_settings.UseOP25B ? 587 : 25;
+            applySmtpPort();
         }
     }
     m_dialogs.HideSendingWindow();
@@ -571,7 +580,7 @@ void MainModel::btnConfig1Click()
         return;
     m_settings.SaveToWorkFolder();
     m_recipient.ShowServerRouteBySettings();
-    m_smtpPort = m_settings.UseOP25B ? 587 : 25;
+    applySmtpPort();
     changed();
 }
 

@@ -199,6 +199,8 @@ private:
     void hidePopup();
     void changed() { Q_EMIT stateChanged(); }
     void makeParts(const Services &services);
+    // The SMTP port the settings give, for the client too.
+    void applySmtpPort();
 
     // SendRunHost: what a send run reads from the window and tells it.
     TMailAddress PaneEntry() const override;
@@ -226,7 +228,7 @@ private:
     RecipientModel m_recipient;
 
     // The parts, made over the objects above, and what stands in where they are replaced.
-    std::unique_ptr<Clock> m_ownClock;
+    MailClients *m_clients = nullptr;
     std::unique_ptr<SoundPlayer> m_silence;
     std::unique_ptr<Shell> m_noShell;
     std::unique_ptr<CameraModel> m_cameraModel;

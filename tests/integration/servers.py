@@ -435,10 +435,40 @@ class Dovecot:
         return False
 
 
+def _serve_smtp(args):
+    """servers.py smtp [--store DIR] [--refuse ADDRESS=REPLY]...: an SMTP server until stdin closes;
+    prints its port first. With --store each message received is written to DIR as N.eml (in the
+    order received)."""
+    store = None
+    refuse = {}
+    while args:
+        option = args.pop(0)
+        if option == "--store" and args:
+            store = pathlib.Path(args.pop(0))
+        elif option == "--refuse" and args:
+            address, _, reply = args.pop(0).partition("=")
+            refuse[address] = reply
+        else:
+            sys.exit("usage: servers.py smtp [--store DIR] [--refuse ADDRESS=REPLY]...")
+    with SmtpServer(refuse=refuse) as smtp:
+        print(smtp.port, flush=True)
+        if store is None:
+            sys.stdin.read()
+            return
+        written = 0
+        import select
+
+        while True:
+            ready, _, _ = select.select([sys.stdin], [], [], 0.05)
+            while written < len(smtp.messages):
+                (store / f"{written}.eml").write_bytes(smtp.messages[written]["content"])
+                written += 1
+            if ready and not sys.stdin.readline():
+                return
+
+
 if __name__ == "__main__":
     # servers.py smtp: runs an SMTP server until stdin closes; prints its port first.
-    if sys.argv[1:] != ["smtp"]:
-        sys.exit("usage: servers.py smtp")
-    with SmtpServer() as smtp:
-        print(smtp.port, flush=True)
-        sys.stdin.read()
+    if sys.argv[1:2] != ["smtp"]:
+        sys.exit("usage: servers.py smtp [--store DIR] [--refuse ADDRESS=REPLY]...")
+    _serve_smtp(sys.argv[2:])

@@ -142,6 +142,9 @@ protected:
         settings.FromName = QStringLiteral("山田太郎");
         settings.FromAddress = QStringLiteral("taro@example.com");
         settings.SMTPServer = QStringLiteral("127.0.0.1");
+        // The scripted servers play the clear-text dialogues; TLS has tests of its own.
+        settings.MailEncryption = EncryptionMode::None;
+        settings.FTPEncryption = EncryptionMode::None;
         settings.POPServer = QStringLiteral("127.0.0.1");
         settings.UserID = QStringLiteral("taro");
         settings.PassWord = QStringLiteral("secret");
