@@ -116,7 +116,8 @@ protected:
         services.clients = &clients;
         services.sendingWindow = &sending;
         services.waiter = &waiter;
-        main = std::make_unique<TMain>(TMainContext {work.path() + '/', settings, prompt, dialogs, &popup, {}, services});
+        main = std::make_unique<TMain>(
+            TMainContext {work.path() + '/', settings, prompt, dialogs, &popup, {}, services});
         main->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(main.get()));
         QTest::qWait(20);
@@ -175,7 +176,9 @@ TEST_F(SendThroughWindowTest, EachRecipientGetsItsOwnPictureWithinItsBudget)
     toMailText({1, 2});
     QStringList statuses;
     bool windowDisabled = false;
-    prompt.onShow = [&](const S::Shown &) { windowDisabled = windowDisabled || !main->isEnabled(); };
+    prompt.onShow = [&](const S::Shown &) {
+        windowDisabled = windowDisabled || !main->isEnabled();
+    };
     prompt.Answer(Msg::Yes); // send?
     prompt.Answer(Msg::No); // (not asked: the recipient is in the address book)
     click("btnFwd");
@@ -191,7 +194,8 @@ TEST_F(SendThroughWindowTest, EachRecipientGetsItsOwnPictureWithinItsBudget)
     {
         QString address;
         int width, height;
-    } expected[] = {{"taro@docomo.ne.jp", 240, 320}, {"hanako@ezweb.ne.jp", 132, 176}, {"jiro@example.jp", 180, 240}};
+    } expected[]
+        = {{"taro@docomo.ne.jp", 240, 320}, {"hanako@ezweb.ne.jp", 132, 176}, {"jiro@example.jp", 180, 240}};
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(expected[i].address.toStdString());
         EXPECT_TRUE(messages[i].contains(("To: " + expected[i].address).toLatin1())
@@ -221,9 +225,10 @@ TEST_F(SendThroughWindowTest, ARefusedRecipientEndsTheRunWithNothingKept)
     click("btnFwd");
 
     EXPECT_EQ(prompt.History(),
-              (QList<S::Shown> {S::Message("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo),
-                                S::Message("[550] サーバーがメールを拒否しました。設定を確認して下さい。", Msg::IconError),
-                                S::Message("送信に失敗しました。", Msg::IconError)}));
+              (QList<S::Shown> {
+                  S::Message("送信しますか？", Msg::IconQuestion, Msg::ButtonsYesNo),
+                  S::Message("[550] サーバーがメールを拒否しました。設定を確認して下さい。", Msg::IconError),
+                  S::Message("送信に失敗しました。", Msg::IconError)}));
     EXPECT_TRUE(main->findChild<QWidget *>("pnlEditMail")->isVisible()); // still at the mail text
     EXPECT_TRUE(main->isEnabled());
     EXPECT_FALSE(QDir(work.filePath("Recent")).exists());
