@@ -10,6 +10,9 @@
 #include "widgets/ProgramFont.h"
 
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -65,6 +68,11 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
     app.setApplicationName(QLatin1String(kInstanceName));
     ApplyProgramFont(app);
     InstallAccessibility();
+    // The platform's own dialogs (the open dialog, the system message box) speak Japanese too.
+    static QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     // Every window carries the main window's icon.
     app.setWindowIcon(Artwork::ProgramIcon());
 
