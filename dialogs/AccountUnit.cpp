@@ -71,6 +71,11 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
     connect(btnCancel, &TBmpBtn::clicked, this, &TAccount::btnCancelClick);
 }
 
+TListWindow *TAccount::ListWindow() const
+{
+    return cbxAccount->ListWindow();
+}
+
 void TAccount::Prepare(const QList<MailAccount> &accounts)
 {
     m_accounts = accounts;

@@ -24,6 +24,8 @@ public:
     int Choose(const QList<MailAccount> &accounts);
     // Fills the dialog and centres it over the active window, without showing it.
     void Prepare(const QList<MailAccount> &accounts);
+    // The drop-down list window it was given: the program's one, which other dialogs share.
+    TListWindow *ListWindow() const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

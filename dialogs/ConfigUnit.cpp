@@ -5,15 +5,20 @@
 #include "common/UserData.h"
 #include "dialogs/AccountUnit.h"
 #include "dialogs/DialogParts.h"
+#include "mail/ConnectionCheck.h"
+#include "mail/TlsTransport.h"
 #include "platform/MailAccountStore.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
+#include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatMemo.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,17 +26,74 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 
+#include <optional>
 #include <utility>
 
 namespace {
 
 constexpr int kWidth = 420;
-constexpr int kHeight = 372;
+constexpr int kHeight = 424;
 constexpr int kFieldLeft = 124; // fields start here; their labels end 4 pixels before
 constexpr int kFieldHeight = 18;
 constexpr int kRowStep = 26;
+// Each wait of a connection test, as long as the watchdog gives a network step when sending.
+constexpr int kCheckTimeoutMs = 10000;
+
+// The choices of the encryption lists, in the order of their items.
+const EncryptionMode kModes[] = {EncryptionMode::Auto, EncryptionMode::Required, EncryptionMode::None};
+const QString kModeTip = QStringLiteral("自動：サーバーが対応していれば暗号化します\n"
+                                        "必須：暗号化できないときは接続しません\n"
+                                        "なし：暗号化しません");
+
+TFlatComboBox *modeList(QWidget *parent, const char *name, QPoint at, QLabel *label, TListWindow *listWindow)
+{
+    auto *list = new TFlatComboBox(parent);
+    list->setObjectName(QLatin1String(name));
+    list->SetItems({QStringLiteral("自動"), QStringLiteral("必須"), QStringLiteral("なし")});
+    list->setToolTip(kModeTip);
+    list->setGeometry(at.x(), at.y(), 60, kFieldHeight);
+    list->SetListWindow(listWindow);
+    NameFromLabel(list, label);
+    return list;
+}
+
+// The program's one drop-down list window, which the account choice was given.
+TListWindow *listWindowOf(const TAccount *accountChoice)
+{
+    return accountChoice ? accountChoice->ListWindow() : nullptr;
+}
+
+EncryptionMode modeOf(const TFlatComboBox *list)
+{
+    const int i = list->ItemIndex();
+    return i >= 0 && i < int(std::size(kModes)) ? kModes[i] : EncryptionMode::Auto;
+}
+
+void showMode(TFlatComboBox *list, EncryptionMode mode)
+{
+    for (int i = 0; i < int(std::size(kModes)); ++i)
+        if (kModes[i] == mode)
+            list->SetItemIndex(i);
+}
+
+// The SMTP port typed: 0 for an empty field (the port then follows the OP25B box), else 1..65535;
+// nothing for any other text.
+std::optional<int> portOf(const QString &text)
+{
+    const QString digits = text.trimmed();
+    if (digits.isEmpty())
+        return 0;
+    static const QRegularExpression number(QStringLiteral("^[0-9]{1,5}$"));
+    if (!number.match(digits).hasMatch())
+        return std::nullopt;
+    const int port = digits.toInt();
+    if (port < 1 || port > 65535)
+        return std::nullopt;
+    return port;
+}
 
 // Password fields show "*" for every character, whatever the platform's style would draw.
 class AsteriskStyle : public QProxyStyle
@@ -165,6 +227,8 @@ void TConfig::buildUserPage()
         (*r.field)->setToolTip(r.tip);
         (*r.field)->SetInputMethod(r.inputMethod);
         y += kRowStep;
+        if (r.field == &edSMTPServer)
+            y = buildConnectionRows(y);
     }
     edPassWord->setEchoMode(QLineEdit::Password);
     edPassWord->setStyle(asterisks);
@@ -208,6 +272,40 @@ void TConfig::buildUserPage()
                            QRect(16, y + 104, 240, 26));
     btnImport->setToolTip(QStringLiteral("Thunderbirdのアカウント設定（標準）を読み込みます"));
     connect(btnImport, &TBmpBtn::clicked, this, &TConfig::btnImportClick);
+
+    btnCheckMail
+        = MakeButton(tsUser, "btnCheckMail", QStringLiteral("接続テスト"), QRect(266, y + 104, 120, 26));
+    btnCheckMail->setToolTip(
+        QStringLiteral("サーバーに接続して、暗号化と認証を確かめます（メールは送信しません）"));
+    connect(btnCheckMail, &TBmpBtn::clicked, this, &TConfig::btnCheckMailClick);
+}
+
+int TConfig::buildConnectionRows(int y)
+{
+    lbSMTPPort
+        = MakeLabel(tsUser, "lbSMTPPort", QStringLiteral("SMTPポート："), QPoint(0, y + 2), kFieldLeft - 4);
+    edSMTPPort = MakeField(tsUser, "edSMTPPort", QRect(kFieldLeft, y, 56, kFieldHeight), nullptr);
+    NameFromLabel(edSMTPPort, lbSMTPPort);
+    edSMTPPort->SetInputMethod(false);
+    edSMTPPort->setMaxLength(5);
+    edSMTPPort->setToolTip(QStringLiteral("空欄のときは25番（OP25B対策では587番）を使います"));
+
+    lbMailEncryption = MakeLabel(tsUser, "lbMailEncryption", QStringLiteral("暗号化："), QPoint(200, y + 2));
+    cbxMailEncryption
+        = modeList(tsUser, "cbxMailEncryption", QPoint(lbMailEncryption->geometry().right() + 5, y),
+                   lbMailEncryption, listWindowOf(m_accountChoice));
+    y += kRowStep;
+
+    lbFingerprint
+        = MakeLabel(tsUser, "lbFingerprint", QStringLiteral("証明書の指紋（SHA-256）："), QPoint(16, y + 2));
+    const int left = lbFingerprint->geometry().right() + 5;
+    edFingerprint
+        = MakeField(tsUser, "edFingerprint", QRect(left, y, kWidth - 12 - 16 - left, kFieldHeight), nullptr);
+    NameFromLabel(edFingerprint, lbFingerprint);
+    edFingerprint->SetInputMethod(false);
+    edFingerprint->setToolTip(
+        QStringLiteral("自己署名の証明書を使うサーバーでは、その証明書のSHA-256指紋を入力して下さい"));
+    return y + kRowStep;
 }
 
 void TConfig::buildServerPage()
@@ -241,6 +339,19 @@ void TConfig::buildServerPage()
     }
     edFTPPassword->setEchoMode(QLineEdit::Password);
     edFTPPassword->setStyle(edPassWord->style());
+
+    const QRect port = edFTPPort->geometry();
+    lbFTPEncryption = MakeLabel(tsServer, "lbFTPEncryption", QStringLiteral("暗号化："),
+                                QPoint(port.right() + 17, port.y() + 2));
+    m_ftpLabels << lbFTPEncryption;
+    cbxFTPEncryption
+        = modeList(tsServer, "cbxFTPEncryption", QPoint(lbFTPEncryption->geometry().right() + 5, port.y()),
+                   lbFTPEncryption, listWindowOf(m_accountChoice));
+
+    btnCheckFTP = MakeButton(tsServer, "btnCheckFTP", QStringLiteral("接続テスト"),
+                             QRect(kFieldLeft, y + 10, 120, 26));
+    btnCheckFTP->setToolTip(QStringLiteral("FTPサーバーに接続して、暗号化とログインを確かめます"));
+    connect(btnCheckFTP, &TBmpBtn::clicked, this, &TConfig::btnCheckFTPClick);
     cbxUseFTPClick();
 }
 
@@ -330,6 +441,11 @@ void TConfig::FormShow()
     edFTPPassword->setText(m_settings.FTPPassword);
     edFTPFolder->setText(m_settings.Folder);
     edFTPUrl->setText(m_settings.Url);
+    edSMTPPort->setText(m_settings.SMTPPort > 0 ? QString::number(m_settings.SMTPPort) : QString());
+    showMode(cbxMailEncryption, m_settings.MailEncryption);
+    showMode(cbxFTPEncryption, m_settings.FTPEncryption);
+    edFingerprint->setText(m_settings.Fingerprint);
+    edFingerprint->setCursorPosition(0); // the start of a long fingerprint, not its end
 }
 
 void TConfig::setAuthFields(bool pop3Server, bool userAndPassword)
@@ -362,6 +478,8 @@ void TConfig::cbxUseFTPClick()
         label->setEnabled(on);
     for (TFlatEdit *field : {edFTPHost, edFTPPort, edFTPUserID, edFTPPassword, edFTPFolder, edFTPUrl})
         field->setEnabled(on);
+    cbxFTPEncryption->setEnabled(on);
+    btnCheckFTP->SetEnabled(on && !m_checking);
 }
 
 void TConfig::Label9Click()
@@ -427,9 +545,32 @@ void TConfig::warn(const QString &text)
     m_prompt.ShowSystemMessageBox(text, Msg::IconExclamation, Msg::ButtonsOk);
 }
 
-void TConfig::btnOKClick()
+bool TConfig::smtpPortUsable()
 {
-    TUserData &s = m_settings;
+    if (portOf(edSMTPPort->text()))
+        return true;
+    // The field first, so that it shows behind the warning.
+    pcConfig->setCurrentWidget(tsUser);
+    edSMTPPort->setFocus();
+    edSMTPPort->selectAll();
+    warn(QStringLiteral("SMTPポート番号が正しくありません。1～65535の数値を入力するか、空欄にして下さい。"));
+    return false;
+}
+
+bool TConfig::fingerprintUsable()
+{
+    if (TlsTransport::ParsePins(edFingerprint->text()))
+        return true;
+    pcConfig->setCurrentWidget(tsUser);
+    edFingerprint->setFocus();
+    edFingerprint->selectAll();
+    warn(QStringLiteral(
+        "証明書の指紋が正しくありません。SHA-256の指紋（16進数64桁、コロン区切り可）を入力して下さい。"));
+    return false;
+}
+
+void TConfig::controlsInto(TUserData &s) const
+{
     s.FromName = edFromName->text();
     s.FromAddress = edFromAddress->text();
     s.SMTPServer = edSMTPServer->text();
@@ -448,8 +589,71 @@ void TConfig::btnOKClick()
     s.Url = edFTPUrl->text();
     s.UseServer = cbxUseFTP->isChecked();
     s.UseOP25B = cbxUseOP25B->isChecked();
+    s.SMTPPort = portOf(edSMTPPort->text()).value_or(s.SMTPPort);
+    s.MailEncryption = modeOf(cbxMailEncryption);
+    s.FTPEncryption = modeOf(cbxFTPEncryption);
+    s.Fingerprint = edFingerprint->text();
+}
 
+void TConfig::btnCheckMailClick()
+{
+    runCheck(false);
+}
+
+void TConfig::btnCheckFTPClick()
+{
+    runCheck(true);
+}
+
+void TConfig::runCheck(bool ftp)
+{
+    if (m_checking)
+        return;
     const QPointer<TConfig> self(this);
+    // The FTP test does not use the SMTP port.
+    if ((!ftp && !smtpPortUsable()) || !self || !fingerprintUsable() || !self)
+        return;
+    TUserData settings = m_settings;
+    controlsInto(settings);
+    ConnectionCheckOptions options;
+    options.pump = [] {
+        QCoreApplication::processEvents();
+    };
+    options.timeoutMs = kCheckTimeoutMs;
+    setChecking(true);
+    const ConnectionReport report
+        = ftp ? CheckFtpServer(settings, options) : CheckMailServers(settings, options);
+    if (!self)
+        return;
+    setChecking(false);
+    m_prompt.ShowMessageBox(report.lines.join(QLatin1Char('\n')),
+                            report.ok ? Msg::IconInformation : Msg::IconError, Msg::ButtonsOk);
+}
+
+void TConfig::setChecking(bool on)
+{
+    m_checking = on;
+    // While the test waits, events run: nothing may close the dialog or start a second test.
+    for (TLabeledBmpBtn *button : {btnOK, btnCancel, btnCheckMail})
+        button->SetEnabled(!on);
+    cbxUseFTPClick();
+    if (on)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void TConfig::btnOKClick()
+{
+    if (m_checking)
+        return;
+    const QPointer<TConfig> self(this);
+    // A port or fingerprint that cannot be stored keeps the dialog open, the settings untouched.
+    if (!smtpPortUsable() || !self || !fingerprintUsable() || !self)
+        return;
+    TUserData &s = m_settings;
+    controlsInto(s);
+
     const QString userId = QStringLiteral("ユーザーＩＤが未入力です。");
     const QString password = QStringLiteral("パスワードが未入力です。");
     if (s.UsePOP3) {
@@ -497,6 +701,8 @@ void TConfig::btnCancelClick()
 
 void TConfig::reject()
 {
+    if (m_checking)
+        return;
     const QPointer<TConfig> self(this);
     const int answer = m_prompt.ShowSystemMessageBox(QStringLiteral("中止しますか？"), Msg::IconQuestion,
                                                      Msg::ButtonsYesNo);

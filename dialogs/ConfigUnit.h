@@ -12,6 +12,7 @@ class QRadioButton;
 class QTabWidget;
 class TAccount;
 class TFlatCheckBox;
+class TFlatComboBox;
 class TFlatEdit;
 class TFlatMemo;
 class TFlatPanel;
@@ -22,6 +23,9 @@ class TUserData;
 // server of the server route, the camera's dialogs and the program's information, on four pages.
 // It edits the settings object: OK copies every control into it, warns about what is missing and
 // closes; cancelling (after a question) leaves it as it was. The caller saves the settings file.
+// An SMTP port or certificate fingerprint that cannot be used is refused: OK then warns and keeps
+// the dialog open with the settings untouched. The two connection tests try the servers with the
+// controls' values, pumping events while they wait, and change no setting.
 class TConfig : public QDialog
 {
     Q_OBJECT
@@ -56,15 +60,27 @@ private:
     void btnFormatClick();
     void btnSourceClick();
     void btnImportClick();
+    void btnCheckMailClick();
+    void btnCheckFTPClick();
     void btnOKClick();
     void btnCancelClick();
 
     void buildUserPage();
+    // The SMTP port, the mail encryption and the fingerprint rows from y; returns the next row's y.
+    int buildConnectionRows(int y);
     void buildServerPage();
     void buildCameraPage();
     void buildInfoPage();
     void setAuthFields(bool pop3Server, bool userAndPassword);
     void warn(const QString &text);
+    // Each warns, shows the field and returns false when its text cannot be stored.
+    bool smtpPortUsable();
+    bool fingerprintUsable();
+    // The controls' values written into s.
+    void controlsInto(TUserData &s) const;
+    // Runs a connection test with the controls' values and shows what it found.
+    void runCheck(bool ftp);
+    void setChecking(bool on);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     TUserData &m_settings;
@@ -101,6 +117,13 @@ private:
     QLabel *Label9 = nullptr; // "ダイヤルアップで"
     QLabel *Label10 = nullptr; // "接続する"
     TLabeledBmpBtn *btnImport = nullptr;
+    QLabel *lbSMTPPort = nullptr;
+    TFlatEdit *edSMTPPort = nullptr;
+    QLabel *lbMailEncryption = nullptr;
+    TFlatComboBox *cbxMailEncryption = nullptr;
+    QLabel *lbFingerprint = nullptr;
+    TFlatEdit *edFingerprint = nullptr;
+    TLabeledBmpBtn *btnCheckMail = nullptr;
 
     TFlatCheckBox *cbxUseFTP = nullptr;
     QList<QLabel *> m_ftpLabels;
@@ -110,6 +133,9 @@ private:
     TFlatEdit *edFTPPassword = nullptr;
     TFlatEdit *edFTPFolder = nullptr;
     TFlatEdit *edFTPUrl = nullptr;
+    QLabel *lbFTPEncryption = nullptr;
+    TFlatComboBox *cbxFTPEncryption = nullptr;
+    TLabeledBmpBtn *btnCheckFTP = nullptr;
 
     TLabeledBmpBtn *btnFormat = nullptr;
     TLabeledBmpBtn *btnSource = nullptr;
@@ -120,4 +146,6 @@ private:
 
     TLabeledBmpBtn *btnOK = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
+
+    bool m_checking = false; // a connection test runs (and pumps events)
 };

@@ -4,14 +4,19 @@
 #include "dialogs/PopupListBoxUnit.h"
 #include "platform/linux/ThunderbirdAccountStore.h"
 #include "support/ScriptedPrompt.h"
+#include "support/ScriptedServer.h"
+#include "support/TestCertificates.h"
 #include "support/ThunderbirdProfiles.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
+#include "widgets/FlatListBox.h"
 #include "widgets/FlatMemo.h"
 #include "widgets/LabeledBmpBtn.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -69,6 +74,19 @@ protected:
     void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(3, 3)); }
     void click(const char *name) { click(child<QWidget>(name)); }
     void choose(const char *radio) { child<QRadioButton>(radio)->click(); }
+    // Picks an item as a user does: the list's button opens the shared list window, a click picks.
+    void pick(const char *name, const QString &item)
+    {
+        auto *list = child<TFlatComboBox>(name);
+        QTest::mouseClick(list, Qt::LeftButton, {}, list->ButtonRect().center());
+        ASSERT_TRUE(popup.IsShowing()) << name;
+        QListWidget *rows = popup.List();
+        const QList<QListWidgetItem *> found = rows->findItems(item, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << item.toStdString();
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualItemRect(found[0]).center());
+        EXPECT_FALSE(popup.IsShowing());
+        EXPECT_EQ(list->Text(), item);
+    }
     bool open() { return dialog().isVisible(); }
 
     // Shows the dialog and runs script while it shows; a dialog the script left open is closed as
@@ -156,6 +174,20 @@ TEST_F(ConfigTest, FourPagesWithTheirControlsLabelsAndTips)
     EXPECT_EQ(child<TLabeledBmpBtn>("btnImport")->LabelText(), "Thunderbirdから設定をインポート");
     EXPECT_EQ(child<TLabeledBmpBtn>("btnImport")->toolTip(),
               "Thunderbirdのアカウント設定（標準）を読み込みます");
+    EXPECT_EQ(child<QLabel>("lbSMTPPort")->text(), "SMTPポート：");
+    EXPECT_EQ(child<QLabel>("lbMailEncryption")->text(), "暗号化：");
+    EXPECT_EQ(child<QLabel>("lbFingerprint")->text(), "証明書の指紋（SHA-256）：");
+    EXPECT_EQ(child<TLabeledBmpBtn>("btnCheckMail")->LabelText(), "接続テスト");
+    EXPECT_EQ(child<TLabeledBmpBtn>("btnCheckFTP")->LabelText(), "接続テスト");
+    for (const char *name : {"cbxMailEncryption", "cbxFTPEncryption"}) {
+        EXPECT_EQ(child<TFlatComboBox>(name)->Items(), QStringList({"自動", "必須", "なし"})) << name;
+    }
+    EXPECT_EQ(child<QLabel>("lbFTPEncryption")->text(), "暗号化：");
+    // The new rows fit on their pages.
+    for (const char *name : {"edFingerprint", "btnCheckMail", "btnCheckFTP", "cbxMailEncryption"}) {
+        QWidget *w = child<QWidget>(name);
+        EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << name;
+    }
 
     EXPECT_EQ(child<TFlatCheckBox>("cbxUseFTP")->text(), "ＦＴＰサーバーを使用する");
     const char *const ftpLabels[][2]
@@ -194,6 +226,12 @@ TEST_F(ConfigTest, ControlsAreNamedForScreenReaders)
         {"cbxUseOP25B", QAccessible::CheckBox, "OP25B対策"},
         {"cbxAlwaysConnect", QAccessible::CheckBox, "ダイヤルアップで接続する"},
         {"cbxUseFTP", QAccessible::CheckBox, "ＦＴＰサーバーを使用する"},
+        {"edSMTPPort", QAccessible::EditableText, "SMTPポート"},
+        {"cbxMailEncryption", QAccessible::ComboBox, "暗号化"},
+        {"edFingerprint", QAccessible::EditableText, "証明書の指紋（SHA-256）"},
+        {"cbxFTPEncryption", QAccessible::ComboBox, "暗号化"},
+        {"btnCheckMail", QAccessible::PushButton, "接続テスト"},
+        {"btnCheckFTP", QAccessible::PushButton, "接続テスト"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -290,8 +328,9 @@ TEST_F(ConfigTest, TheFtpBoxEnablesTheSixFieldsAndTheirLabels)
 {
     dialog().Prepare();
     const char *const names[]
-        = {"edFTPHost", "edFTPPort", "edFTPUserID", "edFTPPassword", "edFTPFolder", "edFTPUrl",
-           "lbFTPHost", "lbFTPPort", "lbFTPUserID", "lbFTPPassword", "lbFTPFolder", "lbFTPUrl"};
+        = {"edFTPHost",   "edFTPPort", "edFTPUserID",     "edFTPPassword",    "edFTPFolder",
+           "edFTPUrl",    "lbFTPHost", "lbFTPPort",       "lbFTPUserID",      "lbFTPPassword",
+           "lbFTPFolder", "lbFTPUrl",  "lbFTPEncryption", "cbxFTPEncryption", "btnCheckFTP"};
     for (const bool on : {true, false}) {
         click("cbxUseFTP");
         EXPECT_EQ(child<TFlatCheckBox>("cbxUseFTP")->isChecked(), on);
@@ -648,6 +687,287 @@ TEST_F(ConfigTest, ImportIsOffWithoutAUsableAccountAndWarnsWhenTheAccountsAreGon
         prompt.History(),
         QList({question(kImportQuestion), warning(QString::fromUtf8("有効なアカウントが見つかりません。"))}));
     EXPECT_EQ(usable.findChild<TFlatEdit *>("edFromName")->text(), "");
+}
+
+// The SMTP port, the encryption modes, the fingerprint and the connection tests.
+
+const QString kPin
+    = "3A:F1:09:7C:5B:2E:D4:88:61:0F:AA:93:47:BC:1D:E2:75:06:C8:39:F4:5D:12:AB:6E:90:37:CD:28:E1:4B:7F";
+const QString kBadPort = "SMTPポート番号が正しくありません。1～65535の数値を入力するか、空欄にして下さい。";
+const QString kBadPin
+    = "証明書の指紋が正しくありません。SHA-256の指紋（16進数64桁、コロン区切り可）を入力して下さい。";
+
+TEST_F(ConfigTest, TheConnectionControlsShowTheSettingsFile)
+{
+    const struct
+    {
+        const char *what;
+        QByteArray file;
+        QString port, mail, ftp, fingerprint;
+    } cases[] = {
+        // The original program's file: its OP25B box does not fill the port field.
+        {"a file without our section",
+         "[serial]\r\nMajor=2\r\nMinor=1\r\n[user]\r\nSMTPServer=smtp.example.jp\r\nUseOP25B=1\r\n", "",
+         "自動", "自動", ""},
+        {"a file with our section",
+         "[user]\r\nSMTPServer=smtp.example.jp\r\n[connection]\r\nSMTPPort=465\r\nMailTLS=required\r\n"
+         "FTPTLS=none\r\nFingerprint="
+             + kPin.toLatin1() + "\r\n",
+         "465", "必須", "なし", kPin},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tav.ini");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.file);
+        file.close();
+        settings = TUserData();
+        ASSERT_TRUE(settings.Load(path));
+        dialog().Prepare();
+        EXPECT_EQ(text("edSMTPPort"), c.port);
+        EXPECT_EQ(child<TFlatComboBox>("cbxMailEncryption")->Text(), c.mail);
+        EXPECT_EQ(child<TFlatComboBox>("cbxFTPEncryption")->Text(), c.ftp);
+        EXPECT_EQ(text("edFingerprint"), c.fingerprint);
+    }
+}
+
+TEST_F(ConfigTest, OkStoresThePortTheModesAndTheFingerprint)
+{
+    const struct
+    {
+        QString typed;
+        int stored;
+    } ports[]
+        = {{"", 0}, {"25", 25}, {"587", 587}, {"465", 465}, {"1", 1}, {"65535", 65535}, {" 2525 ", 2525}};
+    fillUser();
+    settings.SMTPPort = 110;
+    for (const auto &p : ports) {
+        SCOPED_TRACE(p.typed.toStdString());
+        EXPECT_TRUE(execute([&] {
+            type("edSMTPPort", p.typed);
+            click("btnOK");
+        }));
+        EXPECT_EQ(settings.SMTPPort, p.stored);
+    }
+    EXPECT_TRUE(prompt.History().isEmpty());
+
+    const QString twoPins = kPin.toLower() + ", " + QString(64, 'b');
+    EXPECT_TRUE(execute([&] {
+        type("edSMTPPort", "");
+        click("cbxUseOP25B");
+        pick("cbxMailEncryption", "必須");
+        child<QTabWidget>("pcConfig")->setCurrentIndex(1);
+        click("cbxUseFTP");
+        pick("cbxFTPEncryption", "なし");
+        click("cbxUseFTP"); // the mode stays chosen with the box off
+        type("edFingerprint", twoPins);
+        click("btnOK");
+    }));
+    EXPECT_EQ(settings.SMTPPort, 0);
+    EXPECT_EQ(settings.SmtpPortInUse(), 587); // an empty port follows the OP25B box
+    EXPECT_EQ(settings.MailEncryption, EncryptionMode::Required);
+    EXPECT_EQ(settings.FTPEncryption, EncryptionMode::None);
+    EXPECT_EQ(settings.Fingerprint, twoPins); // as typed
+
+    // Cancelled, the new choices are gone.
+    prompt.Answer(Msg::Yes);
+    EXPECT_FALSE(execute([&] {
+        type("edSMTPPort", "2525");
+        pick("cbxMailEncryption", "なし");
+        type("edFingerprint", "");
+        click("btnCancel");
+    }));
+    EXPECT_EQ(settings.SMTPPort, 0);
+    EXPECT_EQ(settings.MailEncryption, EncryptionMode::Required);
+    EXPECT_EQ(settings.Fingerprint, twoPins);
+}
+
+TEST_F(ConfigTest, ABadPortOrFingerprintIsRefusedAndTheDialogStaysOpen)
+{
+    const struct
+    {
+        const char *field;
+        QString typed;
+        QString warning;
+    } cases[] = {
+        {"edSMTPPort", "0", kBadPort},
+        {"edSMTPPort", "65536", kBadPort},
+        {"edSMTPPort", "99999", kBadPort},
+        {"edSMTPPort", "-25", kBadPort},
+        {"edSMTPPort", "+25", kBadPort},
+        {"edSMTPPort", "25x", kBadPort},
+        {"edSMTPPort", "５８７", kBadPort},
+        {"edFingerprint", "AB:CD", kBadPin},
+        {"edFingerprint", kPin.chopped(1), kBadPin},
+        {"edFingerprint", kPin + ":00", kBadPin},
+        {"edFingerprint", kPin + " nonsense", kBadPin},
+        {"edFingerprint", QString(63, 'a') + "g", kBadPin},
+    };
+    fillUser();
+    const TUserData before = settings;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        prompt.Clear();
+        bool stayed = false, onUserPage = false, focused = false;
+        const QString good = QString::fromLatin1(c.field) == "edSMTPPort" ? "587" : kPin;
+        EXPECT_TRUE(execute([&] {
+            type("edFromName", "新しい名前");
+            child<QTabWidget>("pcConfig")->setCurrentIndex(1);
+            type(c.field, c.typed);
+            click("btnOK");
+            stayed = open();
+            onUserPage = child<QTabWidget>("pcConfig")->currentIndex() == 0;
+            focused = QApplication::focusWidget() == edit(c.field);
+            // Nothing was stored while the warning showed.
+            EXPECT_EQ(settings.FromName, before.FromName);
+            type(c.field, good);
+            click("btnOK");
+        }));
+        EXPECT_TRUE(stayed);
+        EXPECT_TRUE(onUserPage);
+        EXPECT_TRUE(focused);
+        EXPECT_EQ(prompt.History(), QList {warning(c.warning)});
+        EXPECT_EQ(settings.FromName, "新しい名前");
+        settings = before;
+    }
+
+    // The connection test refuses them too, before it connects anywhere.
+    prompt.Clear();
+    dialog().Prepare();
+    type("edSMTPPort", "70000");
+    click("btnCheckMail");
+    type("edSMTPPort", "");
+    type("edFingerprint", "xyz");
+    click("btnCheckMail");
+    click("cbxUseFTP");
+    click("btnCheckFTP");
+    EXPECT_EQ(prompt.History(), QList({warning(kBadPort), warning(kBadPin), warning(kBadPin)}));
+}
+
+class ConfigConnectionTest : public ConfigTest
+{
+protected:
+    ScriptedServer &reply(const QByteArray &line) { return server.ReadLine().Send(line); }
+
+    ScriptedServer server;
+};
+
+TEST_F(ConfigConnectionTest, TheMailTestReportsTlsAndTheLoginWithTheControlsValuesAndSendsNoMail)
+{
+    const testcerts::KeyPair cert = testcerts::SelfSigned("localhost");
+    // A slow greeting: the test pumps events while it waits.
+    server.Pause(300).Send("220 mail.example.jp ESMTP\r\n");
+    reply("250-mail.example.jp\r\n250 STARTTLS\r\n");
+    reply("220 go ahead\r\n").StartTls(cert.certPem, cert.keyPem);
+    reply("250-mail.example.jp\r\n250 AUTH LOGIN PLAIN\r\n");
+    reply("334 x\r\n");
+    reply("334 y\r\n");
+    reply("235 ok\r\n");
+    server.Start();
+    fillUser();
+    const TUserData before = settings;
+    prompt.Answer(Msg::Yes); // the cancel question at the end
+
+    bool buttonsOffWhileWaiting = false;
+    EXPECT_FALSE(execute([&] {
+        type("edSMTPServer", "localhost");
+        type("edSMTPPort", QString::number(server.Port()));
+        pick("cbxMailEncryption", "必須");
+        // The self-signed certificate is trusted by its fingerprint alone.
+        type("edFingerprint", cert.Fingerprint().toLower());
+        choose("rbSMTPAuth");
+        type("edUserID", "taro");
+        type("edPassWord", "secret");
+        QTimer::singleShot(100, [&] {
+            buttonsOffWhileWaiting = !child<QWidget>("btnCheckMail")->isEnabled()
+                && !child<QWidget>("btnOK")->isEnabled() && !child<QWidget>("btnCancel")->isEnabled();
+            // Esc while the test waits does not close the dialog or ask anything.
+            QTest::keyClick(edit("edFromName"), Qt::Key_Escape);
+        });
+        click("btnCheckMail");
+        EXPECT_TRUE(open());
+        EXPECT_TRUE(child<QWidget>("btnCheckMail")->isEnabled());
+        EXPECT_TRUE(child<QWidget>("btnOK")->isEnabled());
+        click("btnCancel");
+    }));
+    EXPECT_TRUE(buttonsOffWhileWaiting);
+    EXPECT_EQ(prompt.History(),
+              QList({ScriptedPrompt::Message(QStringLiteral("SMTPサーバー localhost（ポート %1）\n"
+                                                            "暗号化：TLSv1.3\n"
+                                                            "認証方式：LOGIN PLAIN\n"
+                                                            "ログイン：成功")
+                                                 .arg(server.Port()),
+                                             Msg::IconInformation),
+                     question(kCancelQuestion)}));
+    EXPECT_EQ(server.Received(),
+              QByteArray("EHLO localhost\r\nSTARTTLS\r\nEHLO localhost\r\nAUTH LOGIN\r\ndGFybw==\r\n"
+                         "c2VjcmV0\r\nQUIT\r\n"));
+    EXPECT_EQ(server.Error(), QString());
+    // The test changed no setting.
+    EXPECT_EQ(settings.SMTPServer, before.SMTPServer);
+    EXPECT_EQ(settings.SMTPPort, 0);
+    EXPECT_EQ(settings.MailEncryption, EncryptionMode::Auto);
+    EXPECT_EQ(settings.Fingerprint, "");
+    EXPECT_FALSE(settings.UseSMTPAuth);
+}
+
+TEST_F(ConfigConnectionTest, AFailedLoginIsShownWithTheErrorIcon)
+{
+    server.Send("220 hi\r\n");
+    reply("250-mail\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
+    reply("334 x\r\n");
+    reply("334 y\r\n");
+    reply("535 5.7.8 Bad credentials\r\n");
+    server.Start();
+    settings.SMTPServer = "localhost";
+    settings.SMTPPort = server.Port();
+    settings.UseSMTPAuth = true;
+    settings.UserID = "taro";
+    settings.PassWord = "wrong";
+    dialog().Prepare();
+    child<TFlatComboBox>("cbxMailEncryption")->SetText("なし"); // STARTTLS is not used
+    click("btnCheckMail");
+    EXPECT_EQ(
+        prompt.History(),
+        QList {ScriptedPrompt::Message(QStringLiteral("SMTPサーバー localhost（ポート %1）\n"
+                                                      "暗号化：なし（サーバーはSTARTTLSに対応しています）\n"
+                                                      "認証方式：LOGIN\n"
+                                                      "失敗：[535] 5.7.8 Bad credentials")
+                                           .arg(server.Port()),
+                                       Msg::IconError)});
+    const QByteArray sent = server.Received();
+    EXPECT_EQ(sent, QByteArray("EHLO localhost\r\nAUTH LOGIN\r\ndGFybw==\r\nd3Jvbmc=\r\nQUIT\r\n"));
+    EXPECT_FALSE(sent.contains("MAIL FROM"));
+}
+
+TEST_F(ConfigConnectionTest, TheFtpTestLogsInWithTheFtpPageValues)
+{
+    server.Send("220 ftp\r\n");
+    reply("331 pass\r\n");
+    reply("230 ok\r\n");
+    reply("200 ok\r\n");
+    reply("215 UNIX\r\n");
+    server.Start();
+    dialog().Prepare();
+    click("cbxUseFTP");
+    type("edFTPHost", "127.0.0.1");
+    type("edFTPPort", QString::number(server.Port()));
+    type("edFTPUserID", "taro");
+    type("edFTPPassword", "secret");
+    child<TFlatComboBox>("cbxFTPEncryption")->SetText("なし");
+    type("edSMTPPort", "not a port"); // the FTP test does not use it
+    click("btnCheckFTP");
+    EXPECT_EQ(prompt.History(),
+              QList {ScriptedPrompt::Message(QStringLiteral("FTPサーバー 127.0.0.1（ポート %1）\n"
+                                                            "暗号化：なし\n"
+                                                            "ログイン：成功")
+                                                 .arg(server.Port()),
+                                             Msg::IconInformation)});
+    EXPECT_EQ(server.Received(), QByteArray("USER taro\r\nPASS secret\r\nTYPE I\r\nSYST\r\n"));
+    EXPECT_FALSE(settings.UseServer);
+    EXPECT_EQ(settings.FTPEncryption, EncryptionMode::Auto);
 }
 
 } // namespace

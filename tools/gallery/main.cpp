@@ -152,6 +152,10 @@ void settingsPages(Prompt &prompt, TListWindow *popup)
     settings.Host = QStringLiteral("ftp.example.jp");
     settings.Port = QStringLiteral("21");
     settings.Url = QStringLiteral("http://www.example.jp/pic/");
+    settings.SMTPPort = 465;
+    settings.MailEncryption = EncryptionMode::Required;
+    settings.Fingerprint = QStringLiteral("3A:F1:09:7C:5B:2E:D4:88:61:0F:AA:93:47:BC:1D:E2:"
+                                          "75:06:C8:39:F4:5D:12:AB:6E:90:37:CD:28:E1:4B:7F");
     static NullMailAccountStore accounts;
     auto *choice = new TAccount(popup);
     g_keep.emplace_back(choice);
@@ -295,6 +299,15 @@ int main(int argc, char **argv)
          "msgbox-error");
     save(messageBox(QStringLiteral("送信が完了しました。"), Msg::IconInformation, Msg::ButtonsOk),
          "msgbox-info");
+    save(messageBox(QStringLiteral("SMTPサーバー smtp.example.jp（ポート 587）\n"
+                                   "暗号化：なし（サーバーはSTARTTLSに対応しています）\n"
+                                   "認証方式：LOGIN PLAIN CRAM-MD5\n"
+                                   "失敗：[535] 5.7.8 Authentication credentials invalid\n"
+                                   "POP3サーバー pop.example.jp（ポート 110）\n"
+                                   "暗号化：TLSv1.3\n"
+                                   "ログイン：成功"),
+                    Msg::IconError, Msg::ButtonsOk),
+         "msgbox-connection-test");
 
     UiPrompt prompt(nullptr); // the size dialog's messages go to the platform's box here
     auto *size = new TSetPictureSize(prompt);
