@@ -1,5 +1,7 @@
 #include "platform/ThunderbirdProfile.h"
 
+#include "common/BoundedFile.h"
+
 #include "platform/PrefsJs.h"
 
 #include <QDir>
@@ -13,17 +15,10 @@ namespace Thunderbird {
 std::optional<QByteArray> ReadProfileFile(const QString &path)
 {
     // A fifo or a device named prefs.js would block the read or never end.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxFileSize)
+    FileRead read = ReadRegularFile(path, kMaxFileSize);
+    if (!read)
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    // The file may grow between the look and the read.
-    QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize || file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    return std::move(read.bytes);
 }
 
 QStringList ProfileRoots(const QString &homeFolder)

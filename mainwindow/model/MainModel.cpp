@@ -1,5 +1,6 @@
 #include "mainwindow/model/MainModel.h"
 
+#include "common/BoundedFile.h"
 #include "common/Clock.h"
 #include "common/Exception.h"
 #include "common/Prompt.h"
@@ -20,15 +21,16 @@
 
 namespace {
 
+// The sounds are small; a file that is no regular one, or far too large, is refused like a missing one.
+constexpr qint64 kMaxSoundBytes = 16 * 1024 * 1024;
+
 QByteArray readWholeFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("ファイル \"%1\" を開けません。").arg(QDir::toNativeSeparators(path)));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Exception(QStringLiteral("ファイル \"%1\" を読めません。").arg(QDir::toNativeSeparators(path)));
-    return bytes;
+    const FileRead read = ReadRegularFile(path, kMaxSoundBytes);
+    if (!read)
+        throw Exception(QStringLiteral("ファイル \"%1\" を読めません（%2）。")
+                            .arg(QDir::toNativeSeparators(path), FileFaultText(read.fault, kMaxSoundBytes)));
+    return read.bytes;
 }
 
 TCanvasDialogs canvasDialogs(Prompt &prompt)
