@@ -11,6 +11,7 @@
 #include "mainwindow/MainUnit.h"
 #include "picture/BmpFile.h"
 #include "picture/JpegCodec.h"
+#include "support/Entries.h"
 #include "support/Files.h"
 #include "support/MainFakes.h"
 #include "support/Pictures.h"
@@ -30,6 +31,8 @@
 #include <memory>
 
 namespace {
+
+using testentries::Entry;
 
 using S = ScriptedPrompt;
 
@@ -58,18 +61,6 @@ private:
     QProcess m_process;
 };
 
-TMailAddress entry(const QString &name, const QString &address, int preset, int width, int height)
-{
-    TMailAddress e;
-    e.Name = name;
-    e.Address = address;
-    e.SizePreset = qint8(preset);
-    e.QualityLevel = 2;
-    e.Width = width;
-    e.Height = height;
-    return e;
-}
-
 // The base64 body of the message's image/jpeg part.
 QByteArray attachment(const QByteArray &message)
 {
@@ -90,9 +81,9 @@ protected:
             ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
         ASSERT_TRUE(SaveBmpFile(work.filePath("photo.bmp"), testpictures::photo(800, 600, 5)));
         TAddressBook book(work.path() + '/');
-        book.Append(entry("Taro", "taro@docomo.ne.jp", 2, 240, 320));
-        book.Append(entry("Hanako", "hanako@ezweb.ne.jp", 1, 132, 176));
-        book.Append(entry("Jiro", "jiro@example.jp", 3, 180, 240));
+        book.Append(Entry("Taro", "taro@docomo.ne.jp", 2, 2, 240, 320));
+        book.Append(Entry("Hanako", "hanako@ezweb.ne.jp", 1, 2, 132, 176));
+        book.Append(Entry("Jiro", "jiro@example.jp", 3, 2, 180, 240));
         book.Save("Tavrin.ADX");
         settings.FromName = "Me";
         settings.FromAddress = "me@example.jp";
@@ -205,7 +196,7 @@ TEST_F(SendThroughWindowTest, EachRecipientGetsItsOwnPictureWithinItsBudget)
         ASSERT_TRUE(size);
         EXPECT_EQ(size->width, expected[i].width);
         EXPECT_EQ(size->height, expected[i].height);
-        TMailAddress recipient = entry("", expected[i].address, 2, expected[i].width, expected[i].height);
+        TMailAddress recipient = Entry("", expected[i].address, 2, 2, expected[i].width, expected[i].height);
         EXPECT_LE(jpeg.size(), ByteBudget(recipient));
     }
     // The picture of the last message is kept in the sent folder, and Taro heads the history.

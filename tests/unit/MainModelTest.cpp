@@ -5,6 +5,7 @@
 #include "mainwindow/model/FileSourceModel.h"
 #include "picture/BmpFile.h"
 #include "picture/JpegCodec.h"
+#include "support/Entries.h"
 #include "support/Files.h"
 #include "support/MainFakes.h"
 #include "support/Pictures.h"
@@ -20,23 +21,11 @@
 
 namespace {
 
+using testentries::Entry;
+
 using Mode = MainModel::Mode;
 using Pane = MainModel::StepPane;
 using S = ScriptedPrompt;
-
-TMailAddress entry(const QString &name, const QString &address, int preset = 2, int quality = 2,
-                   int width = 240, int height = 320, bool serverRoute = false)
-{
-    TMailAddress e;
-    e.Name = name;
-    e.Address = address;
-    e.SizePreset = qint8(preset);
-    e.QualityLevel = qint8(quality);
-    e.Width = width;
-    e.Height = height;
-    e.ServerRoute = serverRoute;
-    return e;
-}
 
 class MainModelTest : public ::testing::Test
 {
@@ -130,8 +119,8 @@ TEST_F(MainModelTest, ReadsBothSoundsWholeAndFailsNamingAMissingOne)
 
 TEST_F(MainModelTest, VersionTwoZeroAsksOnceAboutTheFtpServerAndClearsTheServerRoutes)
 {
-    writeBook("Tavrin.ADX", {entry("A", "a@docomo.ne.jp", 1, 1, 132, 176, true)});
-    writeBook("History.ADX", {entry("A", "a@docomo.ne.jp", 1, 1, 132, 176, true)});
+    writeBook("Tavrin.ADX", {Entry("A", "a@docomo.ne.jp", 1, 1, 132, 176, true)});
+    writeBook("History.ADX", {Entry("A", "a@docomo.ne.jp", 1, 1, 132, 176, true)});
     settings.Major = 2;
     settings.Minor = 0;
     settings.DedicatedServer = true;
@@ -271,7 +260,7 @@ TEST_F(MainModelTest, ClosingKeepsTenHistoryEntriesAndTenFoldersAndThePlace)
 {
     QList<TMailAddress> history;
     for (int i = 0; i < 15; ++i)
-        history << entry(QString("N%1").arg(i), QString("n%1@example.jp").arg(i));
+        history << Entry(QString("N%1").arg(i), QString("n%1@example.jp").arg(i));
     writeBook("History.ADX", history);
     QByteArray folders;
     for (int i = 0; i < 12; ++i)
@@ -411,7 +400,7 @@ TEST_F(MainModelTest, StepsTwoAndThreeAndBackAgain)
 
 TEST_F(MainModelTest, BackFromStepOneEmptiesTheFurtherRecipientsAndAcceptsDropsInCameraMode)
 {
-    writeBook("Tavrin.ADX", {entry("A", "a@example.jp"), entry("B", "b@example.jp", 1, 2, 132, 176)});
+    writeBook("Tavrin.ADX", {Entry("A", "a@example.jp"), Entry("B", "b@example.jp", 1, 2, 132, 176)});
     MainModel &m = created();
     m.btnCameraModeClick();
     EXPECT_FALSE(m.AcceptDrops());

@@ -2,6 +2,7 @@
 #include "common/UserData.h"
 #include "mail/AddressBook.h"
 #include "picture/PictureCanvas.h"
+#include "support/Entries.h"
 #include "support/MainFakes.h"
 #include "support/ScriptedPrompt.h"
 
@@ -11,35 +12,23 @@
 
 namespace {
 
-using S = ScriptedPrompt;
+using testentries::Entry;
 
-TMailAddress entry(const QString &name, const QString &address, int preset, int width, int height,
-                   bool serverRoute = false, int quality = 2)
-{
-    TMailAddress e;
-    e.Name = name;
-    e.Address = address;
-    e.SizePreset = qint8(preset);
-    e.QualityLevel = qint8(quality);
-    e.Width = width;
-    e.Height = height;
-    e.ServerRoute = serverRoute;
-    return e;
-}
+using S = ScriptedPrompt;
 
 class RecipientModelTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        book.Append(entry("Taro", "taro@docomo.ne.jp", 2, 240, 320)); // 0
-        book.Append(entry("Hanako", "hanako@ezweb.ne.jp", 1, 132, 176)); // 1
-        book.Append(entry("Jiro", "jiro@example.jp", 0, 120, 120)); // 2
-        book.Append(entry("Saburo", "saburo@example.jp", 2, 240, 320)); // 3
-        book.Append(entry("Server", "server@docomo.ne.jp", 2, 240, 320, true)); // 4
-        book.Append(entry("TARO", "TARO@DOCOMO.NE.JP", 2, 240, 320)); // 5
-        history.Append(entry("Hanako", "hanako@ezweb.ne.jp", 1, 132, 176));
-        history.Append(entry("Server", "server@docomo.ne.jp", 2, 240, 320, true));
+        book.Append(Entry("Taro", "taro@docomo.ne.jp", 2, 2, 240, 320)); // 0
+        book.Append(Entry("Hanako", "hanako@ezweb.ne.jp", 1, 2, 132, 176)); // 1
+        book.Append(Entry("Jiro", "jiro@example.jp", 0, 2, 120, 120)); // 2
+        book.Append(Entry("Saburo", "saburo@example.jp", 2, 2, 240, 320)); // 3
+        book.Append(Entry("Server", "server@docomo.ne.jp", 2, 2, 240, 320, true)); // 4
+        book.Append(Entry("TARO", "TARO@DOCOMO.NE.JP", 2, 2, 240, 320)); // 5
+        history.Append(Entry("Hanako", "hanako@ezweb.ne.jp", 1, 2, 132, 176));
+        history.Append(Entry("Server", "server@docomo.ne.jp", 2, 2, 240, 320, true));
         settings.Host = "ftp.example.jp";
         settings.Port = "21";
         settings.FTPUserID = "user";
@@ -188,7 +177,7 @@ TEST_F(RecipientModelTest, AnEmptyAddressTextWarnsThatTheSizeIsNotSettledAndAdds
 
     // An entry without an address matches the empty text: the warning, then the entry is added
     // whatever its shape.
-    book.Append(entry("NoAddress", "", 2, 240, 320)); // 6
+    book.Append(Entry("NoAddress", "", 2, 2, 240, 320)); // 6
     dialogs.chosenAddresses = {6};
     model.btnAddressMailClick();
     prompt.Clear();
@@ -200,7 +189,7 @@ TEST_F(RecipientModelTest, AnEmptyAddressTextWarnsThatTheSizeIsNotSettledAndAdds
 
 TEST_F(RecipientModelTest, DeletingSelectsTheItemAtTheSamePlaceOrTheNewLast)
 {
-    book.Append(entry("Shiro", "shiro@example.jp", 2, 240, 320)); // 6
+    book.Append(Entry("Shiro", "shiro@example.jp", 2, 2, 240, 320)); // 6
     pickTaro();
     addCC(1);
     addCC(3);
@@ -271,7 +260,7 @@ TEST_F(RecipientModelTest, NextFindsTheEntryAndAsksWhenThePictureSettingsDiffer)
 
 TEST_F(RecipientModelTest, NextWithFurtherRecipientsLocksTheSizeAndUserSize)
 {
-    book.Append(entry("User", "user@example.jp", 3, 180, 240)); // 6
+    book.Append(Entry("User", "user@example.jp", 3, 2, 180, 240)); // 6
     model.SetAddressText("user@example.jp");
     canvas.SetSizePreset(3);
     canvas.SetPictureSize(180, 240);
