@@ -36,13 +36,14 @@ std::optional<PictureOptions> ReadPictureOptions(const ToolArgs &args, QString *
     }
     if (args.has(QStringLiteral("--size"))) {
         const QStringList parts = args.value(QStringLiteral("--size")).split(QLatin1Char(','));
-        const std::optional<int> w = parts.size() == 2 ? ToolInteger(parts[0]) : std::nullopt;
-        const std::optional<int> h = parts.size() == 2 ? ToolInteger(parts[1]) : std::nullopt;
-        if (!w || !h || *w < 120 || *w > 240 || *h < 120 || *h > 320) {
+        bool wOk = false, hOk = false;
+        const int w = parts.size() == 2 ? parts[0].trimmed().toInt(&wOk, 10) : 0;
+        const int h = parts.size() == 2 ? parts[1].trimmed().toInt(&hOk, 10) : 0;
+        if (!wOk || !hOk || w < 120 || w > 240 || h < 120 || h > 320) {
             *error = QStringLiteral("--size needs W,H with W from 120 to 240 and H from 120 to 320");
             return std::nullopt;
         }
-        options.userSize = QSize(*w, *h);
+        options.userSize = QSize(w, h);
     }
     return options;
 }
