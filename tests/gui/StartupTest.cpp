@@ -32,6 +32,24 @@ TApplication &app()
     return *static_cast<TApplication *>(QCoreApplication::instance());
 }
 
+// Answers the message on the screen, if any: No in the platform's box, the first button in ours.
+// Its first line goes to asked.
+bool answerMessage(QStringList &asked)
+{
+    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+        asked << box->text().section(QLatin1Char('\n'), 0, 0);
+        box->button(QMessageBox::No)->click();
+        return true;
+    }
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *box = qobject_cast<TMsgBox *>(w); box && box->isVisible()) {
+            asked << box->findChild<QLabel *>("lbText")->text();
+            QTest::mouseClick(box->findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {}, QPoint(5, 5));
+            return true;
+        }
+    return false;
+}
+
 class StartupTest : public ::testing::Test
 {
 protected:
@@ -80,18 +98,8 @@ TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
     QObject::connect(&poll, &QTimer::timeout, [&] {
         // The questions on the way: the one-time change of version 2.0 (the platform's box) is
         // answered No, the question at closing Yes.
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            asked << box->text().section(QLatin1Char('\n'), 0, 0);
-            box->button(QMessageBox::No)->click();
+        if (answerMessage(asked))
             return;
-        }
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *box = qobject_cast<TMsgBox *>(w); box && box->isVisible()) {
-                asked << box->findChild<QLabel *>("lbText")->text();
-                QTest::mouseClick(box->findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {},
-                                  QPoint(5, 5));
-                return;
-            }
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *s = qobject_cast<TSplash *>(w); s && s->isVisible())
                 splashVersion = s->VersionText();
@@ -160,24 +168,13 @@ TEST_F(StartupTest, AFailureWhileBuildingTheWindowsIsShownAndEndsTheProgram)
     EXPECT_EQ(testfiles::read(work.filePath("tav.ini")), ini);
 }
 
-// Answers every message (No to the platform's boxes, the first button of ours) and closes the
-// main window once it shows.
+// Answers every message and closes the main window once it shows.
 void closeWhenShown(QTimer &poll, QStringList &asked)
 {
     poll.setInterval(5);
     QObject::connect(&poll, &QTimer::timeout, [&poll, &asked] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            asked << box->text().section(QLatin1Char('\n'), 0, 0);
-            box->button(QMessageBox::No)->click();
+        if (answerMessage(asked))
             return;
-        }
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *box = qobject_cast<TMsgBox *>(w); box && box->isVisible()) {
-                asked << box->findChild<QLabel *>("lbText")->text();
-                QTest::mouseClick(box->findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {},
-                                  QPoint(5, 5));
-                return;
-            }
         TMain *main = mainWindow();
         if (main && main->isVisible() && !poll.property("closing").toBool()) {
             poll.setProperty("closing", true);

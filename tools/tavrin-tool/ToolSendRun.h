@@ -2,8 +2,8 @@
 
 // The pieces with which tavrin-tool runs the program's send run outside the window: the host that
 // stands for the main window (its picture, address book and history come from a work folder), the
-// sending window, the prompt, the waits, the end of the program and a dial-up service that dials
-// nothing.
+// sending window, the prompt, the waits and the end of the program. The tool dials nothing
+// (NullDialUpService).
 
 #include "common/Prompt.h"
 #include "common/Waiter.h"
@@ -12,7 +12,6 @@
 #include "mail/SendingWindow.h"
 #include "picture/ConvertJpeg.h"
 #include "picture/PictureCanvas.h"
-#include "platform/DialUpService.h"
 
 #include <QList>
 #include <QString>
@@ -94,18 +93,6 @@ public:
 
 private:
     bool m_pauses;
-};
-
-// The tool dials nothing.
-class NoDialUpService : public DialUpService
-{
-public:
-    QStringList Entries() override { return {}; }
-    QString DefaultEntry() override { return {}; }
-    QString ActiveConnection() override { return {}; }
-    bool StartDial(const QString &) override { return false; }
-    bool Dialing() override { return false; }
-    void HangUp(const QString &) override { }
 };
 
 // The main window as the send run sees it: the recipient pane's name, address and server route,

@@ -9,6 +9,7 @@
 #include "mail/DialUp.h"
 #include "mail/MailClients.h"
 #include "mainwindow/model/MainModel.h"
+#include "platform/null/NullDialUpService.h"
 #include "tools/tavrin-tool/ClientFailure.h"
 #include "tools/tavrin-tool/Command.h"
 #include "tools/tavrin-tool/ToolPicture.h"
@@ -200,7 +201,7 @@ int run(const QStringList &arguments)
         window.onLine = note;
     ToolWaiter waiter(false); // pauses are for eyes on the sending window
     ToolEnd end(host);
-    NoDialUpService noDialUp;
+    NullDialUpService noDialUp;
     TDialUp dialUp(noDialUp, waiter);
     Delivery delivery({work, settings, clients, window, prompt, waiter, end, &dialUp});
     delivery.SetTimeOutIntervals(timeout, timeout);

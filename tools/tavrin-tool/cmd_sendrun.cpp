@@ -5,6 +5,7 @@
 #include "common/UserData.h"
 #include "mail/DialUp.h"
 #include "mail/MailClients.h"
+#include "platform/null/NullDialUpService.h"
 #include "tools/tavrin-tool/ClientFailure.h"
 #include "tools/tavrin-tool/Command.h"
 #include "tools/tavrin-tool/ToolPicture.h"
@@ -91,7 +92,7 @@ int run(const QStringList &arguments)
     ToolWaiter waiter(!args.has("--no-pauses"));
     ToolEnd end(host);
     end.onLine = Print;
-    NoDialUpService noDialUp;
+    NullDialUpService noDialUp;
     TDialUp dialUp(noDialUp, waiter);
     Delivery delivery({work, settings, clients, window, prompt, waiter, end, &dialUp});
     if (args.has("--timeout-ms")) {
