@@ -4,6 +4,7 @@
 #include "app/SplashUnit.h"
 #include "app/Windows.h"
 #include "common/UserData.h"
+#include "common/WorkFolder.h"
 #include "mainwindow/MainUnit.h"
 #include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
@@ -19,6 +20,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr char kInstanceName[] = "Tavrin";
@@ -28,8 +31,11 @@ QString lockPath(const QString &folder)
     QString dir = folder;
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // The temporary folder is shared: a name of this user's own, so that one user's copy does not
+    // keep another's from starting.
     if (dir.isEmpty())
-        dir = QDir::tempPath();
+        return QDir::temp().filePath(
+            QStringLiteral("%1-%2").arg(QLatin1String(kInstanceName)).arg(::getuid()));
     return QDir(dir).filePath(QLatin1String(kInstanceName));
 }
 
@@ -48,7 +54,29 @@ QString ExecutableWorkFolder()
 
 int RunTavrin(TApplication &app, const StartupOptions &options)
 {
-    const QString workFolder = options.workFolder.isEmpty() ? ExecutableWorkFolder() : options.workFolder;
+    const auto warn = [&options](const QString &text) {
+        if (options.systemWarning)
+            options.systemWarning(text);
+        else
+            showSystemWarning(text);
+    };
+
+    QString workFolder = options.workFolder;
+    QStringList soundFolders;
+    if (workFolder.isEmpty()) {
+        const QString executable
+            = options.executableFolder.isEmpty() ? ExecutableWorkFolder() : options.executableFolder;
+        const QString user = options.userFolder.isEmpty() ? UserDataFolder() : options.userFolder;
+        const WorkFolderChoice choice = ChooseWorkFolder(
+            executable, user, options.folderWritable ? options.folderWritable : FolderWritable);
+        if (choice.folder.isEmpty()) {
+            warn(QStringLiteral("作業フォルダを作成できません。\n%1").arg(QDir::toNativeSeparators(user)));
+            return 1;
+        }
+        workFolder = choice.folder;
+        if (choice.perUser)
+            soundFolders = {executable, InstalledDataFolder(executable)};
+    }
 
     auto settings = std::make_unique<TUserData>(workFolder);
     settings->LoadFromWorkFolder();
@@ -57,13 +85,14 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
     QLockFile instance(lockPath(options.lockFolder));
     instance.setStaleLockTime(0);
     if (!instance.tryLock(0)) {
-        const QString text = QStringLiteral("既に起動しています。");
-        if (options.systemWarning)
-            options.systemWarning(text);
-        else
-            showSystemWarning(text);
+        warn(QStringLiteral("既に起動しています。"));
         return 0;
     }
+    // The main window loads the sounds from the work folder: a per-user one gets the installed
+    // sounds once, and keeps any the user puts there instead. What is still missing is reported
+    // when the main window is built.
+    if (!soundFolders.isEmpty())
+        ProvideWorkFiles(workFolder, SoundFileNames(), soundFolders);
 
     app.setApplicationName(QLatin1String(kInstanceName));
     ApplyProgramFont(app);
@@ -76,10 +105,12 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
     // Every window carries the main window's icon.
     app.setWindowIcon(Artwork::ProgramIcon());
 
-    PlatformServices services = LoadPlatformServices(options.platform.value_or(PlatformKindFromEnvironment()));
+    PlatformServices services
+        = LoadPlatformServices(options.platform.value_or(PlatformKindFromEnvironment()));
     std::unique_ptr<TWindows> windows;
     try {
-        auto splash = std::make_unique<TSplash>(*settings, options.splashFades.value_or(TSplash::PlatformFades()));
+        auto splash
+            = std::make_unique<TSplash>(*settings, options.splashFades.value_or(TSplash::PlatformFades()));
         splash->tmWait.setInterval(options.splashWaitMs);
         splash->show();
         splash->repaint();

@@ -13,7 +13,10 @@ class TApplication;
 // uses. Tests point the folders at temporary ones and record the messages.
 struct StartupOptions
 {
-    QString workFolder; // empty: the folder of the executable
+    QString workFolder; // empty: chosen by ChooseWorkFolder from the two folders below
+    QString executableFolder; // empty: the folder of the executable
+    QString userFolder; // empty: the user's data folder
+    std::function<bool(const QString &folder)> folderWritable; // empty: FolderWritable
     QString lockFolder; // empty: the user's runtime folder
     std::function<void(const QString &text)> systemWarning; // empty: the system message box
     int splashWaitMs = 3000;
@@ -21,7 +24,7 @@ struct StartupOptions
     std::optional<PlatformKind> platform; // none: as the environment says
 };
 
-// The work folder: the executable's folder with a trailing separator.
+// The executable's folder with a trailing separator.
 QString ExecutableWorkFolder();
 
 // The start-up sequence, the message loop and the end of the run. Returns the process exit code.

@@ -11,14 +11,26 @@ RUN_PACKAGES=(
 )
 
 # What the tests add: the test frameworks, the reference JPEG encoder, clang for the fuzz harnesses,
-# script (a terminal for the tool's output) and the real servers the protocol tests talk to (with
-# TLS: pyOpenSSL for pyftpdlib, trustme for a certificate authority made in the test).
+# script (a terminal for the tool's output), the desktop entry's validator and the real servers the
+# protocol tests talk to (with TLS: pyOpenSSL for pyftpdlib, trustme for a certificate authority
+# made in the test).
 TEST_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libjpeg-turbo-progs
-    bsdutils
+    bsdutils desktop-file-utils
     python3 python3-aiosmtpd python3-pyftpdlib dovecot-pop3d python3-openssl python3-trustme
+)
+
+# What package.sh adds: the Debian tools CPack's package needs (dpkg-shlibdeps finds the library
+# dependencies, file tells it which files are programs) and lintian, which checks the package.
+PACKAGE_PACKAGES=(
+    dpkg-dev file lintian desktop-file-utils
+)
+
+# What scripts/screenshots.sh adds: a virtual display, a window driver and a screen grabber.
+SCREENSHOT_PACKAGES=(
+    xvfb xauth xdotool x11-utils imagemagick
 )
 
 # What bench/compare.sh measures against.

@@ -92,43 +92,47 @@ QPixmap Logo()
     return pm;
 }
 
+QImage ProgramIconImage(int side)
+{
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(side / 48.0, side / 48.0);
+    p.setPen(QPen(kFrame, 2));
+    p.setBrush(kBack);
+    p.drawRoundedRect(QRectF(1, 1, 46, 46), 9, 9);
+    // A handset whose screen shows a picture.
+    p.setPen(Qt::NoPen);
+    p.setBrush(kText);
+    p.drawRoundedRect(QRectF(13, 5, 22, 38), 5, 5);
+    p.setBrush(QColor(140, 205, 255));
+    p.drawRect(QRectF(16, 10, 16, 18));
+    p.setBrush(QColor(70, 160, 80));
+    QPainterPath hill;
+    hill.moveTo(16, 28);
+    hill.lineTo(16, 22);
+    hill.lineTo(22, 17);
+    hill.lineTo(27, 22);
+    hill.lineTo(32, 19);
+    hill.lineTo(32, 28);
+    hill.closeSubpath();
+    p.drawPath(hill);
+    p.setBrush(QColor(255, 200, 40));
+    p.drawEllipse(QRectF(26, 11, 4, 4));
+    p.setBrush(kBack);
+    for (int row = 0; row < 2; ++row)
+        for (int col = 0; col < 3; ++col)
+            p.drawRect(QRectF(17 + col * 5.5, 32 + row * 4.5, 3.5, 2.5));
+    p.end();
+    return image;
+}
+
 QIcon ProgramIcon()
 {
     QIcon icon;
-    for (const int side : {16, 32, 48}) {
-        QPixmap pm(side, side);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(side / 48.0, side / 48.0);
-        p.setPen(QPen(kFrame, 2));
-        p.setBrush(kBack);
-        p.drawRoundedRect(QRectF(1, 1, 46, 46), 9, 9);
-        // A handset whose screen shows a picture.
-        p.setPen(Qt::NoPen);
-        p.setBrush(kText);
-        p.drawRoundedRect(QRectF(13, 5, 22, 38), 5, 5);
-        p.setBrush(QColor(140, 205, 255));
-        p.drawRect(QRectF(16, 10, 16, 18));
-        p.setBrush(QColor(70, 160, 80));
-        QPainterPath hill;
-        hill.moveTo(16, 28);
-        hill.lineTo(16, 22);
-        hill.lineTo(22, 17);
-        hill.lineTo(27, 22);
-        hill.lineTo(32, 19);
-        hill.lineTo(32, 28);
-        hill.closeSubpath();
-        p.drawPath(hill);
-        p.setBrush(QColor(255, 200, 40));
-        p.drawEllipse(QRectF(26, 11, 4, 4));
-        p.setBrush(kBack);
-        for (int row = 0; row < 2; ++row)
-            for (int col = 0; col < 3; ++col)
-                p.drawRect(QRectF(17 + col * 5.5, 32 + row * 4.5, 3.5, 2.5));
-        p.end();
-        icon.addPixmap(pm);
-    }
+    for (const int side : {16, 32, 48})
+        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(side)));
     return icon;
 }
 

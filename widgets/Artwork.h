@@ -13,6 +13,9 @@ QPixmap Logo();
 
 // The program's window icon.
 QIcon ProgramIcon();
+// The same picture, side x side with a transparent background: the icon files of an installation
+// are made from it.
+QImage ProgramIconImage(int side);
 
 // The three pictures of a bitmap button of the given size.
 enum class ButtonLook { Normal, Down, Disable };

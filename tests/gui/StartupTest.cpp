@@ -11,8 +11,8 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -30,6 +30,24 @@ TMain *mainWindow()
 TApplication &app()
 {
     return *static_cast<TApplication *>(QCoreApplication::instance());
+}
+
+// Answers the message on the screen, if any: No in the platform's box, the first button in ours.
+// Its first line goes to asked.
+bool answerMessage(QStringList &asked)
+{
+    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+        asked << box->text().section(QLatin1Char('\n'), 0, 0);
+        box->button(QMessageBox::No)->click();
+        return true;
+    }
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *box = qobject_cast<TMsgBox *>(w); box && box->isVisible()) {
+            asked << box->findChild<QLabel *>("lbText")->text();
+            QTest::mouseClick(box->findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {}, QPoint(5, 5));
+            return true;
+        }
+    return false;
 }
 
 class StartupTest : public ::testing::Test
@@ -80,17 +98,8 @@ TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
     QObject::connect(&poll, &QTimer::timeout, [&] {
         // The questions on the way: the one-time change of version 2.0 (the platform's box) is
         // answered No, the question at closing Yes.
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            asked << box->text().section(QLatin1Char('\n'), 0, 0);
-            box->button(QMessageBox::No)->click();
+        if (answerMessage(asked))
             return;
-        }
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *box = qobject_cast<TMsgBox *>(w); box && box->isVisible()) {
-                asked << box->findChild<QLabel *>("lbText")->text();
-                QTest::mouseClick(box->findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {}, QPoint(5, 5));
-                return;
-            }
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *s = qobject_cast<TSplash *>(w); s && s->isVisible())
                 splashVersion = s->VersionText();
@@ -157,6 +166,82 @@ TEST_F(StartupTest, AFailureWhileBuildingTheWindowsIsShownAndEndsTheProgram)
     for (QWidget *w : QApplication::topLevelWidgets())
         EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
     EXPECT_EQ(testfiles::read(work.filePath("tav.ini")), ini);
+}
+
+// Answers every message and closes the main window once it shows.
+void closeWhenShown(QTimer &poll, QStringList &asked)
+{
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&poll, &asked] {
+        if (answerMessage(asked))
+            return;
+        TMain *main = mainWindow();
+        if (main && main->isVisible() && !poll.property("closing").toBool()) {
+            poll.setProperty("closing", true);
+            QTimer::singleShot(0, main, &QWidget::close);
+        }
+    });
+    poll.start();
+}
+
+TEST_F(StartupTest, AnInstallationTheUserCannotWriteKeepsItsFilesInTheUsersFolder)
+{
+    // <prefix>/bin holds the program only; the sounds are in <prefix>/share/tavrin.
+    QTemporaryDir prefix;
+    const QDir top(prefix.path());
+    ASSERT_TRUE(top.mkpath("bin"));
+    ASSERT_TRUE(top.mkpath("share/tavrin"));
+    for (const char *name : {"shutter.wav", "self.wav"})
+        ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name),
+                                top.filePath(QString("share/tavrin/") + name)));
+    // The user's own shutter sound stays; the missing one comes from the installation.
+    const QString user = top.filePath("home/.local/share/Tavrin");
+    ASSERT_TRUE(QDir().mkpath(user));
+    ASSERT_TRUE(testfiles::write(user + "/shutter.wav", testfiles::read(work.filePath("self.wav"))));
+    ASSERT_TRUE(testfiles::write(
+        user + "/tav.ini", "[serial]\r\nMajor=2\r\nMinor=1\r\n[user]\r\nFromAddress=me@example.jp\r\n"));
+
+    // Even where the user may write (as root may in /usr/bin), an installation is not the work folder.
+    StartupOptions o = options();
+    o.workFolder.clear();
+    o.executableFolder = top.filePath("bin");
+    o.userFolder = user;
+    QTimer poll;
+    QStringList asked;
+    closeWhenShown(poll, asked);
+    EXPECT_EQ(RunTavrin(app(), o), 0);
+    poll.stop();
+
+    EXPECT_EQ(asked, QStringList {QString::fromUtf8("終了しますか？")});
+    EXPECT_TRUE(QDir(top.filePath("bin")).isEmpty());
+    EXPECT_EQ(
+        QDir(user).entryList(QDir::Files, QDir::Name),
+        (QStringList {"Folder.hst", "History.ADX", "Tavrin.ADX", "self.wav", "shutter.wav", "tav.ini"}));
+    EXPECT_EQ(testfiles::read(user + "/self.wav"), testfiles::read(testfiles::source("resources/self.wav")));
+    EXPECT_EQ(testfiles::read(user + "/shutter.wav"), testfiles::read(work.filePath("self.wav")));
+    EXPECT_TRUE(testfiles::read(user + "/tav.ini").contains("FromAddress=me@example.jp"));
+    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(StartupTest, WithoutAFolderToKeepItsFilesInTheProgramSaysSoAndEnds)
+{
+    StartupOptions o = options();
+    o.workFolder.clear();
+    o.executableFolder = lock.path();
+    o.userFolder = work.filePath("self.wav/Tavrin"); // a file stands in the way
+    o.folderWritable = [](const QString &) {
+        return false;
+    };
+    const QStringList before = workFiles();
+
+    EXPECT_EQ(RunTavrin(app(), o), 1);
+
+    EXPECT_EQ(warnings,
+              QStringList {QString::fromUtf8("作業フォルダを作成できません。\n")
+                           + work.filePath("self.wav/Tavrin")});
+    EXPECT_EQ(mainWindow(), nullptr);
+    EXPECT_EQ(workFiles(), before);
 }
 
 } // namespace

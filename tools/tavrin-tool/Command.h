@@ -8,14 +8,16 @@
 
 // A subcommand of tavrin-tool. Each lives in a file of its own and registers itself:
 //
-//   static const bool registered = RegisterCommand({"name", "usage text", &run});
+//   static const bool registered = RegisterCommand({"name", "usage text", &run, "more help"});
 //
-// run gets the arguments after the subcommand's name and returns the exit code.
+// run gets the arguments after the subcommand's name and returns the exit code. "COMMAND --help"
+// prints the usage and the help text instead.
 struct ToolCommand
 {
     const char *name;
     const char *usage;
     int (*run)(const QStringList &args);
+    const char *help = nullptr;
 };
 
 bool RegisterCommand(const ToolCommand &command);
@@ -35,6 +37,13 @@ QString OutputProblem(const QString &path);
 // For a picture that could not be read: that its header claims more pixels than are ever read, or
 // nothing.
 QString PictureSizeProblem(const QString &path);
+
+class ToolArgs;
+
+// The work folder named by --work, or else the one Tavrin beside this tool uses (ChooseWorkFolder:
+// the tool's own folder when it is writable and not an installation's, else the user's data
+// folder, made when missing). With a trailing separator; empty, with *error set, when there is none.
+QString ToolWorkFolder(const ToolArgs &args, QString *error);
 
 // "--name value" options and positional arguments of a command line.
 class ToolArgs

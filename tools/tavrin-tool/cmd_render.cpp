@@ -8,6 +8,7 @@
 #include "picture/BmpFile.h"
 #include "picture/PictureCanvas.h"
 #include "tools/tavrin-tool/Command.h"
+#include "tools/tavrin-tool/ToolPicture.h"
 
 #include <QTemporaryDir>
 
@@ -15,25 +16,6 @@
 #include <optional>
 
 namespace {
-
-std::optional<int> integer(const QString &text)
-{
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok, 10);
-    return ok ? std::optional<int>(v) : std::nullopt;
-}
-
-// "W,H" with both numbers.
-std::optional<QSize> size(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() != 2)
-        return std::nullopt;
-    const std::optional<int> w = integer(parts[0]), h = integer(parts[1]);
-    if (!w || !h)
-        return std::nullopt;
-    return QSize(*w, *h);
-}
 
 std::optional<Rgb> colour(const QString &text)
 {
@@ -54,14 +36,14 @@ QString apply(TPictureCanvas &canvas, const QString &list)
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QString op = items[i].trimmed();
         if (op.startsWith(QLatin1String("zoom:"))) {
-            const std::optional<int> step = integer(op.mid(5));
+            const std::optional<int> step = ToolInteger(op.mid(5));
             if (!step)
                 return QStringLiteral("zoom needs a whole number: %1").arg(op);
             canvas.ZoomPicture(*step);
         } else if (op.startsWith(QLatin1String("move:"))) {
             // The one operation with a comma of its own: move:DX,DY.
-            const std::optional<int> dx = integer(op.mid(5));
-            const std::optional<int> dy = i + 1 < items.size() ? integer(items[i + 1]) : std::nullopt;
+            const std::optional<int> dx = ToolInteger(op.mid(5));
+            const std::optional<int> dy = i + 1 < items.size() ? ToolInteger(items[i + 1]) : std::nullopt;
             if (!dx || !dy)
                 return QStringLiteral("move needs DX,DY: %1").arg(op);
             ++i;
@@ -104,22 +86,10 @@ int run(const QStringList &args)
         return Fail(QStringLiteral("render needs IN and OUT.jpg"));
     if (!a.has("--address") || !a.has("--preset") || !a.has("--quality"))
         return Fail(QStringLiteral("render needs --address, --preset and --quality"));
-    const std::optional<int> preset = integer(a.value("--preset"));
-    if (!preset || *preset < 0 || *preset > 3)
-        return Fail(
-            QStringLiteral("--preset must be 0 (120 x 120), 1 (132 x 176), 2 (240 x 320) or 3 (user size)"));
-    const std::optional<int> quality = integer(a.value("--quality"));
-    if (!quality || *quality < 0 || *quality > 2)
-        return Fail(QStringLiteral("--quality must be 0 (low), 1 (middle) or 2 (high)"));
-    std::optional<QSize> userSize;
-    if (a.has("--size") != (*preset == 3))
-        return Fail(QStringLiteral("--size W,H goes with --preset 3, and only with it"));
-    if (a.has("--size")) {
-        userSize = size(a.value("--size"));
-        if (!userSize || userSize->width() < 120 || userSize->width() > 240 || userSize->height() < 120
-            || userSize->height() > 320)
-            return Fail(QStringLiteral("--size needs W,H with W from 120 to 240 and H from 120 to 320"));
-    }
+    QString problem;
+    const std::optional<PictureOptions> picture = ReadPictureOptions(a, &problem);
+    if (!picture)
+        return Fail(problem);
     std::optional<Rgb> background;
     if (a.has("--background")) {
         background = colour(a.value("--background"));
@@ -134,29 +104,13 @@ int run(const QStringList &args)
 
     const QString in = a.positional()[0];
     const QString out = a.positional()[1];
-    const bool bitmap = in.endsWith(QLatin1String(".bmp"));
-    if (const QString problem = InputProblem(in, bitmap ? kMaxBmpFileBytes : TConvertJpeg::MaxJpegFileBytes);
-        !problem.isEmpty())
-        return Fail(problem);
     if (const QString problem = OutputProblem(out); !problem.isEmpty())
         return Fail(problem);
 
     TPictureCanvas canvas(work);
-    if (!canvas.LoadPicture(in)) {
-        const QString size = PictureSizeProblem(in);
-        return Fail(size.isEmpty()
-                        ? QStringLiteral(
-                              "cannot read the picture %1 (a .bmp bitmap, or a JPEG file with Exif or JFIF)")
-                              .arg(in)
-                        : size);
-    }
-    // As on entering the picture settings step.
-    if (userSize)
-        canvas.SetPictureSize(userSize->width(), userSize->height());
-    canvas.SetSizePreset(*preset);
-    canvas.SetQualityLevel(*quality);
-    canvas.SizePresetChanged(false, true);
-    canvas.SetEnabled(true);
+    if (const QString problem = LoadToolPicture(canvas, in); !problem.isEmpty())
+        return Fail(problem);
+    EnterPictureStep(canvas, *picture);
     if (background)
         canvas.SetBackgroundColor(*background);
     const QString error = apply(canvas, a.value("--ops"));

@@ -4,11 +4,14 @@
 
 #include "common/BoundedFile.h"
 #include "common/ShownText.h"
+#include "common/WorkFolder.h"
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
 #include "picture/JpegCodec.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMap>
 
 #include <cstdio>
@@ -23,12 +26,33 @@ std::map<std::string, ToolCommand> &registry()
     return commands;
 }
 
+void listCommands(FILE *to)
+{
+    std::fputs("usage: tavrin-tool COMMAND [ARGS]\n"
+               "       tavrin-tool COMMAND --help\n"
+               "       tavrin-tool --version\n\ncommands:\n",
+               to);
+    for (const auto &[name, command] : registry())
+        std::fprintf(to, "  %s\n", command.usage);
+}
+
 int usage()
 {
-    std::fputs("usage: tavrin-tool COMMAND [ARGS]\n\ncommands:\n", stderr);
-    for (const auto &[name, command] : registry())
-        std::fprintf(stderr, "  %s\n", command.usage);
+    listCommands(stderr);
     return 1;
+}
+
+int help(const ToolCommand &command)
+{
+    std::printf("usage: tavrin-tool %s\n", command.usage);
+    if (command.help)
+        std::printf("\n%s\n", command.help);
+    return 0;
+}
+
+bool asksForHelp(const QStringList &args)
+{
+    return args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"));
 }
 
 } // namespace
@@ -107,6 +131,23 @@ QString PictureSizeProblem(const QString &path)
         .arg(Bitmap::MaxPixels);
 }
 
+QString ToolWorkFolder(const ToolArgs &args, QString *error)
+{
+    if (args.has(QStringLiteral("--work"))) {
+        const QString work = args.value(QStringLiteral("--work"));
+        if (!QFileInfo(work).isDir()) {
+            *error = QStringLiteral("no such folder: %1").arg(work);
+            return QString();
+        }
+        return QDir(work).absolutePath() + QLatin1Char('/');
+    }
+    const WorkFolderChoice choice
+        = ChooseWorkFolder(QCoreApplication::applicationDirPath(), UserDataFolder());
+    if (choice.folder.isEmpty())
+        *error = QStringLiteral("cannot make the work folder %1").arg(UserDataFolder());
+    return choice.folder;
+}
+
 ToolArgs::ToolArgs(const QStringList &args, const QStringList &valueOptions, const QStringList &flagOptions)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -136,11 +177,26 @@ int main(int argc, char **argv)
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
         return usage();
+    if (args == QStringList {QStringLiteral("--version")}) {
+        std::printf("tavrin-tool %s\n", TAVRIN_VERSION);
+        return 0;
+    }
+    // "help COMMAND" and "--help COMMAND" as well as "COMMAND --help".
+    const bool helpFirst = args.first() == QLatin1String("help") || asksForHelp({args.first()});
+    if (helpFirst) {
+        args.removeFirst();
+        if (args.isEmpty()) {
+            listCommands(stdout);
+            return 0;
+        }
+    }
     const auto it = registry().find(args.first().toStdString());
     if (it == registry().end()) {
         Fail(QStringLiteral("unknown command %1").arg(args.first()));
         return usage();
     }
     args.removeFirst();
+    if (helpFirst || asksForHelp(args))
+        return help(it->second);
     return it->second.run(args);
 }
