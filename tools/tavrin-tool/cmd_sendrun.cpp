@@ -80,7 +80,7 @@ int run(const QStringList &arguments)
     }
 
     MailClients clients;
-    clients.IdSMTP.Port = settings.UseOP25B ? 587 : 25;
+    clients.IdSMTP.Port = settings.SmtpPortInUse();
     if (args.has("--smtp-port") && !ReadPort(args, QStringLiteral("--smtp-port"), 25, &clients.IdSMTP.Port))
         return Fail(QStringLiteral("--smtp-port needs a decimal number"));
     if (args.has("--pop-port") && !ReadPort(args, QStringLiteral("--pop-port"), 110, &clients.IdPOP3.Port))
