@@ -16,7 +16,7 @@ if [ "${1:-}" = "--on-display" ]; then
     mkdir -p "$work"
     cp "$bin/tavrin" "$bin/shutter.wav" "$bin/self.wav" "$work/"
     # Settings made already (no first-start questions) and a small address book.
-    printf '[serial]\r\nMajor=2\r\nMinor=1\r\n[user]\r\nFromName=%s\r\nFromAddress=taro@example.jp\r\nSMTPServer=smtp.example.jp\r\n' \
+    printf '[serial]\r\nMajor=2\r\nMinor=1\r\n[user]\r\nFromName=%s\r\nFromAddress=taro@example.jp\r\nSMTPServer=smtp.example.jp\r\nConnect=1\r\n' \
         "$(printf '山田太郎' | iconv -f UTF-8 -t CP932)" >"$work/tav.ini"
     {
         for entry in '山田 花子|hanako@docomo.ne.jp|0|2|2|240|320' '佐藤 一郎|ichiro@ezweb.ne.jp|0|1|1|132|176'; do
