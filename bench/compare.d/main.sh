@@ -10,7 +10,7 @@ rm -rf "$work"
 mkdir -p "$work/folder"
 trap 'rm -rf "$work/folder"' EXIT
 cp "$build/bin/shutter.wav" "$build/bin/self.wav" "$work/folder/"
-printf '[user]\r\nFromAddress=bench@example.jp\r\n' >"$work/folder/tav.ini"
+printf '[serial]\r\nMajor=2\r\nMinor=1\r\n[user]\r\nFromAddress=bench@example.jp\r\n' >"$work/folder/tav.ini"
 
 # Both programs on the same X server, one run after the other, 40 times each.
 run_display() {
