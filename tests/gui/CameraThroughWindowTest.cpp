@@ -32,8 +32,7 @@ class CameraThroughWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const char *name : {"shutter.wav", "self.wav"})
-            ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
+        ASSERT_TRUE(testfiles::copySounds(work.path()));
         settings.FromAddress = "me@example.jp";
     }
     void TearDown() override

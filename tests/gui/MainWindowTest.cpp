@@ -35,8 +35,7 @@ class MainWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const char *name : {"shutter.wav", "self.wav"})
-            ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), dir.filePath(name)));
+        ASSERT_TRUE(testfiles::copySounds(dir.path()));
         settings.FromAddress = "me@example.jp";
         ASSERT_TRUE(SaveBmpFile(dir.filePath("photo.bmp"), testpictures::photo(640, 480)));
         dialogs.pictureToOpen = dir.filePath("photo.bmp");

@@ -77,8 +77,7 @@ class SendThroughWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const char *name : {"shutter.wav", "self.wav"})
-            ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
+        ASSERT_TRUE(testfiles::copySounds(work.path()));
         ASSERT_TRUE(SaveBmpFile(work.filePath("photo.bmp"), testpictures::photo(800, 600, 5)));
         TAddressBook book(work.path() + '/');
         book.Append(Entry("Taro", "taro@docomo.ne.jp", 2, 2, 240, 320));
