@@ -2,6 +2,7 @@
 #include "dialogs/AddressUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "mail/AddressBook.h"
+#include "support/AccessibleNames.h"
 #include "support/ScriptedPrompt.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
@@ -438,12 +439,7 @@ TEST_F(AddressTest, TheDialogAlwaysOpensInListMode)
 
 TEST_F(AddressTest, ControlsAreNamedForScreenReaders)
 {
-    const struct
-    {
-        const char *name;
-        QAccessible::Role role;
-        QString accessibleName;
-    } cases[] = {
+    const testaccess::Control controls[] = {
         {"lbxAddress", QAccessible::List, "アドレス帳"},
         {"edtName", QAccessible::EditableText, "名前"},
         {"edtAddress", QAccessible::EditableText, "メールアドレス"},
@@ -453,13 +449,7 @@ TEST_F(AddressTest, ControlsAreNamedForScreenReaders)
         {"cbxQuality", QAccessible::ComboBox, "画像品質"},
         {"chkDoCoMo", QAccessible::CheckBox, "ｉモード、ｉショット（サーバーを使用する）"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(child<QWidget>(c.name));
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->role(), c.role);
-        EXPECT_EQ(a->text(QAccessible::Name), c.accessibleName);
-    }
+    testaccess::ExpectControls(&dialog, controls);
     // Picture buttons by their captions without the leading blanks.
     const char *const buttons[][2]
         = {{"btnEdit", "編　集"}, {"btnNew", "新　規"},  {"btnDelete", "削　除"},  {"btnCancel", "中止"},

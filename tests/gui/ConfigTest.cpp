@@ -3,6 +3,7 @@
 #include "dialogs/ConfigUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "platform/linux/ThunderbirdAccountStore.h"
+#include "support/AccessibleNames.h"
 #include "support/ScriptedPrompt.h"
 #include "support/ScriptedServer.h"
 #include "support/TestCertificates.h"
@@ -212,12 +213,7 @@ TEST_F(ConfigTest, FourPagesWithTheirControlsLabelsAndTips)
 
 TEST_F(ConfigTest, ControlsAreNamedForScreenReaders)
 {
-    const struct
-    {
-        const char *name;
-        QAccessible::Role role;
-        QString accessibleName;
-    } cases[] = {
+    const testaccess::Control controls[] = {
         {"edFromName", QAccessible::EditableText, "名前"},
         {"edFromAddress", QAccessible::EditableText, "メールアドレス"},
         {"edPassWord", QAccessible::EditableText, "パスワード"},
@@ -233,13 +229,7 @@ TEST_F(ConfigTest, ControlsAreNamedForScreenReaders)
         {"btnCheckMail", QAccessible::PushButton, "接続テスト"},
         {"btnCheckFTP", QAccessible::PushButton, "接続テスト"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(child<QWidget>(c.name));
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->role(), c.role);
-        EXPECT_EQ(a->text(QAccessible::Name), c.accessibleName);
-    }
+    testaccess::ExpectControls(&dialog(), controls);
     // The picture buttons by their captions.
     for (const char *name : {"btnOK", "btnCancel", "btnImport", "btnFormat"}) {
         auto *b = child<TLabeledBmpBtn>(name);
