@@ -839,8 +839,6 @@ TEST_F(ConfigTest, ABadPortOrFingerprintIsRefusedAndTheDialogStaysOpen)
 class ConfigConnectionTest : public ConfigTest
 {
 protected:
-    ScriptedServer &reply(const QByteArray &line) { return server.ReadLine().Send(line); }
-
     ScriptedServer server;
 };
 
@@ -849,12 +847,12 @@ TEST_F(ConfigConnectionTest, TheMailTestReportsTlsAndTheLoginWithTheControlsValu
     const testcerts::KeyPair cert = testcerts::SelfSigned("localhost");
     // A slow greeting: the test pumps events while it waits.
     server.Pause(300).Send("220 mail.example.jp ESMTP\r\n");
-    reply("250-mail.example.jp\r\n250 STARTTLS\r\n");
-    reply("220 go ahead\r\n").StartTls(cert.certPem, cert.keyPem);
-    reply("250-mail.example.jp\r\n250 AUTH LOGIN PLAIN\r\n");
-    reply("334 x\r\n");
-    reply("334 y\r\n");
-    reply("235 ok\r\n");
+    server.Reply("250-mail.example.jp\r\n250 STARTTLS\r\n");
+    server.Reply("220 go ahead\r\n").StartTls(cert.certPem, cert.keyPem);
+    server.Reply("250-mail.example.jp\r\n250 AUTH LOGIN PLAIN\r\n");
+    server.Reply("334 x\r\n");
+    server.Reply("334 y\r\n");
+    server.Reply("235 ok\r\n");
     server.Start();
     fillUser();
     const TUserData before = settings;
@@ -906,10 +904,10 @@ TEST_F(ConfigConnectionTest, TheMailTestReportsTlsAndTheLoginWithTheControlsValu
 TEST_F(ConfigConnectionTest, AFailedLoginIsShownWithTheErrorIcon)
 {
     server.Send("220 hi\r\n");
-    reply("250-mail\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
-    reply("334 x\r\n");
-    reply("334 y\r\n");
-    reply("535 5.7.8 Bad credentials\r\n");
+    server.Reply("250-mail\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
+    server.Reply("334 x\r\n");
+    server.Reply("334 y\r\n");
+    server.Reply("535 5.7.8 Bad credentials\r\n");
     server.Start();
     settings.SMTPServer = "localhost";
     settings.SMTPPort = server.Port();
@@ -935,10 +933,10 @@ TEST_F(ConfigConnectionTest, AFailedLoginIsShownWithTheErrorIcon)
 TEST_F(ConfigConnectionTest, TheFtpTestLogsInWithTheFtpPageValues)
 {
     server.Send("220 ftp\r\n");
-    reply("331 pass\r\n");
-    reply("230 ok\r\n");
-    reply("200 ok\r\n");
-    reply("215 UNIX\r\n");
+    server.Reply("331 pass\r\n");
+    server.Reply("230 ok\r\n");
+    server.Reply("200 ok\r\n");
+    server.Reply("215 UNIX\r\n");
     server.Start();
     dialog().Prepare();
     click("cbxUseFTP");

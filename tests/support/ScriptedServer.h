@@ -89,6 +89,8 @@ public:
     {
         return Add([this] { return ReadPast("\n"); });
     }
+    // Waits for the client's next line and answers it.
+    ScriptedServer &Reply(const QByteArray &reply) { return ReadLine().Send(reply); }
     // Waits until the client has sent marker after what was read so far.
     ScriptedServer &ReadUntil(const QByteArray &marker)
     {
