@@ -7,6 +7,7 @@
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -13,6 +13,7 @@
 #include "widgets/FlatListBox.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QKeyEvent>
 #include <QLabel>

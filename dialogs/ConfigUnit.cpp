@@ -17,6 +17,7 @@
 #include "widgets/FlatMemo.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>

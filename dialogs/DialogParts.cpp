@@ -4,9 +4,7 @@
 #include "widgets/FlatEdit.h"
 #include "widgets/LabeledBmpBtn.h"
 
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 
 namespace {
 
@@ -67,17 +65,4 @@ TLabeledBmpBtn *MakeButton(QWidget *parent, const char *name, const QString &cap
     TLabeledBmpBtn *button = MakeDialogButton(parent, name, caption, place);
     button->setAccessibleName(CaptionName(caption));
     return button;
-}
-
-void CentreOver(QWidget *window, const QWidget *over)
-{
-    QRect area;
-    if (over && over != window && over->isVisible())
-        area = over->frameGeometry();
-    else if (QScreen *screen = QGuiApplication::primaryScreen())
-        area = screen->geometry();
-    (void)window->winId(); // the frame is known once the window exists
-    const QSize outer = window->frameGeometry().size();
-    window->move(area.x() + (area.width() - outer.width()) / 2,
-                 area.y() + (area.height() - outer.height()) / 2);
 }

@@ -23,6 +23,3 @@ TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, cons
 
 // A dialog's picture button (MakeDialogButton) named for screen readers by its caption.
 TLabeledBmpBtn *MakeButton(QWidget *parent, const char *name, const QString &caption, const QRect &place);
-
-// Centres a window by its outer size over `over` (none, or itself: the screen), halves truncated.
-void CentreOver(QWidget *window, const QWidget *over);
