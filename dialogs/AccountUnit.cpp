@@ -1,6 +1,7 @@
 #include "dialogs/AccountUnit.h"
 
 #include "dialogs/DialogParts.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatComboBox.h"
@@ -42,7 +43,7 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
     cbxAccount->setGeometry(12, 32, kWidth - 24, 18);
     cbxAccount->SetOwnerWindow(this);
     cbxAccount->SetListWindow(listWindow);
-    cbxAccount->setAccessibleName(LabelName(lbAccount->text()));
+    cbxAccount->setAccessibleName(AccessibleLabel(lbAccount->text()));
     connect(cbxAccount, &TFlatComboBox::changed, this, &TAccount::cbxAccountChange);
 
     const struct

@@ -5,6 +5,7 @@
 #include "common/UserData.h"
 #include "dialogs/DialogParts.h"
 #include "mail/AddressBook.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
@@ -114,7 +115,7 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     cbxPictureSize->setGeometry(kFieldLeft, row(2), 92, kFieldHeight);
     cbxPictureSize->SetItems({QStringLiteral("120 x 120"), QStringLiteral("132 x 176"),
                               QStringLiteral("240 x 320"), QStringLiteral("ユーザー設定")});
-    cbxPictureSize->setAccessibleName(LabelName(lbPictureSize->text()));
+    cbxPictureSize->setAccessibleName(AccessibleLabel(lbPictureSize->text()));
     connect(cbxPictureSize, &TFlatComboBox::changed, this, &TAddress::cbxPictureSizeChange);
 
     // Each size field sits on a panel of its own, which draws its frame orange or grey.
@@ -140,8 +141,8 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
                          kFieldLeft + 32 + 30);
     edtHeight = sizeField("edtHeight", "pnlHeightFrame",
                           QRect(kFieldLeft + 32 + 34, row(3), 32, kFieldHeight), pnlHeightFrame);
-    edtWidth->setAccessibleName(LabelName(lbWidth->text()));
-    edtHeight->setAccessibleName(LabelName(lbHeight->text()));
+    edtWidth->setAccessibleName(AccessibleLabel(lbWidth->text()));
+    edtHeight->setAccessibleName(AccessibleLabel(lbHeight->text()));
     for (QLabel *label : {lbWidth, lbHeight})
         label->installEventFilter(this);
 
@@ -151,7 +152,7 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     cbxQuality->setObjectName(QStringLiteral("cbxQuality"));
     cbxQuality->setGeometry(kFieldLeft, row(4), 48, kFieldHeight);
     cbxQuality->SetItems({QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")});
-    cbxQuality->setAccessibleName(LabelName(Label1->text()));
+    cbxQuality->setAccessibleName(AccessibleLabel(Label1->text()));
     connect(cbxQuality, &TFlatComboBox::changed, this, &TAddress::hidePopupList);
 
     for (TFlatComboBox *list : {cbxPictureSize, cbxQuality}) {

@@ -9,11 +9,6 @@ class QWidget;
 class TFlatEdit;
 class TLabeledBmpBtn;
 
-// What screen readers call a control: an input by the label beside it, without the label's colon;
-// a picture button by its caption, without leading blanks and with the line break as a space.
-QString LabelName(const QString &label);
-QString CaptionName(const QString &caption);
-
 // A label in the dialogs' text colour that greys out when it is disabled, sized to its text, its
 // right edge at `rightEdge` when that is given (labels before fields).
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, QPoint at, int rightEdge = -1);
