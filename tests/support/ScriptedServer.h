@@ -126,6 +126,15 @@ public:
             return true;
         });
     }
+    // An FTP server's greeting and its replies to USER, PASS, TYPE I and SYST.
+    ScriptedServer &FtpLogin()
+    {
+        return Send("220 FTP ready\r\n")
+            .Reply("331 Password required\r\n")
+            .Reply("230 Logged in\r\n")
+            .Reply("200 Type set to I\r\n")
+            .Reply("215 UNIX Type: L8\r\n");
+    }
     // Opens a data listener and sends reply with "%1" replaced by its port as "h,l".
     ScriptedServer &Pasv(const QByteArray &reply)
     {

@@ -348,15 +348,7 @@ TEST_F(DeliveryTest, AServerRouteRecipientIsUploadedFirstAndGetsTheLink)
 {
     QTemporaryDir ftpDir;
     ScriptedServer ftp;
-    ftp.Send("220 FTP ready\r\n")
-        .ReadLine()
-        .Send("331 Password required\r\n")
-        .ReadLine()
-        .Send("230 Logged in\r\n")
-        .ReadLine()
-        .Send("200 Type set to I\r\n")
-        .ReadLine()
-        .Send("215 UNIX Type: L8\r\n")
+    ftp.FtpLogin()
         .ReadLine()
         .Send("250 CWD command successful\r\n")
         .ReadLine()
