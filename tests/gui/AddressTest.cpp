@@ -3,6 +3,7 @@
 #include "dialogs/PopupListBoxUnit.h"
 #include "mail/AddressBook.h"
 #include "support/AccessibleNames.h"
+#include "support/Entries.h"
 #include "support/ScriptedPrompt.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
@@ -24,18 +25,11 @@ namespace {
 const QString kDeleteQuestion = QString::fromUtf8("削除しますか？");
 const QString kOverwriteQuestion = QString::fromUtf8("メールアドレスが登録済みです。上書きしますか？");
 
+// By default an entry as TMailAddress starts: 132 x 176, middle quality.
 TMailAddress entry(const QString &name, const QString &address, int preset = 1, int width = 132,
                    int height = 176, bool route = false, int quality = 1)
 {
-    TMailAddress e;
-    e.Name = name;
-    e.Address = address;
-    e.ServerRoute = route;
-    e.SizePreset = qint8(preset);
-    e.QualityLevel = qint8(quality);
-    e.Width = width;
-    e.Height = height;
-    return e;
+    return testentries::Entry(name, address, preset, quality, width, height, route);
 }
 
 class AddressTest : public ::testing::Test
