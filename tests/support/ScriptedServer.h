@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Loopback.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -354,22 +356,7 @@ private:
         return true;
     }
 
-    static int Listen(quint16 *port)
-    {
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-            || ::listen(fd, 4) != 0
-            || ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-            CloseFd(fd);
-            return -1;
-        }
-        *port = ntohs(address.sin_port);
-        return fd;
-    }
+    static int Listen(quint16 *port) { return LoopbackSocket(port, 4); }
 
     static int Accept(int listenFd)
     {
@@ -406,18 +393,12 @@ private:
 class RefusingPort
 {
 public:
-    RefusingPort()
+    RefusingPort() { m_fd = LoopbackSocket(&m_port, -1); }
+    ~RefusingPort()
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length);
-        m_port = ntohs(address.sin_port);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    ~RefusingPort() { ::close(m_fd); }
     RefusingPort(const RefusingPort &) = delete;
     RefusingPort &operator=(const RefusingPort &) = delete;
 
