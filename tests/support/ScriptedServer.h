@@ -137,6 +137,19 @@ public:
             .Reply("200 Type set to I\r\n")
             .Reply("215 UNIX Type: L8\r\n");
     }
+    // After the login, an FTP server's part of a whole upload: CWD, PASV and STOR, the data read to
+    // its end and the transfer reported complete.
+    ScriptedServer &FtpUpload()
+    {
+        return Reply("250 CWD command successful\r\n")
+            .ReadLine()
+            .Pasv("227 Entering Passive Mode (127,0,0,1,%1).\r\n")
+            .ReadLine()
+            .AcceptData()
+            .Send("150 Opening BINARY mode data connection\r\n")
+            .ReadDataToEnd()
+            .Send("226 Transfer complete\r\n");
+    }
     // Opens a data listener and sends reply with "%1" replaced by its port as "h,l".
     ScriptedServer &Pasv(const QByteArray &reply)
     {

@@ -338,16 +338,7 @@ TEST_F(DeliveryTest, AServerRouteRecipientIsUploadedFirstAndGetsTheLink)
 {
     QTemporaryDir ftpDir;
     ScriptedServer ftp;
-    ftp.FtpLogin()
-        .ReadLine()
-        .Send("250 CWD command successful\r\n")
-        .ReadLine()
-        .Pasv("227 Entering Passive Mode (127,0,0,1,%1).\r\n")
-        .ReadLine()
-        .AcceptData()
-        .Send("150 Opening BINARY mode data connection\r\n")
-        .ReadDataToEnd()
-        .Send("226 Transfer complete\r\n");
+    ftp.FtpLogin().FtpUpload();
     ftp.Start();
     SmtpStub smtp;
     smtp.Start();

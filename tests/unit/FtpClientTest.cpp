@@ -44,16 +44,7 @@ TEST_F(FtpClientTest, UploadsOverAPassiveDataConnectionAndClosesWithoutQuit)
     const QString path = MakeFile(picture);
 
     ScriptedServer server;
-    server.FtpLogin()
-        .ReadLine()
-        .Send("250 CWD command successful\r\n")
-        .ReadLine()
-        .Pasv("227 Entering Passive Mode (127,0,0,1,%1).\r\n")
-        .ReadLine()
-        .AcceptData()
-        .Send("150 Opening BINARY mode data connection\r\n")
-        .ReadDataToEnd()
-        .Send("226 Transfer complete\r\n");
+    server.FtpLogin().FtpUpload();
     server.Start();
 
     TIdFTP ftp;
