@@ -172,17 +172,17 @@ TEST_F(AddressTest, NewWithAnAddressAlreadyThereAsksToOverwrite)
     book.Append(entry("B", "b@example.jp", 0, 120, 120));
     book.Append(entry("C", "c@example.jp"));
     const TMailAddress b = book.Get(1);
+    const auto newBee = [&] {
+        click("btnNew");
+        type("edtName", "Bee");
+        type("edtAddress", "B@EXAMPLE.JP");
+        click("btnEditOK");
+        click("btnOK");
+    };
 
     // No: the book stays as it was and the existing entry is selected.
     prompt.Answer(Msg::No);
-    EXPECT_EQ(choose([&] {
-                  click("btnNew");
-                  type("edtName", "Bee");
-                  type("edtAddress", "B@EXAMPLE.JP");
-                  click("btnEditOK");
-                  click("btnOK");
-              }),
-              1);
+    EXPECT_EQ(choose(newBee), 1);
     EXPECT_EQ(prompt.History(),
               QList {ScriptedPrompt::Message(kOverwriteQuestion, Msg::IconQuestion, Msg::ButtonsYesNo)});
     EXPECT_EQ(book.Count(), 3);
@@ -190,14 +190,7 @@ TEST_F(AddressTest, NewWithAnAddressAlreadyThereAsksToOverwrite)
 
     // Yes: all seven fields of the existing entry are replaced.
     prompt.Answer(Msg::Yes);
-    EXPECT_EQ(choose([&] {
-                  click("btnNew");
-                  type("edtName", "Bee");
-                  type("edtAddress", "B@EXAMPLE.JP");
-                  click("btnEditOK");
-                  click("btnOK");
-              }),
-              1);
+    EXPECT_EQ(choose(newBee), 1);
     EXPECT_EQ(book.Count(), 3);
     EXPECT_EQ(book.Get(1), entry("Bee", "B@EXAMPLE.JP", 2, 240, 320, false, 2));
     EXPECT_EQ(names(), QStringList({"A", "Bee", "C"}));
