@@ -66,9 +66,10 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
         y += 24;
     }
 
-    btnOK = MakeButton(pnlBase, "btnOK", QStringLiteral("OK"), QRect(kWidth - 180, kHeight - 34, 80, 24));
-    btnCancel
-        = MakeButton(pnlBase, "btnCancel", QStringLiteral("中止"), QRect(kWidth - 92, kHeight - 34, 80, 24));
+    btnOK
+        = MakeDialogButton(pnlBase, "btnOK", QStringLiteral("OK"), QRect(kWidth - 180, kHeight - 34, 80, 24));
+    btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("中止"),
+                                 QRect(kWidth - 92, kHeight - 34, 80, 24));
     connect(btnOK, &TBmpBtn::clicked, this, &TAccount::btnOKClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TAccount::btnCancelClick);
 }

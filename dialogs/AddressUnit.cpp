@@ -68,11 +68,13 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     lbxAddress->setAccessibleName(QStringLiteral("アドレス帳"));
 
     const int buttonLeft = 209;
-    btnEdit = MakeButton(pnlFrame, "btnEdit", QStringLiteral("編　集"), QRect(buttonLeft, 6, 74, 24));
-    btnNew = MakeButton(pnlFrame, "btnNew", QStringLiteral("新　規"), QRect(buttonLeft, 34, 74, 24));
-    btnDelete = MakeButton(pnlFrame, "btnDelete", QStringLiteral("削　除"), QRect(buttonLeft, 62, 74, 24));
-    btnCancel = MakeButton(pnlFrame, "btnCancel", QStringLiteral("　　中止"), QRect(buttonLeft, 114, 74, 24));
-    btnOK = MakeButton(pnlFrame, "btnOK", QStringLiteral("　　決定"), QRect(buttonLeft, 142, 74, 24));
+    btnEdit = MakeDialogButton(pnlFrame, "btnEdit", QStringLiteral("編　集"), QRect(buttonLeft, 6, 74, 24));
+    btnNew = MakeDialogButton(pnlFrame, "btnNew", QStringLiteral("新　規"), QRect(buttonLeft, 34, 74, 24));
+    btnDelete
+        = MakeDialogButton(pnlFrame, "btnDelete", QStringLiteral("削　除"), QRect(buttonLeft, 62, 74, 24));
+    btnCancel
+        = MakeDialogButton(pnlFrame, "btnCancel", QStringLiteral("　　中止"), QRect(buttonLeft, 114, 74, 24));
+    btnOK = MakeDialogButton(pnlFrame, "btnOK", QStringLiteral("　　決定"), QRect(buttonLeft, 142, 74, 24));
     connect(btnEdit, &TBmpBtn::clicked, this, &TAddress::btnEditClick);
     connect(btnNew, &TBmpBtn::clicked, this, &TAddress::btnNewClick);
     connect(btnDelete, &TBmpBtn::clicked, this, &TAddress::btnDeleteClick);
@@ -173,10 +175,10 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
                          QPoint(8 + TFlatCheckBox::kBoxSize + 4, row(5) + 19));
     lbDoCoMo->installEventFilter(this);
 
-    btnEditOK = MakeButton(pnlEditBase, "btnEditOK", QStringLiteral("　　決定"),
-                           QRect(kClientWidth - 164, kClientHeight - 25, 78, 22));
-    btnEditCancel = MakeButton(pnlEditBase, "btnEditCancel", QStringLiteral("　　中止"),
-                               QRect(kClientWidth - 82, kClientHeight - 25, 78, 22));
+    btnEditOK = MakeDialogButton(pnlEditBase, "btnEditOK", QStringLiteral("　　決定"),
+                                 QRect(kClientWidth - 164, kClientHeight - 25, 78, 22));
+    btnEditCancel = MakeDialogButton(pnlEditBase, "btnEditCancel", QStringLiteral("　　中止"),
+                                     QRect(kClientWidth - 82, kClientHeight - 25, 78, 22));
     connect(btnEditOK, &TBmpBtn::clicked, this, &TAddress::btnEditOKClick);
     connect(btnEditCancel, &TBmpBtn::clicked, this, &TAddress::btnEditCancelClick);
 

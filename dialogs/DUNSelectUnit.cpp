@@ -34,9 +34,7 @@ TDUNSelect::TDUNSelect(QWidget *parent)
     connect(lbxDUN, &QListWidget::itemDoubleClicked, this, &TDUNSelect::btnOkClick);
 
     btnOk = MakeDialogButton(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(36, 138, 72, 24));
-    btnOk->setAccessibleName(QStringLiteral("決定"));
     btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("中止"), QRect(124, 138, 72, 24));
-    btnCancel->setAccessibleName(QStringLiteral("中止"));
     connect(btnOk, &TBmpBtn::clicked, this, &TDUNSelect::btnOkClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TDUNSelect::btnCancelClick);
 }

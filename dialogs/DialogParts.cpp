@@ -3,7 +3,6 @@
 #include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatEdit.h"
-#include "widgets/LabeledBmpBtn.h"
 
 #include <QLabel>
 
@@ -29,11 +28,4 @@ TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, cons
     if (label)
         edit->setAccessibleName(AccessibleLabel(label->text()));
     return edit;
-}
-
-TLabeledBmpBtn *MakeButton(QWidget *parent, const char *name, const QString &caption, const QRect &place)
-{
-    TLabeledBmpBtn *button = MakeDialogButton(parent, name, caption, place);
-    button->setAccessibleName(AccessibleCaption(caption));
-    return button;
 }

@@ -7,7 +7,6 @@
 class QLabel;
 class QWidget;
 class TFlatEdit;
-class TLabeledBmpBtn;
 
 // A label in the dialogs' text colour that greys out when it is disabled, sized to its text, its
 // right edge at `rightEdge` when that is given (labels before fields).
@@ -15,6 +14,3 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, QPoint
 
 // An edit field named for screen readers by its label.
 TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, const QLabel *label);
-
-// A dialog's picture button (MakeDialogButton) named for screen readers by its caption.
-TLabeledBmpBtn *MakeButton(QWidget *parent, const char *name, const QString &caption, const QRect &place);

@@ -102,7 +102,6 @@ TSending::TSending(MailClients &clients, QWidget *over)
     lbStatus->setPalette(pal);
 
     btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("　　中止"), QRect(61, 118, 80, 24));
-    btnCancel->setAccessibleName(QStringLiteral("中止"));
     connect(btnCancel, &TBmpBtn::clicked, this, &TSending::btnCancelClick);
 }
 

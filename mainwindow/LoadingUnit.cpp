@@ -55,7 +55,6 @@ TLoadingThumbnail::TLoadingThumbnail(QWidget *owner)
     pbLoading->setAccessibleName(QStringLiteral("進行状況"));
 
     btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(96, 44, 80, 24));
-    btnCancel->setAccessibleName(QStringLiteral("中止"));
     connect(btnCancel, &TBmpBtn::clicked, this, &TLoadingThumbnail::btnCancelClick);
 
     // It sizes itself to its panel.
