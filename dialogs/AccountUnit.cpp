@@ -1,12 +1,14 @@
 #include "dialogs/AccountUnit.h"
 
 #include "dialogs/DialogParts.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -41,7 +43,7 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
     cbxAccount->setGeometry(12, 32, kWidth - 24, 18);
     cbxAccount->SetOwnerWindow(this);
     cbxAccount->SetListWindow(listWindow);
-    cbxAccount->setAccessibleName(LabelName(lbAccount->text()));
+    cbxAccount->setAccessibleName(AccessibleLabel(lbAccount->text()));
     connect(cbxAccount, &TFlatComboBox::changed, this, &TAccount::cbxAccountChange);
 
     const struct
@@ -64,9 +66,10 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
         y += 24;
     }
 
-    btnOK = MakeButton(pnlBase, "btnOK", QStringLiteral("OK"), QRect(kWidth - 180, kHeight - 34, 80, 24));
-    btnCancel
-        = MakeButton(pnlBase, "btnCancel", QStringLiteral("中止"), QRect(kWidth - 92, kHeight - 34, 80, 24));
+    btnOK
+        = MakeDialogButton(pnlBase, "btnOK", QStringLiteral("OK"), QRect(kWidth - 180, kHeight - 34, 80, 24));
+    btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("中止"),
+                                 QRect(kWidth - 92, kHeight - 34, 80, 24));
     connect(btnOK, &TBmpBtn::clicked, this, &TAccount::btnOKClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TAccount::btnCancelClick);
 }

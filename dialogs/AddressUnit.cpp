@@ -5,6 +5,7 @@
 #include "common/UserData.h"
 #include "dialogs/DialogParts.h"
 #include "mail/AddressBook.h"
+#include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
@@ -13,6 +14,7 @@
 #include "widgets/FlatListBox.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -66,11 +68,13 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     lbxAddress->setAccessibleName(QStringLiteral("アドレス帳"));
 
     const int buttonLeft = 209;
-    btnEdit = MakeButton(pnlFrame, "btnEdit", QStringLiteral("編　集"), QRect(buttonLeft, 6, 74, 24));
-    btnNew = MakeButton(pnlFrame, "btnNew", QStringLiteral("新　規"), QRect(buttonLeft, 34, 74, 24));
-    btnDelete = MakeButton(pnlFrame, "btnDelete", QStringLiteral("削　除"), QRect(buttonLeft, 62, 74, 24));
-    btnCancel = MakeButton(pnlFrame, "btnCancel", QStringLiteral("　　中止"), QRect(buttonLeft, 114, 74, 24));
-    btnOK = MakeButton(pnlFrame, "btnOK", QStringLiteral("　　決定"), QRect(buttonLeft, 142, 74, 24));
+    btnEdit = MakeDialogButton(pnlFrame, "btnEdit", QStringLiteral("編　集"), QRect(buttonLeft, 6, 74, 24));
+    btnNew = MakeDialogButton(pnlFrame, "btnNew", QStringLiteral("新　規"), QRect(buttonLeft, 34, 74, 24));
+    btnDelete
+        = MakeDialogButton(pnlFrame, "btnDelete", QStringLiteral("削　除"), QRect(buttonLeft, 62, 74, 24));
+    btnCancel
+        = MakeDialogButton(pnlFrame, "btnCancel", QStringLiteral("　　中止"), QRect(buttonLeft, 114, 74, 24));
+    btnOK = MakeDialogButton(pnlFrame, "btnOK", QStringLiteral("　　決定"), QRect(buttonLeft, 142, 74, 24));
     connect(btnEdit, &TBmpBtn::clicked, this, &TAddress::btnEditClick);
     connect(btnNew, &TBmpBtn::clicked, this, &TAddress::btnNewClick);
     connect(btnDelete, &TBmpBtn::clicked, this, &TAddress::btnDeleteClick);
@@ -113,7 +117,7 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     cbxPictureSize->setGeometry(kFieldLeft, row(2), 92, kFieldHeight);
     cbxPictureSize->SetItems({QStringLiteral("120 x 120"), QStringLiteral("132 x 176"),
                               QStringLiteral("240 x 320"), QStringLiteral("ユーザー設定")});
-    cbxPictureSize->setAccessibleName(LabelName(lbPictureSize->text()));
+    cbxPictureSize->setAccessibleName(AccessibleLabel(lbPictureSize->text()));
     connect(cbxPictureSize, &TFlatComboBox::changed, this, &TAddress::cbxPictureSizeChange);
 
     // Each size field sits on a panel of its own, which draws its frame orange or grey.
@@ -139,8 +143,8 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
                          kFieldLeft + 32 + 30);
     edtHeight = sizeField("edtHeight", "pnlHeightFrame",
                           QRect(kFieldLeft + 32 + 34, row(3), 32, kFieldHeight), pnlHeightFrame);
-    edtWidth->setAccessibleName(LabelName(lbWidth->text()));
-    edtHeight->setAccessibleName(LabelName(lbHeight->text()));
+    edtWidth->setAccessibleName(AccessibleLabel(lbWidth->text()));
+    edtHeight->setAccessibleName(AccessibleLabel(lbHeight->text()));
     for (QLabel *label : {lbWidth, lbHeight})
         label->installEventFilter(this);
 
@@ -150,7 +154,7 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     cbxQuality->setObjectName(QStringLiteral("cbxQuality"));
     cbxQuality->setGeometry(kFieldLeft, row(4), 48, kFieldHeight);
     cbxQuality->SetItems({QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")});
-    cbxQuality->setAccessibleName(LabelName(Label1->text()));
+    cbxQuality->setAccessibleName(AccessibleLabel(Label1->text()));
     connect(cbxQuality, &TFlatComboBox::changed, this, &TAddress::hidePopupList);
 
     for (TFlatComboBox *list : {cbxPictureSize, cbxQuality}) {
@@ -171,10 +175,10 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
                          QPoint(8 + TFlatCheckBox::kBoxSize + 4, row(5) + 19));
     lbDoCoMo->installEventFilter(this);
 
-    btnEditOK = MakeButton(pnlEditBase, "btnEditOK", QStringLiteral("　　決定"),
-                           QRect(kClientWidth - 164, kClientHeight - 25, 78, 22));
-    btnEditCancel = MakeButton(pnlEditBase, "btnEditCancel", QStringLiteral("　　中止"),
-                               QRect(kClientWidth - 82, kClientHeight - 25, 78, 22));
+    btnEditOK = MakeDialogButton(pnlEditBase, "btnEditOK", QStringLiteral("　　決定"),
+                                 QRect(kClientWidth - 164, kClientHeight - 25, 78, 22));
+    btnEditCancel = MakeDialogButton(pnlEditBase, "btnEditCancel", QStringLiteral("　　中止"),
+                                     QRect(kClientWidth - 82, kClientHeight - 25, 78, 22));
     connect(btnEditOK, &TBmpBtn::clicked, this, &TAddress::btnEditOKClick);
     connect(btnEditCancel, &TBmpBtn::clicked, this, &TAddress::btnEditCancelClick);
 

@@ -17,6 +17,7 @@
 #include "widgets/FlatMemo.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -179,9 +180,9 @@ TConfig::TConfig(TUserData &settings, Prompt &prompt, const MailAccountStore &ac
     buildCameraPage();
     buildInfoPage();
 
-    btnOK = MakeButton(this, "btnOK", QStringLiteral("OK"), QRect(kWidth - 182, kHeight - 34, 84, 26));
-    btnCancel
-        = MakeButton(this, "btnCancel", QStringLiteral("中止"), QRect(kWidth - 92, kHeight - 34, 84, 26));
+    btnOK = MakeDialogButton(this, "btnOK", QStringLiteral("OK"), QRect(kWidth - 182, kHeight - 34, 84, 26));
+    btnCancel = MakeDialogButton(this, "btnCancel", QStringLiteral("中止"),
+                                 QRect(kWidth - 92, kHeight - 34, 84, 26));
     connect(btnOK, &TBmpBtn::clicked, this, &TConfig::btnOKClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TConfig::btnCancelClick);
 
@@ -268,13 +269,13 @@ void TConfig::buildUserPage()
         label->installEventFilter(this);
     }
 
-    btnImport = MakeButton(tsUser, "btnImport", QStringLiteral("Thunderbirdから設定をインポート"),
-                           QRect(16, y + 104, 240, 26));
+    btnImport = MakeDialogButton(tsUser, "btnImport", QStringLiteral("Thunderbirdから設定をインポート"),
+                                 QRect(16, y + 104, 240, 26));
     btnImport->setToolTip(QStringLiteral("Thunderbirdのアカウント設定（標準）を読み込みます"));
     connect(btnImport, &TBmpBtn::clicked, this, &TConfig::btnImportClick);
 
-    btnCheckMail
-        = MakeButton(tsUser, "btnCheckMail", QStringLiteral("接続テスト"), QRect(266, y + 104, 120, 26));
+    btnCheckMail = MakeDialogButton(tsUser, "btnCheckMail", QStringLiteral("接続テスト"),
+                                    QRect(266, y + 104, 120, 26));
     btnCheckMail->setToolTip(
         QStringLiteral("サーバーに接続して、暗号化と認証を確かめます（メールは送信しません）"));
     connect(btnCheckMail, &TBmpBtn::clicked, this, &TConfig::btnCheckMailClick);
@@ -348,8 +349,8 @@ void TConfig::buildServerPage()
         = modeList(tsServer, "cbxFTPEncryption", QPoint(lbFTPEncryption->geometry().right() + 5, port.y()),
                    lbFTPEncryption, listWindowOf(m_accountChoice));
 
-    btnCheckFTP = MakeButton(tsServer, "btnCheckFTP", QStringLiteral("接続テスト"),
-                             QRect(kFieldLeft, y + 10, 120, 26));
+    btnCheckFTP = MakeDialogButton(tsServer, "btnCheckFTP", QStringLiteral("接続テスト"),
+                                   QRect(kFieldLeft, y + 10, 120, 26));
     btnCheckFTP->setToolTip(QStringLiteral("FTPサーバーに接続して、暗号化とログインを確かめます"));
     connect(btnCheckFTP, &TBmpBtn::clicked, this, &TConfig::btnCheckFTPClick);
     cbxUseFTPClick();
@@ -358,9 +359,10 @@ void TConfig::buildServerPage()
 void TConfig::buildCameraPage()
 {
     tsCamera = page(pcConfig, "tsCamera", QStringLiteral("カメラ設定"));
-    btnFormat = MakeButton(tsCamera, "btnFormat", QStringLiteral("フォーマット"), QRect(16, 16, 120, 26));
+    btnFormat
+        = MakeDialogButton(tsCamera, "btnFormat", QStringLiteral("フォーマット"), QRect(16, 16, 120, 26));
     btnFormat->setToolTip(QStringLiteral("カメラのフォーマット設定ダイアログを表示します"));
-    btnSource = MakeButton(tsCamera, "btnSource", QStringLiteral("ソース"), QRect(16, 52, 120, 26));
+    btnSource = MakeDialogButton(tsCamera, "btnSource", QStringLiteral("ソース"), QRect(16, 52, 120, 26));
     btnSource->setToolTip(QStringLiteral("カメラのソース設定ダイアログを表示します"));
     connect(btnFormat, &TBmpBtn::clicked, this, &TConfig::btnFormatClick);
     connect(btnSource, &TBmpBtn::clicked, this, &TConfig::btnSourceClick);

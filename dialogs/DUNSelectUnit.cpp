@@ -5,10 +5,10 @@
 #include "widgets/FlatListBox.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QPointer>
-#include <QScreen>
 
 TDUNSelect::TDUNSelect(QWidget *parent)
     : QDialog(parent,
@@ -34,9 +34,7 @@ TDUNSelect::TDUNSelect(QWidget *parent)
     connect(lbxDUN, &QListWidget::itemDoubleClicked, this, &TDUNSelect::btnOkClick);
 
     btnOk = MakeDialogButton(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(36, 138, 72, 24));
-    btnOk->setAccessibleName(QStringLiteral("決定"));
     btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("中止"), QRect(124, 138, 72, 24));
-    btnCancel->setAccessibleName(QStringLiteral("中止"));
     connect(btnOk, &TBmpBtn::clicked, this, &TDUNSelect::btnOkClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TDUNSelect::btnCancelClick);
 }
@@ -45,14 +43,7 @@ void TDUNSelect::Prepare(const QStringList &entries, int selected)
 {
     lbxDUN->SetItems(entries);
     lbxDUN->SetItemIndex(selected);
-    QRect over;
-    if (QWidget *active = QApplication::activeWindow(); active && active != this)
-        over = active->frameGeometry();
-    else if (QScreen *screen = QGuiApplication::primaryScreen())
-        over = screen->geometry();
-    create(); // the frame is known once the window exists
-    const QSize outer = frameGeometry().size();
-    move(over.x() + (over.width() - outer.width()) / 2, over.y() + (over.height() - outer.height()) / 2);
+    CentreOver(this, QApplication::activeWindow());
     lbxDUN->setFocus(Qt::OtherFocusReason);
 }
 

@@ -1,42 +1,10 @@
 #include "dialogs/DialogParts.h"
 
+#include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatEdit.h"
-#include "widgets/LabeledBmpBtn.h"
 
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
-
-namespace {
-
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QChar(0x3000);
-}
-
-} // namespace
-
-QString LabelName(const QString &label)
-{
-    QString name = label.trimmed();
-    while (name.endsWith(QChar(0xFF1A)) || name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    return name;
-}
-
-QString CaptionName(const QString &caption)
-{
-    QString name = caption;
-    name.replace(QLatin1String("\\n"), QLatin1String(" "));
-    qsizetype start = 0;
-    while (start < name.size() && isBlank(name[start]))
-        ++start;
-    qsizetype end = name.size();
-    while (end > start && isBlank(name[end - 1]))
-        --end;
-    return name.mid(start, end - start);
-}
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, QPoint at, int rightEdge)
 {
@@ -58,26 +26,6 @@ TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, cons
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(place);
     if (label)
-        edit->setAccessibleName(LabelName(label->text()));
+        edit->setAccessibleName(AccessibleLabel(label->text()));
     return edit;
-}
-
-TLabeledBmpBtn *MakeButton(QWidget *parent, const char *name, const QString &caption, const QRect &place)
-{
-    TLabeledBmpBtn *button = MakeDialogButton(parent, name, caption, place);
-    button->setAccessibleName(CaptionName(caption));
-    return button;
-}
-
-void CentreOver(QWidget *window, const QWidget *over)
-{
-    QRect area;
-    if (over && over != window && over->isVisible())
-        area = over->frameGeometry();
-    else if (QScreen *screen = QGuiApplication::primaryScreen())
-        area = screen->geometry();
-    (void)window->winId(); // the frame is known once the window exists
-    const QSize outer = window->frameGeometry().size();
-    window->move(area.x() + (area.width() - outer.width()) / 2,
-                 area.y() + (area.height() - outer.height()) / 2);
 }

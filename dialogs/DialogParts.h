@@ -7,12 +7,6 @@
 class QLabel;
 class QWidget;
 class TFlatEdit;
-class TLabeledBmpBtn;
-
-// What screen readers call a control: an input by the label beside it, without the label's colon;
-// a picture button by its caption, without leading blanks and with the line break as a space.
-QString LabelName(const QString &label);
-QString CaptionName(const QString &caption);
 
 // A label in the dialogs' text colour that greys out when it is disabled, sized to its text, its
 // right edge at `rightEdge` when that is given (labels before fields).
@@ -20,9 +14,3 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, QPoint
 
 // An edit field named for screen readers by its label.
 TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, const QLabel *label);
-
-// A dialog's picture button (MakeDialogButton) named for screen readers by its caption.
-TLabeledBmpBtn *MakeButton(QWidget *parent, const char *name, const QString &caption, const QRect &place);
-
-// Centres a window by its outer size over `over` (none, or itself: the screen), halves truncated.
-void CentreOver(QWidget *window, const QWidget *over);

@@ -6,12 +6,11 @@
 #include "widgets/Colors.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 
 QColor ColorFromRgb(int rgb)
 {
@@ -99,14 +98,7 @@ void TSelectColor::Prepare(int initial)
     setSwatch(pnlSelectColor, m_selected, m_initial);
     setSwatch(pnlPicker, m_picker, m_initial);
 
-    QRect over;
-    if (QWidget *active = QApplication::activeWindow(); active && active != this)
-        over = active->frameGeometry();
-    else if (QScreen *screen = QGuiApplication::primaryScreen())
-        over = screen->geometry();
-    create(); // the frame is known once the window exists
-    const QSize outer = frameGeometry().size();
-    move(over.x() + (over.width() - outer.width()) / 2, over.y() + (over.height() - outer.height()) / 2);
+    CentreOver(this, QApplication::activeWindow());
 }
 
 int TSelectColor::Pick(int initial)

@@ -6,15 +6,14 @@
 #include "widgets/FlatPanel.h"
 #include "widgets/FlatProgressBar.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 
 namespace {
 
@@ -103,7 +102,6 @@ TSending::TSending(MailClients &clients, QWidget *over)
     lbStatus->setPalette(pal);
 
     btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("　　中止"), QRect(61, 118, 80, 24));
-    btnCancel->setAccessibleName(QStringLiteral("中止"));
     connect(btnCancel, &TBmpBtn::clicked, this, &TSending::btnCancelClick);
 }
 
@@ -137,16 +135,8 @@ void TSending::Repaint()
 void TSending::ShowWindow()
 {
     m_cancelled = false;
-    QRect area;
     // Without a window of its own to go over, over the one the user is working in.
-    QWidget *over = m_over ? m_over.data() : QApplication::activeWindow();
-    if (over == this)
-        over = nullptr;
-    if (over && over->isVisible())
-        area = over->frameGeometry();
-    else if (QScreen *screen = QGuiApplication::primaryScreen())
-        area = screen->geometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    CentreOver(this, m_over ? m_over.data() : QApplication::activeWindow());
     show();
     raise();
 }

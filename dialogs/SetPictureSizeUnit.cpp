@@ -7,12 +7,12 @@
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
-#include <QScreen>
 
 std::optional<int> ReadDecimal(const QString &text)
 {
@@ -107,15 +107,7 @@ void TSetPictureSize::Prepare(const QString &width, const QString &height)
     edtHeight->setText(height);
     m_result = QSize(0, 0);
 
-    // Centred over the active window, halves truncated.
-    QRect over;
-    if (QWidget *active = QApplication::activeWindow(); active && active != this)
-        over = active->frameGeometry();
-    else if (QScreen *screen = QGuiApplication::primaryScreen())
-        over = screen->geometry();
-    create(); // the frame is known once the window exists
-    const QSize outer = frameGeometry().size();
-    move(over.x() + (over.width() - outer.width()) / 2, over.y() + (over.height() - outer.height()) / 2);
+    CentreOver(this, QApplication::activeWindow());
     edtWidth->setFocus(Qt::OtherFocusReason);
 }
 

@@ -32,9 +32,7 @@ TFindFolder::TFindFolder(QWidget *owner)
     lbxDCFFolderList->setAccessibleName(QStringLiteral("ＤＣＦフォルダ"));
 
     btnOk = MakeDialogButton(pnlBase, "btnOk", QStringLiteral("　決定"), QRect(184, 142, 80, 24));
-    btnOk->setAccessibleName(QStringLiteral("決定"));
     btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(272, 142, 80, 24));
-    btnCancel->setAccessibleName(QStringLiteral("中止"));
     connect(btnOk, &TBmpBtn::clicked, this, &TFindFolder::btnOkClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TFindFolder::btnCancelClick);
     connect(lbxDCFFolderList, &QListWidget::itemDoubleClicked, this, &TFindFolder::btnOkClick);

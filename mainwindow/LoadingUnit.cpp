@@ -4,12 +4,11 @@
 #include "widgets/FlatPanel.h"
 #include "widgets/FlatProgressBar.h"
 #include "widgets/LabeledBmpBtn.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScreen>
 #include <QWindow>
 
 QImage TileImage(const Bitmap &tile)
@@ -24,19 +23,11 @@ QImage TileImage(const Bitmap &tile)
 
 void PlaceOverOwner(QWidget *window, QWidget *owner)
 {
-    (void)window->winId(); // the frame and the native window exist from here on
     // Without an owner of its own it goes over the window the user is working in.
     if (!owner)
         if (QWidget *active = QApplication::activeWindow(); active != window)
             owner = active;
-    QRect over;
-    if (owner && owner->isVisible())
-        over = owner->frameGeometry();
-    else if (QScreen *screen = QGuiApplication::primaryScreen())
-        over = screen->geometry();
-    const QSize outer = window->frameGeometry().size();
-    window->move(over.x() + (over.width() - outer.width()) / 2,
-                 over.y() + (over.height() - outer.height()) / 2);
+    CentreOver(window, owner); // makes the native window too
     if (owner && owner->windowHandle() && window->windowHandle())
         window->windowHandle()->setTransientParent(owner->windowHandle());
 }
@@ -64,7 +55,6 @@ TLoadingThumbnail::TLoadingThumbnail(QWidget *owner)
     pbLoading->setAccessibleName(QStringLiteral("進行状況"));
 
     btnCancel = MakeDialogButton(pnlBase, "btnCancel", QStringLiteral("　中止"), QRect(96, 44, 80, 24));
-    btnCancel->setAccessibleName(QStringLiteral("中止"));
     connect(btnCancel, &TBmpBtn::clicked, this, &TLoadingThumbnail::btnCancelClick);
 
     // It sizes itself to its panel.

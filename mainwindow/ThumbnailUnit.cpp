@@ -280,9 +280,7 @@ TThumbnail::TThumbnail(Prompt &prompt, TLoadingThumbnail &loading, QWidget *owne
     fsbImage->setFocusPolicy(Qt::NoFocus);
 
     btnOk = MakeDialogButton(this, "btnOk", QStringLiteral("　決定"), QRect(0, 0, 80, 24));
-    btnOk->setAccessibleName(QStringLiteral("決定"));
     btnCancel = MakeDialogButton(this, "btnCancel", QStringLiteral("　中止"), QRect(0, 0, 80, 24));
-    btnCancel->setAccessibleName(QStringLiteral("中止"));
 
     connect(btnOk, &TBmpBtn::clicked, this, &TThumbnail::btnOkClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TThumbnail::btnCancelClick);

@@ -1,5 +1,6 @@
 #include "dialogs/AccountUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
+#include "support/AccessibleNames.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/LabeledBmpBtn.h"
@@ -90,27 +91,14 @@ TEST_F(AccountTest, CancelEscAndTheCloseBoxYieldMinusOne)
 
 TEST_F(AccountTest, ControlsAreNamedForScreenReaders)
 {
-    const struct
-    {
-        const char *name;
-        QAccessible::Role role;
-        QString accessibleName;
-    } cases[] = {
+    const testaccess::Control controls[] = {
         {"cbxAccount", QAccessible::ComboBox, "使用するアカウントを選択して下さい"},
         {"edName", QAccessible::EditableText, "名前"},
         {"edPOPServer", QAccessible::EditableText, "POP3サーバー"},
-        {"btnOK", QAccessible::NoRole, "OK"},
-        {"btnCancel", QAccessible::NoRole, "中止"},
+        {"btnOK", QAccessible::PushButton, "OK"},
+        {"btnCancel", QAccessible::PushButton, "中止"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(dialog.findChild<QWidget *>(c.name));
-        ASSERT_NE(a, nullptr);
-        if (c.role != QAccessible::NoRole) {
-            EXPECT_EQ(a->role(), c.role);
-        }
-        EXPECT_EQ(a->text(QAccessible::Name), c.accessibleName);
-    }
+    testaccess::ExpectControls(&dialog, controls);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "dialogs/AddressUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "mail/AddressBook.h"
+#include "support/AccessibleNames.h"
+#include "support/Entries.h"
 #include "support/ScriptedPrompt.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
@@ -23,18 +25,11 @@ namespace {
 const QString kDeleteQuestion = QString::fromUtf8("削除しますか？");
 const QString kOverwriteQuestion = QString::fromUtf8("メールアドレスが登録済みです。上書きしますか？");
 
+// By default an entry as TMailAddress starts: 132 x 176, middle quality.
 TMailAddress entry(const QString &name, const QString &address, int preset = 1, int width = 132,
                    int height = 176, bool route = false, int quality = 1)
 {
-    TMailAddress e;
-    e.Name = name;
-    e.Address = address;
-    e.ServerRoute = route;
-    e.SizePreset = qint8(preset);
-    e.QualityLevel = qint8(quality);
-    e.Width = width;
-    e.Height = height;
-    return e;
+    return testentries::Entry(name, address, preset, quality, width, height, route);
 }
 
 class AddressTest : public ::testing::Test
@@ -177,17 +172,17 @@ TEST_F(AddressTest, NewWithAnAddressAlreadyThereAsksToOverwrite)
     book.Append(entry("B", "b@example.jp", 0, 120, 120));
     book.Append(entry("C", "c@example.jp"));
     const TMailAddress b = book.Get(1);
+    const auto newBee = [&] {
+        click("btnNew");
+        type("edtName", "Bee");
+        type("edtAddress", "B@EXAMPLE.JP");
+        click("btnEditOK");
+        click("btnOK");
+    };
 
     // No: the book stays as it was and the existing entry is selected.
     prompt.Answer(Msg::No);
-    EXPECT_EQ(choose([&] {
-                  click("btnNew");
-                  type("edtName", "Bee");
-                  type("edtAddress", "B@EXAMPLE.JP");
-                  click("btnEditOK");
-                  click("btnOK");
-              }),
-              1);
+    EXPECT_EQ(choose(newBee), 1);
     EXPECT_EQ(prompt.History(),
               QList {ScriptedPrompt::Message(kOverwriteQuestion, Msg::IconQuestion, Msg::ButtonsYesNo)});
     EXPECT_EQ(book.Count(), 3);
@@ -195,14 +190,7 @@ TEST_F(AddressTest, NewWithAnAddressAlreadyThereAsksToOverwrite)
 
     // Yes: all seven fields of the existing entry are replaced.
     prompt.Answer(Msg::Yes);
-    EXPECT_EQ(choose([&] {
-                  click("btnNew");
-                  type("edtName", "Bee");
-                  type("edtAddress", "B@EXAMPLE.JP");
-                  click("btnEditOK");
-                  click("btnOK");
-              }),
-              1);
+    EXPECT_EQ(choose(newBee), 1);
     EXPECT_EQ(book.Count(), 3);
     EXPECT_EQ(book.Get(1), entry("Bee", "B@EXAMPLE.JP", 2, 240, 320, false, 2));
     EXPECT_EQ(names(), QStringList({"A", "Bee", "C"}));
@@ -438,12 +426,7 @@ TEST_F(AddressTest, TheDialogAlwaysOpensInListMode)
 
 TEST_F(AddressTest, ControlsAreNamedForScreenReaders)
 {
-    const struct
-    {
-        const char *name;
-        QAccessible::Role role;
-        QString accessibleName;
-    } cases[] = {
+    const testaccess::Control controls[] = {
         {"lbxAddress", QAccessible::List, "アドレス帳"},
         {"edtName", QAccessible::EditableText, "名前"},
         {"edtAddress", QAccessible::EditableText, "メールアドレス"},
@@ -453,13 +436,7 @@ TEST_F(AddressTest, ControlsAreNamedForScreenReaders)
         {"cbxQuality", QAccessible::ComboBox, "画像品質"},
         {"chkDoCoMo", QAccessible::CheckBox, "ｉモード、ｉショット（サーバーを使用する）"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(child<QWidget>(c.name));
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->role(), c.role);
-        EXPECT_EQ(a->text(QAccessible::Name), c.accessibleName);
-    }
+    testaccess::ExpectControls(&dialog, controls);
     // Picture buttons by their captions without the leading blanks.
     const char *const buttons[][2]
         = {{"btnEdit", "編　集"}, {"btnNew", "新　規"},  {"btnDelete", "削　除"},  {"btnCancel", "中止"},

@@ -8,6 +8,7 @@
 #include "support/FakeCaptureDevice.h"
 #include "support/Files.h"
 #include "support/MainFakes.h"
+#include "support/MainWindowFixture.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompt.h"
 #include "widgets/FlatCheckBox.h"
@@ -27,23 +28,9 @@ namespace {
 
 using S = ScriptedPrompt;
 
-class CameraThroughWindowTest : public ::testing::Test
+class CameraThroughWindowTest : public MainWindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        for (const char *name : {"shutter.wav", "self.wav"})
-            ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
-        settings.FromAddress = "me@example.jp";
-    }
-    void TearDown() override
-    {
-        if (main) {
-            main->hide();
-            main.reset();
-        }
-    }
-
     TMain &make(FakeCaptureDevice *device)
     {
         if (device)
@@ -51,18 +38,8 @@ protected:
         MainModel::Services services;
         services.camera = device;
         services.clock = &clock;
-        main = std::make_unique<TMain>(
-            TMainContext {work.path() + '/', settings, prompt, dialogs, &popup, {}, services});
-        main->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-        QTest::qWait(20);
-        return *main;
-    }
-    template<class T = QWidget> T *child(const char *name) const
-    {
-        T *w = main->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        makeMain({}, services);
+        return showMain();
     }
     void click(const char *name)
     {
@@ -79,13 +56,7 @@ protected:
         }
     }
 
-    QTemporaryDir work;
-    TUserData settings {work.path() + '/'};
-    ScriptedPrompt prompt;
-    FakeDialogs dialogs;
-    TPopupListBox popup;
     ManualClock clock;
-    std::unique_ptr<TMain> main;
 };
 
 TEST_F(CameraThroughWindowTest, WithoutACameraCameraAndAutoModeStayDisabledSilently)

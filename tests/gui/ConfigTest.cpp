@@ -3,6 +3,7 @@
 #include "dialogs/ConfigUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "platform/linux/ThunderbirdAccountStore.h"
+#include "support/AccessibleNames.h"
 #include "support/ScriptedPrompt.h"
 #include "support/ScriptedServer.h"
 #include "support/TestCertificates.h"
@@ -212,12 +213,7 @@ TEST_F(ConfigTest, FourPagesWithTheirControlsLabelsAndTips)
 
 TEST_F(ConfigTest, ControlsAreNamedForScreenReaders)
 {
-    const struct
-    {
-        const char *name;
-        QAccessible::Role role;
-        QString accessibleName;
-    } cases[] = {
+    const testaccess::Control controls[] = {
         {"edFromName", QAccessible::EditableText, "名前"},
         {"edFromAddress", QAccessible::EditableText, "メールアドレス"},
         {"edPassWord", QAccessible::EditableText, "パスワード"},
@@ -233,13 +229,7 @@ TEST_F(ConfigTest, ControlsAreNamedForScreenReaders)
         {"btnCheckMail", QAccessible::PushButton, "接続テスト"},
         {"btnCheckFTP", QAccessible::PushButton, "接続テスト"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(child<QWidget>(c.name));
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->role(), c.role);
-        EXPECT_EQ(a->text(QAccessible::Name), c.accessibleName);
-    }
+    testaccess::ExpectControls(&dialog(), controls);
     // The picture buttons by their captions.
     for (const char *name : {"btnOK", "btnCancel", "btnImport", "btnFormat"}) {
         auto *b = child<TLabeledBmpBtn>(name);
@@ -849,8 +839,6 @@ TEST_F(ConfigTest, ABadPortOrFingerprintIsRefusedAndTheDialogStaysOpen)
 class ConfigConnectionTest : public ConfigTest
 {
 protected:
-    ScriptedServer &reply(const QByteArray &line) { return server.ReadLine().Send(line); }
-
     ScriptedServer server;
 };
 
@@ -859,12 +847,12 @@ TEST_F(ConfigConnectionTest, TheMailTestReportsTlsAndTheLoginWithTheControlsValu
     const testcerts::KeyPair cert = testcerts::SelfSigned("localhost");
     // A slow greeting: the test pumps events while it waits.
     server.Pause(300).Send("220 mail.example.jp ESMTP\r\n");
-    reply("250-mail.example.jp\r\n250 STARTTLS\r\n");
-    reply("220 go ahead\r\n").StartTls(cert.certPem, cert.keyPem);
-    reply("250-mail.example.jp\r\n250 AUTH LOGIN PLAIN\r\n");
-    reply("334 x\r\n");
-    reply("334 y\r\n");
-    reply("235 ok\r\n");
+    server.Reply("250-mail.example.jp\r\n250 STARTTLS\r\n");
+    server.Reply("220 go ahead\r\n").StartTls(cert.certPem, cert.keyPem);
+    server.Reply("250-mail.example.jp\r\n250 AUTH LOGIN PLAIN\r\n");
+    server.Reply("334 x\r\n");
+    server.Reply("334 y\r\n");
+    server.Reply("235 ok\r\n");
     server.Start();
     fillUser();
     const TUserData before = settings;
@@ -916,10 +904,10 @@ TEST_F(ConfigConnectionTest, TheMailTestReportsTlsAndTheLoginWithTheControlsValu
 TEST_F(ConfigConnectionTest, AFailedLoginIsShownWithTheErrorIcon)
 {
     server.Send("220 hi\r\n");
-    reply("250-mail\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
-    reply("334 x\r\n");
-    reply("334 y\r\n");
-    reply("535 5.7.8 Bad credentials\r\n");
+    server.Reply("250-mail\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
+    server.Reply("334 x\r\n");
+    server.Reply("334 y\r\n");
+    server.Reply("535 5.7.8 Bad credentials\r\n");
     server.Start();
     settings.SMTPServer = "localhost";
     settings.SMTPPort = server.Port();
@@ -945,10 +933,10 @@ TEST_F(ConfigConnectionTest, AFailedLoginIsShownWithTheErrorIcon)
 TEST_F(ConfigConnectionTest, TheFtpTestLogsInWithTheFtpPageValues)
 {
     server.Send("220 ftp\r\n");
-    reply("331 pass\r\n");
-    reply("230 ok\r\n");
-    reply("200 ok\r\n");
-    reply("215 UNIX\r\n");
+    server.Reply("331 pass\r\n");
+    server.Reply("230 ok\r\n");
+    server.Reply("200 ok\r\n");
+    server.Reply("215 UNIX\r\n");
     server.Start();
     dialog().Prepare();
     click("cbxUseFTP");

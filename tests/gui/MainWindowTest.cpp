@@ -6,6 +6,7 @@
 #include "picture/BmpFile.h"
 #include "support/Files.h"
 #include "support/MainFakes.h"
+#include "support/MainWindowFixture.h"
 #include "support/Pictures.h"
 #include "support/ScriptedPrompt.h"
 #include "widgets/FlatCheckBox.h"
@@ -30,54 +31,31 @@ namespace {
 
 using S = ScriptedPrompt;
 
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public MainWindowFixture
 {
 protected:
     void SetUp() override
     {
-        for (const char *name : {"shutter.wav", "self.wav"})
-            ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), dir.filePath(name)));
-        settings.FromAddress = "me@example.jp";
-        ASSERT_TRUE(SaveBmpFile(dir.filePath("photo.bmp"), testpictures::photo(640, 480)));
-        dialogs.pictureToOpen = dir.filePath("photo.bmp");
+        ASSERT_NO_FATAL_FAILURE(MainWindowFixture::SetUp());
+        ASSERT_TRUE(SaveBmpFile(work.filePath("photo.bmp"), testpictures::photo(640, 480)));
+        dialogs.pictureToOpen = work.filePath("photo.bmp");
     }
-    void TearDown() override
-    {
-        if (main) {
-            // Closing asks; the tests that close answer themselves.
-            main->hide();
-            main.reset();
-        }
-    }
-
-    QString work() const { return dir.path() + '/'; }
 
     TMain &make()
     {
-        TMainContext context {work(), settings, prompt, dialogs, &popup, [this](MainModel &model) {
-                                  model.SetCamera(&camera);
-                                  model.SetSchedule(&schedule);
-                                  model.SetSendRunner(&sender);
-                              }};
-        main = std::make_unique<TMain>(context);
-        return *main;
+        return makeMain([this](MainModel &model) {
+            model.SetCamera(&camera);
+            model.SetSchedule(&schedule);
+            model.SetSendRunner(&sender);
+        });
     }
     // Made and shown.
     TMain &shown()
     {
         make();
-        main->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-        QTest::qWait(20); // the rest of showing runs from the event loop
-        return *main;
+        return showMain();
     }
 
-    template<class T = QWidget> T *child(const char *name) const
-    {
-        T *w = main->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     void click(const char *name)
     {
         auto *b = child<TBmpBtn>(name);
@@ -87,15 +65,9 @@ protected:
     bool visible(const char *name) const { return child(name)->isVisible(); }
     QString caption(const char *name) const { return child<TLabeledBmpBtn>(name)->ShownCaption(); }
 
-    QTemporaryDir dir;
-    TUserData settings {dir.path() + '/'};
-    ScriptedPrompt prompt;
-    FakeDialogs dialogs;
     FakeCamera camera;
     FakeSchedule schedule;
     FakeSendRunner sender;
-    TPopupListBox popup;
-    std::unique_ptr<TMain> main;
 };
 
 TEST_F(MainWindowTest, TheLayoutOfTheWindow)
@@ -191,7 +163,7 @@ TEST_F(MainWindowTest, CameraModeAndBackFromStepOneAcceptsDrops)
     EXPECT_FALSE(w.acceptDrops());
     EXPECT_TRUE(main->PictureAreaWidget()->PictureBackShown());
 
-    ASSERT_TRUE(w.Model().Canvas().LoadPicture(dir.filePath("photo.bmp")));
+    ASSERT_TRUE(w.Model().Canvas().LoadPicture(work.filePath("photo.bmp")));
     click("btnMailCreate");
     EXPECT_TRUE(visible("pnlPictureConfig"));
     EXPECT_FALSE(main->PictureAreaWidget()->PictureBackShown());
@@ -256,13 +228,13 @@ TEST_F(MainWindowTest, TheSettingsDialogCancelledChangesNothingAndAcceptedSavesA
     };
     click("btnConfig2");
     EXPECT_EQ(dialogs.configShown, 1);
-    EXPECT_FALSE(QFile::exists(dir.filePath("tav.ini")));
+    EXPECT_FALSE(QFile::exists(work.filePath("tav.ini")));
     EXPECT_FALSE(visible("chkDoCoMo"));
     EXPECT_TRUE(visible("pnlSendTo"));
 
     dialogs.configAccepted = true;
     click("btnConfig2");
-    EXPECT_TRUE(QFile::exists(dir.filePath("tav.ini")));
+    EXPECT_TRUE(QFile::exists(work.filePath("tav.ini")));
     EXPECT_TRUE(visible("chkDoCoMo"));
     EXPECT_TRUE(visible("lbDoCoMo"));
     EXPECT_TRUE(visible("pnlSendTo"));
@@ -271,7 +243,7 @@ TEST_F(MainWindowTest, TheSettingsDialogCancelledChangesNothingAndAcceptedSavesA
 TEST_F(MainWindowTest, TheFirstStartWithoutSettingsAsksForThemAndWritesTheFileEvenAfterACancel)
 {
     settings.FromAddress.clear();
-    ASSERT_FALSE(QFile::exists(dir.filePath("tav.ini")));
+    ASSERT_FALSE(QFile::exists(work.filePath("tav.ini")));
     bool windowShownFirst = false;
     prompt.onShow = [&](const S::Shown &) {
         windowShownFirst = main && main->isVisible();
@@ -281,12 +253,12 @@ TEST_F(MainWindowTest, TheFirstStartWithoutSettingsAsksForThemAndWritesTheFileEv
               (QList<S::Shown> {S::SystemMessage("ユーザー設定を行って下さい。", Msg::IconInformation)}));
     EXPECT_TRUE(windowShownFirst);
     EXPECT_EQ(dialogs.configShown, 1);
-    EXPECT_TRUE(QFile::exists(dir.filePath("tav.ini")));
+    EXPECT_TRUE(QFile::exists(work.filePath("tav.ini")));
 }
 
 TEST_F(MainWindowTest, TheVersionTwoZeroQuestionComesOnce)
 {
-    ASSERT_TRUE(testfiles::write(dir.filePath("tav.ini"),
+    ASSERT_TRUE(testfiles::write(work.filePath("tav.ini"),
                                  "[serial]\r\nMajor=2\r\nMinor=0\r\n[user]\r\nFromAddress=a@b.jp\r\n"));
     ASSERT_TRUE(settings.LoadFromWorkFolder());
     prompt.Answer(Msg::No);
@@ -299,11 +271,11 @@ TEST_F(MainWindowTest, TheVersionTwoZeroQuestionComesOnce)
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(prompt.Texts(), QStringList {"終了しますか？"});
 
-    TUserData again(work());
+    TUserData again(workFolder());
     ASSERT_TRUE(again.LoadFromWorkFolder());
     EXPECT_EQ(again.Minor, 1);
     ScriptedPrompt quiet;
-    TMain second(TMainContext {work(), again, quiet, dialogs, &popup, {}});
+    TMain second(TMainContext {workFolder(), again, quiet, dialogs, &popup, {}});
     EXPECT_TRUE(quiet.History().isEmpty());
 }
 
@@ -317,7 +289,7 @@ TEST_F(MainWindowTest, TheSavedPlaceIsTakenAsItIsUnlessBothAreMinusOne)
 
 TEST_F(MainWindowTest, ClosingAsksAndKeepsTenOfTheHistoryAndTheFolders)
 {
-    TAddressBook history(work());
+    TAddressBook history(workFolder());
     for (int i = 0; i < 15; ++i) {
         TMailAddress e;
         e.Name = QString("N%1").arg(i);
@@ -328,7 +300,7 @@ TEST_F(MainWindowTest, ClosingAsksAndKeepsTenOfTheHistoryAndTheFolders)
     QByteArray folders;
     for (int i = 0; i < 12; ++i)
         folders += QString("/f%1\r\n").arg(i).toLatin1();
-    ASSERT_TRUE(testfiles::write(dir.filePath("Folder.hst"), folders));
+    ASSERT_TRUE(testfiles::write(work.filePath("Folder.hst"), folders));
     TMain &w = shown();
 
     prompt.Answer(Msg::No);
@@ -337,9 +309,9 @@ TEST_F(MainWindowTest, ClosingAsksAndKeepsTenOfTheHistoryAndTheFolders)
     prompt.Answer(Msg::Yes);
     click("btnQuit");
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(TAddressBook::ReadFile(dir.filePath("History.ADX")).size(), 10);
-    EXPECT_EQ(testfiles::read(dir.filePath("Folder.hst")).count("\r\n"), 10);
-    EXPECT_TRUE(QFile::exists(dir.filePath("tav.ini")));
+    EXPECT_EQ(TAddressBook::ReadFile(work.filePath("History.ADX")).size(), 10);
+    EXPECT_EQ(testfiles::read(work.filePath("Folder.hst")).count("\r\n"), 10);
+    EXPECT_TRUE(QFile::exists(work.filePath("tav.ini")));
 }
 
 TEST_F(MainWindowTest, ClosingIsRefusedSilentlyWhileAScheduleRuns)

@@ -70,8 +70,7 @@ TEST(UiPrompt, AsksThroughTheProgramsWindows)
 TEST(Windows, CreatedAtStartAndDestroyedAtTheEnd)
 {
     QTemporaryDir work;
-    for (const char *name : {"shutter.wav", "self.wav"})
-        ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
+    ASSERT_TRUE(testfiles::copySounds(work.path()));
     TUserData settings(work.path() + '/');
     PlatformServices services = LoadPlatformServices(PlatformKind::Null);
 

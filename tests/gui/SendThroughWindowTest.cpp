@@ -14,6 +14,7 @@
 #include "support/Entries.h"
 #include "support/Files.h"
 #include "support/MainFakes.h"
+#include "support/MainWindowFixture.h"
 #include "support/Pictures.h"
 #include "support/ScriptedPrompt.h"
 #include "widgets/FlatComboBox.h"
@@ -72,32 +73,23 @@ QByteArray attachment(const QByteArray &message)
     return QByteArray::fromBase64(message.mid(start + 4, end - start - 4).replace("\r\n", ""));
 }
 
-class SendThroughWindowTest : public ::testing::Test
+class SendThroughWindowTest : public MainWindowFixture
 {
 protected:
     void SetUp() override
     {
-        for (const char *name : {"shutter.wav", "self.wav"})
-            ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
+        ASSERT_NO_FATAL_FAILURE(MainWindowFixture::SetUp());
         ASSERT_TRUE(SaveBmpFile(work.filePath("photo.bmp"), testpictures::photo(800, 600, 5)));
-        TAddressBook book(work.path() + '/');
+        TAddressBook book(workFolder());
         book.Append(Entry("Taro", "taro@docomo.ne.jp", 2, 2, 240, 320));
         book.Append(Entry("Hanako", "hanako@ezweb.ne.jp", 1, 2, 132, 176));
         book.Append(Entry("Jiro", "jiro@example.jp", 3, 2, 180, 240));
         book.Save("Tavrin.ADX");
         settings.FromName = "Me";
-        settings.FromAddress = "me@example.jp";
         settings.SMTPServer = "127.0.0.1";
         settings.Connect = true;
         settings.MailEncryption = EncryptionMode::None;
         dialogs.pictureToOpen = work.filePath("photo.bmp");
-    }
-    void TearDown() override
-    {
-        if (main) {
-            main->hide();
-            main.reset();
-        }
     }
 
     TMain &make(int port)
@@ -107,12 +99,8 @@ protected:
         services.clients = &clients;
         services.sendingWindow = &sending;
         services.waiter = &waiter;
-        main = std::make_unique<TMain>(
-            TMainContext {work.path() + '/', settings, prompt, dialogs, &popup, {}, services});
-        main->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-        QTest::qWait(20);
-        return *main;
+        makeMain({}, services);
+        return showMain();
     }
     void click(const char *name)
     {
@@ -147,16 +135,10 @@ protected:
         return out;
     }
 
-    QTemporaryDir work;
     QTemporaryDir store;
-    TUserData settings {work.path() + '/'};
-    ScriptedPrompt prompt;
-    FakeDialogs dialogs;
-    TPopupListBox popup;
     MailClients clients;
     TSending sending {clients};
     EventLoopWaiter waiter;
-    std::unique_ptr<TMain> main;
 };
 
 TEST_F(SendThroughWindowTest, EachRecipientGetsItsOwnPictureWithinItsBudget)

@@ -3,6 +3,7 @@
 #include "dialogs/SendingUnit.h"
 #include "mail/Delivery.h"
 #include "mail/MailClients.h"
+#include "support/AccessibleNames.h"
 #include "support/ScriptedServer.h"
 #include "widgets/FlatProgressBar.h"
 #include "widgets/LabeledBmpBtn.h"
@@ -76,22 +77,11 @@ TEST_F(SendingTest, ProgressStaysWithinItsRange)
 TEST_F(SendingTest, ControlsAreNamedForScreenReaders)
 {
     sending.ShowSendingStatus(QStringLiteral("SMTPサーバーに接続しています…"));
-    const struct
-    {
-        const char *object;
-        QAccessible::Role role;
-        QString name;
-    } cases[] = {
+    const testaccess::Control controls[] = {
         {"pbSending", QAccessible::ProgressBar, "送信の進み具合"},
         {"lbStatus", QAccessible::StaticText, "SMTPサーバーに接続しています…"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.object);
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(child<QWidget>(c.object));
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->role(), c.role);
-        EXPECT_EQ(a->text(QAccessible::Name), c.name);
-    }
+    testaccess::ExpectControls(&sending, controls);
     QAccessibleInterface *cancel = QAccessible::queryAccessibleInterface(child<QWidget>("btnCancel"));
     ASSERT_NE(cancel, nullptr);
     EXPECT_EQ(cancel->text(QAccessible::Name), QStringLiteral("中止"));

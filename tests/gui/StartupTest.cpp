@@ -55,8 +55,7 @@ class StartupTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const char *name : {"shutter.wav", "self.wav"})
-            ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), work.filePath(name)));
+        ASSERT_TRUE(testfiles::copySounds(work.path()));
         ASSERT_TRUE(testfiles::write(work.filePath("tav.ini"), ini));
         app().setErrorReporter([this](const QString &m) { errors << m; });
     }

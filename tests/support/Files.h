@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 
@@ -31,6 +32,17 @@ inline QString source(const QString &relative)
 inline QString binary(const QString &relative)
 {
     return QStringLiteral(TAVRIN_BIN_DIR "/") + relative;
+}
+
+// The program's two sounds copied into folder: a work folder the main window starts in.
+inline bool copySounds(const QString &folder)
+{
+    for (const char *name : {"shutter.wav", "self.wav"}) {
+        if (!QFile::copy(source(QStringLiteral("resources/") + QLatin1String(name)),
+                         QDir(folder).filePath(name)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace testfiles

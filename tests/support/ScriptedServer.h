@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Loopback.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -89,6 +91,8 @@ public:
     {
         return Add([this] { return ReadPast("\n"); });
     }
+    // Waits for the client's next line and answers it.
+    ScriptedServer &Reply(const QByteArray &reply) { return ReadLine().Send(reply); }
     // Waits until the client has sent marker after what was read so far.
     ScriptedServer &ReadUntil(const QByteArray &marker)
     {
@@ -123,6 +127,28 @@ public:
             CloseFd(m_client);
             return true;
         });
+    }
+    // An FTP server's greeting and its replies to USER, PASS, TYPE I and SYST.
+    ScriptedServer &FtpLogin()
+    {
+        return Send("220 FTP ready\r\n")
+            .Reply("331 Password required\r\n")
+            .Reply("230 Logged in\r\n")
+            .Reply("200 Type set to I\r\n")
+            .Reply("215 UNIX Type: L8\r\n");
+    }
+    // After the login, an FTP server's part of a whole upload: CWD, PASV and STOR, the data read to
+    // its end and the transfer reported complete.
+    ScriptedServer &FtpUpload()
+    {
+        return Reply("250 CWD command successful\r\n")
+            .ReadLine()
+            .Pasv("227 Entering Passive Mode (127,0,0,1,%1).\r\n")
+            .ReadLine()
+            .AcceptData()
+            .Send("150 Opening BINARY mode data connection\r\n")
+            .ReadDataToEnd()
+            .Send("226 Transfer complete\r\n");
     }
     // Opens a data listener and sends reply with "%1" replaced by its port as "h,l".
     ScriptedServer &Pasv(const QByteArray &reply)
@@ -343,22 +369,7 @@ private:
         return true;
     }
 
-    static int Listen(quint16 *port)
-    {
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-            || ::listen(fd, 4) != 0
-            || ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-            CloseFd(fd);
-            return -1;
-        }
-        *port = ntohs(address.sin_port);
-        return fd;
-    }
+    static int Listen(quint16 *port) { return LoopbackSocket(port, 4); }
 
     static int Accept(int listenFd)
     {
@@ -395,18 +406,12 @@ private:
 class RefusingPort
 {
 public:
-    RefusingPort()
+    RefusingPort() { m_fd = LoopbackSocket(&m_port, -1); }
+    ~RefusingPort()
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length);
-        m_port = ntohs(address.sin_port);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    ~RefusingPort() { ::close(m_fd); }
     RefusingPort(const RefusingPort &) = delete;
     RefusingPort &operator=(const RefusingPort &) = delete;
 

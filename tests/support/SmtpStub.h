@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Loopback.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -30,24 +32,14 @@ public:
         QByteArray data; // as sent, dot-stuffing included, without the final "."
     };
 
-    SmtpStub()
-    {
-        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_listen, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        ::listen(m_listen, 8);
-        ::getsockname(m_listen, reinterpret_cast<sockaddr *>(&address), &length);
-        m_port = ntohs(address.sin_port);
-    }
+    SmtpStub() { m_listen = LoopbackSocket(&m_port, 8); }
     ~SmtpStub()
     {
         m_stop = true;
         if (m_thread.joinable())
             m_thread.join();
-        ::close(m_listen);
+        if (m_listen >= 0)
+            ::close(m_listen);
     }
     SmtpStub(const SmtpStub &) = delete;
     SmtpStub &operator=(const SmtpStub &) = delete;

@@ -32,23 +32,18 @@ protected:
     TUserData m_settings;
 };
 
-ScriptedServer &Reply(ScriptedServer &server, const QByteArray &reply)
-{
-    return server.ReadLine().Send(reply);
-}
-
 TEST_F(ConnectionCheckTest, ReportsTlsMechanismsAndTheLoginWithoutSendingMail)
 {
     const testcerts::KeyPair cert = m_ca.Issue(QStringLiteral("localhost"));
     ScriptedServer server;
     // A slow greeting: the wait for it pumps.
     server.Pause(150).Send("220 mail.example.com ESMTP\r\n");
-    Reply(server, "250-mail.example.com\r\n250 STARTTLS\r\n");
-    Reply(server, "220 go ahead\r\n").StartTls(cert.certPem, cert.keyPem);
-    Reply(server, "250-mail.example.com\r\n250 AUTH LOGIN PLAIN\r\n");
-    Reply(server, "334 x\r\n");
-    Reply(server, "334 y\r\n");
-    Reply(server, "235 ok\r\n");
+    server.Reply("250-mail.example.com\r\n250 STARTTLS\r\n");
+    server.Reply("220 go ahead\r\n").StartTls(cert.certPem, cert.keyPem);
+    server.Reply("250-mail.example.com\r\n250 AUTH LOGIN PLAIN\r\n");
+    server.Reply("334 x\r\n");
+    server.Reply("334 y\r\n");
+    server.Reply("235 ok\r\n");
     server.Start();
     m_settings.SMTPPort = server.Port();
     int pumps = 0;
@@ -113,7 +108,7 @@ TEST_F(ConnectionCheckTest, ReportsWhatFails)
         ScriptedServer server;
         server.Send(c.replies.first());
         for (qsizetype i = 1; i < c.replies.size(); ++i)
-            Reply(server, c.replies[i]);
+            server.Reply(c.replies[i]);
         server.Start();
         TUserData settings = m_settings;
         settings.SMTPPort = server.Port();
@@ -148,7 +143,7 @@ TEST_F(ConnectionCheckTest, TheFtpServerIsReportedOrItsPortRefused)
     server.Send("220 hi\r\n");
     for (const QByteArray reply :
          {"500 AUTH not understood\r\n", "331 pass\r\n", "230 ok\r\n", "200 ok\r\n", "215 UNIX\r\n"})
-        Reply(server, reply);
+        server.Reply(reply);
     server.Start();
     settings.Port = QString::number(server.Port());
     settings.FTPUserID = QStringLiteral("taro");

@@ -4,6 +4,7 @@
 #include "mail/IdException.h"
 #include "mail/IdTCPConnection.h"
 #include "mail/WinsockErrors.h"
+#include "support/Loopback.h"
 #include "support/ScriptedServer.h"
 
 #include <QElapsedTimer>
@@ -311,17 +312,12 @@ TEST(ConnectionTest, AWriteToAServerThatStopsReadingPumpsAndEndsOnDisconnect)
 TEST(ConnectionTest, AConnectThatHangsPumpsAndEndsOnDisconnect)
 {
     // A listener whose queue is full drops further connection requests, so a connect waits.
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
+    quint16 port = 0;
+    const int listener = LoopbackSocket(&port, 0);
+    ASSERT_GE(listener, 0);
     TIdTCPConnection queued;
     queued.Host = QStringLiteral("127.0.0.1");
-    queued.Port = ntohs(address.sin_port);
+    queued.Port = port;
     queued.Connect();
 
     TIdTCPConnection connection;

@@ -4,6 +4,7 @@
 #include "picture/JpegCodec.h"
 #include "support/ExifBuilder.h"
 #include "support/Fifo.h"
+#include "support/FileSizeLimit.h"
 #include "support/Files.h"
 #include "support/Pictures.h"
 
@@ -13,12 +14,10 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <map>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -253,19 +252,15 @@ TEST_F(ConvertJpegTest, TheMessageNamesWhatIsWrong)
 TEST_F(ConvertJpegTest, AShortWriteFails)
 {
     // Files may grow no larger than 1 KiB in this process for the moment: the first pass fails.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit(1024);
+    ASSERT_TRUE(limit.Set());
     QString message;
     try {
         TConvertJpeg().ConvertFile(path("tmp.bmp"), path("a.jpg"));
     } catch (const Exception &e) {
         message = e.Message();
     }
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    ASSERT_TRUE(limit.Restore());
     EXPECT_EQ(message, "JPEGファイルを書き込めません：" + path("a.jpg"));
 }
 

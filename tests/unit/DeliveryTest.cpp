@@ -7,6 +7,7 @@
 #include "mail/AddressBook.h"
 #include "mail/DialUp.h"
 #include "mail/MailClients.h"
+#include "support/Entries.h"
 #include "support/FakeDialUpService.h"
 #include "support/FakeSendingWindow.h"
 #include "support/FakeWaiter.h"
@@ -24,6 +25,8 @@
 
 namespace {
 
+using testentries::Entry;
+
 const QString kSent = QStringLiteral("送信しました。");
 const QString kFailed = QStringLiteral("送信に失敗しました。");
 const QString kCancelled = QStringLiteral("送信を中止しました。");
@@ -32,19 +35,6 @@ const QString kHangUpQuestion = QStringLiteral("接続を解除しますか？")
 const QString kSmtpClosed = QStringLiteral("SMTPサーバーに接続できません。設定を確認して下さい。");
 const QString kSmtpStatuses[] = {QStringLiteral("SMTPサーバーに接続しています…"),
                                  QStringLiteral("メール送信中…"), QStringLiteral("送信完了．")};
-
-TMailAddress entry(const QString &name, const QString &address, int preset = 2, int width = 240,
-                   int height = 320)
-{
-    TMailAddress e;
-    e.Name = name;
-    e.Address = address;
-    e.SizePreset = qint8(preset);
-    e.QualityLevel = 2;
-    e.Width = width;
-    e.Height = height;
-    return e;
-}
 
 // The main window as a send run sees it. Its render writes a "picture" that names the recipient.
 class FakeHost : public SendRunHost
@@ -149,7 +139,7 @@ protected:
         settings.UserID = QStringLiteral("taro");
         settings.PassWord = QStringLiteral("secret");
         settings.Connect = true;
-        host.pane = entry(QStringLiteral("花子"), QStringLiteral("hanako@example.jp"));
+        host.pane = Entry(QStringLiteral("花子"), QStringLiteral("hanako@example.jp"));
         prompt.onShow = [this](const ScriptedPrompt::Shown &s) {
             events << s.text;
         };
@@ -199,8 +189,8 @@ TEST_F(DeliveryTest, EveryRecipientGetsAMessageWithItsOwnPictureAndName)
     SmtpStub smtp;
     smtp.Start();
     clients.IdSMTP.Port = smtp.Port();
-    host.book.Append(entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp"), 1, 132, 176));
-    host.book.Append(entry(QStringLiteral("三郎"), QStringLiteral("saburo@example.jp"), 3, 180, 240));
+    host.book.Append(Entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp"), 1, 2, 132, 176));
+    host.book.Append(Entry(QStringLiteral("三郎"), QStringLiteral("saburo@example.jp"), 3, 2, 180, 240));
     host.further = {&host.book.Get(0), &host.book.Get(1)};
     prompt.Answer(Msg::Yes);
 
@@ -245,7 +235,7 @@ TEST_F(DeliveryTest, OneMessageShowsItsStepsPausesAndProgressUpToTheTag)
     SmtpStub smtp;
     smtp.Start();
     clients.IdSMTP.Port = smtp.Port();
-    host.pane = entry(QString(), QStringLiteral("hanako@example.jp"), 2, 3000, 320); // a 6000-byte picture
+    host.pane = Entry(QString(), QStringLiteral("hanako@example.jp"), 2, 2, 3000, 320); // a 6000-byte picture
     prompt.Answer(Msg::Yes);
 
     EXPECT_TRUE(delivery().SendRun(host));
@@ -270,8 +260,8 @@ TEST_F(DeliveryTest, TheFirstRefusalEndsTheRunWithNothingKeptOrRemembered)
     smtp.Refuse("jiro@example.jp", "550 5.1.1 unknown user");
     smtp.Start();
     clients.IdSMTP.Port = smtp.Port();
-    host.book.Append(entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp")));
-    host.book.Append(entry(QStringLiteral("三郎"), QStringLiteral("saburo@example.jp")));
+    host.book.Append(Entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp")));
+    host.book.Append(Entry(QStringLiteral("三郎"), QStringLiteral("saburo@example.jp")));
     host.further = {&host.book.Get(0), &host.book.Get(1)};
 
     EXPECT_FALSE(delivery().SendRun(host));
@@ -348,24 +338,7 @@ TEST_F(DeliveryTest, AServerRouteRecipientIsUploadedFirstAndGetsTheLink)
 {
     QTemporaryDir ftpDir;
     ScriptedServer ftp;
-    ftp.Send("220 FTP ready\r\n")
-        .ReadLine()
-        .Send("331 Password required\r\n")
-        .ReadLine()
-        .Send("230 Logged in\r\n")
-        .ReadLine()
-        .Send("200 Type set to I\r\n")
-        .ReadLine()
-        .Send("215 UNIX Type: L8\r\n")
-        .ReadLine()
-        .Send("250 CWD command successful\r\n")
-        .ReadLine()
-        .Pasv("227 Entering Passive Mode (127,0,0,1,%1).\r\n")
-        .ReadLine()
-        .AcceptData()
-        .Send("150 Opening BINARY mode data connection\r\n")
-        .ReadDataToEnd()
-        .Send("226 Transfer complete\r\n");
+    ftp.FtpLogin().FtpUpload();
     ftp.Start();
     SmtpStub smtp;
     smtp.Start();
@@ -429,8 +402,8 @@ TEST_F(DeliveryTest, PopBeforeSmtpLogsInOnceARunAndAgainForAScheduledMail)
     clients.IdSMTP.Port = smtp.Port();
     clients.IdPOP3.Port = pop.Port();
     settings.UsePOP3 = true;
-    host.book.Append(entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp")));
-    host.book.Append(entry(QStringLiteral("三郎"), QStringLiteral("saburo@example.jp")));
+    host.book.Append(Entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp")));
+    host.book.Append(Entry(QStringLiteral("三郎"), QStringLiteral("saburo@example.jp")));
     host.further = {&host.book.Get(0), &host.book.Get(1)};
     host.current = &host.pane;
 
@@ -471,7 +444,7 @@ TEST_F(DeliveryTest, CancelWhileTheServerStallsBreaksTheConnection)
     smtp.SetStall(SmtpStub::Stall::AfterData);
     smtp.Start();
     clients.IdSMTP.Port = smtp.Port();
-    host.book.Append(entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp")));
+    host.book.Append(Entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp")));
     host.further = {&host.book.Get(0)};
     int waiting = 0;
     waiter.onPump = [&] {
@@ -500,7 +473,7 @@ TEST_F(DeliveryTest, TheWatchdogSavesTellsAndEndsWhenTheServerStalls)
     smtp.SetStall(SmtpStub::Stall::Greeting);
     smtp.Start();
     clients.IdSMTP.Port = smtp.Port();
-    host.book.Append(entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp")));
+    host.book.Append(Entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp")));
     bool stopped = false;
     delivery().StopIntervalTimer = [&] {
         stopped = true;

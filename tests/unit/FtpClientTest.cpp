@@ -13,17 +13,6 @@
 
 namespace {
 
-const QByteArray kLoginReplies[] = {"220 FTP ready\r\n", "331 Password required\r\n", "230 Logged in\r\n",
-                                    "200 Type set to I\r\n", "215 UNIX Type: L8\r\n"};
-
-ScriptedServer &PlayLogin(ScriptedServer &server)
-{
-    server.Send(kLoginReplies[0]);
-    for (int i = 1; i < 5; ++i)
-        server.ReadLine().Send(kLoginReplies[i]);
-    return server;
-}
-
 class FtpClientTest : public ::testing::Test
 {
 protected:
@@ -55,16 +44,7 @@ TEST_F(FtpClientTest, UploadsOverAPassiveDataConnectionAndClosesWithoutQuit)
     const QString path = MakeFile(picture);
 
     ScriptedServer server;
-    PlayLogin(server)
-        .ReadLine()
-        .Send("250 CWD command successful\r\n")
-        .ReadLine()
-        .Pasv("227 Entering Passive Mode (127,0,0,1,%1).\r\n")
-        .ReadLine()
-        .AcceptData()
-        .Send("150 Opening BINARY mode data connection\r\n")
-        .ReadDataToEnd()
-        .Send("226 Transfer complete\r\n");
+    server.FtpLogin().FtpUpload();
     server.Start();
 
     TIdFTP ftp;
@@ -129,7 +109,7 @@ TEST_F(FtpClientTest, StoreVariants)
         SCOPED_TRACE(c.name);
         const QString path = MakeFile(c.file);
         ScriptedServer server;
-        PlayLogin(server)
+        server.FtpLogin()
             .ReadLine()
             .Pasv(c.pasv)
             .ReadLine()
@@ -225,7 +205,7 @@ TEST_F(FtpClientTest, AStoreRefusedAfterTheDataConnectionOpensRaisesWithTheCode)
 {
     const QString path = MakeFile("abc");
     ScriptedServer server;
-    PlayLogin(server)
+    server.FtpLogin()
         .ReadLine()
         .Send("250 ok\r\n")
         .ReadLine()
@@ -254,7 +234,7 @@ TEST_F(FtpClientTest, AStoreRefusedAfterTheDataConnectionOpensRaisesWithTheCode)
 TEST_F(FtpClientTest, AMissingLocalFileFailsBeforePasv)
 {
     ScriptedServer server;
-    PlayLogin(server).ReadLine().Send("250 ok\r\n");
+    server.FtpLogin().ReadLine().Send("250 ok\r\n");
     server.Start();
     TIdFTP ftp;
     Prepare(ftp, server);
@@ -271,7 +251,7 @@ TEST_F(FtpClientTest, ADisconnectDuringTheTransferEndsItAtOnce)
     // end when the pump disconnects (the sending window's cancel button).
     const QString path = MakeFile(QByteArray(64 << 20, 'p'));
     ScriptedServer server;
-    PlayLogin(server)
+    server.FtpLogin()
         .ReadLine()
         .Pasv("227 ok (127,0,0,1,%1)\r\n")
         .ReadLine()

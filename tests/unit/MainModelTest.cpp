@@ -32,8 +32,7 @@ class MainModelTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const char *name : {"shutter.wav", "self.wav"})
-            ASSERT_TRUE(QFile::copy(testfiles::source(QString("resources/") + name), dir.filePath(name)));
+        ASSERT_TRUE(testfiles::copySounds(dir.path()));
         settings.FromAddress = "me@example.jp";
     }
 

@@ -6,6 +6,7 @@
 #include "picture/BmpFile.h"
 #include "picture/JpegCodec.h"
 #include "picture/Resample.h"
+#include "support/Entries.h"
 #include "support/ExifBuilder.h"
 #include "support/Files.h"
 #include "support/Pictures.h"
@@ -48,13 +49,7 @@ const QString kOther = QStringLiteral("taro@example.com");
 
 TMailAddress recipient(const QString &address, int preset, int quality, int width, int height)
 {
-    TMailAddress e;
-    e.Address = address;
-    e.SizePreset = qint8(preset);
-    e.QualityLevel = qint8(quality);
-    e.Width = width;
-    e.Height = height;
-    return e;
+    return testentries::Entry(QString(), address, preset, quality, width, height);
 }
 
 // Four pixels across, two down, each its own colour: the eyedropper's and the rotation's picture.

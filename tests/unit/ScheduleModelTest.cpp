@@ -8,6 +8,7 @@
 #include "picture/Capture.h"
 #include "picture/JpegCodec.h"
 #include "picture/PictureCanvas.h"
+#include "support/Entries.h"
 #include "support/FakeCaptureDevice.h"
 #include "support/Files.h"
 #include "support/ManualClock.h"
@@ -80,19 +81,13 @@ public:
     }
 };
 
+// The size follows the preset (a user size of 200 x 300).
 TMailAddress entry(const QString &name, const QString &address, int preset, int quality,
                    bool serverRoute = false)
 {
-    TMailAddress e;
-    e.Name = name;
-    e.Address = address;
-    e.ServerRoute = serverRoute;
-    e.SizePreset = qint8(preset);
-    e.QualityLevel = qint8(quality);
     static constexpr QSize sizes[] = {{120, 120}, {132, 176}, {240, 320}, {200, 300}};
-    e.Width = sizes[preset].width();
-    e.Height = sizes[preset].height();
-    return e;
+    return testentries::Entry(name, address, preset, quality, sizes[preset].width(), sizes[preset].height(),
+                              serverRoute);
 }
 
 class ScheduleModelTest : public ::testing::Test

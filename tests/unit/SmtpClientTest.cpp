@@ -63,11 +63,6 @@ protected:
     TIdMessage m_msg;
 };
 
-ScriptedServer &Reply(ScriptedServer &server, const QByteArray &reply)
-{
-    return server.ReadLine().Send(reply);
-}
-
 // The greeting and the replies of a session without AUTH, up to DATA's 354.
 ScriptedServer &ReplyUpToData(ScriptedServer &server,
                               const QByteArray &ehloReply = "250 mail.example.com\r\n")
@@ -75,7 +70,7 @@ ScriptedServer &ReplyUpToData(ScriptedServer &server,
     server.Send(kGreeting);
     for (const QByteArray &reply : {ehloReply, QByteArray("250 ok\r\n"), QByteArray("250 ok\r\n"),
                                     QByteArray("250 ok\r\n"), QByteArray("354 go\r\n")})
-        Reply(server, reply);
+        server.Reply(reply);
     return server;
 }
 
@@ -83,14 +78,14 @@ TEST_F(SmtpClientTest, SendsOneMessageWithAuthLogin)
 {
     ScriptedServer server;
     server.Send(kGreeting);
-    Reply(server, kEhloWithLogin);
-    Reply(server, "250 Flushed\r\n");
-    Reply(server, "334 VXNlcm5hbWU6\r\n");
-    Reply(server, "334 UGFzc3dvcmQ6\r\n");
-    Reply(server, "235 2.7.0 Authentication successful\r\n");
-    Reply(server, "250 OK\r\n");
-    Reply(server, "250 Accepted\r\n");
-    Reply(server, "354 End data with <CR><LF>.<CR><LF>\r\n");
+    server.Reply(kEhloWithLogin);
+    server.Reply("250 Flushed\r\n");
+    server.Reply("334 VXNlcm5hbWU6\r\n");
+    server.Reply("334 UGFzc3dvcmQ6\r\n");
+    server.Reply("235 2.7.0 Authentication successful\r\n");
+    server.Reply("250 OK\r\n");
+    server.Reply("250 Accepted\r\n");
+    server.Reply("354 End data with <CR><LF>.<CR><LF>\r\n");
     server.ReadUntil("\r\n.\r\n").Send("250 OK: queued as 1\r\n");
     server.Start();
 
@@ -159,16 +154,16 @@ TEST_F(SmtpClientTest, AuthenticatesOnlyWhenChosenAdvertisedAndPossible)
         ScriptedServer server;
         server.Send(kGreeting);
         for (const QByteArray &reply : c.helloReplies)
-            Reply(server, reply);
-        Reply(server, "250 Flushed\r\n");
+            server.Reply(reply);
+        server.Reply("250 Flushed\r\n");
         if (c.authenticates) {
-            Reply(server, "334 x\r\n");
-            Reply(server, "334 y\r\n");
-            Reply(server, "235 ok\r\n");
+            server.Reply("334 x\r\n");
+            server.Reply("334 y\r\n");
+            server.Reply("235 ok\r\n");
         }
-        Reply(server, "250 OK\r\n");
-        Reply(server, "250 OK\r\n");
-        Reply(server, "354 go\r\n");
+        server.Reply("250 OK\r\n");
+        server.Reply("250 OK\r\n");
+        server.Reply("354 go\r\n");
         server.ReadUntil("\r\n.\r\n").Send("250 OK\r\n");
         server.Start();
 
@@ -371,7 +366,7 @@ TEST_F(SmtpClientTest, AnAddressWithALineBreakIsRefusedBeforeAnyCommand)
     m_msg.Recipients.first().Address = QStringLiteral("hanako@example.jp>\r\nRCPT TO:<other@example.net");
     ScriptedServer server;
     server.Send(kGreeting);
-    Reply(server, "250 mail.example.com\r\n");
+    server.Reply("250 mail.example.com\r\n");
     server.Start();
     TIdSMTP smtp;
     Prepare(smtp, server);
@@ -417,8 +412,8 @@ TEST_F(SmtpClientTest, AReplyQueuedBehind354DoesNotAnswerTheEndOfTheMessage)
     server.Send(kGreeting);
     for (const QByteArray &reply : {QByteArray("250 mail.example.com\r\n"), QByteArray("250 ok\r\n"),
                                     QByteArray("250 ok\r\n"), QByteArray("250 ok\r\n")})
-        Reply(server, reply);
-    Reply(server, "354 go\r\n250 OK: queued as 1\r\n");
+        server.Reply(reply);
+    server.Reply("354 go\r\n250 OK: queued as 1\r\n");
     server.Start();
     TIdSMTP smtp;
     Prepare(smtp, server);
@@ -427,7 +422,8 @@ TEST_F(SmtpClientTest, AReplyQueuedBehind354DoesNotAnswerTheEndOfTheMessage)
         smtp.Send(m_msg);
         ADD_FAILURE() << "the early 250 was taken for the answer";
     } catch (const EIdUnexpectedReply &e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Reply before the end of the message:\n\"250 OK: queued as 1\""));
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("Reply before the end of the message:\n\"250 OK: queued as 1\""));
     }
     smtp.Disconnect();
     // Neither the message nor its end went out.
@@ -440,7 +436,8 @@ TEST_F(SmtpClientTest, AReplyArrivingWhileTheMessageIsWrittenStopsItBeforeTheEnd
 {
     ScriptedNetwork net;
     TransportScript &s = net.Add();
-    for (const QByteArray reply : {"220 hi\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n"})
+    for (const QByteArray reply :
+         {"220 hi\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n"})
         s.Arrive(reply);
     TIdSMTP smtp;
     smtp.MakeTransport = net.Factory();

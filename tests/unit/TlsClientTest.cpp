@@ -58,24 +58,19 @@ protected:
     TIdMessage m_msg;
 };
 
-ScriptedServer &Reply(ScriptedServer &server, const QByteArray &reply)
-{
-    return server.ReadLine().Send(reply);
-}
-
 TEST_F(TlsClientTest, StartTlsDropsInjectedLinesAndForgetsWhatTheServerSaidInClearText)
 {
     const testcerts::KeyPair cert = m_ca.Issue(QStringLiteral("localhost"));
     ScriptedServer server;
     server.Send("220 mail.example.com ESMTP\r\n");
-    Reply(server, "250-mail.example.com\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
+    server.Reply("250-mail.example.com\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n");
     // An attacker's lines in the same packet as the 220: a reply to the EHLO that follows.
-    Reply(server, "220 2.0.0 Ready to start TLS\r\n250-mail.example.com\r\n250 AUTH LOGIN\r\n");
+    server.Reply("220 2.0.0 Ready to start TLS\r\n250-mail.example.com\r\n250 AUTH LOGIN\r\n");
     server.StartTls(cert.certPem, cert.keyPem);
     // In TLS the server offers PLAIN only: LOGIN, learned in clear text, no longer counts.
-    Reply(server, "250-mail.example.com\r\n250 AUTH PLAIN\r\n");
+    server.Reply("250-mail.example.com\r\n250 AUTH PLAIN\r\n");
     for (const QByteArray reply : {"250 ok\r\n", "235 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n"})
-        Reply(server, reply);
+        server.Reply(reply);
     server.ReadUntil("\r\n.\r\n").Send("250 queued\r\n");
     server.Start();
 
@@ -100,7 +95,7 @@ TEST_F(TlsClientTest, RequiredTlsFromAServerWithoutStartTlsSendsNothingElse)
 {
     ScriptedServer server;
     server.Send("220 mail.example.com ESMTP\r\n");
-    Reply(server, "250-mail.example.com\r\n250 AUTH LOGIN PLAIN\r\n");
+    server.Reply("250-mail.example.com\r\n250 AUTH LOGIN PLAIN\r\n");
     server.Start();
     TIdSMTP smtp;
     Prepare(smtp, server, TlsMode::Required);
@@ -117,8 +112,8 @@ TEST_F(TlsClientTest, ARefusedStartTlsIsAnError)
 {
     ScriptedServer server;
     server.Send("220 mail.example.com ESMTP\r\n");
-    Reply(server, "250-mail.example.com\r\n250 STARTTLS\r\n");
-    Reply(server, "454 4.7.0 TLS not available\r\n");
+    server.Reply("250-mail.example.com\r\n250 STARTTLS\r\n");
+    server.Reply("454 4.7.0 TLS not available\r\n");
     server.Start();
     TIdSMTP smtp;
     Prepare(smtp, server, TlsMode::Auto);
@@ -170,7 +165,7 @@ TEST_F(TlsClientTest, CertificatesAreCheckedAndPinsVouchForTheirOwn)
         ScriptedServer server;
         server.StartTls(c.cert.certPem, c.cert.keyPem).Send("220 mail.example.com ESMTP\r\n");
         if (c.error.isEmpty())
-            Reply(server, "250 mail.example.com\r\n");
+            server.Reply("250 mail.example.com\r\n");
         server.Start();
         TIdSMTP smtp;
         // TLS from the start: what Auto does on 465.

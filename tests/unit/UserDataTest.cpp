@@ -1,6 +1,7 @@
 #include "common/UserData.h"
 #include "common/Sjis.h"
 #include "support/Fifo.h"
+#include "support/FileSizeLimit.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -9,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <optional>
-#include <sys/resource.h>
 
 namespace {
 
@@ -398,14 +397,10 @@ TEST_F(UserDataTest, AFailedWriteLeavesTheOldFileAsItWas)
     s.FromName = QString(4096, QLatin1Char('x'));
 
     // Files may grow no larger than 1 KiB in this process for the moment: the write fails.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit(1024);
+    ASSERT_TRUE(limit.Set());
     const bool saved_ok = s.SaveToWorkFolder();
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    ASSERT_TRUE(limit.Restore());
 
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(ini(), old);
