@@ -143,37 +143,35 @@ void TWindows::HideSendingWindow()
         Sending->HideWindow();
 }
 
+namespace {
+
+template <class Window>
+void release(Window *&window)
+{
+    delete window;
+    window = nullptr;
+}
+
+} // namespace
+
 void TWindows::destroy()
 {
-    delete Address;
-    Address = nullptr;
-    delete Config;
-    Config = nullptr;
-    delete Account;
-    Account = nullptr;
+    release(Address);
+    release(Config);
+    release(Account);
     m_openDialog.reset();
-    delete Main;
-    Main = nullptr;
-    delete DUNSelect;
-    DUNSelect = nullptr;
-    delete Sending;
-    Sending = nullptr;
+    release(Main);
+    release(DUNSelect);
+    release(Sending);
     m_media.reset();
     m_browser.reset();
-    delete FindFolder;
-    FindFolder = nullptr;
-    delete Thumbnail;
-    Thumbnail = nullptr;
-    delete LoadingThumbnail;
-    LoadingThumbnail = nullptr;
+    release(FindFolder);
+    release(Thumbnail);
+    release(LoadingThumbnail);
     m_prompt.reset();
-    delete SelectColor;
-    SelectColor = nullptr;
-    delete SetPictureSize;
-    SetPictureSize = nullptr;
+    release(SelectColor);
+    release(SetPictureSize);
     m_messages.reset();
-    delete PopupListBox;
-    PopupListBox = nullptr;
-    delete MsgBox;
-    MsgBox = nullptr;
+    release(PopupListBox);
+    release(MsgBox);
 }
