@@ -64,17 +64,10 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         parts.dialUpChooser = DUNSelect;
         Main = new TMain(TMainContext {workFolder, settings, *m_prompt, *this, PopupListBox, {}, parts});
         m_openDialog = std::make_unique<TOpenPictureDialog>(Main);
-
-        const MailAccountStore *accounts = services.MailAccounts.get();
-        if (!accounts) {
-            m_noAccounts = std::make_unique<NullMailAccountStore>();
-            accounts = m_noAccounts.get();
-        }
-        Account = new TAccount(PopupListBox, Main);
-        Config = new TConfig(
-            settings, *m_prompt, *accounts, Account, [this] { showCameraDialog(true); },
-            [this] { showCameraDialog(false); }, Main);
-        Address = new TAddress(settings, *m_prompt, PopupListBox, Main);
+        // The settings and address book dialogs are made when first opened: nobody waits for them
+        // at start.
+        m_settings = &settings;
+        m_accounts = services.MailAccounts.get();
     } catch (...) {
         destroy();
         throw;
@@ -119,16 +112,40 @@ void TWindows::HidePopupList()
         PopupListBox->HideList();
 }
 
+TConfig *TWindows::config()
+{
+    if (!Config && Main) {
+        if (!m_accounts) {
+            m_noAccounts = std::make_unique<NullMailAccountStore>();
+            m_accounts = m_noAccounts.get();
+        }
+        Account = new TAccount(PopupListBox, Main);
+        Config = new TConfig(
+            *m_settings, *m_prompt, *m_accounts, Account, [this] { showCameraDialog(true); },
+            [this] { showCameraDialog(false); }, Main);
+    }
+    return Config;
+}
+
+TAddress *TWindows::address()
+{
+    if (!Address && Main)
+        Address = new TAddress(*m_settings, *m_prompt, PopupListBox, Main);
+    return Address;
+}
+
 bool TWindows::ShowConfig()
 {
-    return Config && Config->Execute();
+    TConfig *dialog = config();
+    return dialog && dialog->Execute();
 }
 
 std::optional<int> TWindows::ChooseAddress(TAddressBook &book, const QString &name, const QString &address)
 {
-    if (!Address)
+    TAddress *dialog = this->address();
+    if (!dialog)
         return std::nullopt;
-    const int chosen = Address->ChooseEntry(book, name, address);
+    const int chosen = dialog->ChooseEntry(book, name, address);
     return chosen < 0 ? std::nullopt : std::optional<int>(chosen);
 }
 

@@ -61,7 +61,7 @@ public:
     TSending *Sending = nullptr;
     TDUNSelect *DUNSelect = nullptr;
     TMain *Main = nullptr;
-    // The dialogs the main window opens, over it.
+    // The dialogs the main window opens, over it; made when first needed.
     TAccount *Account = nullptr;
     TConfig *Config = nullptr;
     TAddress *Address = nullptr;
@@ -77,6 +77,8 @@ public:
 private:
     void destroy();
     void showCameraDialog(bool format);
+    TConfig *config();
+    TAddress *address();
 
     // The picture size dialog's own messages go through the message box alone.
     std::unique_ptr<UiPrompt> m_messages;
@@ -87,6 +89,8 @@ private:
     std::unique_ptr<TBrowseFolder> m_browser;
     std::unique_ptr<MediaSearch> m_media;
     std::unique_ptr<TOpenPictureDialog> m_openDialog;
+    TUserData *m_settings = nullptr;
+    const MailAccountStore *m_accounts = nullptr;
     // Stands in when the services bring no mail account store.
     std::unique_ptr<MailAccountStore> m_noAccounts;
 };

@@ -7,6 +7,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QWidget>
 #include <QtMath>
 
@@ -184,6 +185,18 @@ QPixmap GlyphButton(QSize size, ButtonLook look, Glyph glyph, QRect area)
     QPixmap pm = Artwork::ButtonPicture(size, look);
     if (glyph == Glyph::None)
         return pm;
+    const QString key = QStringLiteral("tavrin-glyph-%1x%2-%3-%4-%5,%6,%7,%8")
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(int(look))
+                            .arg(int(glyph))
+                            .arg(area.x())
+                            .arg(area.y())
+                            .arg(area.width())
+                            .arg(area.height());
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = area.isEmpty() ? QRectF(0, 0, size.width(), size.height()) : QRectF(area);
@@ -192,6 +205,8 @@ QPixmap GlyphButton(QSize size, ButtonLook look, Glyph glyph, QRect area)
     p.setPen(QPen(inkFor(look), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     drawGlyph(p, r.translated(shift), glyph);
+    p.end();
+    QPixmapCache::insert(key, pm);
     return pm;
 }
 
@@ -236,7 +251,11 @@ QPixmap ModeButton(ModeKind kind, ButtonLook look, bool selected)
 
 QPixmap PaneBackground(QSize size)
 {
-    QPixmap pm(size);
+    const QString key = QStringLiteral("tavrin-pane-%1x%2").arg(size.width()).arg(size.height());
+    QPixmap pm;
+    if (QPixmapCache::find(key, &pm))
+        return pm;
+    pm = QPixmap(size);
     QPainter p(&pm);
     QLinearGradient paper(0, 0, 0, size.height());
     paper.setColorAt(0, QColor(255, 252, 240));
@@ -244,6 +263,8 @@ QPixmap PaneBackground(QSize size)
     p.fillRect(pm.rect(), paper);
     // A faint warm band along the top edge.
     p.fillRect(QRect(0, 0, size.width(), 3), QColor(255, 224, 120));
+    p.end();
+    QPixmapCache::insert(key, pm);
     return pm;
 }
 

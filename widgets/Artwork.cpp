@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QRadialGradient>
 
 namespace Artwork {
@@ -136,7 +137,21 @@ QIcon ProgramIcon()
     return icon;
 }
 
+static QPixmap drawButtonPicture(QSize size, ButtonLook look);
+
 QPixmap ButtonPicture(QSize size, ButtonLook look)
+{
+    // Many buttons share a size: each picture is drawn once.
+    const QString key = QStringLiteral("tavrin-button-%1x%2-%3").arg(size.width()).arg(size.height()).arg(int(look));
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
+    const QPixmap pm = drawButtonPicture(size, look);
+    QPixmapCache::insert(key, pm);
+    return pm;
+}
+
+static QPixmap drawButtonPicture(QSize size, ButtonLook look)
 {
     QPixmap pm(size);
     pm.fill(Qt::transparent);

@@ -3,24 +3,64 @@
 #include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QStyleOptionComboBox>
 
 namespace {
+
 constexpr int kButtonWidth = 15;
+
+// Where the parts of a flat drop-down list are; paintEvent draws them. One style object serves every
+// list (a style sheet a list would cost the parsing of it each time one is made).
+class FlatComboStyle : public QProxyStyle
+{
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl part,
+                         const QWidget *widget) const override
+    {
+        if (control != CC_ComboBox)
+            return QProxyStyle::subControlRect(control, option, part, widget);
+        const QRect r = option->rect;
+        switch (part) {
+        case SC_ComboBoxArrow:
+            return QRect(r.right() - kButtonWidth + 1, r.top(), kButtonWidth, r.height());
+        case SC_ComboBoxEditField:
+            return QRect(r.left() + 2, r.top(), r.width() - kButtonWidth - 2, r.height());
+        default:
+            return r;
+        }
+    }
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        if (metric == PM_ComboBoxFrameWidth)
+            return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+QStyle *flatComboStyle()
+{
+    // Lives as long as the application's own style, which it draws everything else with.
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new FlatComboStyle;
+        style->setParent(qApp);
+    }
+    return style;
 }
+
+} // namespace
 
 TFlatComboBox::TFlatComboBox(QWidget *parent)
     : QComboBox(parent)
 {
     setFrame(false);
     setFocusPolicy(Qt::StrongFocus);
-    // Only the geometry of the parts comes from here; paintEvent draws them.
-    setStyleSheet(QStringLiteral("TFlatComboBox { border: 0px; padding: 0px 0px 0px 2px; }"
-                                 "TFlatComboBox::drop-down { subcontrol-origin: border;"
-                                 " subcontrol-position: top right; width: %1px; border: 0px; }")
-                      .arg(kButtonWidth));
+    setStyle(flatComboStyle());
     SetColors(Colors::Field, Colors::Text);
     // A selection moved by the keys or the wheel is a pick like one from the list window.
     connect(this, &QComboBox::activated, this, &TFlatComboBox::changed);

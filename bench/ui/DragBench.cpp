@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -29,6 +30,9 @@ void BM_DragRedraw12MP(benchmark::State &state)
     window.resize(260, 340);
     PictureArea area(canvas, nullptr, &window);
     window.show();
+    // Painting happens only once the platform has shown the window.
+    for (int i = 0; i < 1000 && !(window.windowHandle() && window.windowHandle()->isExposed()); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     QWidget *frame = area.FrameViewWidget();
     QPointF at(100, 100);
     QMouseEvent press(QEvent::MouseButtonPress, at, frame->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
