@@ -2,6 +2,8 @@
 
 #include "common/UserData.h"
 #include "widgets/Artwork.h"
+#include "widgets/Colors.h"
+#include "widgets/FlatPanel.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -18,10 +20,11 @@ TSplash::TSplash(const TUserData &settings, bool fading, QWidget *parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
 
-    pnlBase = new QWidget(this);
+    pnlBase = new TFlatPanel(this);
     pnlBase->setObjectName("pnlBase");
     pnlBase->setGeometry(0, 0, 130, 130);
-    pnlBase->setStyleSheet("#pnlBase { background: white; border: 1px solid rgb(255, 138, 0); }");
+    pnlBase->SetColor(Qt::white);
+    pnlBase->SetBorderColor(Colors::Frame);
 
     imgLogo = new QLabel(pnlBase);
     imgLogo->setGeometry(1, 1, 128, 128);
@@ -31,7 +34,9 @@ TSplash::TSplash(const TUserData &settings, bool fading, QWidget *parent)
     lbVersion = new QLabel(pnlBase);
     lbVersion->setObjectName("lbVersion");
     lbVersion->setAttribute(Qt::WA_TranslucentBackground);
-    lbVersion->setStyleSheet("color: rgb(128, 0, 128); background: transparent;");
+    QPalette purple = lbVersion->palette();
+    purple.setColor(QPalette::WindowText, QColor(128, 0, 128));
+    lbVersion->setPalette(purple);
     lbVersion->setAlignment(Qt::AlignRight | Qt::AlignTop);
     lbVersion->setText(QStringLiteral("Version %1.%2").arg(settings.Major).arg(settings.Minor));
     // Right-aligned at x = 125 and sized to its text, like an auto-sized label.

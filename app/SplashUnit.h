@@ -3,6 +3,8 @@
 #include <QTimer>
 #include <QWidget>
 
+class TFlatPanel;
+
 class QLabel;
 class TUserData;
 
@@ -34,7 +36,7 @@ private:
     void tmAlphaTimer();
     void tmWaitTimer();
 
-    QWidget *pnlBase = nullptr;
+    TFlatPanel *pnlBase = nullptr;
     QLabel *imgLogo = nullptr;
     QLabel *lbVersion = nullptr;
     bool m_fading = false;

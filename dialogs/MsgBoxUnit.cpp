@@ -28,6 +28,8 @@ QLabel *picture(QWidget *parent, const char *name, const QRect &geometry)
     return label;
 }
 
+constexpr char kIconKind[] = "tavrinIconKind";
+
 } // namespace
 
 TMsgBox::TMsgBox(QWidget *parent)
@@ -64,7 +66,7 @@ TMsgBox::TMsgBox(QWidget *parent)
                  {&imgS, "imgS", Msg::IconError, QStringLiteral("エラー")}};
     for (const auto &i : icons) {
         *i.icon = picture(this, i.name, QRect(2, 2, 32, 32));
-        (*i.icon)->setPixmap(Artwork::MessageIcon(i.kind));
+        (*i.icon)->setProperty(kIconKind, i.kind);
         (*i.icon)->setAccessibleName(i.spoken);
         (*i.icon)->hide();
     }
@@ -132,6 +134,9 @@ void TMsgBox::Prepare(const QString &text, int icon, int buttons)
         break;
     }
     if (shown) {
+        // Each icon drawn when first shown: most boxes of a session carry one kind at most.
+        if (shown->pixmap().isNull())
+            shown->setPixmap(Artwork::MessageIcon(shown->property(kIconKind).toInt()));
         shown->raise();
         shown->show();
     }

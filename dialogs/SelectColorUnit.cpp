@@ -47,7 +47,6 @@ TSelectColor::TSelectColor(QWidget *parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint)
-    , m_chart(Artwork::ColourChart())
 {
     setWindowTitle(ApplicationTitle() + QStringLiteral(" - 背景色の選択"));
     setModal(true);
@@ -68,7 +67,6 @@ TSelectColor::TSelectColor(QWidget *parent)
     imgChart->setObjectName(QStringLiteral("imgChart"));
     imgChart->setGeometry(2, 2, 190, 190);
     imgChart->setScaledContents(true);
-    imgChart->setPixmap(QPixmap::fromImage(m_chart));
     imgChart->setMouseTracking(true);
     imgChart->setCursor(Qt::CrossCursor);
     imgChart->installEventFilter(this);
@@ -94,6 +92,11 @@ void TSelectColor::setSwatch(TFlatPanel *panel, int &store, int rgb)
 
 void TSelectColor::Prepare(int initial)
 {
+    // The chart drawn when the dialog is first wanted: many sessions never change the colour.
+    if (m_chart.isNull()) {
+        m_chart = Artwork::ColourChart();
+        imgChart->setPixmap(QPixmap::fromImage(m_chart));
+    }
     m_initial = initial & 0xFFFFFF;
     setSwatch(pnlSelectColor, m_selected, m_initial);
     setSwatch(pnlPicker, m_picker, m_initial);

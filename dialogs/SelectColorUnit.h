@@ -28,6 +28,7 @@ public:
 
     int PickerColor() const { return m_picker; }
     int SelectedColor() const { return m_selected; }
+    // The chart picked from; drawn by the first Prepare.
     const QImage &Chart() const { return m_chart; }
 
 protected:

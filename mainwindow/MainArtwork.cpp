@@ -292,9 +292,9 @@ TLabeledBmpBtn *MakeMainButton(QWidget *parent, const char *name, const QRect &p
 {
     auto *b = new TLabeledBmpBtn(parent);
     b->setObjectName(QLatin1String(name));
-    b->SetPictureNormal(MainArtwork::GlyphButton(place.size(), ButtonLook::Normal, glyph, glyphArea));
-    b->SetPictureDown(MainArtwork::GlyphButton(place.size(), ButtonLook::Down, glyph, glyphArea));
-    b->SetPictureDisable(MainArtwork::GlyphButton(place.size(), ButtonLook::Disable, glyph, glyphArea));
+    b->SetPictureSource([size = place.size(), glyph, glyphArea](TBmpBtn::Picture which) {
+        return MainArtwork::GlyphButton(size, which, glyph, glyphArea);
+    });
     b->move(place.topLeft());
     b->SetTextColor(Colors::Text);
     b->SetLabelText(label);

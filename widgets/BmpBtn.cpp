@@ -15,30 +15,52 @@ TBmpBtn::TBmpBtn(QWidget *parent)
     InstallAccessibility();
 }
 
+const QPixmap &TBmpBtn::picture(Picture which) const
+{
+    const auto i = std::size_t(which);
+    if (!m_drawn[i]) {
+        m_drawn[i] = true;
+        m_pictures[i] = m_source(which);
+    }
+    return m_pictures[i];
+}
+
+void TBmpBtn::setPicture(Picture which, const QPixmap &picture)
+{
+    const auto i = std::size_t(which);
+    m_pictures[i] = picture;
+    m_drawn[i] = true;
+    if (which == Picture::Normal)
+        fitToPicture();
+    UpdateLook();
+}
+
 void TBmpBtn::SetPictureNormal(const QPixmap &picture)
 {
-    m_normal = picture;
-    fitToPicture();
-    UpdateLook();
+    setPicture(Picture::Normal, picture);
 }
 
 void TBmpBtn::SetPictureDown(const QPixmap &picture)
 {
-    m_down = picture;
-    UpdateLook();
+    setPicture(Picture::Down, picture);
 }
 
 void TBmpBtn::SetPictureDisable(const QPixmap &picture)
 {
-    m_disable = picture;
-    UpdateLook();
+    setPicture(Picture::Disable, picture);
+}
+
+void TBmpBtn::SetPictureSource(std::function<QPixmap(Picture)> source)
+{
+    m_source = std::move(source);
+    m_drawn[std::size_t(Picture::Down)] = false;
+    m_drawn[std::size_t(Picture::Disable)] = false;
+    setPicture(Picture::Normal, m_source(Picture::Normal));
 }
 
 void TBmpBtn::SetStandardPictures(QSize size)
 {
-    m_down = Artwork::ButtonPicture(size, Artwork::ButtonLook::Down);
-    m_disable = Artwork::ButtonPicture(size, Artwork::ButtonLook::Disable);
-    SetPictureNormal(Artwork::ButtonPicture(size, Artwork::ButtonLook::Normal));
+    SetPictureSource([size](Picture which) { return Artwork::ButtonPicture(size, which); });
 }
 
 void TBmpBtn::SetEnabled(bool on)
@@ -48,13 +70,15 @@ void TBmpBtn::SetEnabled(bool on)
 
 QSize TBmpBtn::sizeHint() const
 {
-    return m_normal.isNull() ? QWidget::sizeHint() : m_normal.deviceIndependentSize().toSize();
+    const QPixmap &normal = PictureNormal();
+    return normal.isNull() ? QWidget::sizeHint() : normal.deviceIndependentSize().toSize();
 }
 
 void TBmpBtn::fitToPicture()
 {
-    if (!m_normal.isNull())
-        resize(m_normal.deviceIndependentSize().toSize());
+    const QPixmap &normal = PictureNormal();
+    if (!normal.isNull())
+        resize(normal.deviceIndependentSize().toSize());
 }
 
 void TBmpBtn::Show(Picture picture)
@@ -65,15 +89,7 @@ void TBmpBtn::Show(Picture picture)
 
 const QPixmap &TBmpBtn::ShownPixmap() const
 {
-    switch (m_shown) {
-    case Picture::Down:
-        return m_down;
-    case Picture::Disable:
-        return m_disable;
-    case Picture::Normal:
-        break;
-    }
-    return m_normal;
+    return picture(m_shown);
 }
 
 void TBmpBtn::UpdateLook()

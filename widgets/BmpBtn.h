@@ -1,7 +1,11 @@
 #pragma once
 
+#include "widgets/Artwork.h"
+
 #include <QPixmap>
 #include <QWidget>
+
+#include <functional>
 
 // A picture button: shows one of three pictures, normal, pressed (while the left mouse button is
 // down on it) and disabled, and sizes itself to the picture. It takes no keyboard focus; screen
@@ -10,19 +14,23 @@ class TBmpBtn : public QWidget
 {
     Q_OBJECT
 public:
-    enum class Picture { Normal, Down, Disable };
+    // The pictures are the program's three button looks.
+    using Picture = Artwork::ButtonLook;
 
     explicit TBmpBtn(QWidget *parent = nullptr);
 
     void SetPictureNormal(const QPixmap &picture);
     void SetPictureDown(const QPixmap &picture);
     void SetPictureDisable(const QPixmap &picture);
+    // Pictures drawn by source when first needed: the normal one at once (the button takes its
+    // size), the pressed and disabled ones when first shown, as many buttons never are.
+    void SetPictureSource(std::function<QPixmap(Picture)> source);
     // The program's own three pictures for a button of this size.
     void SetStandardPictures(QSize size);
 
-    const QPixmap &PictureNormal() const { return m_normal; }
-    const QPixmap &PictureDown() const { return m_down; }
-    const QPixmap &PictureDisable() const { return m_disable; }
+    const QPixmap &PictureNormal() const { return picture(Picture::Normal); }
+    const QPixmap &PictureDown() const { return picture(Picture::Down); }
+    const QPixmap &PictureDisable() const { return picture(Picture::Disable); }
 
     void SetEnabled(bool on);
     // The picture shown now.
@@ -60,13 +68,16 @@ protected:
     void SetPressing(bool on) { m_pressing = on; }
 
 private:
+    const QPixmap &picture(Picture which) const;
+    void setPicture(Picture which, const QPixmap &picture);
     void fitToPicture();
     void press(Qt::KeyboardModifiers modifiers, QPoint pos);
     void release(Qt::KeyboardModifiers modifiers, QPoint pos);
 
-    QPixmap m_normal;
-    QPixmap m_down;
-    QPixmap m_disable;
+    std::function<QPixmap(Picture)> m_source;
+    // Indexed by Picture; drawn on first use where m_drawn says not yet.
+    mutable QPixmap m_pictures[3];
+    mutable bool m_drawn[3] = {true, true, true};
     Picture m_shown = Picture::Normal;
     bool m_pressing = false;
 };

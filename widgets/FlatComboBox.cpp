@@ -2,11 +2,11 @@
 
 #include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
+#include "widgets/SharedStyle.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOptionComboBox>
 
@@ -14,8 +14,7 @@ namespace {
 
 constexpr int kButtonWidth = 15;
 
-// Where the parts of a flat drop-down list are; paintEvent draws them. One style object serves every
-// list (a style sheet a list would cost the parsing of it each time one is made).
+// Where the parts of a flat drop-down list are; paintEvent draws them.
 class FlatComboStyle : public QProxyStyle
 {
 public:
@@ -34,6 +33,14 @@ public:
             return r;
         }
     }
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        // The toolkit's own drop-down list is never shown: nothing to prepare for it.
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
     int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
     {
         if (metric == PM_ComboBoxFrameWidth)
@@ -42,17 +49,6 @@ public:
     }
 };
 
-QStyle *flatComboStyle()
-{
-    // Lives as long as the application's own style, which it draws everything else with.
-    static QPointer<QStyle> style;
-    if (!style) {
-        style = new FlatComboStyle;
-        style->setParent(qApp);
-    }
-    return style;
-}
-
 } // namespace
 
 TFlatComboBox::TFlatComboBox(QWidget *parent)
@@ -60,11 +56,23 @@ TFlatComboBox::TFlatComboBox(QWidget *parent)
 {
     setFrame(false);
     setFocusPolicy(Qt::StrongFocus);
-    setStyle(flatComboStyle());
+    setStyle(SharedStyle<FlatComboStyle>());
     SetColors(Colors::Field, Colors::Text);
     // A selection moved by the keys or the wheel is a pick like one from the list window.
     connect(this, &QComboBox::activated, this, &TFlatComboBox::changed);
     InstallAccessibility();
+    m_constructing = false;
+}
+
+void TFlatComboBox::changeEvent(QEvent *event)
+{
+    // The style set in the constructor: the toolkit would build its own drop-down list to restyle
+    // it, a list this one never shows (it is built, styled, when it is first asked for).
+    if (m_constructing && event->type() == QEvent::StyleChange) {
+        QWidget::changeEvent(event);
+        return;
+    }
+    QComboBox::changeEvent(event);
 }
 
 void TFlatComboBox::SetColors(const QColor &background, const QColor &text)

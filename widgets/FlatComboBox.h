@@ -62,8 +62,10 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    bool m_constructing = true;
     QPointer<QWidget> m_ownerWindow;
     TListWindow *m_listWindow = nullptr;
     QColor m_background;

@@ -8,7 +8,4 @@ class TFlatScrollBar : public QScrollBar
     Q_OBJECT
 public:
     explicit TFlatScrollBar(Qt::Orientation orientation, QWidget *parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
 };
