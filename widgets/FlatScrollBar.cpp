@@ -59,8 +59,9 @@ public:
         if (range > 0)
             handle = int(qint64(area) * bar->pageStep / (qint64(range) + bar->pageStep));
         handle = std::min(area, std::max(handle, kSliderMin));
-        const int at = areaStart + sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition,
-                                                           area - handle, bar->upsideDown);
+        const int at = areaStart
+            + sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition, area - handle,
+                                      bar->upsideDown);
         switch (part) {
         case SC_ScrollBarSubLine:
             return span(0, button);
@@ -69,8 +70,8 @@ public:
         case SC_ScrollBarGroove:
             return span(button, length - button);
         case SC_ScrollBarSlider:
-            return span(at, at + handle).adjusted(vertical ? 1 : 0, vertical ? 0 : 1, vertical ? -1 : 0,
-                                                  vertical ? 0 : -1);
+            return span(at, at + handle)
+                .adjusted(vertical ? 1 : 0, vertical ? 0 : 1, vertical ? -1 : 0, vertical ? 0 : -1);
         case SC_ScrollBarSubPage:
             return span(areaStart, at);
         case SC_ScrollBarAddPage:
