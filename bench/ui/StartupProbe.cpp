@@ -1,6 +1,7 @@
 // tavrin-startup-probe WORKFOLDER: starts Tavrin as the program does, without the splash's wait and
 // fade, and ends at once when the main window has painted. The work folder holds the two sounds and a
-// "tav.ini" with a sender, so that no first-run question waits for an answer.
+// "tav.ini" with a sender, so that no first-run question waits for an answer. The platform services are
+// chosen by TAVRIN_PLATFORM as in the program.
 #include "app/Application.h"
 #include "app/Startup.h"
 #include "mainwindow/MainUnit.h"
@@ -41,6 +42,5 @@ int main(int argc, char **argv)
     options.lockFolder = options.workFolder;
     options.splashWaitMs = 0;
     options.splashFades = false;
-    options.platform = PlatformKind::Null;
     return RunTavrin(app, options);
 }
