@@ -627,7 +627,8 @@ bool MainModel::WindowEnabled() const
 
 QString MainModel::FwdLabel() const
 {
-    return m_mailStep == 3 ? QStringLiteral("\\n送信") : QStringLiteral("\\n次へ");
+    // Step 4 (asking, sending) keeps the caption step 3 gave it.
+    return m_mailStep >= 3 ? QStringLiteral("\\n送信") : QStringLiteral("\\n次へ");
 }
 
 void MainModel::SetSubject(const QString &subject)

@@ -517,13 +517,21 @@ TEST_F(MainModelTest, SendingAsksFirstAndStaysAtStepThreeOnNoOrFailure)
     EXPECT_EQ(m.MailStep(), 3u);
     EXPECT_TRUE(m.MailStageShown());
 
+    // The button keeps its send caption while the question and the run are on the screen.
+    QString labelAsked;
+    prompt.onShow = [&](const S::Shown &) { labelAsked = m.FwdLabel(); };
     bool disabledDuring = false;
+    QString labelDuring;
     sender.during = [&] {
         disabledDuring = !m.WindowEnabled();
+        labelDuring = m.FwdLabel();
     };
     prompt.Answer(Msg::Yes);
     m.btnFwdClick();
+    prompt.onShow = nullptr;
     EXPECT_EQ(sender.runs, 1);
+    EXPECT_EQ(labelAsked, "\\n送信");
+    EXPECT_EQ(labelDuring, "\\n送信");
     EXPECT_TRUE(disabledDuring);
     EXPECT_TRUE(m.WindowEnabled());
     EXPECT_EQ(m.MailStep(), 3u);
