@@ -145,9 +145,9 @@ void TBmpBtn::mouseReleaseEvent(QMouseEvent *event)
 void TBmpBtn::press(Qt::KeyboardModifiers modifiers, QPoint pos)
 {
     const bool passOn = MousePressed();
-    // The pressed look is on the screen before any handler runs.
+    // The pressed look is on the screen before any handler runs. No event pumping here: on X11 a
+    // release already queued behind this press was lost now and then, and the button never clicked.
     repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (passOn)
         Q_EMIT mouseDown(Qt::LeftButton, modifiers, pos);
 }

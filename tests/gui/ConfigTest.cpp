@@ -95,6 +95,8 @@ protected:
     bool execute(std::function<void()> script)
     {
         QTimer::singleShot(0, [this, script] {
+            // A user works in the dialog once it is the active window.
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog()));
             script();
             if (dialog().isVisible()) {
                 ADD_FAILURE() << "the dialog is still open";
