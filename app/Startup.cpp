@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/SplashUnit.h"
+#include "app/TerminationSignals.h"
 #include "app/Windows.h"
 #include "common/UserData.h"
 #include "common/WorkFolder.h"
@@ -13,10 +14,10 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTranslator>
 
 #include <memory>
 
@@ -126,6 +127,12 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
         return 1;
     }
 
+    // Told to stop from outside: saved as closing saves, then a normal end.
+    TerminationSignals stopRequests;
+    QObject::connect(&stopRequests, &TerminationSignals::requested, windows->Main, [&windows] {
+        windows->Main->EndSession();
+        QCoreApplication::exit(0);
+    });
     windows->Main->show();
     const int code = app.exec();
 

@@ -263,6 +263,14 @@ void TMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void TMain::EndSession()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_model->SaveEverything(pos());
+}
+
 void TMain::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {

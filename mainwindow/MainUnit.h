@@ -62,6 +62,9 @@ public:
 
     // Showing places the window first: at its saved place, or centred on the screen.
     void setVisible(bool visible) override;
+    // The program is told to stop from outside (the session ends): what closing saves is saved,
+    // without the closing question, and the window takes no further close.
+    void EndSession();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -3,10 +3,12 @@
 #include "app/SplashUnit.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "mainwindow/MainUnit.h"
+#include "support/Entries.h"
 #include "support/Files.h"
 #include "widgets/LabeledBmpBtn.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLockFile>
 #include <QMessageBox>
@@ -16,6 +18,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -133,6 +137,50 @@ TEST_F(StartupTest, ShowsTheSplashThenTheMainWindowAndEndsWhenItCloses)
     EXPECT_TRUE(warnings.isEmpty());
     EXPECT_TRUE(errors.isEmpty());
     EXPECT_FALSE(QFile::exists(QDir(lock.path()).filePath("Tavrin"))); // released at the end
+}
+
+TEST_F(StartupTest, TerminationSavesWhatClosingSavesWithoutAskingAndEndsNormally)
+{
+    // An address book the user edits in this run: the session ending must not lose it.
+    QStringList asked;
+    bool sent = false;
+    int signalNumber = 0;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (answerMessage(asked))
+            return;
+        TMain *main = mainWindow();
+        if (!main || !main->isVisible() || sent)
+            return;
+        sent = true;
+        main->Model().AddressBook().Append(testentries::Entry("追加した人", "added@example.jp"));
+        ::raise(signalNumber);
+    });
+    for (const int number : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(number);
+        signalNumber = number;
+        sent = false;
+        asked.clear();
+        QFile::remove(work.filePath("Tavrin.ADX"));
+        poll.start();
+        EXPECT_EQ(RunTavrin(app(), options()), 0);
+        poll.stop();
+        EXPECT_TRUE(sent);
+        EXPECT_FALSE(asked.contains("終了しますか？"));
+        EXPECT_EQ(mainWindow(), nullptr);
+        const QList<TMailAddress> saved = TAddressBook::ReadFile(work.filePath("Tavrin.ADX"));
+        ASSERT_EQ(saved.size(), 1);
+        EXPECT_EQ(saved.at(0).Address, "added@example.jp");
+        EXPECT_TRUE(QFile::exists(work.filePath("History.ADX")));
+        EXPECT_FALSE(QFile::exists(QDir(lock.path()).filePath("Tavrin")));
+    }
+    // The default actions are back once the run is over.
+    struct sigaction now
+    {
+    };
+    ::sigaction(SIGTERM, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
 TEST_F(StartupTest, ASecondCopyOnlySaysThatOneIsRunning)
