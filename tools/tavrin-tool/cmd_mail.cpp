@@ -54,14 +54,6 @@ TMailAddress *findRecipient(TAddressBook &book, const QString &to, QString *erro
     return found;
 }
 
-bool ftpComplete(const TUserData &s)
-{
-    for (const QString *value : {&s.Host, &s.Port, &s.FTPUserID, &s.FTPPassword, &s.Folder, &s.Url})
-        if (value->isEmpty())
-            return false;
-    return true;
-}
-
 QSet<QString> sentPictures(const QString &work)
 {
     const QStringList names = QDir(work + QStringLiteral("Recent")).entryList(QDir::Files);
@@ -157,7 +149,7 @@ int run(const QStringList &arguments)
         host.address = to;
         host.serverRoute = args.has("--server-route");
     }
-    if (host.serverRoute && !ftpComplete(settings))
+    if (host.serverRoute && !settings.FtpComplete())
         return refuse(QStringLiteral("FTPサーバーが設定されていません。設定を確認して下さい。"));
     host.subject = subject;
     host.body = body;
