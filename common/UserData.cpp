@@ -148,6 +148,12 @@ std::optional<QByteArray> TUserData::Unscramble(const QByteArray &scrambled)
     return out;
 }
 
+bool TUserData::FtpComplete() const
+{
+    return !Host.isEmpty() && !Port.isEmpty() && !FTPUserID.isEmpty() && !FTPPassword.isEmpty()
+        && !Folder.isEmpty() && !Url.isEmpty();
+}
+
 bool TUserData::Load(const QString &path)
 {
     const FileRead file = ReadRegularFile(path, kMaxFileBytes);

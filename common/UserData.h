@@ -82,6 +82,9 @@ public:
     EncryptionMode FTPEncryption = EncryptionMode::Auto;
     QString Fingerprint; // SHA-256 fingerprints of self-signed certificates to trust, "AB:CD:..."
 
+    // Whether every FTP setting the server route needs is filled in: host, port, user ID, password,
+    // folder and URL.
+    bool FtpComplete() const;
     // The SMTP port to use: SMTPPort when set, else 587 with UseOP25B and 25 without.
     int SmtpPortInUse() const { return SMTPPort > 0 ? SMTPPort : (UseOP25B ? 587 : 25); }
 

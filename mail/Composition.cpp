@@ -5,6 +5,7 @@
 #include "mail/TextLines.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -62,4 +63,14 @@ TIdMessage BuildPictureMessage(const TPictureMail &mail, const QString &workFold
     msg.MessageParts = {picture};
     ValidateMessage(msg);
     return msg;
+}
+
+void KeepPicture(const QString &workFolder, const QString &folder, const QString &pictureName)
+{
+    const QDir work(workFolder);
+    const QString tmp = work.filePath(QStringLiteral("tmp.jpg"));
+    work.mkpath(folder);
+    const QString kept = work.filePath(folder + QLatin1Char('/') + pictureName);
+    if (QFileInfo::exists(kept) || QFile::copy(tmp, kept))
+        QFile::remove(tmp);
 }

@@ -55,3 +55,8 @@ QList<QByteArray> BodyLines(const QString &text);
 // as a base64 JPEG under the picture name. Throws EMessageError when a name, an address or the
 // subject holds a line break.
 TIdMessage BuildPictureMessage(const TPictureMail &mail, const QString &workFolder);
+
+// Moves "tmp.jpg" of the work folder into its subfolder folder (made when missing) under
+// pictureName, as a sent or scheduled picture is kept. A picture of that name already there stays
+// as it is. A copy that fails (a full disk, no folder) keeps "tmp.jpg" rather than losing the picture.
+void KeepPicture(const QString &workFolder, const QString &folder, const QString &pictureName);

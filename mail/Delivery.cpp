@@ -13,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -187,14 +186,8 @@ bool Delivery::SendRun(SendRunHost &host)
 void Delivery::report(bool result, const QString &pictureName)
 {
     if (result) {
-        // The picture of the last message is kept; a picture of the same name stays as it is.
-        const QDir work(m.workFolder);
-        const QString tmp = work.filePath(QStringLiteral("tmp.jpg"));
-        work.mkpath(QStringLiteral("Recent"));
-        const QString kept = work.filePath(QStringLiteral("Recent/") + pictureName);
-        // A copy that fails for want of space keeps tmp.jpg rather than losing the picture.
-        if (QFileInfo::exists(kept) || QFile::copy(tmp, kept))
-            QFile::remove(tmp);
+        // The picture of the last message is kept.
+        KeepPicture(m.workFolder, QStringLiteral("Recent"), pictureName);
         m.prompt.ShowMessageBox(QStringLiteral("送信しました。"), Msg::IconInformation, Msg::ButtonsOk);
     } else if (m.window.Cancelled()) {
         showError(QStringLiteral("送信を中止しました。"));

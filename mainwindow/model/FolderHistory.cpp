@@ -3,22 +3,10 @@
 #include "common/BoundedFile.h"
 #include "common/SaveFile.h"
 #include "common/Sjis.h"
+#include "mainwindow/model/FileFind.h"
 #include "platform/Shell.h"
 
 #include <QDir>
-
-namespace {
-
-// Whether path is folder or lies inside it.
-bool inside(const QString &path, const QString &folder)
-{
-    if (folder.isEmpty() || !path.startsWith(folder))
-        return false;
-    return path.size() == folder.size() || folder.endsWith(QLatin1Char('/'))
-        || path[folder.size()] == QLatin1Char('/');
-}
-
-} // namespace
 
 const QString &FolderHistory::DocumentsWord()
 {
@@ -56,9 +44,9 @@ QString FolderHistory::ToDisplayPath(const QString &path) const
     QString display = path;
     if (!m_shell)
         return display;
-    if (const QString documents = m_shell->DocumentsFolder(); inside(display, documents))
+    if (const QString documents = m_shell->DocumentsFolder(); TFileFind::IsInside(display, documents))
         display.replace(0, documents.size(), DocumentsWord());
-    if (const QString desktop = m_shell->DesktopFolder(); inside(display, desktop))
+    if (const QString desktop = m_shell->DesktopFolder(); TFileFind::IsInside(display, desktop))
         display.replace(0, desktop.size(), DesktopWord());
     return display;
 }

@@ -17,7 +17,6 @@
 #include "platform/SoundPlayer.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 
@@ -410,9 +409,8 @@ void MainModel::hidePopup()
 
 void MainModel::checkSentFolders()
 {
-    const QDir work(m_workFolder);
-    m_openRecentEnabled = QFileInfo(work.filePath(QStringLiteral("Recent"))).isDir();
-    m_openIntervalEnabled = QFileInfo(work.filePath(QStringLiteral("Interval"))).isDir();
+    m_openRecentEnabled = m_fileSource->RecentFolderExists();
+    m_openIntervalEnabled = m_fileSource->IntervalFolderExists();
 }
 
 void MainModel::showPictureStage()

@@ -67,9 +67,7 @@ void RecipientModel::serverRouteCheck(bool afterPick)
 {
     if (!m_serverRoute)
         return;
-    const TUserData &s = m_settings;
-    if (!s.Host.isEmpty() && !s.Port.isEmpty() && !s.FTPUserID.isEmpty() && !s.FTPPassword.isEmpty()
-        && !s.Folder.isEmpty() && !s.Url.isEmpty())
+    if (m_settings.FtpComplete())
         return;
     m_prompt.ShowMessageBox(QStringLiteral("FTPサーバーが設定されていません。設定を確認して下さい。"),
                             Msg::IconExclamation, Msg::ButtonsOk);

@@ -11,8 +11,6 @@
 #include "mainwindow/model/PictureSender.h"
 #include "picture/PictureCanvas.h"
 
-#include <QDir>
-#include <QFile>
 #include <QPointer>
 
 namespace {
@@ -350,24 +348,13 @@ void ScheduleModel::tmIntervalTimer()
             return;
         }
     }
-    store(name);
+    KeepPicture(m_workFolder, QStringLiteral("Interval"), name);
     // The schedule may have been stopped while the mail went out; the picture is kept all the same.
     if (!m_running)
         return;
     setCaption(RunningCaption(next));
     if (++m_shots >= MaxShots)
         end(Ending::Limit);
-}
-
-void ScheduleModel::store(const QString &pictureName)
-{
-    const QDir work(m_workFolder);
-    work.mkpath(QStringLiteral("Interval"));
-    const QString tmp = m_canvas.TmpJpgPath();
-    const QString target = work.filePath(QStringLiteral("Interval/") + pictureName);
-    if (!QFile::exists(target))
-        QFile::copy(tmp, target);
-    QFile::remove(tmp);
 }
 
 void ScheduleModel::FormKeyPress(QChar key)

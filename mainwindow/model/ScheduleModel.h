@@ -142,7 +142,6 @@ private:
     void applyStartRule();
     void setCaption(const QString &caption);
     void end(Ending ending);
-    void store(const QString &pictureName);
 
     QString m_workFolder;
     TUserData &m_settings;

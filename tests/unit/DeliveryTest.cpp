@@ -302,6 +302,21 @@ TEST_F(DeliveryTest, AFailedPaneRecipientStaysCurrentAndANewRunDoesNotAskToAddIt
     EXPECT_EQ(host.history.Count(), 1);
 }
 
+TEST_F(DeliveryTest, APictureTheSentFolderCannotTakeStaysAsTmpJpg)
+{
+    SmtpStub smtp;
+    smtp.Start();
+    clients.IdSMTP.Port = smtp.Port();
+    host.current = &host.pane; // picked, so no question
+    // A file where the folder belongs: neither the folder nor the copy can be made.
+    ASSERT_TRUE(testfiles::write(path("Recent"), "not a folder"));
+
+    EXPECT_TRUE(delivery().SendRun(host));
+
+    EXPECT_EQ(events, QStringList {kSent});
+    EXPECT_EQ(testfiles::read(path("tmp.jpg")), FakeHost::Picture(host.pane));
+}
+
 TEST_F(DeliveryTest, APictureOfTheSameNameInTheSentFolderStaysAsItWas)
 {
     SmtpStub smtp;

@@ -1,8 +1,10 @@
 // tavrin-tool's mail commands, run as a user runs them.
 
+#include "common/UserData.h"
 #include "mail/Composition.h"
 #include "mail/Iso2022Jp.h"
 #include "mail/MessageWriter.h"
+#include "picture/BmpFile.h"
 
 #include "support/Fifo.h"
 #include "support/Files.h"
@@ -199,6 +201,24 @@ TEST_F(MailTool, FilesThatAreNoFilesAreRefused)
         EXPECT_EQ(QString::fromUtf8(run.err), "tavrin-tool: " + c.err + "\n");
         EXPECT_TRUE(run.out.isEmpty());
     }
+}
+
+TEST_F(MailTool, SendRunRefusesABodyFileThatIsNoFile)
+{
+    TUserData settings(dir.path());
+    settings.SMTPServer = QStringLiteral("127.0.0.1");
+    settings.FromAddress = QStringLiteral("a@b");
+    ASSERT_TRUE(settings.Save(dir.filePath("tav.ini")));
+    const QString picture = file(QStringLiteral("pic.bmp"), WriteBmp(Bitmap(64, 48)));
+    TestFifo body(dir.filePath("body.fifo"), "hello");
+    const ToolRun run = RunTool({"sendrun", "--work", dir.path(), "--picture", picture, "--to",
+                                 "c@docomo.ne.jp", "--preset", "1", "--quality", "1", "--smtp-port", "1",
+                                 "--no-pauses", "--body-file", dir.filePath("body.fifo")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(QString::fromUtf8(run.err),
+              "tavrin-tool: cannot read " + dir.filePath("body.fifo")
+                  + ": not a regular file (a device, a FIFO or a folder)\n");
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
 }
 
 TEST_F(MailTool, NoControlCharacterReachesTheTerminalRaw)

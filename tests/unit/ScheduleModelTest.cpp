@@ -476,6 +476,20 @@ TEST_F(ScheduleModelTest, AnExistingPictureInTheScheduledFolderIsNeverOverwritte
     EXPECT_EQ(intervalFiles().size(), 1);
 }
 
+TEST_F(ScheduleModelTest, APictureTheScheduledFolderCannotTakeStaysAsTmpJpg)
+{
+    // A file where the folder belongs: neither the folder nor the copy can be made.
+    ASSERT_TRUE(testfiles::write(QDir(work.path()).filePath("Interval"), "not a folder"));
+    schedule.chkNoSendMouseDown();
+    ASSERT_TRUE(start());
+    clock.Advance(5000 + 1000);
+    EXPECT_EQ(schedule.ShotCount(), 1);
+    EXPECT_TRUE(schedule.IsRunning());
+    const auto kept = ReadJpegHeader(testfiles::read(tmpJpg()));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(QSize(kept->width, kept->height), QSize(240, 320));
+}
+
 TEST_F(ScheduleModelTest, AFailedGrabEndsTheShotButNotTheSchedule)
 {
     schedule.chkNoSendMouseDown();

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // A subcommand of tavrin-tool. Each lives in a file of its own and registers itself:
 //
 //   static const bool registered = RegisterCommand({"name", "usage text", &run, "more help"});
@@ -30,6 +32,9 @@ int Fail(const QString &message);
 // "cannot read PATH: " and why (a missing file, a device, a FIFO, a folder, a file larger than
 // maxBytes); nothing for FileFault::None.
 QString ReadProblem(const QString &path, FileFault fault, qint64 maxBytes);
+// The file at path as UTF-8 text (a --body-file) when it is a regular file of at most maxBytes;
+// nothing, with *error set to the ReadProblem, otherwise.
+std::optional<QString> ReadTextFile(const QString &path, qint64 maxBytes, QString *error);
 // ReadProblem for what is at path now; nothing here opens the file.
 QString InputProblem(const QString &path, qint64 maxBytes);
 // Why path must not be written (something other than a regular file is there), or nothing.

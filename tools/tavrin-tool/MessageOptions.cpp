@@ -1,6 +1,5 @@
 #include "tools/tavrin-tool/MessageOptions.h"
 
-#include "common/BoundedFile.h"
 #include "common/Exception.h"
 #include "mail/Composition.h"
 #include "mail/Iso2022Jp.h"
@@ -43,11 +42,12 @@ bool ReadMessageOptions(const ToolArgs &args, TIdMessage *msg, QString *error)
     m.Recipients = {{args.value(QStringLiteral("--to-name")), args.value(QStringLiteral("--to"))}};
     m.Subject = args.value(QStringLiteral("--subject"));
     if (args.has(QStringLiteral("--body-file"))) {
-        const QString path = args.value(QStringLiteral("--body-file"));
-        const FileRead body = ReadRegularFile(path, kMaxBodyBytes);
+        QString problem;
+        const std::optional<QString> body
+            = ReadTextFile(args.value(QStringLiteral("--body-file")), kMaxBodyBytes, &problem);
         if (!body)
-            return fail(ReadProblem(path, body.fault, kMaxBodyBytes));
-        m.Body = BodyLines(QString::fromUtf8(body.bytes));
+            return fail(problem);
+        m.Body = BodyLines(*body);
     }
     if (args.has(QStringLiteral("--attach"))) {
         TIdAttachment part(args.value(QStringLiteral("--attach")));

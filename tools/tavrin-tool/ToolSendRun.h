@@ -21,6 +21,9 @@
 #include <functional>
 #include <optional>
 
+// The largest --body-file of a send run: a handset shows a few kilobytes of mail text.
+inline constexpr qint64 kMaxSendRunBodyBytes = 64 * 1024;
+
 // One message the run showed, with the answer it got.
 struct ShownMessage
 {

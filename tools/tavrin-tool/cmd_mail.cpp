@@ -1,7 +1,6 @@
 // tavrin-tool mail: one picture mailed to one recipient the way the window sends it, with the work
 // folder's settings, address book and history, for scripts that run unattended (a webcam and cron).
 
-#include "common/BoundedFile.h"
 #include "common/Exception.h"
 #include "common/UserData.h"
 #include "mail/Carrier.h"
@@ -29,8 +28,6 @@ constexpr int kFailed = 1; // the run failed: the messages say why (a server, th
 constexpr int kRefused = 2; // nothing was tried: the command line, the picture or the settings
 constexpr int kTimedOut = 3; // a server stopped answering; the run was broken off
 
-constexpr qint64 kMaxBodyBytes = 64 * 1024;
-
 int refuse(const QString &message)
 {
     Fail(message);
@@ -55,14 +52,6 @@ TMailAddress *findRecipient(TAddressBook &book, const QString &to, QString *erro
         found = &book.Get(i);
     }
     return found;
-}
-
-bool ftpComplete(const TUserData &s)
-{
-    for (const QString *value : {&s.Host, &s.Port, &s.FTPUserID, &s.FTPPassword, &s.Folder, &s.Url})
-        if (value->isEmpty())
-            return false;
-    return true;
 }
 
 QSet<QString> sentPictures(const QString &work)
@@ -103,10 +92,11 @@ int run(const QStringList &arguments)
                 .arg(MainModel::kSubjectBytes / 2));
     QString body;
     if (args.has("--body-file")) {
-        const FileRead file = ReadRegularFile(args.value("--body-file"), kMaxBodyBytes);
-        if (!file)
-            return refuse(ReadProblem(args.value("--body-file"), file.fault, kMaxBodyBytes));
-        body = QString::fromUtf8(file.bytes);
+        const std::optional<QString> text
+            = ReadTextFile(args.value("--body-file"), kMaxSendRunBodyBytes, &error);
+        if (!text)
+            return refuse(error);
+        body = *text;
     }
 
     const QString work = ToolWorkFolder(args, &error);
@@ -159,7 +149,7 @@ int run(const QStringList &arguments)
         host.address = to;
         host.serverRoute = args.has("--server-route");
     }
-    if (host.serverRoute && !ftpComplete(settings))
+    if (host.serverRoute && !settings.FtpComplete())
         return refuse(QStringLiteral("FTPサーバーが設定されていません。設定を確認して下さい。"));
     host.subject = subject;
     host.body = body;

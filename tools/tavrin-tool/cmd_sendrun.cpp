@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <optional>
 
@@ -61,10 +60,11 @@ int run(const QStringList &arguments)
     host.serverRoute = args.has("--server-route");
     host.subject = args.value("--subject");
     if (args.has("--body-file")) {
-        QFile body(args.value("--body-file"));
-        if (!body.open(QIODevice::ReadOnly))
-            return Fail(QStringLiteral("cannot read %1").arg(body.fileName()));
-        host.body = QString::fromUtf8(body.readAll());
+        const std::optional<QString> body
+            = ReadTextFile(args.value("--body-file"), kMaxSendRunBodyBytes, &problem);
+        if (!body)
+            return Fail(problem);
+        host.body = *body;
     }
     for (const QString &address : args.value("--cc").split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const int at = host.book.Find(address);

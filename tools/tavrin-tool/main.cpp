@@ -100,6 +100,16 @@ QString ReadProblem(const QString &path, FileFault fault, qint64 maxBytes)
     return QStringLiteral("cannot read %1: %2").arg(path, reason);
 }
 
+std::optional<QString> ReadTextFile(const QString &path, qint64 maxBytes, QString *error)
+{
+    const FileRead file = ReadRegularFile(path, maxBytes);
+    if (!file) {
+        *error = ReadProblem(path, file.fault, maxBytes);
+        return std::nullopt;
+    }
+    return QString::fromUtf8(file.bytes);
+}
+
 QString InputProblem(const QString &path, qint64 maxBytes)
 {
     return ReadProblem(path, CheckRegularFile(path, maxBytes), maxBytes);
