@@ -4,6 +4,7 @@
 #include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatPanel.h"
@@ -127,10 +128,7 @@ void TAccount::btnCancelClick()
 
 void TAccount::keyPressEvent(QKeyEvent *event)
 {
-    // The picture buttons take no keys: Enter is OK, Esc (below) is 中止.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        btnOKClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!TakeDialogKey(
+            event, [this] { btnOKClick(); }, [this] { btnCancelClick(); }))
+        QDialog::keyPressEvent(event);
 }

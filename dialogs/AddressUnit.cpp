@@ -8,6 +8,7 @@
 #include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
@@ -445,14 +446,10 @@ bool TAddress::eventFilter(QObject *watched, QEvent *event)
 
 void TAddress::keyPressEvent(QKeyEvent *event)
 {
-    // The picture buttons take no keys: Enter does what the shown 決定 does, Esc what 中止 does.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter || event->key() == Qt::Key_Escape) {
-        if (InEditMode())
-            enter ? btnEditOKClick() : btnEditCancelClick();
-        else
-            enter ? btnOKClick() : btnCancelClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // The shown 決定 and 中止: the edit's own while an entry is edited.
+    const bool editing = InEditMode();
+    if (!TakeDialogKey(
+            event, [&] { editing ? btnEditOKClick() : btnOKClick(); },
+            [&] { editing ? btnEditCancelClick() : btnCancelClick(); }))
+        QDialog::keyPressEvent(event);
 }

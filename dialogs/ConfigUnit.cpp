@@ -11,6 +11,7 @@
 #include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
@@ -714,10 +715,7 @@ void TConfig::reject()
 
 void TConfig::keyPressEvent(QKeyEvent *event)
 {
-    // OK is the default button; the picture buttons take no keys themselves.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        btnOKClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // Esc is left to the dialog: its reject asks first.
+    if (!TakeDialogKey(event, [this] { btnOKClick(); }))
+        QDialog::keyPressEvent(event);
 }

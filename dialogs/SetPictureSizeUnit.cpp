@@ -4,6 +4,7 @@
 #include "common/Prompt.h"
 #include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
@@ -152,12 +153,9 @@ void TSetPictureSize::btnOkClick()
 
 void TSetPictureSize::keyPressEvent(QKeyEvent *event)
 {
-    // The picture buttons take no keys; Enter in a field does what 決定 does.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        btnOkClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // Enter in a field does what 決定 does.
+    if (!TakeDialogKey(event, [this] { btnOkClick(); }))
+        QDialog::keyPressEvent(event);
 }
 
 void TSetPictureSize::btnCancelClick()
