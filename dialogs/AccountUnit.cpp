@@ -61,7 +61,7 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
     };
     int y = 64;
     for (const auto &r : rows) {
-        const QLabel *label = MakeLabel(pnlBase, r.labelName, r.label, QPoint(0, y + 2), kFieldLeft - 4);
+        QLabel *label = MakeLabel(pnlBase, r.labelName, r.label, QPoint(0, y + 2), kFieldLeft - 4);
         *r.field = MakeField(pnlBase, r.name, QRect(kFieldLeft, y, kWidth - 12 - kFieldLeft, 18), label);
         (*r.field)->setReadOnly(true);
         y += 24;

@@ -230,6 +230,17 @@ TEST_F(ConfigTest, ControlsAreNamedForScreenReaders)
         {"btnCheckFTP", QAccessible::PushButton, "接続テスト"},
     };
     testaccess::ExpectControls(&dialog(), controls);
+    // Each field also reads the label that names it.
+    const auto labels = [this](const char *field) {
+        QStringList texts;
+        for (const auto &[label, relation] :
+             QAccessible::queryAccessibleInterface(child<TFlatEdit>(field))->relations(QAccessible::Label))
+            texts << label->text(QAccessible::Name);
+        return texts;
+    };
+    EXPECT_EQ(labels("edFromName"), QStringList {"名前："});
+    EXPECT_EQ(labels("edSMTPPort"), QStringList {"SMTPポート："});
+    EXPECT_EQ(labels("edFTPUrl"), QStringList {"ＵＲＬ："});
     // The picture buttons by their captions.
     for (const char *name : {"btnOK", "btnCancel", "btnImport", "btnFormat"}) {
         auto *b = child<TLabeledBmpBtn>(name);
