@@ -49,7 +49,6 @@ public:
     void btnDefaultClick();
 
 private:
-    void build(const QList<CaptureControl> &controls);
     void change(quint32 id, int value);
     void refresh();
 
