@@ -48,6 +48,10 @@ public:
     QWidget *Input(quint32 id) const { return m_inputs.value(id); }
     void btnDefaultClick();
 
+protected:
+    // Its buttons take no focus: Enter keeps the changes, as 決定 does.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void change(quint32 id, int value);
     void refresh();
