@@ -151,11 +151,6 @@ AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
     RefillLists();
 }
 
-QList<TFlatComboBox *> AutoModePane::DropDownLists() const
-{
-    return {cbxInterval, cbxSizeAuto, cbxQualityAuto, cbxNameAuto, cbxAddressAuto};
-}
-
 void AutoModePane::button(TLabeledBmpBtn *b, const std::function<void()> &handler, bool mouseDown)
 {
     const auto run = [this, handler] {

@@ -17,8 +17,6 @@ class AutoModePane : public Pane
 public:
     AutoModePane(MainModel &model, QWidget *parent);
 
-    QList<TFlatComboBox *> DropDownLists() const;
-
 private:
     void Refresh();
     void RefillLists();

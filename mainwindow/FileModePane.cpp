@@ -61,11 +61,6 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
     Refresh();
 }
 
-QList<TFlatComboBox *> FileModePane::DropDownLists() const
-{
-    return {cbxFolder};
-}
-
 void FileModePane::button(TLabeledBmpBtn *b, void (FileSourceModel::*handler)())
 {
     FileSourceModel *source = &m_source;

@@ -16,8 +16,6 @@ class FileModePane : public Pane
 public:
     FileModePane(MainModel &model, QWidget *parent);
 
-    QList<TFlatComboBox *> DropDownLists() const;
-
 private:
     void Refresh();
     void RefreshFolderBox();

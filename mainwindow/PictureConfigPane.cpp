@@ -147,11 +147,6 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     Refresh();
 }
 
-QList<TFlatComboBox *> PictureConfigPane::DropDownLists() const
-{
-    return {cbxSizeMail, cbxQualityMail};
-}
-
 void PictureConfigPane::button(TLabeledBmpBtn *b, void (TPictureCanvas::*operation)())
 {
     connect(b, &TBmpBtn::clicked, &m_model, &MainModel::PanelClick);

@@ -17,9 +17,6 @@ class PictureConfigPane : public Pane
 public:
     PictureConfigPane(MainModel &model, QWidget *parent);
 
-    // The drop-down lists of the pane, for the window to give them their popup list.
-    QList<TFlatComboBox *> DropDownLists() const;
-
 private:
     void Refresh();
     void cbxSizeMailChange();

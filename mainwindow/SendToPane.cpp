@@ -91,11 +91,6 @@ SendToPane::SendToPane(MainModel &model, QWidget *parent)
     Refresh();
 }
 
-QList<TFlatComboBox *> SendToPane::DropDownLists() const
-{
-    return {cbxNameMail, cbxAddressMail};
-}
-
 void SendToPane::RefillLists()
 {
     QStringList names, addresses;

@@ -17,8 +17,6 @@ class SendToPane : public Pane
 public:
     SendToPane(MainModel &model, QWidget *parent);
 
-    QList<TFlatComboBox *> DropDownLists() const;
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 
