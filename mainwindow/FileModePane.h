@@ -19,10 +19,9 @@ public:
 private:
     void Refresh();
     void RefreshFolderBox();
-    // A button of the pane: the popup list hides first.
+    // A button of the pane that runs a handler of the file source.
     void button(TLabeledBmpBtn *b, void (FileSourceModel::*handler)());
 
-    MainModel &m_model;
     FileSourceModel &m_source;
     TLabeledBmpBtn *btnOpenDialog = nullptr;
     TLabeledBmpBtn *btnOpenThumbnail = nullptr;

@@ -22,10 +22,9 @@ private:
     void cbxSizeMailChange();
     void cbxQualityMailChange();
     void edtWHMailClick();
-    // A canvas button: the popup list hides first.
+    // A button of the pane that runs an operation of the canvas.
     void button(TLabeledBmpBtn *b, void (TPictureCanvas::*operation)());
 
-    MainModel &m_model;
     TPictureCanvas &m_canvas;
     PaneLabel *lbSizeMail = nullptr;
     PaneLabel *lbQualityMail = nullptr;

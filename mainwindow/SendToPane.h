@@ -24,7 +24,6 @@ private:
     void Refresh();
     void RefillLists();
 
-    MainModel &m_model;
     RecipientModel &m_recipient;
     PaneLabel *Label17 = nullptr;
     TLabeledBmpBtn *btnAddressMail = nullptr;
