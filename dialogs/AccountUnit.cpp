@@ -44,7 +44,7 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
     cbxAccount->setGeometry(12, 32, kWidth - 24, 18);
     cbxAccount->SetOwnerWindow(this);
     cbxAccount->SetListWindow(listWindow);
-    cbxAccount->setAccessibleName(AccessibleLabel(lbAccount->text()));
+    NameFromLabel(cbxAccount, lbAccount);
     connect(cbxAccount, &TFlatComboBox::changed, this, &TAccount::cbxAccountChange);
 
     const struct

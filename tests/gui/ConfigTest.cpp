@@ -231,16 +231,9 @@ TEST_F(ConfigTest, ControlsAreNamedForScreenReaders)
     };
     testaccess::ExpectControls(&dialog(), controls);
     // Each field also reads the label that names it.
-    const auto labels = [this](const char *field) {
-        QStringList texts;
-        for (const auto &[label, relation] :
-             QAccessible::queryAccessibleInterface(child<TFlatEdit>(field))->relations(QAccessible::Label))
-            texts << label->text(QAccessible::Name);
-        return texts;
-    };
-    EXPECT_EQ(labels("edFromName"), QStringList {"名前："});
-    EXPECT_EQ(labels("edSMTPPort"), QStringList {"SMTPポート："});
-    EXPECT_EQ(labels("edFTPUrl"), QStringList {"ＵＲＬ："});
+    EXPECT_EQ(testaccess::LabelsOf(child<TFlatEdit>("edFromName")), QStringList {"名前："});
+    EXPECT_EQ(testaccess::LabelsOf(child<TFlatEdit>("edSMTPPort")), QStringList {"SMTPポート："});
+    EXPECT_EQ(testaccess::LabelsOf(child<TFlatEdit>("edFTPUrl")), QStringList {"ＵＲＬ："});
     // The picture buttons by their captions.
     for (const char *name : {"btnOK", "btnCancel", "btnImport", "btnFormat"}) {
         auto *b = child<TLabeledBmpBtn>(name);
