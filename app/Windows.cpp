@@ -84,11 +84,6 @@ Prompt &TWindows::UserPrompt() const
     return *m_prompt;
 }
 
-MailClients &TWindows::Clients() const
-{
-    return *m_clients;
-}
-
 void TWindows::showCameraDialog(bool format)
 {
     if (!Main)

@@ -46,8 +46,6 @@ public:
 
     // How the windows and the core ask the user: through the windows below.
     Prompt &UserPrompt() const;
-    // The protocol clients, one of each for the run; the sending window breaks their connections.
-    MailClients &Clients() const;
 
     // The small windows the others ask through.
     TMsgBox *MsgBox = nullptr;

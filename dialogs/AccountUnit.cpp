@@ -4,6 +4,7 @@
 #include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatPanel.h"
@@ -43,7 +44,7 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
     cbxAccount->setGeometry(12, 32, kWidth - 24, 18);
     cbxAccount->SetOwnerWindow(this);
     cbxAccount->SetListWindow(listWindow);
-    cbxAccount->setAccessibleName(AccessibleLabel(lbAccount->text()));
+    NameFromLabel(cbxAccount, lbAccount);
     connect(cbxAccount, &TFlatComboBox::changed, this, &TAccount::cbxAccountChange);
 
     const struct
@@ -60,7 +61,7 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
     };
     int y = 64;
     for (const auto &r : rows) {
-        const QLabel *label = MakeLabel(pnlBase, r.labelName, r.label, QPoint(0, y + 2), kFieldLeft - 4);
+        QLabel *label = MakeLabel(pnlBase, r.labelName, r.label, QPoint(0, y + 2), kFieldLeft - 4);
         *r.field = MakeField(pnlBase, r.name, QRect(kFieldLeft, y, kWidth - 12 - kFieldLeft, 18), label);
         (*r.field)->setReadOnly(true);
         y += 24;
@@ -127,10 +128,7 @@ void TAccount::btnCancelClick()
 
 void TAccount::keyPressEvent(QKeyEvent *event)
 {
-    // The picture buttons take no keys: Enter is OK, Esc (below) is 中止.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        btnOKClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!TakeDialogKey(
+            event, [this] { btnOKClick(); }, [this] { btnCancelClick(); }))
+        QDialog::keyPressEvent(event);
 }

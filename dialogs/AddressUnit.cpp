@@ -8,6 +8,7 @@
 #include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
@@ -117,7 +118,7 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     cbxPictureSize->setGeometry(kFieldLeft, row(2), 92, kFieldHeight);
     cbxPictureSize->SetItems({QStringLiteral("120 x 120"), QStringLiteral("132 x 176"),
                               QStringLiteral("240 x 320"), QStringLiteral("ユーザー設定")});
-    cbxPictureSize->setAccessibleName(AccessibleLabel(lbPictureSize->text()));
+    NameFromLabel(cbxPictureSize, lbPictureSize);
     connect(cbxPictureSize, &TFlatComboBox::changed, this, &TAddress::cbxPictureSizeChange);
 
     // Each size field sits on a panel of its own, which draws its frame orange or grey.
@@ -143,8 +144,8 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
                          kFieldLeft + 32 + 30);
     edtHeight = sizeField("edtHeight", "pnlHeightFrame",
                           QRect(kFieldLeft + 32 + 34, row(3), 32, kFieldHeight), pnlHeightFrame);
-    edtWidth->setAccessibleName(AccessibleLabel(lbWidth->text()));
-    edtHeight->setAccessibleName(AccessibleLabel(lbHeight->text()));
+    NameFromLabel(edtWidth, lbWidth);
+    NameFromLabel(edtHeight, lbHeight);
     for (QLabel *label : {lbWidth, lbHeight})
         label->installEventFilter(this);
 
@@ -154,7 +155,7 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     cbxQuality->setObjectName(QStringLiteral("cbxQuality"));
     cbxQuality->setGeometry(kFieldLeft, row(4), 48, kFieldHeight);
     cbxQuality->SetItems({QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")});
-    cbxQuality->setAccessibleName(AccessibleLabel(Label1->text()));
+    NameFromLabel(cbxQuality, Label1);
     connect(cbxQuality, &TFlatComboBox::changed, this, &TAddress::hidePopupList);
 
     for (TFlatComboBox *list : {cbxPictureSize, cbxQuality}) {
@@ -445,14 +446,10 @@ bool TAddress::eventFilter(QObject *watched, QEvent *event)
 
 void TAddress::keyPressEvent(QKeyEvent *event)
 {
-    // The picture buttons take no keys: Enter does what the shown 決定 does, Esc what 中止 does.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter || event->key() == Qt::Key_Escape) {
-        if (InEditMode())
-            enter ? btnEditOKClick() : btnEditCancelClick();
-        else
-            enter ? btnOKClick() : btnCancelClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // The shown 決定 and 中止: the edit's own while an entry is edited.
+    const bool editing = InEditMode();
+    if (!TakeDialogKey(
+            event, [&] { editing ? btnEditOKClick() : btnOKClick(); },
+            [&] { editing ? btnEditCancelClick() : btnCancelClick(); }))
+        QDialog::keyPressEvent(event);
 }

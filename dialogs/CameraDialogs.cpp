@@ -1,6 +1,7 @@
 #include "dialogs/CameraDialogs.h"
 
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/LabeledBmpBtn.h"
 
 #include <QCheckBox>
@@ -177,6 +178,12 @@ CameraSourceDialog::CameraSourceDialog(Read read, Apply apply, QWidget *parent)
     connect(btnCancel, &TBmpBtn::clicked, this, &QDialog::reject);
 
     refresh();
+}
+
+void CameraSourceDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (!TakeDialogKey(event, [this] { accept(); }))
+        QDialog::keyPressEvent(event);
 }
 
 void CameraSourceDialog::change(quint32 id, int value)

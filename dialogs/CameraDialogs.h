@@ -48,8 +48,11 @@ public:
     QWidget *Input(quint32 id) const { return m_inputs.value(id); }
     void btnDefaultClick();
 
+protected:
+    // Its buttons take no focus: Enter keeps the changes, as 決定 does.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
-    void build(const QList<CaptureControl> &controls);
     void change(quint32 id, int value);
     void refresh();
 

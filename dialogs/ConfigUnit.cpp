@@ -11,6 +11,7 @@
 #include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
@@ -285,8 +286,7 @@ int TConfig::buildConnectionRows(int y)
 {
     lbSMTPPort
         = MakeLabel(tsUser, "lbSMTPPort", QStringLiteral("SMTPポート："), QPoint(0, y + 2), kFieldLeft - 4);
-    edSMTPPort = MakeField(tsUser, "edSMTPPort", QRect(kFieldLeft, y, 56, kFieldHeight), nullptr);
-    NameFromLabel(edSMTPPort, lbSMTPPort);
+    edSMTPPort = MakeField(tsUser, "edSMTPPort", QRect(kFieldLeft, y, 56, kFieldHeight), lbSMTPPort);
     edSMTPPort->SetInputMethod(false);
     edSMTPPort->setMaxLength(5);
     edSMTPPort->setToolTip(QStringLiteral("空欄のときは25番（OP25B対策では587番）を使います"));
@@ -300,9 +300,8 @@ int TConfig::buildConnectionRows(int y)
     lbFingerprint
         = MakeLabel(tsUser, "lbFingerprint", QStringLiteral("証明書の指紋（SHA-256）："), QPoint(16, y + 2));
     const int left = lbFingerprint->geometry().right() + 5;
-    edFingerprint
-        = MakeField(tsUser, "edFingerprint", QRect(left, y, kWidth - 12 - 16 - left, kFieldHeight), nullptr);
-    NameFromLabel(edFingerprint, lbFingerprint);
+    edFingerprint = MakeField(tsUser, "edFingerprint", QRect(left, y, kWidth - 12 - 16 - left, kFieldHeight),
+                              lbFingerprint);
     edFingerprint->SetInputMethod(false);
     edFingerprint->setToolTip(
         QStringLiteral("自己署名の証明書を使うサーバーでは、その証明書のSHA-256指紋を入力して下さい"));
@@ -714,10 +713,7 @@ void TConfig::reject()
 
 void TConfig::keyPressEvent(QKeyEvent *event)
 {
-    // OK is the default button; the picture buttons take no keys themselves.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        btnOKClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // Esc is left to the dialog: its reject asks first.
+    if (!TakeDialogKey(event, [this] { btnOKClick(); }))
+        QDialog::keyPressEvent(event);
 }

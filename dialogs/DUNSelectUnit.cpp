@@ -2,6 +2,7 @@
 
 #include "common/ApplicationTitle.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatListBox.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
@@ -63,6 +64,13 @@ void TDUNSelect::btnOkClick()
 void TDUNSelect::btnCancelClick()
 {
     reject();
+}
+
+void TDUNSelect::keyPressEvent(QKeyEvent *event)
+{
+    if (!TakeDialogKey(
+            event, [this] { btnOkClick(); }, [this] { btnCancelClick(); }))
+        QDialog::keyPressEvent(event);
 }
 
 void TDUNSelect::reject()

@@ -8,7 +8,7 @@ class TFlatListBox;
 class TFlatPanel;
 class TLabeledBmpBtn;
 
-// Asks which dial-up entry to dial: 決定 gives the selected entry, 中止 (or Esc) none.
+// Asks which dial-up entry to dial: 決定 (or Enter) gives the selected entry, 中止 (or Esc) none.
 class TDUNSelect : public QDialog, public DialUpChooser
 {
     Q_OBJECT
@@ -22,6 +22,9 @@ public:
     void Prepare(const QStringList &entries, int selected);
 
     void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void btnOkClick();

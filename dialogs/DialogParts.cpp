@@ -20,12 +20,11 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, QPoint
     return label;
 }
 
-TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, const QLabel *label)
+TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, QLabel *label)
 {
     auto *edit = new TFlatEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(place);
-    if (label)
-        edit->setAccessibleName(AccessibleLabel(label->text()));
+    NameFromLabel(edit, label);
     return edit;
 }

@@ -12,5 +12,5 @@ class TFlatEdit;
 // right edge at `rightEdge` when that is given (labels before fields).
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, QPoint at, int rightEdge = -1);
 
-// An edit field named for screen readers by its label.
-TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, const QLabel *label);
+// An edit field named for screen readers by its label (NameFromLabel).
+TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, QLabel *label);

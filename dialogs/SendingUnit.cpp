@@ -81,7 +81,6 @@ TSending::TSending(MailClients &clients, QWidget *over)
     imgBack = new QLabel(pnlBase);
     imgBack->setObjectName(QStringLiteral("imgBack"));
     imgBack->setGeometry(1, 1, 202, 152);
-    imgBack->setPixmap(background(imgBack->size()));
     imgBack->setAccessibleName(QString()); // decoration
 
     pbSending = new TFlatProgressBar(pnlBase);
@@ -134,6 +133,9 @@ void TSending::Repaint()
 
 void TSending::ShowWindow()
 {
+    // The background drawn when the window is first wanted, not at start.
+    if (imgBack->pixmap().isNull())
+        imgBack->setPixmap(background(imgBack->size()));
     m_cancelled = false;
     // Without a window of its own to go over, over the one the user is working in.
     CentreOver(this, m_over ? m_over.data() : QApplication::activeWindow());

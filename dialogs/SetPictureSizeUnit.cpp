@@ -2,8 +2,9 @@
 
 #include "common/ApplicationTitle.h"
 #include "common/Prompt.h"
-#include "widgets/Accessibility.h"
+#include "dialogs/DialogParts.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
@@ -44,27 +45,13 @@ std::optional<int> ReadDecimal(const QString &text)
 
 namespace {
 
-TFlatEdit *sizeField(QWidget *parent, const char *name, const QRect &place)
+TFlatEdit *sizeField(QWidget *parent, const char *name, const QRect &place, QLabel *label)
 {
-    auto *edit = new TFlatEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setGeometry(place);
+    TFlatEdit *edit = MakeField(parent, name, place, label);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     edit->SetInputMethod(false);
     edit->SetAutoSelect(true);
     return edit;
-}
-
-QLabel *caption(QWidget *parent, const char *name, const QString &text, QPoint at)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, Colors::Text);
-    label->setPalette(pal);
-    label->move(at);
-    label->resize(label->sizeHint());
-    return label;
 }
 
 } // namespace
@@ -84,12 +71,10 @@ TSetPictureSize::TSetPictureSize(Prompt &prompt, QWidget *parent)
     pnlBase->setGeometry(0, 0, 127, 88);
     pnlBase->SetInputFrameColor(Colors::Frame);
 
-    lbWidth = caption(pnlBase, "lbWidth", QStringLiteral("横："), QPoint(12, 18));
-    edtWidth = sizeField(pnlBase, "edtWidth", QRect(38, 16, 29, 17));
-    lbHeight = caption(pnlBase, "lbHeight", QStringLiteral("縦："), QPoint(12, 55));
-    edtHeight = sizeField(pnlBase, "edtHeight", QRect(38, 53, 29, 17));
-    NameFromLabel(edtWidth, lbWidth);
-    NameFromLabel(edtHeight, lbHeight);
+    lbWidth = MakeLabel(pnlBase, "lbWidth", QStringLiteral("横："), QPoint(12, 18));
+    edtWidth = sizeField(pnlBase, "edtWidth", QRect(38, 16, 29, 17), lbWidth);
+    lbHeight = MakeLabel(pnlBase, "lbHeight", QStringLiteral("縦："), QPoint(12, 55));
+    edtHeight = sizeField(pnlBase, "edtHeight", QRect(38, 53, 29, 17), lbHeight);
     // The caption is only the program's name; this says what the dialog asks for.
     setAccessibleDescription(QStringLiteral("画像サイズの指定"));
     edtWidth->setText(QStringLiteral(" 240"));
@@ -152,12 +137,9 @@ void TSetPictureSize::btnOkClick()
 
 void TSetPictureSize::keyPressEvent(QKeyEvent *event)
 {
-    // The picture buttons take no keys; Enter in a field does what 決定 does.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        btnOkClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    // Enter in a field does what 決定 does.
+    if (!TakeDialogKey(event, [this] { btnOkClick(); }))
+        QDialog::keyPressEvent(event);
 }
 
 void TSetPictureSize::btnCancelClick()

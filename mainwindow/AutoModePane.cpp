@@ -48,8 +48,7 @@ TFlatComboBox *recipientList(QWidget *parent, const char *name, const QRect &pla
 } // namespace
 
 AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
-    : Pane("pnlAutoMode", parent)
-    , m_model(model)
+    : Pane("pnlAutoMode", model, parent)
     , m_schedule(model.SchedulePart())
 {
     edtHour = numberDisplay(this, "edtHour", QRect(8, 9, 34, 20), QStringLiteral("時"));
@@ -144,29 +143,21 @@ AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
         m_schedule.lbNoSendMouseDown();
     });
 
-    connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
     connect(&s, &ScheduleModel::panelChanged, this, &AutoModePane::Refresh);
     connect(&camera, &CameraModel::stateChanged, this, &AutoModePane::Refresh);
     connect(&model.Recipient(), &RecipientModel::listsRefilled, this, &AutoModePane::RefillLists);
     RefillLists();
 }
 
-QList<TFlatComboBox *> AutoModePane::DropDownLists() const
-{
-    return {cbxInterval, cbxSizeAuto, cbxQualityAuto, cbxNameAuto, cbxAddressAuto};
-}
-
 void AutoModePane::button(TLabeledBmpBtn *b, const std::function<void()> &handler, bool mouseDown)
 {
-    const auto run = [this, handler] {
-        m_model.PanelClick();
-        handler();
-        Refresh();
-    };
-    if (mouseDown)
-        connect(b, &TBmpBtn::mouseDown, this, run);
-    else
-        connect(b, &TBmpBtn::clicked, this, run);
+    OnButton(
+        b,
+        [this, handler] {
+            handler();
+            Refresh();
+        },
+        mouseDown);
 }
 
 void AutoModePane::RefillLists()

@@ -17,15 +17,12 @@ class AutoModePane : public Pane
 public:
     AutoModePane(MainModel &model, QWidget *parent);
 
-    QList<TFlatComboBox *> DropDownLists() const;
-
 private:
     void Refresh();
     void RefillLists();
-    // A button of the pane: the popup list hides first, then the handler runs.
+    // A button of the pane: the handler runs, then the pane shows the new state.
     void button(TLabeledBmpBtn *b, const std::function<void()> &handler, bool mouseDown = false);
 
-    MainModel &m_model;
     ScheduleModel &m_schedule;
     TFlatEdit *edtHour = nullptr;
     TFlatEdit *edtMin = nullptr;

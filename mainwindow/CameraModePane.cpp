@@ -31,8 +31,7 @@ QLabel *countdownDigit(QWidget *parent, const char *name, const QColor &color, Q
 } // namespace
 
 CameraModePane::CameraModePane(MainModel &model, QWidget *parent)
-    : Pane("pnlCameraMode", parent)
-    , m_model(model)
+    : Pane("pnlCameraMode", model, parent)
     , m_camera(model.CameraPart())
 {
     btnCameraSwitch
@@ -55,25 +54,20 @@ CameraModePane::CameraModePane(MainModel &model, QWidget *parent)
     lbSelfTimerCount = countdownDigit(this, "lbSelfTimerCount", QColor(255, 224, 120), QPoint(0, 0));
 
     CameraModel &c = m_camera;
-    const auto on = [this](TLabeledBmpBtn *b, void (CameraModel::*handler)(), bool mouseDown) {
-        MainModel *model = &m_model;
-        CameraModel *camera = &m_camera;
-        const auto run = [this, model, camera, handler] {
-            model->PanelClick();
-            (camera->*handler)();
-            Refresh();
-        };
-        if (mouseDown)
-            connect(b, &TBmpBtn::mouseDown, this, run);
-        else
-            connect(b, &TBmpBtn::clicked, this, run);
+    const auto on = [this](TLabeledBmpBtn *b, void (CameraModel::*handler)(), bool atPress) {
+        OnButton(
+            b,
+            [this, camera = &m_camera, handler] {
+                (camera->*handler)();
+                Refresh();
+            },
+            atPress);
     };
     on(btnCameraSwitch, &CameraModel::btnCameraSwitchMouseDown, true);
     on(btnShutter, &CameraModel::btnShutterClick, false);
     on(btnSelfTimer, &CameraModel::btnSelfTimerMouseDown, true);
     on(btnResizeByHeightCamera, &CameraModel::btnResizeByHeightCameraMouseDown, true);
     on(btnResizeByWidthCamera, &CameraModel::btnResizeByWidthCameraMouseDown, true);
-    connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
     connect(&c, &CameraModel::stateChanged, this, &CameraModePane::Refresh);
     connect(&c, &CameraModel::countdownChanged, this, &CameraModePane::RefreshCountdown);
     Refresh();

@@ -19,7 +19,6 @@ private:
     void Refresh();
     void RefreshCountdown();
 
-    MainModel &m_model;
     CameraModel &m_camera;
     TLabeledBmpBtn *btnCameraSwitch = nullptr;
     TLabeledBmpBtn *btnShutter = nullptr;

@@ -2,34 +2,18 @@
 
 #include "mainwindow/model/CameraModel.h"
 #include "picture/PictureCanvas.h"
+#include "widgets/Accessibility.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QPainter>
-
-namespace {
-
-// A live picture: the role of an animation, which screen readers announce as such.
-QAccessibleInterface *cameraViewAccessible(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("CameraView") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Animation);
-    return nullptr;
-}
-
-} // namespace
 
 CameraView::CameraView(CameraModel &camera, TPictureCanvas &canvas, QWidget *parent)
     : QWidget(parent)
     , m_camera(camera)
     , m_canvas(canvas)
 {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(cameraViewAccessible);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("pnlCameraImage"));
+    // A live picture: the role of an animation, which screen readers announce as such.
+    SetAccessibleRole(this, QAccessible::Animation);
     setAccessibleName(QStringLiteral("カメラ映像"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 

@@ -6,8 +6,7 @@
 #include "widgets/FlatMemo.h"
 
 EditMailPane::EditMailPane(MainModel &model, QWidget *parent)
-    : Pane("pnlEditMail", parent)
-    , m_model(model)
+    : Pane("pnlEditMail", model, parent)
 {
     lbSubject = new PaneLabel(this, "lbSubject", QStringLiteral("件名："), QPoint(8, 10));
     edtSubject = new TFlatEdit(this);
@@ -22,8 +21,6 @@ EditMailPane::EditMailPane(MainModel &model, QWidget *parent)
     edtBody->setGeometry(8, 78, 226, 146);
     NameFromLabel(edtBody, lbBody);
     connect(edtBody, &QPlainTextEdit::textChanged, this, [this] { m_model.SetBody(edtBody->toPlainText()); });
-
-    connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
 }
 
 void EditMailPane::edtSubjectEdited(const QString &text)

@@ -16,7 +16,6 @@ public:
 private:
     void edtSubjectEdited(const QString &text);
 
-    MainModel &m_model;
     PaneLabel *lbSubject = nullptr;
     PaneLabel *lbBody = nullptr;
     TFlatEdit *edtSubject = nullptr;

@@ -10,8 +10,7 @@
 #include <QLineEdit>
 
 FileModePane::FileModePane(MainModel &model, QWidget *parent)
-    : Pane("pnlFileMode", parent)
-    , m_model(model)
+    : Pane("pnlFileMode", model, parent)
     , m_source(model.FileSource())
 {
     btnOpenDialog = MakeMainButton(this, "btnOpenDialog", QRect(8, 8, 109, 40),
@@ -53,7 +52,6 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
     });
     connect(cbxFolder->lineEdit(), &QLineEdit::textEdited, &m_source, &FileSourceModel::TypeFolderText);
 
-    connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
     connect(&model, &MainModel::stateChanged, this, &FileModePane::Refresh);
     connect(&m_source, &FileSourceModel::folderBoxChanged, this, &FileModePane::RefreshFolderBox);
     connect(&m_source, &FileSourceModel::openFolderEnabledChanged, this, &FileModePane::Refresh);
@@ -61,19 +59,9 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
     Refresh();
 }
 
-QList<TFlatComboBox *> FileModePane::DropDownLists() const
-{
-    return {cbxFolder};
-}
-
 void FileModePane::button(TLabeledBmpBtn *b, void (FileSourceModel::*handler)())
 {
-    FileSourceModel *source = &m_source;
-    MainModel *model = &m_model;
-    connect(b, &TBmpBtn::clicked, this, [model, source, handler] {
-        model->PanelClick();
-        (source->*handler)();
-    });
+    OnButton(b, [source = &m_source, handler] { (source->*handler)(); });
 }
 
 void FileModePane::RefreshFolderBox()

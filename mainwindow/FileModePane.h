@@ -16,15 +16,12 @@ class FileModePane : public Pane
 public:
     FileModePane(MainModel &model, QWidget *parent);
 
-    QList<TFlatComboBox *> DropDownLists() const;
-
 private:
     void Refresh();
     void RefreshFolderBox();
-    // A button of the pane: the popup list hides first.
+    // A button of the pane that runs a handler of the file source.
     void button(TLabeledBmpBtn *b, void (FileSourceModel::*handler)());
 
-    MainModel &m_model;
     FileSourceModel &m_source;
     TLabeledBmpBtn *btnOpenDialog = nullptr;
     TLabeledBmpBtn *btnOpenThumbnail = nullptr;

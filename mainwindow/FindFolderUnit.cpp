@@ -3,11 +3,11 @@
 #include "common/ApplicationTitle.h"
 #include "mainwindow/LoadingUnit.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatListBox.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/LabeledBmpBtn.h"
 
-#include <QKeyEvent>
 #include <QPointer>
 
 TFindFolder::TFindFolder(QWidget *owner)
@@ -67,13 +67,7 @@ void TFindFolder::btnCancelClick()
 
 void TFindFolder::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        btnOkClick();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape) {
-        btnCancelClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!TakeDialogKey(
+            event, [this] { btnOkClick(); }, [this] { btnCancelClick(); }))
+        QDialog::keyPressEvent(event);
 }

@@ -212,6 +212,11 @@ QPixmap GlyphButton(QSize size, ButtonLook look, Glyph glyph, QRect area)
 
 QPixmap ModeButton(ModeKind kind, ButtonLook look, bool selected)
 {
+    // The marker is set again with every change of the window's state: drawn once.
+    const QString key = QStringLiteral("tavrin-mode-%1-%2-%3").arg(int(kind)).arg(int(look)).arg(selected);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
     const QSize size(80, 26);
     QPixmap pm = Artwork::ButtonPicture(size, selected ? ButtonLook::Down : look);
     QPainter p(&pm);
@@ -246,6 +251,8 @@ QPixmap ModeButton(ModeKind kind, ButtonLook look, bool selected)
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(QRectF(1, 1, 78, 24), 4, 4);
     }
+    p.end();
+    QPixmapCache::insert(key, pm);
     return pm;
 }
 

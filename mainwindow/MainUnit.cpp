@@ -34,6 +34,12 @@ namespace {
 constexpr QRect kCommandArea(264, 31, 242, 298);
 constexpr QRect kPaneArea(0, 0, 242, 233);
 
+// The client width with the command area: the picture area's left margin on its right too.
+int fullWidth(const QRect &frameBase)
+{
+    return kCommandArea.right() + 1 + frameBase.left();
+}
+
 } // namespace
 
 TMain::TMain(TMainContext context, QWidget *parent)
@@ -124,7 +130,7 @@ TMain::TMain(TMainContext context, QWidget *parent)
     // The client area holds the whole layout: the picture area's margins around it, the command
     // area beside it.
     const QRect base = m_model->Canvas().FrameBaseRect();
-    setFixedSize(kCommandArea.right() + 1 + base.left(), 2 * base.top() + base.height());
+    setFixedSize(fullWidth(base), 2 * base.top() + base.height());
     setWindowTitle(ApplicationTitle());
 
     FormCreate();
@@ -204,8 +210,7 @@ void TMain::ApplyState()
 void TMain::Narrow(bool narrow)
 {
     const QRect base = m_model->Canvas().FrameBaseRect();
-    const int full = kCommandArea.right() + 1 + base.left();
-    setFixedWidth(narrow ? 2 * base.left() + base.width() : full);
+    setFixedWidth(narrow ? 2 * base.left() + base.width() : fullWidth(base));
 }
 
 void TMain::setVisible(bool visible)

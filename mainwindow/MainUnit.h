@@ -2,12 +2,10 @@
 
 #include "mainwindow/model/MainModel.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
-
 #include <memory>
 
 class AutoModePane;
@@ -48,16 +46,11 @@ class TMain : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 514;
-    static constexpr int kClientHeight = 338;
-
     // Fails (throws) when a file the window needs at start cannot be read.
     explicit TMain(TMainContext context, QWidget *parent = nullptr);
     ~TMain() override;
 
     MainModel &Model() const { return *m_model; }
-    const QByteArray &ShutterSound() const { return m_model->ShutterSound(); }
-    const QByteArray &SelfTimerSound() const { return m_model->SelfTimerSound(); }
     PictureArea *PictureAreaWidget() const { return pnlImageBase; }
 
     // Showing places the window first: at its saved place, or centred on the screen.

@@ -1,16 +1,32 @@
 #include "mainwindow/PaneKit.h"
 
 #include "mainwindow/MainArtwork.h"
+#include "mainwindow/model/MainModel.h"
+#include "widgets/BmpBtn.h"
 #include "widgets/Colors.h"
 
 #include <QMetaMethod>
 #include <QMouseEvent>
 
-Pane::Pane(const char *name, QWidget *parent)
+Pane::Pane(const char *name, MainModel &model, QWidget *parent)
     : TFlatPanel(parent)
+    , m_model(model)
 {
     setObjectName(QLatin1String(name));
     SetInputFrameColor(Colors::Frame);
+    connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
+}
+
+void Pane::OnButton(TBmpBtn *button, std::function<void()> action, bool atPress)
+{
+    const auto run = [model = &m_model, action = std::move(action)] {
+        model->PanelClick();
+        action();
+    };
+    if (atPress)
+        connect(button, &TBmpBtn::mouseDown, this, run);
+    else
+        connect(button, &TBmpBtn::clicked, this, run);
 }
 
 void Pane::resizeEvent(QResizeEvent *event)

@@ -6,16 +6,27 @@
 #include <QPoint>
 #include <QString>
 
+#include <functional>
+
+class MainModel;
+class TBmpBtn;
+
 // The look shared by the panes of the command area: the pane background, the orange frame one
-// pixel outside every input, labels in the text colour.
+// pixel outside every input, labels in the text colour. A click on the pane, or on one of its
+// buttons, first hides the popup list (the model's PanelClick).
 class Pane : public TFlatPanel
 {
     Q_OBJECT
 public:
-    Pane(const char *name, QWidget *parent);
+    Pane(const char *name, MainModel &model, QWidget *parent);
 
 protected:
+    // A button of the pane: the popup list hides, then action runs; at the click, or at the press
+    // for the buttons that act when pressed.
+    void OnButton(TBmpBtn *button, std::function<void()> action, bool atPress = false);
     void resizeEvent(QResizeEvent *event) override;
+
+    MainModel &m_model;
 };
 
 // A label of a pane. Clicks on it reach the pane (which hides the popup list), unless it is clickable:

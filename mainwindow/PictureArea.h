@@ -22,8 +22,6 @@ public:
     void SetPictureBackShown(bool shown);
     bool PictureBackShown() const { return m_pictureBackShown; }
 
-    // The host of the live camera view, inside the frame view.
-    QWidget *CameraHost() const { return pnlCameraImage; }
     QWidget *FrameViewWidget() const;
 
     // Reads the canvas anew: geometry, visibility, picture, cursor.

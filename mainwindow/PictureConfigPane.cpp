@@ -63,8 +63,7 @@ QColor color(Rgb c)
 } // namespace
 
 PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
-    : Pane("pnlPictureConfig", parent)
-    , m_model(model)
+    : Pane("pnlPictureConfig", model, parent)
     , m_canvas(model.Canvas())
 {
     lbSizeMail = new PaneLabel(this, "lbSizeMail", QStringLiteral("サイズ："), QPoint(8, 11));
@@ -125,10 +124,8 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     pnlBackColorDisplay->SetBorderColor(Colors::Text);
     pnlBackColorDisplay->setAccessibleName(QStringLiteral("背景色"));
 
-    button(btnZoomUp, nullptr);
-    connect(btnZoomUp, &TBmpBtn::clicked, this, [this] { m_canvas.ZoomPicture(10); });
-    button(btnZoomDown, nullptr);
-    connect(btnZoomDown, &TBmpBtn::clicked, this, [this] { m_canvas.ZoomPicture(-10); });
+    OnButton(btnZoomUp, [this] { m_canvas.ZoomPicture(10); });
+    OnButton(btnZoomDown, [this] { m_canvas.ZoomPicture(-10); });
     button(btnResizeByHeight, &TPictureCanvas::ResizeByHeight);
     button(btnResizeByWidth, &TPictureCanvas::ResizeByWidth);
     button(btnRotateLeft, &TPictureCanvas::RotateLeft);
@@ -140,23 +137,15 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     button(btnFitBottom, &TPictureCanvas::FitBottom);
     button(btnCHengeBackColor, &TPictureCanvas::ChooseBackgroundColor);
 
-    connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
     connect(&m_canvas, &TPictureCanvas::parametersChanged, this, &PictureConfigPane::Refresh);
     connect(&m_canvas, &TPictureCanvas::backgroundChanged, this, &PictureConfigPane::Refresh);
     connect(&model.Recipient(), &RecipientModel::changed, this, &PictureConfigPane::Refresh);
     Refresh();
 }
 
-QList<TFlatComboBox *> PictureConfigPane::DropDownLists() const
-{
-    return {cbxSizeMail, cbxQualityMail};
-}
-
 void PictureConfigPane::button(TLabeledBmpBtn *b, void (TPictureCanvas::*operation)())
 {
-    connect(b, &TBmpBtn::clicked, &m_model, &MainModel::PanelClick);
-    if (operation)
-        connect(b, &TBmpBtn::clicked, this, [this, operation] { (m_canvas.*operation)(); });
+    OnButton(b, [this, operation] { (m_canvas.*operation)(); });
 }
 
 void PictureConfigPane::Refresh()

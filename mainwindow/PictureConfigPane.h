@@ -17,18 +17,14 @@ class PictureConfigPane : public Pane
 public:
     PictureConfigPane(MainModel &model, QWidget *parent);
 
-    // The drop-down lists of the pane, for the window to give them their popup list.
-    QList<TFlatComboBox *> DropDownLists() const;
-
 private:
     void Refresh();
     void cbxSizeMailChange();
     void cbxQualityMailChange();
     void edtWHMailClick();
-    // A canvas button: the popup list hides first.
+    // A button of the pane that runs an operation of the canvas.
     void button(TLabeledBmpBtn *b, void (TPictureCanvas::*operation)());
 
-    MainModel &m_model;
     TPictureCanvas &m_canvas;
     PaneLabel *lbSizeMail = nullptr;
     PaneLabel *lbQualityMail = nullptr;

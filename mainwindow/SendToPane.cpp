@@ -14,8 +14,7 @@
 #include <QPainter>
 
 SendToPane::SendToPane(MainModel &model, QWidget *parent)
-    : Pane("pnlSendTo", parent)
-    , m_model(model)
+    : Pane("pnlSendTo", model, parent)
     , m_recipient(model.Recipient())
 {
     Label17 = new PaneLabel(this, "Label17", QStringLiteral("宛先："), QPoint(8, 10));
@@ -51,10 +50,7 @@ SendToPane::SendToPane(MainModel &model, QWidget *parent)
     btnDelCC = MakeMainButton(this, "btnDelCC", QRect(182, 180, 52, 24), QStringLiteral("削除"));
 
     RecipientModel &r = m_recipient;
-    connect(btnAddressMail, &TBmpBtn::clicked, this, [this, &r] {
-        m_model.PanelClick();
-        r.btnAddressMailClick();
-    });
+    OnButton(btnAddressMail, [&r] { r.btnAddressMailClick(); });
     connect(cbxNameMail, &TFlatComboBox::changed, this, [this, &r] {
         m_model.PanelClick();
         r.cbxNameMailChange(cbxNameMail->ItemIndex());
@@ -77,23 +73,11 @@ SendToPane::SendToPane(MainModel &model, QWidget *parent)
     });
     connect(lbxCC, &QListWidget::currentRowChanged, &r, &RecipientModel::SetCCSelected);
     connect(lbxCC, &QListWidget::itemPressed, &model, &MainModel::PanelClick);
-    connect(btnAddCC, &TBmpBtn::clicked, this, [this, &r] {
-        m_model.PanelClick();
-        r.btnAddCCClick();
-    });
-    connect(btnDelCC, &TBmpBtn::clicked, this, [this, &r] {
-        m_model.PanelClick();
-        r.btnDelCCClick();
-    });
-    connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
+    OnButton(btnAddCC, [&r] { r.btnAddCCClick(); });
+    OnButton(btnDelCC, [&r] { r.btnDelCCClick(); });
     connect(&r, &RecipientModel::changed, this, &SendToPane::Refresh);
     connect(&r, &RecipientModel::listsRefilled, this, &SendToPane::RefillLists);
     Refresh();
-}
-
-QList<TFlatComboBox *> SendToPane::DropDownLists() const
-{
-    return {cbxNameMail, cbxAddressMail};
 }
 
 void SendToPane::RefillLists()

@@ -17,8 +17,6 @@ class SendToPane : public Pane
 public:
     SendToPane(MainModel &model, QWidget *parent);
 
-    QList<TFlatComboBox *> DropDownLists() const;
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -26,7 +24,6 @@ private:
     void Refresh();
     void RefillLists();
 
-    MainModel &m_model;
     RecipientModel &m_recipient;
     PaneLabel *Label17 = nullptr;
     TLabeledBmpBtn *btnAddressMail = nullptr;

@@ -3,6 +3,7 @@
 #include "common/ApplicationTitle.h"
 #include "mainwindow/LoadingUnit.h"
 #include "widgets/Colors.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FlatPanel.h"
 #include "widgets/FlatScrollBar.h"
 #include "widgets/LabeledBmpBtn.h"
@@ -423,16 +424,9 @@ void TThumbnail::gridKey(int key)
 
 void TThumbnail::keyPressEvent(QKeyEvent *event)
 {
-    // The picture buttons take no keys: Enter is OK, Esc is Cancel.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        btnOkClick();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape) {
-        btnCancelClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!TakeDialogKey(
+            event, [this] { btnOkClick(); }, [this] { btnCancelClick(); }))
+        QDialog::keyPressEvent(event);
 }
 
 void TThumbnail::btnOkClick()

@@ -24,7 +24,6 @@ public:
     int Columns() const { return m_columns; }
     int Count() const { return int(m_names.size()); }
     QString Name(int index) const { return m_names.value(index); }
-    const QImage &Image() const { return m_image; }
     int Selected() const { return m_selected; }
     void SetSelected(int index);
 

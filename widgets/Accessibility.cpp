@@ -188,15 +188,19 @@ public:
         return QAccessibleWidget::text(t);
     }
 
-    // A value set by the AT is typed into an editable list and picked from a fixed one.
+    // A value set by the AT is typed into an editable list, so that whoever follows the typing
+    // sees it, and picked from a fixed one or one whose edit field is read-only.
     void setText(QAccessible::Text t, const QString &text) override
     {
         if (t != QAccessible::Value || !list()->isEnabled())
             return QAccessibleWidget::setText(t, text);
-        if (QLineEdit *edit = list()->lineEdit())
-            edit->setText(text);
-        else if (list()->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0)
+        QLineEdit *edit = list()->lineEdit();
+        if (edit && !edit->isReadOnly()) {
+            edit->selectAll();
+            edit->insert(text);
+        } else if (list()->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0) {
             list()->SetText(text);
+        }
     }
 
     QStringList actionNames() const override

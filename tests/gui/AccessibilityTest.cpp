@@ -17,6 +17,7 @@
 
 #include <QAccessible>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
@@ -366,8 +367,23 @@ TEST(AccessibleComboBox, IsNamedByItsLabelWithItsTextAsValueAndItsItemsAsChildre
     address->SetItems({QStringLiteral("taro@example.jp")});
     NameFromLabel(address, QStringLiteral("アドレス："));
     QAccessibleInterface *editable = ax(address);
+    QSignalSpy typed(address->lineEdit(), &QLineEdit::textEdited);
     editable->setText(QAccessible::Value, QStringLiteral("hanako@example.jp"));
     EXPECT_EQ(address->Text(), "hanako@example.jp");
+    // Typed: the handlers that follow the typing (the recipient texts) see it.
+    ASSERT_EQ(typed.count(), 1);
+    EXPECT_EQ(typed.at(0).at(0).toString(), "hanako@example.jp");
+    // A read-only edit field takes no typing; its list is picked from.
+    address->lineEdit()->setReadOnly(true);
+    QSignalSpy picks(address, &TFlatComboBox::changed);
+    editable->setText(QAccessible::Value, QStringLiteral("jiro@example.jp"));
+    EXPECT_EQ(address->Text(), "hanako@example.jp");
+    EXPECT_EQ(picks.count(), 0);
+    editable->setText(QAccessible::Value, QStringLiteral("taro@example.jp"));
+    EXPECT_EQ(address->Text(), "taro@example.jp");
+    EXPECT_EQ(address->ItemIndex(), 0);
+    EXPECT_EQ(picks.count(), 1);
+    EXPECT_EQ(typed.count(), 1);
     EXPECT_EQ(editable->text(QAccessible::Name), "アドレス");
     EXPECT_TRUE(editable->state().editable);
     ASSERT_EQ(editable->childCount(), 2);

@@ -99,6 +99,11 @@ TEST_F(AccountTest, ControlsAreNamedForScreenReaders)
         {"btnCancel", QAccessible::PushButton, "中止"},
     };
     testaccess::ExpectControls(&dialog, controls);
+    // The inputs also read the labels that name them.
+    EXPECT_EQ(testaccess::LabelsOf(dialog.findChild<QWidget *>(QStringLiteral("cbxAccount"))),
+              QStringList {QStringLiteral("使用するアカウントを選択して下さい：")});
+    EXPECT_EQ(testaccess::LabelsOf(dialog.findChild<QWidget *>(QStringLiteral("edName"))),
+              QStringList {QStringLiteral("名前：")});
 }
 
 } // namespace

@@ -437,6 +437,14 @@ TEST_F(AddressTest, ControlsAreNamedForScreenReaders)
         {"chkDoCoMo", QAccessible::CheckBox, "ｉモード、ｉショット（サーバーを使用する）"},
     };
     testaccess::ExpectControls(&dialog, controls);
+    // The inputs also read the labels that name them.
+    const char *const labelled[][2]
+        = {{"edtName", "名前："}, {"cbxPictureSize", "画像サイズ："}, {"cbxQuality", "画像品質："}};
+    for (const auto &[input, label] : labelled) {
+        EXPECT_EQ(testaccess::LabelsOf(dialog.findChild<QWidget *>(QLatin1String(input))),
+                  QStringList {QString::fromUtf8(label)})
+            << input;
+    }
     // Picture buttons by their captions without the leading blanks.
     const char *const buttons[][2]
         = {{"btnEdit", "編　集"}, {"btnNew", "新　規"},  {"btnDelete", "削　除"},  {"btnCancel", "中止"},

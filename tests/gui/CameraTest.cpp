@@ -22,6 +22,7 @@
 #include <QMediaDevices>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -312,6 +313,24 @@ TEST(CameraDialogs, SourceDialogChangesTheCameraAtOnce)
     ASSERT_TRUE(a);
     EXPECT_EQ(a->role(), QAccessible::Slider);
     EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("明るさ"));
+}
+
+TEST(CameraDialogs, SourceDialogIsKeptWithEnterAndUndoneWithEsc)
+{
+    ManualClock clock;
+    SyntheticCamera camera(clock);
+    ASSERT_TRUE(camera.Open(0));
+    for (const auto &[key, result] :
+         {std::pair {Qt::Key_Return, QDialog::Accepted}, std::pair {Qt::Key_Escape, QDialog::Rejected}}) {
+        SCOPED_TRACE(key);
+        CameraSourceDialog dialog([&] { return camera.Controls(); },
+                                  [&](quint32 id, int value) { return camera.SetControl(id, value); });
+        dialog.show();
+        dialog.setResult(-1);
+        QTest::keyClick(dialog.Input(SyntheticCamera::Brightness), key);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), result);
+    }
 }
 
 } // namespace

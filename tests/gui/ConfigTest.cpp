@@ -232,6 +232,10 @@ TEST_F(ConfigTest, ControlsAreNamedForScreenReaders)
         {"btnCheckFTP", QAccessible::PushButton, "接続テスト"},
     };
     testaccess::ExpectControls(&dialog(), controls);
+    // Each field also reads the label that names it.
+    EXPECT_EQ(testaccess::LabelsOf(child<TFlatEdit>("edFromName")), QStringList {"名前："});
+    EXPECT_EQ(testaccess::LabelsOf(child<TFlatEdit>("edSMTPPort")), QStringList {"SMTPポート："});
+    EXPECT_EQ(testaccess::LabelsOf(child<TFlatEdit>("edFTPUrl")), QStringList {"ＵＲＬ："});
     // The picture buttons by their captions.
     for (const char *name : {"btnOK", "btnCancel", "btnImport", "btnFormat"}) {
         auto *b = child<TLabeledBmpBtn>(name);

@@ -60,6 +60,20 @@ TEST_F(DUNSelectTest, CancelAndEscChooseNothing)
     EXPECT_EQ(choose(entries, -1, [this] { click("btnOk"); }), -1);
 }
 
+TEST_F(DUNSelectTest, EnterDecidesLikeTheDecideButton)
+{
+    bool closedByEnter = false;
+    const int chosen = choose(entries, 0, [this, &closedByEnter] {
+        QTest::keyClick(child<TFlatListBox>("lbxDUN"), Qt::Key_Down);
+        QTest::keyClick(child<TFlatListBox>("lbxDUN"), Qt::Key_Return);
+        closedByEnter = !dialog.isVisible();
+        if (!closedByEnter)
+            dialog.reject();
+    });
+    EXPECT_TRUE(closedByEnter);
+    EXPECT_EQ(chosen, 1);
+}
+
 TEST_F(DUNSelectTest, ControlsAreNamedForScreenReaders)
 {
     dialog.Prepare(entries, 0);

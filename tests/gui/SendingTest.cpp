@@ -127,6 +127,8 @@ TEST_F(SendingTest, ItIsCentredOverTheWindowItIsGiven)
     const QRect frame = main.frameGeometry();
     EXPECT_EQ(over.pos(),
               QPoint(frame.x() + (frame.width() - 204) / 2, frame.y() + (frame.height() - 154) / 2));
+    // Shown with its background.
+    EXPECT_EQ(over.findChild<QLabel *>("imgBack")->pixmap().size(), QSize(202, 152));
 }
 
 } // namespace

@@ -176,6 +176,13 @@ TEST_F(ThumbnailWindowTest, OrderNamesAndTheAccessibleGrid)
     EXPECT_TRUE(secondSelected);
     EXPECT_EQ(ok, QString::fromUtf8("決定"));
     EXPECT_EQ(thumbnail.SelectedFile(), path("c.jpeg"));
+    // Esc is Cancel.
+    bool closedByEsc = false;
+    EXPECT_FALSE(show([&] {
+        QTest::keyClick(thumbnail.Grid(), Qt::Key_Escape);
+        closedByEsc = !thumbnail.isVisible();
+    }));
+    EXPECT_TRUE(closedByEsc);
 }
 
 TEST_F(ThumbnailWindowTest, CancellingTheLoadingHalfWayShowsNothingAndScansAnewNextTime)
@@ -306,6 +313,14 @@ TEST(FindFolder, OffersTheFoldersWithTheFirstSelected)
               folders[1]);
     EXPECT_EQ(window.FolderFound(), folders[1]);
     EXPECT_FALSE(run([&] { click(window.findChild<TLabeledBmpBtn *>("btnCancel")); }).has_value());
+    EXPECT_EQ(window.FolderFound(), "");
+    // Enter is OK, Esc is Cancel.
+    EXPECT_EQ(run([&] {
+                  QTest::keyClick(window.List(), Qt::Key_Down);
+                  QTest::keyClick(window.List(), Qt::Key_Return);
+              }),
+              folders[1]);
+    EXPECT_FALSE(run([&] { QTest::keyClick(window.List(), Qt::Key_Escape); }).has_value());
     EXPECT_EQ(window.FolderFound(), "");
     EXPECT_EQ(window.windowTitle(), QString::fromUtf8("タブリン"));
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(window.List());

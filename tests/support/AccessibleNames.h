@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -30,6 +31,16 @@ inline void ExpectControls(const QObject *window, std::span<const Control> contr
         EXPECT_EQ(a->role(), c.role);
         EXPECT_EQ(a->text(QAccessible::Name), c.name);
     }
+}
+
+// The names of the labels a screen reader finds for a control (its "labelled by").
+inline QStringList LabelsOf(QWidget *control)
+{
+    QStringList names;
+    for (const auto &[label, relation] :
+         QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label))
+        names << label->text(QAccessible::Name);
+    return names;
 }
 
 } // namespace testaccess
