@@ -217,8 +217,7 @@ QPixmap ModeButton(ModeKind kind, ButtonLook look, bool selected)
     QPixmap cached;
     if (QPixmapCache::find(key, &cached))
         return cached;
-    const QSize size(80, 26);
-    QPixmap pm = Artwork::ButtonPicture(size, selected ? ButtonLook::Down : look);
+    QPixmap pm = Artwork::ButtonPicture(kModeButtonSize, selected ? ButtonLook::Down : look);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     const QColor ink = selected ? QColor(160, 0, 20) : inkFor(look);
@@ -299,7 +298,7 @@ TLabeledBmpBtn *MakeMainButton(QWidget *parent, const char *name, const QRect &p
 {
     auto *b = new TLabeledBmpBtn(parent);
     b->setObjectName(QLatin1String(name));
-    b->SetPictureSource([size = place.size(), glyph, glyphArea](TBmpBtn::Picture which) {
+    b->SetPictureSource(place.size(), [size = place.size(), glyph, glyphArea](TBmpBtn::Picture which) {
         return MainArtwork::GlyphButton(size, which, glyph, glyphArea);
     });
     b->move(place.topLeft());

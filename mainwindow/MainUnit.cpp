@@ -143,7 +143,8 @@ TLabeledBmpBtn *TMain::modeButton(const char *name, int x, int kind, const QStri
     const auto mode = ModeKind(kind);
     auto *b = new TLabeledBmpBtn(this);
     b->setObjectName(QLatin1String(name));
-    b->SetPictureSource([mode](TBmpBtn::Picture which) { return MainArtwork::ModeButton(mode, which); });
+    b->SetPictureSource(MainArtwork::kModeButtonSize,
+                        [mode](TBmpBtn::Picture which) { return MainArtwork::ModeButton(mode, which); });
     b->move(x, 8);
     b->setAccessibleName(accessibleName);
     return b;

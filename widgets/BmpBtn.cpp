@@ -50,17 +50,17 @@ void TBmpBtn::SetPictureDisable(const QPixmap &picture)
     setPicture(Picture::Disable, picture);
 }
 
-void TBmpBtn::SetPictureSource(std::function<QPixmap(Picture)> source)
+void TBmpBtn::SetPictureSource(QSize size, std::function<QPixmap(Picture)> source)
 {
     m_source = std::move(source);
-    m_drawn[std::size_t(Picture::Down)] = false;
-    m_drawn[std::size_t(Picture::Disable)] = false;
-    setPicture(Picture::Normal, m_source(Picture::Normal));
+    m_drawn.fill(false);
+    resize(size);
+    UpdateLook();
 }
 
 void TBmpBtn::SetStandardPictures(QSize size)
 {
-    SetPictureSource([size](Picture which) { return Artwork::ButtonPicture(size, which); });
+    SetPictureSource(size, [size](Picture which) { return Artwork::ButtonPicture(size, which); });
 }
 
 void TBmpBtn::SetEnabled(bool on)

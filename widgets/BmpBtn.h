@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 // A picture button: shows one of three pictures, normal, pressed (while the left mouse button is
@@ -22,9 +23,9 @@ public:
     void SetPictureNormal(const QPixmap &picture);
     void SetPictureDown(const QPixmap &picture);
     void SetPictureDisable(const QPixmap &picture);
-    // Pictures drawn by source when first needed: the normal one at once (the button takes its
-    // size), the pressed and disabled ones when first shown, as many buttons never are.
-    void SetPictureSource(std::function<QPixmap(Picture)> source);
+    // Pictures of the given size drawn by source when first shown: many buttons start hidden, and
+    // many are never pressed or disabled. The button takes the size at once.
+    void SetPictureSource(QSize size, std::function<QPixmap(Picture)> source);
     // The program's own three pictures for a button of this size.
     void SetStandardPictures(QSize size);
 
@@ -76,8 +77,8 @@ private:
 
     std::function<QPixmap(Picture)> m_source;
     // Indexed by Picture; drawn on first use where m_drawn says not yet.
-    mutable QPixmap m_pictures[3];
-    mutable bool m_drawn[3] = {true, true, true};
+    mutable std::array<QPixmap, 3> m_pictures;
+    mutable std::array<bool, 3> m_drawn {true, true, true};
     Picture m_shown = Picture::Normal;
     bool m_pressing = false;
 };
