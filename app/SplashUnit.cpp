@@ -29,7 +29,9 @@ TSplash::TSplash(const TUserData &settings, bool fading, QWidget *parent)
     imgLogo = new QLabel(pnlBase);
     imgLogo->setGeometry(1, 1, 128, 128);
     imgLogo->setScaledContents(true);
-    imgLogo->setPixmap(Artwork::Logo());
+    // Drawn at build time; drawn here only if the program was built without it.
+    QPixmap logo(QStringLiteral(":/tavrin/splash-logo.png"));
+    imgLogo->setPixmap(logo.isNull() ? Artwork::Logo() : logo);
 
     lbVersion = new QLabel(pnlBase);
     lbVersion->setObjectName("lbVersion");

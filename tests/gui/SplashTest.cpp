@@ -1,10 +1,13 @@
 #include "app/SplashUnit.h"
 #include "common/UserData.h"
+#include "widgets/Artwork.h"
 
 #include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +30,23 @@ TEST(Splash, ShowsTheSettingsVersionRightAlignedAt125)
 
     settings.Minor = 1;
     EXPECT_EQ(TSplash(settings, false).VersionText(), "Version 2.1");
+}
+
+TEST(Splash, ShowsTheLogoTheBuildDrewWhichIsTheProgramsOwn)
+{
+    const QImage built(QStringLiteral(":/tavrin/splash-logo.png"));
+    ASSERT_FALSE(built.isNull());
+    EXPECT_EQ(built.size(), QSize(128, 128));
+    const QImage drawn = Artwork::Logo().toImage();
+    EXPECT_EQ(built.convertToFormat(drawn.format()), drawn);
+
+    TUserData settings;
+    TSplash splash(settings, false);
+    const auto labels = splash.findChildren<QLabel *>();
+    const auto logo
+        = std::find_if(labels.begin(), labels.end(), [](QLabel *l) { return !l->pixmap().isNull(); });
+    ASSERT_NE(logo, labels.end());
+    EXPECT_EQ((*logo)->pixmap().toImage().convertToFormat(drawn.format()), drawn);
 }
 
 TEST(Splash, WithoutFadingItShowsOpaqueAndHidesAfterItsWait)

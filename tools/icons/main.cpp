@@ -1,15 +1,30 @@
 // tavrin-icons OUTDIR: writes OUTDIR/hicolor/NxN/apps/tavrin.png for the sizes desktops look for.
+// tavrin-icons --logo FILE: writes the splash logo, which the build puts into the program so that
+// start-up shows it without drawing it.
 #include "widgets/Artwork.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QPixmap>
 #include <QString>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--logo") == 0) {
+        // The logo's name is text: fonts need the application.
+        QGuiApplication app(argc, argv);
+        const QString path = QString::fromLocal8Bit(argv[2]);
+        if (!Artwork::Logo().save(path, "PNG")) {
+            std::fprintf(stderr, "tavrin-icons: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2) {
-        std::fputs("usage: tavrin-icons OUTDIR\n", stderr);
+        std::fputs("usage: tavrin-icons OUTDIR | tavrin-icons --logo FILE\n", stderr);
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
