@@ -1,8 +1,10 @@
 #include "app/Application.h"
+#include "app/FontWarmUp.h"
 #include "app/Startup.h"
 
 int main(int argc, char **argv)
 {
+    const FontWarmUp fonts;
     TApplication app(argc, argv);
     return RunTavrin(app);
 }

@@ -5,7 +5,7 @@
 RUN_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libgl-dev
-    libjpeg62-turbo-dev libssl-dev
+    libjpeg62-turbo-dev libssl-dev libfontconfig-dev
     fonts-ipafont-gothic qt6-translations-l10n
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )

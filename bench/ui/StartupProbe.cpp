@@ -3,6 +3,7 @@
 // "tav.ini" with a sender, so that no first-run question waits for an answer. The platform services are
 // chosen by TAVRIN_PLATFORM as in the program.
 #include "app/Application.h"
+#include "app/FontWarmUp.h"
 #include "app/Startup.h"
 #include "mainwindow/MainUnit.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: tavrin-startup-probe WORKFOLDER\n");
         return 2;
     }
+    const FontWarmUp fonts;
     TApplication app(argc, argv);
     EndOnFirstPaint end;
     app.installEventFilter(&end);
