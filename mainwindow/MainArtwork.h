@@ -36,8 +36,8 @@ enum class ModeKind { File, Camera, Auto };
 
 // A standard button picture of size with glyph drawn in area (empty: the whole button).
 QPixmap GlyphButton(QSize size, Artwork::ButtonLook look, Glyph glyph, QRect area = QRect());
-// A mode button (80 x 26): its icon and name; selected is the look of the current mode's marker.
 inline constexpr QSize kModeButtonSize(80, 26);
+// A mode button (kModeButtonSize): its icon and name; selected is the look of the current mode's marker.
 QPixmap ModeButton(ModeKind kind, Artwork::ButtonLook look, bool selected = false);
 // The background of the mode and mail panes.
 QPixmap PaneBackground(QSize size);

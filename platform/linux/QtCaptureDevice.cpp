@@ -75,16 +75,14 @@ QtCaptureDevice::~QtCaptureDevice()
 
 QList<CaptureDriver> QtCaptureDevice::Drivers()
 {
+    m_devices.clear();
     // Every camera this platform can show has a V4L2 node. Without one there is nothing to list, and
     // asking Qt Multimedia would only start its media framework (a noticeable part of start-up) to say so.
     if (QDir(QStringLiteral("/dev"))
             .entryList({QStringLiteral("video*")}, QDir::System | QDir::Files | QDir::Readable)
-            .isEmpty()) {
-        m_devices.clear();
+            .isEmpty())
         return {};
-    }
     const QCameraDevice preferred = QMediaDevices::defaultVideoInput();
-    m_devices.clear();
     if (!preferred.isNull())
         m_devices << preferred;
     for (const QCameraDevice &d : QMediaDevices::videoInputs()) {
