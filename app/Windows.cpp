@@ -63,6 +63,7 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         parts.dialUp = services.DialUp.get();
         parts.dialUpChooser = DUNSelect;
         Main = new TMain(TMainContext {workFolder, settings, *m_prompt, *this, PopupListBox, {}, parts});
+        Sending->SetOverWindow(Main);
         m_openDialog = std::make_unique<TOpenPictureDialog>(Main);
         // The settings and address book dialogs are made when first opened: nobody waits for them
         // at start.

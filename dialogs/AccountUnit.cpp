@@ -3,6 +3,7 @@
 #include "dialogs/DialogParts.h"
 #include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
+#include "widgets/Binding.h"
 #include "widgets/Colors.h"
 #include "widgets/DialogKeys.h"
 #include "widgets/FlatComboBox.h"
@@ -53,17 +54,21 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
         const char *name;
         const char *labelName;
         QString label;
+        QString MailAccount::*value;
     } rows[] = {
-        {&edName, "edName", "lbName", QStringLiteral("名前：")},
-        {&edAddress, "edAddress", "lbAddress", QStringLiteral("メールアドレス：")},
-        {&edSMTPServer, "edSMTPServer", "lbSMTPServer", QStringLiteral("SMTPサーバー：")},
-        {&edPOPServer, "edPOPServer", "lbPOPServer", QStringLiteral("POP3サーバー：")},
+        {&edName, "edName", "lbName", QStringLiteral("名前："), &MailAccount::SMTPDisplayName},
+        {&edAddress, "edAddress", "lbAddress", QStringLiteral("メールアドレス："), &MailAccount::SMTPEmailAddress},
+        {&edSMTPServer, "edSMTPServer", "lbSMTPServer", QStringLiteral("SMTPサーバー："), &MailAccount::SMTPServer},
+        {&edPOPServer, "edPOPServer", "lbPOPServer", QStringLiteral("POP3サーバー："), &MailAccount::POP3Server},
     };
     int y = 64;
     for (const auto &r : rows) {
         QLabel *label = MakeLabel(pnlBase, r.labelName, r.label, QPoint(0, y + 2), kFieldLeft - 4);
         *r.field = MakeField(pnlBase, r.name, QRect(kFieldLeft, y, kWidth - 12 - kFieldLeft, 18), label);
         (*r.field)->setReadOnly(true);
+        // The fields show the chosen account and take nothing in.
+        m_shown << TextBinding::Bind(
+            *r.field, [this, value = r.value] { return shownAccount().*value; }, [](const QString &) { });
         y += 24;
     }
 
@@ -102,14 +107,16 @@ int TAccount::Choose(const QList<MailAccount> &accounts)
     return self ? m_result : -1;
 }
 
-void TAccount::cbxAccountChange()
+MailAccount TAccount::shownAccount() const
 {
     const int at = cbxAccount->ItemIndex();
-    const MailAccount shown = at >= 0 && at < m_accounts.size() ? m_accounts[at] : MailAccount();
-    edName->setText(shown.SMTPDisplayName);
-    edAddress->setText(shown.SMTPEmailAddress);
-    edSMTPServer->setText(shown.SMTPServer);
-    edPOPServer->setText(shown.POP3Server);
+    return at >= 0 && at < m_accounts.size() ? m_accounts[at] : MailAccount();
+}
+
+void TAccount::cbxAccountChange()
+{
+    for (TextBinding *field : std::as_const(m_shown))
+        field->Show();
     for (TFlatEdit *field : {edName, edAddress, edSMTPServer, edPOPServer})
         field->setCursorPosition(0);
 }

@@ -10,6 +10,7 @@ class TFlatEdit;
 class TFlatPanel;
 class TLabeledBmpBtn;
 class TListWindow;
+class TextBinding;
 
 // The choice among several mail accounts for the import: the accounts' names in a drop-down list,
 // and the name, address and servers of the one selected.
@@ -31,11 +32,14 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // The account the list shows (an empty one for none).
+    MailAccount shownAccount() const;
     void cbxAccountChange();
     void btnOKClick();
     void btnCancelClick();
 
     QList<MailAccount> m_accounts;
+    QList<TextBinding *> m_shown;
     int m_result = -1;
 
     TFlatPanel *pnlBase = nullptr;

@@ -6,6 +6,7 @@
 #include "dialogs/DialogParts.h"
 #include "mail/AddressBook.h"
 #include "widgets/Accessibility.h"
+#include "widgets/Binding.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
 #include "widgets/DialogKeys.h"
@@ -110,6 +111,8 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     edtAddress->SetInputMethod(false);
     for (TFlatEdit *field : {edtName, edtAddress})
         connect(field, &TFlatEdit::clicked, this, &TAddress::hidePopupList);
+    TextBinding::Bind(edtName, &m_edited.name);
+    TextBinding::Bind(edtAddress, &m_edited.address);
 
     lbPictureSize = MakeLabel(pnlEditBaseSub, "lbPictureSize", QStringLiteral("画像サイズ："),
                               QPoint(0, row(2) + 1), kFieldLeft - 4);
@@ -146,6 +149,12 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
                           QRect(kFieldLeft + 32 + 34, row(3), 32, kFieldHeight), pnlHeightFrame);
     NameFromLabel(edtWidth, lbWidth);
     NameFromLabel(edtHeight, lbHeight);
+    // Only the picture size dialog changes them.
+    auto nothing = [](const QString &) { };
+    m_widthText = TextBinding::Bind(
+        edtWidth, [this] { return m_edited.width; }, nothing);
+    m_heightText = TextBinding::Bind(
+        edtHeight, [this] { return m_edited.height; }, nothing);
     for (QLabel *label : {lbWidth, lbHeight})
         label->installEventFilter(this);
 
@@ -273,8 +282,7 @@ void TAddress::btnEditClick()
     chkDoCoMo->setChecked(e.ServerRoute && !chkDoCoMo->isHidden());
     cbxPictureSize->SetItemIndex(e.SizePreset);
     cbxQuality->SetItemIndex(e.QualityLevel);
-    edtWidth->setText(QString::number(e.Width));
-    edtHeight->setText(QString::number(e.Height));
+    showSize(QString::number(e.Width), QString::number(e.Height));
     m_editTarget = 0;
     editMode();
 }
@@ -286,8 +294,7 @@ void TAddress::btnNewClick()
     chkDoCoMo->setChecked(false);
     cbxPictureSize->SetItemIndex(2);
     cbxQuality->SetItemIndex(2);
-    edtWidth->setText(QStringLiteral("240"));
-    edtHeight->setText(QStringLiteral("320"));
+    showSize(QStringLiteral("240"), QStringLiteral("320"));
     m_editTarget = -1;
     editMode();
 }
@@ -295,13 +302,13 @@ void TAddress::btnNewClick()
 TMailAddress TAddress::fieldsEntry() const
 {
     TMailAddress e;
-    e.Name = edtName->text();
-    e.Address = edtAddress->text();
+    e.Name = m_edited.name;
+    e.Address = m_edited.address;
     e.ServerRoute = chkDoCoMo->isChecked();
     e.SizePreset = qint8(cbxPictureSize->ItemIndex());
     e.QualityLevel = qint8(cbxQuality->ItemIndex());
-    e.Width = edtWidth->text().toInt();
-    e.Height = edtHeight->text().toInt();
+    e.Width = m_edited.width.toInt();
+    e.Height = m_edited.height.toInt();
     return e;
 }
 
@@ -310,12 +317,12 @@ void TAddress::btnEditOKClick()
     hidePopupList();
     if (!m_book)
         return;
-    if (edtName->text().isEmpty()) {
+    if (m_edited.name.isEmpty()) {
         m_prompt.ShowMessageBox(QStringLiteral("名前が入力されていません。"), Msg::IconExclamation,
                                 Msg::ButtonsOk);
         return;
     }
-    if (edtAddress->text().isEmpty()) {
+    if (m_edited.address.isEmpty()) {
         m_prompt.ShowMessageBox(QStringLiteral("メールアドレスが入力されていません。"), Msg::IconExclamation,
                                 Msg::ButtonsOk);
         return;
@@ -370,8 +377,7 @@ void TAddress::pictureSizeRule(bool initiated)
     for (TFlatEdit *field : {edtWidth, edtHeight})
         field->SetColors(Colors::ListBack, user ? kPurple : kGrey);
     if (preset >= 0 && preset < kUserSize) {
-        edtWidth->setText(QString::number(kPresetSizes[preset].width()));
-        edtHeight->setText(QString::number(kPresetSizes[preset].height()));
+        showSize(QString::number(kPresetSizes[preset].width()), QString::number(kPresetSizes[preset].height()));
     } else if (user && initiated) {
         edtWHClick();
     }
@@ -383,14 +389,23 @@ void TAddress::cbxPictureSizeChange()
     pictureSizeRule(true);
 }
 
+void TAddress::showSize(const QString &width, const QString &height)
+{
+    m_edited.width = width;
+    m_edited.height = height;
+    m_widthText->Show();
+    m_heightText->Show();
+}
+
 void TAddress::edtWHClick()
 {
     hidePopupList();
-    const QSize size = m_prompt.AskPictureSize(edtWidth->text(), edtHeight->text());
-    if (size.width() != 0) {
-        edtWidth->setText(QString::number(size.width()));
-        edtHeight->setText(QString::number(size.height()));
-    }
+    // Greyed, under a fixed preset: the size is the preset's and nothing opens.
+    if (!edtWidth->isEnabled())
+        return;
+    const QSize size = m_prompt.AskPictureSize(m_edited.width, m_edited.height);
+    if (size.width() != 0)
+        showSize(QString::number(size.width()), QString::number(size.height()));
 }
 
 void TAddress::lbDoCoMoClick()
@@ -432,11 +447,12 @@ bool TAddress::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        if (watched == lbWidth || watched == lbHeight) {
+        // A greyed label does nothing (the filter sees presses that a disabled label drops).
+        if ((watched == lbWidth || watched == lbHeight) && static_cast<QWidget *>(watched)->isEnabled()) {
             edtWHClick();
             return true;
         }
-        if (watched == lbDoCoMo) {
+        if (watched == lbDoCoMo && lbDoCoMo->isEnabled()) {
             lbDoCoMoClick();
             return true;
         }

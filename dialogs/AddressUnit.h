@@ -13,6 +13,7 @@ class TFlatPanel;
 class TLabeledBmpBtn;
 class TListWindow;
 class TUserData;
+class TextBinding;
 struct TMailAddress;
 
 // The address book dialog: the names of the address book to choose from, and an edit panel in the
@@ -68,6 +69,8 @@ private:
     void pictureSizeRule(bool initiated);
     TMailAddress fieldsEntry() const;
     void hidePopupList();
+    // The width and height the edit panel shows (the fields only display them).
+    void showSize(const QString &width, const QString &height);
 
     const TUserData &m_settings;
     Prompt &m_prompt;
@@ -77,6 +80,16 @@ private:
     QString m_newAddress;
     int m_editTarget = 0; // 0: the selected entry, -1: a new one
     int m_result = -1;
+    // What the edit panel's fields hold, whichever way their text came in.
+    struct EditedTexts
+    {
+        QString name;
+        QString address;
+        QString width;
+        QString height;
+    } m_edited;
+    TextBinding *m_widthText = nullptr;
+    TextBinding *m_heightText = nullptr;
 
     TFlatPanel *pnlFrame = nullptr;
     TFlatPanel *pnlListBase = nullptr;

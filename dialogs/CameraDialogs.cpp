@@ -130,8 +130,11 @@ CameraSourceDialog::CameraSourceDialog(Read read, Apply apply, QWidget *parent)
             label->setBuddy(list);
             for (const auto &[value, name] : c.menu)
                 list->addItem(name, value);
-            connect(list, &QComboBox::activated, this,
-                    [this, id, list](int index) { change(id, list->itemData(index).toInt()); });
+            // Every change of the choice counts (keys, the accessibility interface), not only a click.
+            connect(list, &QComboBox::currentIndexChanged, this, [this, id, list](int index) {
+                if (index >= 0)
+                    change(id, list->itemData(index).toInt());
+            });
             grid->addWidget(label, row, 0);
             grid->addWidget(list, row, 1, 1, 2);
             m_inputs.insert(id, list);

@@ -10,6 +10,7 @@
 #include "platform/MailAccountStore.h"
 #include "widgets/Accessibility.h"
 #include "widgets/Artwork.h"
+#include "widgets/Binding.h"
 #include "widgets/Colors.h"
 #include "widgets/DialogKeys.h"
 #include "widgets/FlatCheckBox.h"
@@ -180,6 +181,7 @@ TConfig::TConfig(TUserData &settings, Prompt &prompt, const MailAccountStore &ac
     buildServerPage();
     buildCameraPage();
     buildInfoPage();
+    bindFields();
 
     btnOK = MakeDialogButton(this, "btnOK", QStringLiteral("OK"), QRect(kWidth - 182, kHeight - 34, 84, 26));
     btnCancel = MakeDialogButton(this, "btnCancel", QStringLiteral("中止"),
@@ -397,6 +399,24 @@ void TConfig::buildInfoPage()
                                .arg(QString::fromLatin1(qVersion())));
 }
 
+void TConfig::bindFields()
+{
+    const std::pair<TFlatEdit *, QString *> fields[] = {
+        {edFromName, &m_form.FromName},       {edFromAddress, &m_form.FromAddress},
+        {edSMTPServer, &m_form.SMTPServer},   {edPOPServer, &m_form.POPServer},
+        {edUserID, &m_form.UserID},           {edPassWord, &m_form.PassWord},
+        {edSMTPPort, &m_form.SMTPPort},       {edFingerprint, &m_form.Fingerprint},
+        {edFTPHost, &m_form.Host},            {edFTPPort, &m_form.Port},
+        {edFTPUserID, &m_form.FTPUserID},     {edFTPPassword, &m_form.FTPPassword},
+        {edFTPFolder, &m_form.Folder},        {edFTPUrl, &m_form.Url},
+    };
+    for (const auto &[field, value] : fields)
+        TextBinding::Bind(field, value);
+    // The information page shows a fixed text.
+    TextBinding::Bind(
+        mmInfo, [text = mmInfo->toPlainText()] { return text; }, [](const QString &) { });
+}
+
 void TConfig::Prepare()
 {
     FormShow();
@@ -548,7 +568,7 @@ void TConfig::warn(const QString &text)
 
 bool TConfig::smtpPortUsable()
 {
-    if (portOf(edSMTPPort->text()))
+    if (portOf(m_form.SMTPPort))
         return true;
     // The field first, so that it shows behind the warning.
     pcConfig->setCurrentWidget(tsUser);
@@ -560,7 +580,7 @@ bool TConfig::smtpPortUsable()
 
 bool TConfig::fingerprintUsable()
 {
-    if (TlsTransport::ParsePins(edFingerprint->text()))
+    if (TlsTransport::ParsePins(m_form.Fingerprint))
         return true;
     pcConfig->setCurrentWidget(tsUser);
     edFingerprint->setFocus();
@@ -572,28 +592,28 @@ bool TConfig::fingerprintUsable()
 
 void TConfig::controlsInto(TUserData &s) const
 {
-    s.FromName = edFromName->text();
-    s.FromAddress = edFromAddress->text();
-    s.SMTPServer = edSMTPServer->text();
-    s.POPServer = edPOPServer->text();
-    s.UserID = edUserID->text();
-    s.PassWord = edPassWord->text();
+    s.FromName = m_form.FromName;
+    s.FromAddress = m_form.FromAddress;
+    s.SMTPServer = m_form.SMTPServer;
+    s.POPServer = m_form.POPServer;
+    s.UserID = m_form.UserID;
+    s.PassWord = m_form.PassWord;
     s.UsePOP3 = rbUsePOP3->isChecked();
     s.UseSMTPAuth = rbSMTPAuth->isChecked();
     s.Connect = !cbxAlwaysConnect->isChecked();
     s.DedicatedServer = false;
-    s.Host = edFTPHost->text();
-    s.Port = edFTPPort->text();
-    s.FTPUserID = edFTPUserID->text();
-    s.FTPPassword = edFTPPassword->text();
-    s.Folder = edFTPFolder->text();
-    s.Url = edFTPUrl->text();
+    s.Host = m_form.Host;
+    s.Port = m_form.Port;
+    s.FTPUserID = m_form.FTPUserID;
+    s.FTPPassword = m_form.FTPPassword;
+    s.Folder = m_form.Folder;
+    s.Url = m_form.Url;
     s.UseServer = cbxUseFTP->isChecked();
     s.UseOP25B = cbxUseOP25B->isChecked();
-    s.SMTPPort = portOf(edSMTPPort->text()).value_or(s.SMTPPort);
+    s.SMTPPort = portOf(m_form.SMTPPort).value_or(s.SMTPPort);
     s.MailEncryption = modeOf(cbxMailEncryption);
     s.FTPEncryption = modeOf(cbxFTPEncryption);
-    s.Fingerprint = edFingerprint->text();
+    s.Fingerprint = m_form.Fingerprint;
 }
 
 void TConfig::btnCheckMailClick()

@@ -78,6 +78,8 @@ private:
     bool fingerprintUsable();
     // The controls' values written into s.
     void controlsInto(TUserData &s) const;
+    // Each edit field and the text it holds, kept equal whatever way the text came in.
+    void bindFields();
     // Runs a connection test with the controls' values and shows what it found.
     void runCheck(bool ftp);
     void setChecking(bool on);
@@ -143,6 +145,13 @@ private:
     QLabel *imgLogo = nullptr;
     QLabel *lbVersion = nullptr;
     TFlatMemo *mmInfo = nullptr;
+
+    // What the edit fields hold: what OK saves and the connection tests use.
+    struct FormTexts
+    {
+        QString FromName, FromAddress, SMTPServer, POPServer, UserID, PassWord, SMTPPort, Fingerprint;
+        QString Host, Port, FTPUserID, FTPPassword, Folder, Url;
+    } m_form;
 
     TLabeledBmpBtn *btnOK = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;

@@ -24,6 +24,8 @@ public:
 
     // over: the window to centre on (none: the screen).
     explicit TSending(MailClients &clients, QWidget *over = nullptr);
+    // The window to centre on, once it exists (the sending window is made before it).
+    void SetOverWindow(QWidget *over) { m_over = over; }
 
     void ShowSendingStatus(const QString &text) override;
     void SetProgressRange(int minimum, int maximum) override;

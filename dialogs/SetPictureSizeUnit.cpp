@@ -3,6 +3,7 @@
 #include "common/ApplicationTitle.h"
 #include "common/Prompt.h"
 #include "dialogs/DialogParts.h"
+#include "widgets/Binding.h"
 #include "widgets/Colors.h"
 #include "widgets/DialogKeys.h"
 #include "widgets/FlatEdit.h"
@@ -75,6 +76,8 @@ TSetPictureSize::TSetPictureSize(Prompt &prompt, QWidget *parent)
     edtWidth = sizeField(pnlBase, "edtWidth", QRect(38, 16, 29, 17), lbWidth);
     lbHeight = MakeLabel(pnlBase, "lbHeight", QStringLiteral("縦："), QPoint(12, 55));
     edtHeight = sizeField(pnlBase, "edtHeight", QRect(38, 53, 29, 17), lbHeight);
+    TextBinding::Bind(edtWidth, &m_width);
+    TextBinding::Bind(edtHeight, &m_height);
     // The caption is only the program's name; this says what the dialog asks for.
     setAccessibleDescription(QStringLiteral("画像サイズの指定"));
     edtWidth->setText(QStringLiteral(" 240"));
@@ -106,7 +109,7 @@ QSize TSetPictureSize::Ask(const QString &width, const QString &height)
 
 std::optional<int> TSetPictureSize::check(TFlatEdit *field, int low, int high, const QString &rangeMessage)
 {
-    const std::optional<int> value = ReadDecimal(field->text());
+    const std::optional<int> value = ReadDecimal(field == edtWidth ? m_width : m_height);
     if (!value) {
         m_prompt.ShowMessageBox(QStringLiteral("入力文字が不正です。"), Msg::IconExclamation, Msg::ButtonsOk);
         field->clear();

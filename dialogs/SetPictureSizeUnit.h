@@ -48,6 +48,9 @@ private:
     QLabel *lbHeight = nullptr;
     TFlatEdit *edtWidth = nullptr;
     TFlatEdit *edtHeight = nullptr;
+    // What the two fields hold, however the text came in.
+    QString m_width;
+    QString m_height;
     TLabeledBmpBtn *btnOk = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
     QSize m_result;

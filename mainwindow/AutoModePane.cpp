@@ -6,6 +6,7 @@
 #include "mainwindow/model/MainModel.h"
 #include "mainwindow/model/ScheduleModel.h"
 #include "widgets/Accessibility.h"
+#include "widgets/Binding.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
@@ -40,7 +41,7 @@ TFlatComboBox *list(QWidget *parent, const char *name, const QRect &place, const
 TFlatComboBox *recipientList(QWidget *parent, const char *name, const QRect &place)
 {
     TFlatComboBox *box = list(parent, name, place, {});
-    box->setEditable(true);
+    box->SetEditable(true);
     box->lineEdit()->setReadOnly(true);
     return box;
 }
@@ -143,6 +144,19 @@ AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
         m_schedule.lbNoSendMouseDown();
     });
 
+    // The numbers and the recipient show the schedule; they take nothing in, whatever tries.
+    auto nothing = [](const QString &) { };
+    m_shown = {
+        TextBinding::Bind(
+            edtHour, [&s] { return s.HourText(); }, nothing),
+        TextBinding::Bind(
+            edtMin, [&s] { return s.MinuteText(); }, nothing),
+        TextBinding::Bind(
+            cbxNameAuto, [&s] { return s.ShownName(); }, nothing),
+        TextBinding::Bind(
+            cbxAddressAuto, [&s] { return s.ShownAddress(); }, nothing),
+    };
+
     connect(&s, &ScheduleModel::panelChanged, this, &AutoModePane::Refresh);
     connect(&camera, &CameraModel::stateChanged, this, &AutoModePane::Refresh);
     connect(&model.Recipient(), &RecipientModel::listsRefilled, this, &AutoModePane::RefillLists);
@@ -176,8 +190,6 @@ void AutoModePane::RefillLists()
 void AutoModePane::Refresh()
 {
     const ScheduleModel &s = m_schedule;
-    edtHour->setText(s.HourText());
-    edtMin->setText(s.MinuteText());
     btnStartTime->SetHolding(s.StartTimeHeld());
     btnPassingTime->SetHolding(s.PassingTimeHeld());
     const CameraModel &camera = m_model.CameraPart();
@@ -189,8 +201,9 @@ void AutoModePane::Refresh()
     for (TFlatComboBox *box : {cbxNameAuto, cbxAddressAuto}) {
         const QSignalBlocker quiet(box);
         box->SetItemIndex(s.SelectedIndex());
-        box->setEditText(box == cbxNameAuto ? s.ShownName() : s.ShownAddress());
     }
+    for (TextBinding *shown : std::as_const(m_shown))
+        shown->Show();
     {
         const QSignalBlocker quiet(chkNoSend);
         chkNoSend->setChecked(s.CaptureOnly());

@@ -2,11 +2,14 @@
 
 #include "mainwindow/PaneKit.h"
 
+#include <QList>
+
 class MainModel;
 class ScheduleModel;
 class TFlatCheckBox;
 class TFlatComboBox;
 class TFlatEdit;
+class TextBinding;
 class TLabeledBmpBtn;
 
 // pnlAutoMode: when the schedule starts (a clock time or a delay), its period, the picture size and
@@ -24,6 +27,7 @@ private:
     void button(TLabeledBmpBtn *b, const std::function<void()> &handler, bool mouseDown = false);
 
     ScheduleModel &m_schedule;
+    QList<TextBinding *> m_shown;
     TFlatEdit *edtHour = nullptr;
     TFlatEdit *edtMin = nullptr;
     TLabeledBmpBtn *btnHUp = nullptr;

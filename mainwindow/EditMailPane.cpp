@@ -2,6 +2,7 @@
 
 #include "mainwindow/model/MainModel.h"
 #include "widgets/Accessibility.h"
+#include "widgets/Binding.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatMemo.h"
 
@@ -13,23 +14,16 @@ EditMailPane::EditMailPane(MainModel &model, QWidget *parent)
     edtSubject->setObjectName(QStringLiteral("edtSubject"));
     edtSubject->setGeometry(8, 28, 226, 20);
     NameFromLabel(edtSubject, lbSubject);
-    connect(edtSubject, &QLineEdit::textEdited, this, &EditMailPane::edtSubjectEdited);
+    // Typed, pasted or set beyond the limit: the field keeps what the model keeps.
+    TextBinding::Bind(
+        edtSubject, [&model] { return model.Subject(); },
+        [&model](const QString &text) { model.SetSubject(text); });
 
     lbBody = new PaneLabel(this, "lbBody", QStringLiteral("本文："), QPoint(8, 60));
     edtBody = new TFlatMemo(this);
     edtBody->setObjectName(QStringLiteral("edtBody"));
     edtBody->setGeometry(8, 78, 226, 146);
     NameFromLabel(edtBody, lbBody);
-    connect(edtBody, &QPlainTextEdit::textChanged, this, [this] { m_model.SetBody(edtBody->toPlainText()); });
-}
-
-void EditMailPane::edtSubjectEdited(const QString &text)
-{
-    m_model.SetSubject(text);
-    if (m_model.Subject() == text)
-        return;
-    // Typed or pasted beyond the limit: the field keeps what fits, the cursor where it can be.
-    const int cursor = qMin(edtSubject->cursorPosition(), int(m_model.Subject().size()));
-    edtSubject->setText(m_model.Subject());
-    edtSubject->setCursorPosition(cursor);
+    TextBinding::Bind(
+        edtBody, [&model] { return model.Body(); }, [&model](const QString &text) { model.SetBody(text); });
 }

@@ -14,8 +14,6 @@ public:
     EditMailPane(MainModel &model, QWidget *parent);
 
 private:
-    void edtSubjectEdited(const QString &text);
-
     PaneLabel *lbSubject = nullptr;
     PaneLabel *lbBody = nullptr;
     TFlatEdit *edtSubject = nullptr;

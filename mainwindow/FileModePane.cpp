@@ -4,6 +4,7 @@
 #include "mainwindow/model/FileSourceModel.h"
 #include "mainwindow/model/MainModel.h"
 #include "widgets/Accessibility.h"
+#include "widgets/Binding.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/LabeledBmpBtn.h"
 
@@ -21,7 +22,7 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
     lbFolder = new PaneLabel(this, "lbFolder", QStringLiteral("フォルダ："), QPoint(8, 58));
     cbxFolder = new TFlatComboBox(this);
     cbxFolder->setObjectName(QStringLiteral("cbxFolder"));
-    cbxFolder->setEditable(true);
+    cbxFolder->SetEditable(true);
     cbxFolder->setGeometry(8, 76, 164, 20);
     NameFromLabel(cbxFolder, lbFolder);
     btnOpenFolder = MakeMainButton(this, "btnOpenFolder", QRect(178, 74, 56, 24), QStringLiteral("画像選択"));
@@ -50,7 +51,14 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
         m_model.PanelClick();
         m_source.cbxFolderSelect(cbxFolder->ItemIndex());
     });
-    connect(cbxFolder->lineEdit(), &QLineEdit::textEdited, &m_source, &FileSourceModel::TypeFolderText);
+    m_folderText = TextBinding::Bind(
+        cbxFolder, [this] { return m_source.FolderText(); },
+        [this](const QString &text) { m_source.TypeFolderText(text); });
+    // Enter after a typed or pasted folder chooses it.
+    connect(cbxFolder, &TFlatComboBox::entered, this, [this] {
+        m_model.PanelClick();
+        m_source.EnterFolderText();
+    });
 
     connect(&model, &MainModel::stateChanged, this, &FileModePane::Refresh);
     connect(&m_source, &FileSourceModel::folderBoxChanged, this, &FileModePane::RefreshFolderBox);
@@ -66,13 +74,14 @@ void FileModePane::button(TLabeledBmpBtn *b, void (FileSourceModel::*handler)())
 
 void FileModePane::RefreshFolderBox()
 {
-    const QSignalBlocker quiet(cbxFolder);
-    const QStringList items = m_source.FolderItems();
-    if (cbxFolder->Items() != items)
-        cbxFolder->SetItems(items);
-    cbxFolder->SetItemIndex(m_source.FolderIndex());
-    if (cbxFolder->currentText() != m_source.FolderText())
-        cbxFolder->setEditText(m_source.FolderText());
+    {
+        const QSignalBlocker quiet(cbxFolder);
+        const TextBinding::Hold hold(m_folderText);
+        const QStringList items = m_source.FolderItems();
+        if (cbxFolder->Items() != items)
+            cbxFolder->SetItems(items);
+        cbxFolder->SetItemIndex(m_source.FolderIndex());
+    }
     // The hint shows the whole path, which the box may be too narrow for.
     cbxFolder->setToolTip(m_source.FolderText());
 }

@@ -5,6 +5,7 @@
 class FileSourceModel;
 class MainModel;
 class TFlatComboBox;
+class TextBinding;
 class TLabeledBmpBtn;
 
 // pnlFileMode: the ways a picture comes from a file — the open dialog, the thumbnails of a folder,
@@ -34,4 +35,5 @@ private:
     PaneLabel *lbOpenIn = nullptr;
     TLabeledBmpBtn *btnOpenRecent = nullptr;
     TLabeledBmpBtn *btnOpenInterval = nullptr;
+    TextBinding *m_folderText = nullptr;
 };

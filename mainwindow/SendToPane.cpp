@@ -4,6 +4,7 @@
 #include "mainwindow/MainArtwork.h"
 #include "mainwindow/model/MainModel.h"
 #include "widgets/Accessibility.h"
+#include "widgets/Binding.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"
@@ -24,14 +25,14 @@ SendToPane::SendToPane(MainModel &model, QWidget *parent)
     Label20 = new PaneLabel(this, "Label20", QStringLiteral("名前："), QPoint(8, 39));
     cbxNameMail = new TFlatComboBox(this);
     cbxNameMail->setObjectName(QStringLiteral("cbxNameMail"));
-    cbxNameMail->setEditable(true);
+    cbxNameMail->SetEditable(true);
     cbxNameMail->setGeometry(72, 36, 162, 20);
     NameFromLabel(cbxNameMail, Label20);
 
     Label21 = new PaneLabel(this, "Label21", QStringLiteral("アドレス："), QPoint(8, 65));
     cbxAddressMail = new TFlatComboBox(this);
     cbxAddressMail->setObjectName(QStringLiteral("cbxAddressMail"));
-    cbxAddressMail->setEditable(true);
+    cbxAddressMail->SetEditable(true);
     cbxAddressMail->setGeometry(72, 62, 162, 20);
     NameFromLabel(cbxAddressMail, Label21);
 
@@ -59,8 +60,11 @@ SendToPane::SendToPane(MainModel &model, QWidget *parent)
         m_model.PanelClick();
         r.cbxAddressMailChange(cbxAddressMail->ItemIndex());
     });
-    connect(cbxNameMail->lineEdit(), &QLineEdit::textEdited, &r, &RecipientModel::SetNameText);
-    connect(cbxAddressMail->lineEdit(), &QLineEdit::textEdited, &r, &RecipientModel::SetAddressText);
+    m_nameText = TextBinding::Bind(
+        cbxNameMail, [&r] { return r.NameText(); }, [&r](const QString &text) { r.SetNameText(text); });
+    m_addressText = TextBinding::Bind(
+        cbxAddressMail, [&r] { return r.AddressText(); },
+        [&r](const QString &text) { r.SetAddressText(text); });
     // The box toggles itself on the press (or the space key) before its handler runs.
     connect(chkDoCoMo, &QCheckBox::toggled, this, [this, &r](bool on) {
         m_model.PanelClick();
@@ -96,14 +100,8 @@ void SendToPane::RefillLists()
 void SendToPane::Refresh()
 {
     const RecipientModel &r = m_recipient;
-    {
-        const QSignalBlocker quietName(cbxNameMail);
-        const QSignalBlocker quietAddress(cbxAddressMail);
-        if (cbxNameMail->currentText() != r.NameText())
-            cbxNameMail->setEditText(r.NameText());
-        if (cbxAddressMail->currentText() != r.AddressText())
-            cbxAddressMail->setEditText(r.AddressText());
-    }
+    m_nameText->Show();
+    m_addressText->Show();
     {
         const QSignalBlocker quiet(chkDoCoMo);
         chkDoCoMo->setChecked(r.ServerRoute());

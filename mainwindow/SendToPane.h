@@ -8,6 +8,7 @@ class TFlatCheckBox;
 class TFlatComboBox;
 class TFlatListBox;
 class TLabeledBmpBtn;
+class TextBinding;
 
 // pnlSendTo, mail step 2: the recipient by name and address (typed, or picked from the history or
 // the address book), the server route, and the further recipients.
@@ -37,4 +38,6 @@ private:
     TFlatListBox *lbxCC = nullptr;
     TLabeledBmpBtn *btnAddCC = nullptr;
     TLabeledBmpBtn *btnDelCC = nullptr;
+    TextBinding *m_nameText = nullptr;
+    TextBinding *m_addressText = nullptr;
 };

@@ -141,7 +141,7 @@ public:
 // The flat drop-down list: named by its label on every platform (Qt's own names a drop-down list
 // by its current text on Linux), its text as the value, its items as a child list; the press action
 // works its drop-down button.
-class FlatComboBoxAccessible : public QAccessibleWidget
+class FlatComboBoxAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
     explicit FlatComboBoxAccessible(TFlatComboBox *list)
@@ -150,12 +150,22 @@ public:
 
     TFlatComboBox *list() const { return static_cast<TFlatComboBox *>(object()); }
 
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        // The shown text as a read-only text, which is where AT-SPI readers look for a value.
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
     int childCount() const override { return list()->lineEdit() ? 2 : 1; }
 
     QAccessibleInterface *child(int index) const override
     {
-        if (index == 0)
+        if (index == 0) {
+            list()->SelectCurrentForAccessibility();
             return QAccessible::queryAccessibleInterface(list()->view());
+        }
         if (index == 1 && list()->lineEdit())
             return QAccessible::queryAccessibleInterface(list()->lineEdit());
         return nullptr;
@@ -201,6 +211,32 @@ public:
         } else if (list()->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0) {
             list()->SetText(text);
         }
+    }
+
+    // ---- QAccessibleTextInterface: the current text, read-only
+    QString text(int startOffset, int endOffset) const override
+    {
+        const QString shown = list()->Text();
+        if (endOffset < 0 || endOffset > shown.size())
+            endOffset = int(shown.size());
+        startOffset = qBound(0, startOffset, endOffset);
+        return shown.mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(list()->Text().size()); }
+    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override { }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override { }
+    QString attributes(int offset, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = offset;
+        return {};
     }
 
     QStringList actionNames() const override

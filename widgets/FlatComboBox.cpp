@@ -4,7 +4,10 @@
 #include "widgets/Colors.h"
 #include "widgets/SharedStyle.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProxyStyle>
@@ -60,6 +63,7 @@ TFlatComboBox::TFlatComboBox(QWidget *parent)
     SetColors(Colors::Field, Colors::Text);
     // A selection moved by the keys or the wheel is a pick like one from the list window.
     connect(this, &QComboBox::activated, this, &TFlatComboBox::changed);
+    connect(this, &QComboBox::currentIndexChanged, this, &TFlatComboBox::selectForAccessibility);
     InstallAccessibility();
     m_constructing = false;
 }
@@ -73,6 +77,50 @@ void TFlatComboBox::changeEvent(QEvent *event)
         return;
     }
     QComboBox::changeEvent(event);
+}
+
+void TFlatComboBox::SetEditable(bool editable)
+{
+    setEditable(editable);
+    QLineEdit *edit = lineEdit();
+    if (!edit)
+        return;
+    // What the user types stays what was typed: no inline completion, no new item on Enter, and
+    // no silent pick of a matching item when the field loses the focus.
+    setCompleter(nullptr);
+    setInsertPolicy(QComboBox::NoInsert);
+    disconnect(edit, &QLineEdit::returnPressed, this, nullptr);
+    disconnect(edit, &QLineEdit::editingFinished, this, nullptr);
+    // Paste from the context menu is a route into the field like any other.
+    edit->setContextMenuPolicy(Qt::DefaultContextMenu);
+    edit->setPalette(palette());
+}
+
+void TFlatComboBox::keyPressEvent(QKeyEvent *event)
+{
+    if (lineEdit() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        Q_EMIT entered();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void TFlatComboBox::selectForAccessibility(int index)
+{
+    // The toolkit's item view is never shown, so it does not follow the current item by itself;
+    // assistive technology reads the selected item from it. Made only once somebody listens.
+    if (!QAccessible::isActive() && !m_viewMade)
+        return;
+    m_viewMade = true;
+    QAbstractItemView *items = view();
+    if (!items || !items->selectionModel())
+        return;
+    const QModelIndex at = model()->index(index, modelColumn(), rootModelIndex());
+    if (at.isValid())
+        items->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
+    else
+        items->selectionModel()->clear();
 }
 
 void TFlatComboBox::SetColors(const QColor &background, const QColor &text)
@@ -101,6 +149,8 @@ QStringList TFlatComboBox::Items() const
 void TFlatComboBox::SetItems(const QStringList &items)
 {
     const QSignalBlocker quiet(this);
+    // Refilling the items leaves the text as it was: the edit field's passing changes are nobody's.
+    const QSignalBlocker quietEdit(lineEdit());
     const QString text = currentText();
     clear();
     addItems(items);
@@ -108,11 +158,29 @@ void TFlatComboBox::SetItems(const QStringList &items)
         setEditText(text);
     else
         setCurrentIndex(-1);
+    selectForAccessibility(currentIndex());
 }
 
 void TFlatComboBox::SetItemIndex(int index)
 {
-    setCurrentIndex(index >= 0 && index < count() ? index : -1);
+    const int wanted = index >= 0 && index < count() ? index : -1;
+    QLineEdit *edit = lineEdit();
+    if (edit && wanted < 0) {
+        // An editable list keeps its text, and the cursor in it, when nothing is selected (the
+        // toolkit empties the field even when no item was selected before).
+        if (currentIndex() >= 0) {
+            const QString text = edit->text();
+            const int cursor = edit->cursorPosition();
+            const QSignalBlocker quietEdit(edit);
+            setCurrentIndex(-1);
+            edit->setText(text);
+            edit->setCursorPosition(cursor);
+        }
+    } else if (wanted != currentIndex()) {
+        setCurrentIndex(wanted);
+    }
+    // Also when the caller holds this list's signals.
+    selectForAccessibility(currentIndex());
 }
 
 void TFlatComboBox::SetText(const QString &text)
@@ -125,6 +193,7 @@ void TFlatComboBox::SetText(const QString &text)
         setCurrentIndex(at);
     if (isEditable())
         setEditText(text);
+    selectForAccessibility(currentIndex());
     Q_EMIT changed();
 }
 

@@ -20,7 +20,9 @@ public:
 // A flat drop-down list. Its drop-down button opens the shared list window instead of the
 // toolkit's own popup. The change handler is the signal `changed`: it runs when an item is picked
 // from the list window, when the user moves the selection with the keys or the wheel, and when the
-// program sets the text with SetText; typing into an editable list only changes its text.
+// program sets the text with SetText; typing into an editable list only changes its text (a
+// TextBinding carries it to the model). An editable list neither completes what is typed nor adds
+// it as an item: Enter only reports `entered`.
 class TFlatComboBox : public QComboBox
 {
     Q_OBJECT
@@ -30,6 +32,8 @@ public:
     explicit TFlatComboBox(QWidget *parent = nullptr);
 
     void SetColors(const QColor &background, const QColor &text);
+    // Use this, not setEditable: it turns the toolkit's completion and insert-on-Enter off.
+    void SetEditable(bool editable);
 
     // The window in whose client coordinates the list window is placed (default: this list's window)
     // and the list window itself (none: the button does nothing).
@@ -54,18 +58,31 @@ public:
     // The drop-down button: hides the list window when it shows, else opens it for this list.
     void DropDown();
 
+    // The toolkit's item view selects the current item, for assistive technology.
+    void SelectCurrentForAccessibility()
+    {
+        m_viewMade = true;
+        selectForAccessibility(currentIndex());
+    }
+
     void showPopup() override;
     void hidePopup() override;
 
 Q_SIGNALS:
     void changed();
+    // Enter in the edit field of an editable list.
+    void entered();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void selectForAccessibility(int index);
+
     bool m_constructing = true;
+    bool m_viewMade = false;
     QPointer<QWidget> m_ownerWindow;
     TListWindow *m_listWindow = nullptr;
     QColor m_background;

@@ -122,6 +122,11 @@ void FileSourceModel::TypeFolderText(const QString &text)
     Q_EMIT folderBoxChanged();
 }
 
+void FileSourceModel::EnterFolderText()
+{
+    SetFolderText(m_folderText);
+}
+
 void FileSourceModel::cbxFolderSelect(int index)
 {
     if (index < 0 || index >= m_history.Items().size())

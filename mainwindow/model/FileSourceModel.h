@@ -74,6 +74,8 @@ public:
     void SetFolderText(const QString &text);
     // The user types in the box: the text changes, nothing runs.
     void TypeFolderText(const QString &text);
+    // Enter in the box: the typed folder is chosen as if picked.
+    void EnterFolderText();
     // The user chose an item of the list.
     void cbxFolderSelect(int index);
     void cbxFolderChange();

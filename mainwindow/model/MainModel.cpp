@@ -416,6 +416,8 @@ void MainModel::checkSentFolders()
 void MainModel::showPictureStage()
 {
     m_mailStageShown = false;
+    // Further recipients belong to one picture's send, never to the next one's.
+    m_recipient.ClearCC();
 }
 
 void MainModel::btnFileModeClick()
@@ -558,7 +560,7 @@ void MainModel::applyStep()
             }
         }
         m_dialogs.HideSendingWindow();
-        m_mailStageShown = false;
+        showPictureStage();
         m_canvas.SetEnabled(false);
         m_markerShown = true;
         m_canvas.LayoutFrame(240, 320);

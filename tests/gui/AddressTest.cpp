@@ -365,6 +365,27 @@ TEST_F(AddressTest, TheUserSizeAsksForTheSizeAndOnlyItsFieldsAreEnabled)
     EXPECT_EQ(book.Get(0), entry("A", "a@example.jp", 3, 240, 320));
 }
 
+TEST_F(AddressTest, AGreyedSizeLabelOrFieldDoesNothingUnderAFixedPreset)
+{
+    book.Append(entry("A", "a@example.jp", 2, 240, 320));
+    // Were anything asked, it would store a user size of 200 x 300 under the preset.
+    prompt.AnswerPictureSize(QSize(200, 300));
+    EXPECT_EQ(choose([&] {
+                  click("btnEdit");
+                  ASSERT_FALSE(child<QLabel>("lbWidth")->isEnabled());
+                  click("lbWidth");
+                  click("lbHeight");
+                  click("edtHeight");
+                  EXPECT_EQ(edit("edtWidth")->text(), "240");
+                  EXPECT_EQ(edit("edtHeight")->text(), "320");
+                  click("btnEditOK");
+                  click("btnOK");
+              }),
+              0);
+    EXPECT_TRUE(prompt.Texts().isEmpty()) << prompt.Texts().join('|').toStdString();
+    EXPECT_EQ(book.Get(0), entry("A", "a@example.jp", 2, 240, 320));
+}
+
 TEST_F(AddressTest, TheServerRouteBoxShowsOnlyWithTheFtpSetting)
 {
     book.Append(entry("A", "a@example.jp", 1, 132, 176, true));

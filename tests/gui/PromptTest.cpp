@@ -1,5 +1,6 @@
 #include "app/Windows.h"
 #include "common/UserData.h"
+#include "dialogs/SendingUnit.h"
 #include "dialogs/AccountUnit.h"
 #include "dialogs/AddressUnit.h"
 #include "dialogs/ConfigUnit.h"
@@ -119,6 +120,24 @@ TEST(Windows, CreatedAtStartAndDestroyedAtTheEnd)
     });
     EXPECT_EQ(w->UserPrompt().AskPictureSize(" 240", " 320"), QSize(0, 0));
     EXPECT_EQ(message, "画像の横幅は１２０－２４０ドットの間で指定して下さい。");
+
+    // The sending window centres over the main window, even while another window is active.
+    settings.FromAddress = "me@example.jp"; // no first-start settings dialog
+    w->Main->move(300, 200);
+    w->Main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w->Main));
+    QWidget other;
+    other.setGeometry(0, 0, 100, 80);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    w->Sending->ShowWindow();
+    const QRect over = w->Main->frameGeometry();
+    const QRect sending = w->Sending->frameGeometry();
+    EXPECT_EQ(sending.topLeft(), QPoint(over.x() + (over.width() - sending.width()) / 2,
+                                        over.y() + (over.height() - sending.height()) / 2));
+    w->Sending->HideWindow();
+    w->Main->hide();
 
     QPointer<TMain> main = w->Main;
     QPointer<TMsgBox> box = w->MsgBox;

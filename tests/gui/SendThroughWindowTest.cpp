@@ -9,6 +9,7 @@
 #include "mail/Carrier.h"
 #include "mail/MailClients.h"
 #include "mainwindow/MainUnit.h"
+#include "mainwindow/model/RecipientModel.h"
 #include "picture/BmpFile.h"
 #include "picture/JpegCodec.h"
 #include "support/Entries.h"
@@ -18,6 +19,7 @@
 #include "support/Pictures.h"
 #include "support/ScriptedPrompt.h"
 #include "widgets/FlatComboBox.h"
+#include "widgets/FlatListBox.h"
 #include "widgets/LabeledBmpBtn.h"
 
 #include <QDir>
@@ -186,6 +188,35 @@ TEST_F(SendThroughWindowTest, EachRecipientGetsItsOwnPictureWithinItsBudget)
     EXPECT_FALSE(QFile::exists(work.filePath("tmp.jpg")));
     ASSERT_GT(main->Model().History().Count(), 0);
     EXPECT_EQ(main->Model().History().Get(0).Address, "taro@docomo.ne.jp");
+}
+
+TEST_F(SendThroughWindowTest, FurtherRecipientsGoWithTheirSendAndNotWithTheNextPicture)
+{
+    SmtpProcess server(store.path());
+    ASSERT_GT(server.port, 0);
+    make(server.port);
+    toMailText({1});
+    prompt.Answer(Msg::Yes);
+    click("btnFwd");
+    ASSERT_TRUE(prompt.Texts().contains("送信しました。")) << prompt.Texts().join('|').toStdString();
+    ASSERT_EQ(received(2).size(), 2);
+
+    // The next picture: the recipient step starts without the further recipient.
+    click("btnOpenDialog");
+    click("btnFwd");
+    auto *cc = main->findChild<TFlatListBox *>("lbxCC");
+    ASSERT_TRUE(cc->isVisible());
+    EXPECT_EQ(cc->count(), 0);
+    EXPECT_TRUE(main->Model().Recipient().CC().isEmpty());
+    dialogs.chosenAddresses = {0};
+    click("btnAddressMail");
+    click("btnFwd");
+    prompt.Answer(Msg::Yes);
+    click("btnFwd");
+    const QList<QByteArray> messages = received(3);
+    QTest::qWait(300); // a fourth message would have arrived by now
+    ASSERT_EQ(received(3).size(), 3);
+    EXPECT_TRUE(messages[2].contains("taro@docomo.ne.jp"));
 }
 
 TEST_F(SendThroughWindowTest, ARefusedRecipientEndsTheRunWithNothingKept)

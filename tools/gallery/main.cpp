@@ -110,7 +110,7 @@ QWidget *flatControls()
                      QStringLiteral("ユーザー設定")});
     combo->SetItemIndex(2);
     auto *editable = new TFlatComboBox(panel);
-    editable->setEditable(true);
+    editable->SetEditable(true);
     editable->setGeometry(130, 36, 120, 17);
     editable->SetItems({QStringLiteral("taro@example.jp")});
     editable->SetText(QStringLiteral("taro@example.jp"));
