@@ -55,6 +55,8 @@ void RecipientModel::ClearCC()
 {
     m_cc.clear();
     m_ccSelected = -1;
+    // Nothing left to delete.
+    m_delCCEnabled = false;
     Q_EMIT changed();
 }
 

@@ -208,6 +208,7 @@ TEST_F(SendThroughWindowTest, FurtherRecipientsGoWithTheirSendAndNotWithTheNextP
     ASSERT_TRUE(cc->isVisible());
     EXPECT_EQ(cc->count(), 0);
     EXPECT_TRUE(main->Model().Recipient().CC().isEmpty());
+    EXPECT_FALSE(main->findChild<TBmpBtn *>("btnDelCC")->isEnabled());
     dialogs.chosenAddresses = {0};
     click("btnAddressMail");
     click("btnFwd");
