@@ -30,18 +30,14 @@ TextBinding *TextBinding::Bind(QLineEdit *edit, Read read, Write write)
     auto *binding = new TextBinding(edit, std::move(read), std::move(write));
     binding->m_edit = edit;
     // textChanged, not textEdited: every route into the field counts, not only keystrokes.
-    connect(edit, &QLineEdit::textChanged, binding, &TextBinding::controlChanged);
-    binding->Show();
-    return binding;
+    return binding->follow(edit, &QLineEdit::textChanged);
 }
 
 TextBinding *TextBinding::Bind(QPlainTextEdit *memo, Read read, Write write)
 {
     auto *binding = new TextBinding(memo, std::move(read), std::move(write));
     binding->m_memo = memo;
-    connect(memo, &QPlainTextEdit::textChanged, binding, &TextBinding::controlChanged);
-    binding->Show();
-    return binding;
+    return binding->follow(memo, &QPlainTextEdit::textChanged);
 }
 
 TextBinding *TextBinding::Bind(QComboBox *box, Read read, Write write)

@@ -60,6 +60,12 @@ public:
 
 private:
     TextBinding(QWidget *control, Read read, Write write);
+    template<class Control, class Signal> TextBinding *follow(Control *control, Signal changed)
+    {
+        connect(control, changed, this, &TextBinding::controlChanged);
+        Show();
+        return this;
+    }
     void controlChanged();
 
     QLineEdit *m_edit = nullptr;
