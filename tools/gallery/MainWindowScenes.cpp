@@ -1,12 +1,12 @@
 #include "tools/gallery/MainWindowScenes.h"
 
+#include "common/Bitmap.h"
 #include "common/UserData.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/UiPrompt.h"
 #include "mail/AddressBook.h"
 #include "mainwindow/MainUnit.h"
 #include "mainwindow/model/MainDialogs.h"
-#include "picture/Bitmap.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatMemo.h"
