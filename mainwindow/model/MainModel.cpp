@@ -8,6 +8,7 @@
 #include "common/UserData.h"
 #include "mail/DialUp.h"
 #include "mail/MailClients.h"
+#include "mail/PictureRender.h"
 #include "mainwindow/model/CameraModel.h"
 #include "mainwindow/model/FileSourceModel.h"
 #include "mainwindow/model/MainDialogs.h"
@@ -262,7 +263,7 @@ TMailAddress MainModel::PaneEntry() const
     entry.Name = m_recipient.NameText();
     entry.Address = m_recipient.AddressText();
     entry.ServerRoute = m_recipient.ServerRoute();
-    m_canvas.FillPictureParameters(entry);
+    FillPictureParameters(m_canvas, entry);
     return entry;
 }
 
@@ -288,7 +289,7 @@ void MainModel::SetCurrentRecipient(TMailAddress *entry)
 
 void MainModel::RenderPicture(const TMailAddress &recipient)
 {
-    m_canvas.RenderPicture(recipient);
+    ::RenderPicture(m_canvas, recipient);
 }
 
 // ---- Life of the window

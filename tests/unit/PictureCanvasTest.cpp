@@ -3,6 +3,7 @@
 #include "common/Exception.h"
 #include "mail/AddressBook.h"
 #include "mail/Carrier.h"
+#include "mail/PictureRender.h"
 #include "picture/BmpFile.h"
 #include "picture/JpegCodec.h"
 #include "picture/Resample.h"
@@ -742,7 +743,7 @@ TEST_F(PictureCanvasTest, KeepsTheUserSizeFieldsOffWhileFurtherRecipientsAreList
 
     canvas.SetQualityLevel(0);
     TMailAddress entry;
-    canvas.FillPictureParameters(entry);
+    FillPictureParameters(canvas, entry);
     EXPECT_EQ(entry.SizePreset, 3);
     EXPECT_EQ(entry.QualityLevel, 0);
     EXPECT_EQ(entry.Width, 240);
@@ -789,7 +790,7 @@ class RenderTest : public PictureCanvasTest
 protected:
     TConvertJpeg::Result render(const TMailAddress &to)
     {
-        const TConvertJpeg::Result r = canvas.RenderPicture(to);
+        const TConvertJpeg::Result r = RenderPicture(canvas, to);
         EXPECT_EQ(QFileInfo(canvas.TmpJpgPath()).size(), r.size);
         return r;
     }
@@ -956,7 +957,7 @@ TEST_F(RenderTest, FailsWhenTheWorkFolderCannotBeWritten)
     TPictureCanvas lost(dir.filePath("no/such/folder"));
     ASSERT_TRUE(lost.SetPicture(testpictures::photo(40, 30)));
     try {
-        lost.RenderPicture(recipient(kDocomo, 2, 2, 240, 320));
+        RenderPicture(lost, recipient(kDocomo, 2, 2, 240, 320));
         FAIL() << "no exception";
     } catch (const Exception &e) {
         EXPECT_TRUE(e.Message().startsWith(QStringLiteral("ビットマップファイルを書き込めません：")))
@@ -966,7 +967,7 @@ TEST_F(RenderTest, FailsWhenTheWorkFolderCannotBeWritten)
 
     // A recipient without a size cannot be written; tmp.bmp does not stay behind.
     ASSERT_TRUE(canvas.SetPicture(testpictures::photo(40, 30)));
-    EXPECT_THROW(canvas.RenderPicture(recipient(kDocomo, 2, 2, 0, 320)), Exception);
+    EXPECT_THROW(RenderPicture(canvas, recipient(kDocomo, 2, 2, 0, 320)), Exception);
     EXPECT_FALSE(QFile::exists(canvas.TmpBmpPath()));
 }
 
