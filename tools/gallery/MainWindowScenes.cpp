@@ -89,7 +89,8 @@ void SaveMainWindowScenes(const QString &outDir)
     UiPrompt prompt(nullptr);
     QuietDialogs dialogs;
     TPopupListBox popup;
-    TMain main(TMainContext {work.path() + QLatin1Char('/'), settings, prompt, dialogs, &popup, {}});
+    MainModel mainModel(MainModel::Context {work.path() + QLatin1Char('/'), settings, prompt, dialogs, {}});
+    TMain main(TMainContext {mainModel, &popup});
     main.show();
     save(main, outDir, "file");
 
