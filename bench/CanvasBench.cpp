@@ -5,7 +5,7 @@
 #include "mail/PictureRender.h"
 #include "picture/PictureCanvas.h"
 #include "picture/Resample.h"
-#include "tests/support/Pictures.h"
+#include "support/Pictures.h"
 
 #include <QTemporaryDir>
 
