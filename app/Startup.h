@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Loader.h"
+#include "app/Loader.h"
 
 #include <QString>
 

@@ -19,9 +19,9 @@
 #include "mainwindow/PictureFileDialogs.h"
 #include "mainwindow/ThumbnailUnit.h"
 #include "mainwindow/model/CameraModel.h"
+#include "mainwindow/model/MainModel.h"
 #include "mainwindow/model/MediaSearch.h"
 #include "platform/Services.h"
-#include "platform/null/NullMailAccountStore.h"
 
 #include <QCoreApplication>
 
@@ -62,7 +62,9 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         parts.waiter = m_waiter.get();
         parts.dialUp = services.DialUp.get();
         parts.dialUpChooser = DUNSelect;
-        Main = new TMain(TMainContext {workFolder, settings, *m_prompt, *this, PopupListBox, {}, parts});
+        m_model = std::make_unique<MainModel>(
+            MainModel::Context {workFolder, settings, *m_prompt, *this, {}, parts});
+        Main = new TMain(TMainContext {*m_model, PopupListBox});
         Sending->SetOverWindow(Main);
         m_openDialog = std::make_unique<TOpenPictureDialog>(Main);
         // The settings and address book dialogs are made when first opened: nobody waits for them
@@ -111,10 +113,6 @@ void TWindows::HidePopupList()
 TConfig *TWindows::config()
 {
     if (!Config && Main) {
-        if (!m_accounts) {
-            m_noAccounts = std::make_unique<NullMailAccountStore>();
-            m_accounts = m_noAccounts.get();
-        }
         Account = new TAccount(PopupListBox, Main);
         Config = new TConfig(
             *m_settings, *m_prompt, *m_accounts, Account, [this] { showCameraDialog(true); },
@@ -174,6 +172,7 @@ void TWindows::destroy()
     release(Account);
     m_openDialog.reset();
     release(Main);
+    m_model.reset();
     release(DUNSelect);
     release(Sending);
     m_media.reset();

@@ -8,6 +8,7 @@
 
 class EventLoopWaiter;
 class MailAccountStore;
+class MainModel;
 class MediaSearch;
 class Prompt;
 class TAccount;
@@ -38,7 +39,9 @@ struct PlatformServices;
 class TWindows : public MainDialogs
 {
 public:
-    // Fails (throws) when a window cannot be built; the windows made so far are destroyed again.
+    // Makes the main window's model over the services (the loader gives every one of them), then the
+    // windows. Fails (throws) when the model or a window cannot be built (a file the main window
+    // needs at start cannot be read); what was made so far is destroyed again.
     TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services);
     ~TWindows() override;
     TWindows(const TWindows &) = delete;
@@ -87,8 +90,7 @@ private:
     std::unique_ptr<TBrowseFolder> m_browser;
     std::unique_ptr<MediaSearch> m_media;
     std::unique_ptr<TOpenPictureDialog> m_openDialog;
+    std::unique_ptr<MainModel> m_model;
     TUserData *m_settings = nullptr;
     const MailAccountStore *m_accounts = nullptr;
-    // Stands in when the services bring no mail account store.
-    std::unique_ptr<MailAccountStore> m_noAccounts;
 };

@@ -2,9 +2,10 @@
 // redraw after a zoom step. Each should stay well under 200 ms.
 
 #include "mail/AddressBook.h"
+#include "mail/PictureRender.h"
 #include "picture/PictureCanvas.h"
 #include "picture/Resample.h"
-#include "tests/support/Pictures.h"
+#include "support/Pictures.h"
 
 #include <QTemporaryDir>
 
@@ -51,7 +52,7 @@ void BM_RenderPicture12MP(benchmark::State &state)
     setUpCanvas(canvas, int(state.range(0)));
     TMailAddress to;
     to.Address = QStringLiteral("taro@docomo.ne.jp");
-    canvas.FillPictureParameters(to); // 240 x 320
+    FillPictureParameters(canvas, to); // 240 x 320
     to.QualityLevel = 2; // 16000 bytes
     int passes = 0;
     for (auto _ : state) {
@@ -59,7 +60,7 @@ void BM_RenderPicture12MP(benchmark::State &state)
         const QRect p = canvas.Placement();
         canvas.SetPlacement(p.adjusted(0, 0, 1, 0));
         canvas.SetPlacement(p);
-        passes = canvas.RenderPicture(to).passes;
+        passes = RenderPicture(canvas, to).passes;
     }
     state.counters["passes"] = passes;
 }

@@ -5,7 +5,7 @@
 
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
-#include "tests/support/Pictures.h"
+#include "support/Pictures.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,6 +2,7 @@
 
 #include "common/BoundedFile.h"
 #include "common/IniFile.h"
+#include "common/Port.h"
 #include "common/SaveFile.h"
 #include "common/Sjis.h"
 
@@ -194,9 +195,7 @@ bool TUserData::Load(const QString &path)
     x = r.integer("pos", "x", -1);
     y = r.integer("pos", "y", -1);
 
-    SMTPPort = r.integer(kOwnSection, "SMTPPort", 0);
-    if (SMTPPort < 0 || SMTPPort > 65535)
-        SMTPPort = 0;
+    SMTPPort = ParsePort(r.text(kOwnSection, "SMTPPort")).value_or(0);
     MailEncryption = modeOf(r.raw(kOwnSection, "MailTLS"));
     FTPEncryption = modeOf(r.raw(kOwnSection, "FTPTLS"));
     Fingerprint = r.text(kOwnSection, "Fingerprint");

@@ -1,6 +1,7 @@
 #include "dialogs/ConfigUnit.h"
 
 #include "common/ApplicationTitle.h"
+#include "common/Port.h"
 #include "common/Prompt.h"
 #include "common/UserData.h"
 #include "dialogs/AccountUnit.h"
@@ -29,7 +30,6 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QTabWidget>
 
 #include <optional>
@@ -86,16 +86,9 @@ void showMode(TFlatComboBox *list, EncryptionMode mode)
 // nothing for any other text.
 std::optional<int> portOf(const QString &text)
 {
-    const QString digits = text.trimmed();
-    if (digits.isEmpty())
+    if (text.trimmed().isEmpty())
         return 0;
-    static const QRegularExpression number(QStringLiteral("^[0-9]{1,5}$"));
-    if (!number.match(digits).hasMatch())
-        return std::nullopt;
-    const int port = digits.toInt();
-    if (port < 1 || port > 65535)
-        return std::nullopt;
-    return port;
+    return ParsePort(text);
 }
 
 // Password fields show "*" for every character, whatever the platform's style would draw.

@@ -1,5 +1,6 @@
 #include "mail/ClientSettings.h"
 
+#include "common/Port.h"
 #include "mail/TlsTransport.h"
 
 namespace {
@@ -49,12 +50,11 @@ void ApplySettings(TIdPOP3 &pop, const TUserData &settings)
 
 bool ApplySettings(TIdFTP &ftp, const TUserData &settings)
 {
-    bool ok = false;
-    const int port = settings.Port.trimmed().toInt(&ok, 10);
-    if (!ok)
+    const std::optional<int> port = ParsePort(settings.Port);
+    if (!port)
         return false;
     ftp.Host = settings.Host;
-    ftp.Port = port;
+    ftp.Port = *port;
     ftp.Username = settings.FTPUserID;
     ftp.Password = settings.FTPPassword;
     ftp.UseTLS = TlsModeOf(settings.FTPEncryption);

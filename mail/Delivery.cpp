@@ -2,6 +2,7 @@
 
 #include "mail/ClientSettings.h"
 
+#include "common/Port.h"
 #include "common/Prompt.h"
 #include "common/UserData.h"
 #include "common/Waiter.h"
@@ -414,10 +415,9 @@ QString Delivery::tmpJpgPath() const
 
 int Delivery::ftpPort() const
 {
-    bool ok = false;
-    const int port = m.settings.Port.trimmed().toInt(&ok, 10);
-    if (!ok || port < 1 || port > 65535)
+    const std::optional<int> port = ParsePort(m.settings.Port);
+    if (!port)
         throw Exception(
             QStringLiteral("FTPサーバーのポート番号「%1」が正しくありません。").arg(m.settings.Port));
-    return port;
+    return *port;
 }

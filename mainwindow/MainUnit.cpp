@@ -45,16 +45,13 @@ int fullWidth(const QRect &frameBase)
 TMain::TMain(TMainContext context, QWidget *parent)
     : QWidget(parent)
     , m_listWindow(context.listWindow)
+    , m_model(&context.model)
 {
-    m_model = std::make_unique<MainModel>(MainModel::Context {context.workFolder, context.settings,
-                                                              context.prompt, context.dialogs,
-                                                              [this] {
-                                                                  repaint();
-                                                                  QCoreApplication::processEvents();
-                                                              },
-                                                              context.services});
-    if (context.attachParts)
-        context.attachParts(*m_model);
+    // The model's waits let the window repaint and pending events run.
+    m_model->SetPump([this] {
+        repaint();
+        QCoreApplication::processEvents();
+    });
     // A screen of fewer colours gets the frame in 15-bit colour, as it shows there.
     if (const QScreen *screen = this->screen())
         m_model->Canvas().SetScreenDepth(screen->depth());
@@ -65,14 +62,14 @@ TMain::TMain(TMainContext context, QWidget *parent)
     setPalette(pal);
 
     pnlImageBase = new PictureArea(m_model->Canvas(), &m_model->CameraPart(), this);
-    connect(pnlImageBase, &PictureArea::clicked, m_model.get(), &MainModel::PanelClick);
+    connect(pnlImageBase, &PictureArea::clicked, m_model, &MainModel::PanelClick);
 
     btnFileMode = modeButton("btnFileMode", 264, int(ModeKind::File), QStringLiteral("ファイル"));
     btnCameraMode = modeButton("btnCameraMode", 345, int(ModeKind::Camera), QStringLiteral("カメラ"));
     btnAutoMode = modeButton("btnAutoMode", 426, int(ModeKind::Auto), QStringLiteral("撮影予約"));
-    connect(btnFileMode, &TBmpBtn::clicked, m_model.get(), &MainModel::btnFileModeClick);
-    connect(btnCameraMode, &TBmpBtn::clicked, m_model.get(), &MainModel::btnCameraModeClick);
-    connect(btnAutoMode, &TBmpBtn::clicked, m_model.get(), &MainModel::btnAutoModeClick);
+    connect(btnFileMode, &TBmpBtn::clicked, m_model, &MainModel::btnFileModeClick);
+    connect(btnCameraMode, &TBmpBtn::clicked, m_model, &MainModel::btnCameraModeClick);
+    connect(btnAutoMode, &TBmpBtn::clicked, m_model, &MainModel::btnAutoModeClick);
     imgWaku = new QLabel(this);
     imgWaku->setObjectName(QStringLiteral("imgWaku"));
     imgWaku->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -108,20 +105,20 @@ TMain::TMain(TMainContext context, QWidget *parent)
     pnlCommandMail->hide();
 
     for (TFlatPanel *panel : {pnlCommandPicture, pnlCommandMail})
-        connect(panel, &TFlatPanel::clicked, m_model.get(), &MainModel::PanelClick);
+        connect(panel, &TFlatPanel::clicked, m_model, &MainModel::PanelClick);
     for (TLabeledBmpBtn *b : {btnConfig1, btnConfig2})
-        connect(b, &TBmpBtn::clicked, m_model.get(), &MainModel::btnConfig1Click);
+        connect(b, &TBmpBtn::clicked, m_model, &MainModel::btnConfig1Click);
     for (TLabeledBmpBtn *b : {btnQuit, btnQuit2})
         connect(b, &TBmpBtn::clicked, this, [this] {
             m_model->PanelClick();
             close();
         });
     for (TLabeledBmpBtn *b : {btnMailCreate, btnAutoStart})
-        connect(b, &TBmpBtn::clicked, m_model.get(), &MainModel::btnMailCreateClick);
+        connect(b, &TBmpBtn::clicked, m_model, &MainModel::btnMailCreateClick);
     for (TLabeledBmpBtn *b : {btnBack, btnBackDmy})
-        connect(b, &TBmpBtn::clicked, m_model.get(), &MainModel::btnBackClick);
-    connect(btnFwd, &TBmpBtn::clicked, m_model.get(), &MainModel::btnFwdClick);
-    connect(m_model.get(), &MainModel::stateChanged, this, &TMain::ApplyState);
+        connect(b, &TBmpBtn::clicked, m_model, &MainModel::btnBackClick);
+    connect(btnFwd, &TBmpBtn::clicked, m_model, &MainModel::btnFwdClick);
+    connect(m_model, &MainModel::stateChanged, this, &TMain::ApplyState);
     ScheduleModel &schedule = m_model->SchedulePart();
     connect(&schedule, &ScheduleModel::panelChanged, this, &TMain::ApplyState);
     connect(&schedule, &ScheduleModel::runningChanged, this, &TMain::Narrow);
@@ -136,7 +133,10 @@ TMain::TMain(TMainContext context, QWidget *parent)
     FormCreate();
 }
 
-TMain::~TMain() = default;
+TMain::~TMain()
+{
+    m_model->SetPump({});
+}
 
 TLabeledBmpBtn *TMain::modeButton(const char *name, int x, int kind, const QString &accessibleName)
 {

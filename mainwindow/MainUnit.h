@@ -26,17 +26,11 @@ class TUserData;
 // What the main window is made with.
 struct TMainContext
 {
-    QString workFolder; // with a trailing separator
-    TUserData &settings;
-    Prompt &prompt;
-    MainDialogs &dialogs;
+    // Made with its parts by the program's start (or a test), before the window; it outlives the
+    // window, whose waits it runs while the window is there.
+    MainModel &model;
     // The popup list of the drop-down lists; none: their buttons do nothing.
     TListWindow *listWindow = nullptr;
-    // Gives the model its camera, schedule, send run and dial-up connection (MainModel::SetCamera and
-    // the others) before the window is created; they are made over the model's own objects.
-    std::function<void(MainModel &)> attachParts;
-    // The services and windows the model's parts work with.
-    MainModel::Services services = {};
 };
 
 // The main window: the picture area on the left, the mode buttons and the command area on the
@@ -46,7 +40,6 @@ class TMain : public QWidget
 {
     Q_OBJECT
 public:
-    // Fails (throws) when a file the window needs at start cannot be read.
     explicit TMain(TMainContext context, QWidget *parent = nullptr);
     ~TMain() override;
 
@@ -81,7 +74,7 @@ private:
                         TLabeledBmpBtn **backButton, TLabeledBmpBtn **nextButton);
 
     TListWindow *m_listWindow = nullptr;
-    std::unique_ptr<MainModel> m_model;
+    MainModel *m_model;
     bool m_firstShowDone = false;
     bool m_closed = false;
     bool m_askingToClose = false;

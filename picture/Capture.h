@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Bitmap.h"
+#include "common/Bitmap.h"
 #include "platform/CaptureDevice.h"
 
 #include <QObject>

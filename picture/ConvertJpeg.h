@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Bitmap.h"
+#include "common/Bitmap.h"
 #include "picture/JpegCodec.h"
 
 #include <QByteArray>

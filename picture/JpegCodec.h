@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,13 +1,9 @@
 #include "picture/PictureCanvas.h"
 
-#include "common/Exception.h"
-#include "mail/AddressBook.h"
-#include "mail/Carrier.h"
 #include "picture/BmpFile.h"
 #include "picture/Resample.h"
 
 #include <QDir>
-#include <QFile>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -511,14 +507,6 @@ Rgb TPictureCanvas::UserSizeTextColor() const
     return m_userSizeEnabled ? kPurple : kGrey;
 }
 
-void TPictureCanvas::FillPictureParameters(TMailAddress &entry) const
-{
-    entry.SizePreset = qint8(m_sizePreset);
-    entry.QualityLevel = qint8(m_qualityLevel);
-    entry.Width = m_pictureWidth;
-    entry.Height = m_pictureHeight;
-}
-
 // ---- Render
 
 Bitmap TPictureCanvas::ComposeFrame() const
@@ -565,29 +553,4 @@ QString TPictureCanvas::TmpBmpPath() const
 QString TPictureCanvas::TmpJpgPath() const
 {
     return QDir(m_workFolder).filePath(QStringLiteral("tmp.jpg"));
-}
-
-TConvertJpeg::Result TPictureCanvas::RenderPicture(const TMailAddress &recipient)
-{
-    Bitmap frame = ComposeFrame();
-    if (frame.isNull())
-        throw Exception(QStringLiteral("画像を作成できません。"));
-    const bool fifteenBit = m_screenDepth < 24;
-    if (fifteenBit)
-        frame.reduceTo15Bit();
-    const QString bmp = TmpBmpPath();
-    if (!SaveBmpFile(bmp, frame, fifteenBit ? BmpDepth::Bits15 : BmpDepth::Bits24))
-        throw Exception(QStringLiteral("ビットマップファイルを書き込めません：%1").arg(bmp));
-    // The WILLCOM class keeps the frame at screen scale beside the JPEG.
-    const bool keepBitmap = CarrierOf(recipient.Address) == kWillcom;
-    const auto removeBitmap = qScopeGuard([&] {
-        if (!keepBitmap)
-            QFile::remove(bmp);
-    });
-
-    m_writer.Scale = true;
-    m_writer.SourceRect = PixelRect {0, 0, m_frameWidth, m_frameHeight};
-    m_writer.DestRect = PixelRect {0, 0, recipient.Width, recipient.Height};
-    m_writer.Budget = ByteBudget(recipient);
-    return m_writer.ConvertFile(bmp, TmpJpgPath());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Bitmap.h"
+#include "common/Bitmap.h"
 #include "picture/ConvertJpeg.h"
 
 #include <QObject>
@@ -12,8 +12,6 @@
 
 #include <functional>
 #include <optional>
-
-struct TMailAddress;
 
 // What the canvas asks the user through the program's small dialogs. Either may be left empty: the
 // question is then taken as cancelled.
@@ -183,8 +181,6 @@ public:
     bool UserSizeEnabled() const { return m_userSizeEnabled; }
     Rgb UserSizeBorderColor() const;
     Rgb UserSizeTextColor() const;
-    // Copies the size preset, quality level, width and height into a recipient entry.
-    void FillPictureParameters(TMailAddress &entry) const;
 
     // ---- Render
 
@@ -195,11 +191,7 @@ public:
     // The frame as it shows: FW x FH of background colour with the visible part of the picture
     // stretched to the placement, 24-bit.
     Bitmap ComposeFrame() const;
-    // Writes the frame as tmp.bmp, then tmp.jpg in the recipient's width and height within the byte
-    // budget of the recipient's carrier. tmp.bmp is deleted afterwards unless the recipient's address
-    // is of the WILLCOM class. Throws Exception when a file cannot be written or read; tmp.jpg may
-    // then be missing or left from an earlier render.
-    TConvertJpeg::Result RenderPicture(const TMailAddress &recipient);
+    // Where the render step writes the frame and the picture (see mail/PictureRender.h).
     QString TmpBmpPath() const;
     QString TmpJpgPath() const;
 
@@ -221,7 +213,6 @@ private:
 
     QString m_workFolder;
     TCanvasDialogs m_dialogs;
-    TConvertJpeg m_writer;
 
     int m_frameWidth = AreaWidth;
     int m_frameHeight = AreaHeight;

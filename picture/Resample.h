@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Bitmap.h"
+#include "common/Bitmap.h"
 
 // The picture's pixels for the canvas: stretched to the placement, and turned by a quarter.
 

@@ -2,7 +2,7 @@
 // against the 16 ms of one frame at 60 Hz.
 #include "mainwindow/PictureArea.h"
 #include "picture/PictureCanvas.h"
-#include "tests/support/Pictures.h"
+#include "support/Pictures.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/Bitmap.h"
 #include "mainwindow/model/MainSeams.h"
-#include "picture/Bitmap.h"
 
 #include <QByteArray>
 #include <QObject>

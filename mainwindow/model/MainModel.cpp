@@ -1,20 +1,17 @@
 #include "mainwindow/model/MainModel.h"
 
 #include "common/BoundedFile.h"
-#include "common/Clock.h"
 #include "common/Exception.h"
 #include "common/Prompt.h"
 #include "common/Sjis.h"
 #include "common/UserData.h"
-#include "mail/DialUp.h"
 #include "mail/MailClients.h"
+#include "mail/PictureRender.h"
 #include "mainwindow/model/CameraModel.h"
 #include "mainwindow/model/FileSourceModel.h"
 #include "mainwindow/model/MainDialogs.h"
-#include "mainwindow/model/PictureSender.h"
+#include "mainwindow/model/MainParts.h"
 #include "mainwindow/model/ScheduleModel.h"
-#include "platform/Shell.h"
-#include "platform/SoundPlayer.h"
 
 #include <QDir>
 
@@ -50,83 +47,6 @@ TCanvasDialogs canvasDialogs(Prompt &prompt)
     return dialogs;
 }
 
-class Silence : public SoundPlayer
-{
-public:
-    void PlayAsync(const QByteArray &) override { }
-    void PlayAndWait(const QByteArray &) override { }
-};
-
-// No desktop: no special folders, no file manager, no volumes.
-class NoShell : public Shell
-{
-public:
-    QString DocumentsFolder() const override { return {}; }
-    QString DesktopFolder() const override { return {}; }
-    bool OpenInFileManager(const QString &) override { return false; }
-    QList<MountedVolume> MountedVolumes(const std::function<void()> &) override { return {}; }
-};
-
-class ScheduleParts : public ScheduleControl
-{
-public:
-    explicit ScheduleParts(ScheduleModel &schedule)
-        : m_schedule(schedule)
-    { }
-    bool Running() const override { return m_schedule.IsRunning(); }
-    void EnterAutoMode() override { m_schedule.EnterAutoMode(); }
-    bool StartSchedule() override { return m_schedule.btnAutoStartClick(); }
-    void EscapePressed() override { m_schedule.FormKeyPress(QChar(27)); }
-
-private:
-    ScheduleModel &m_schedule;
-};
-
-// Scheduled mails go through the send pipeline; without one they cannot go at all.
-class DeliverySender : public PictureSender
-{
-public:
-    explicit DeliverySender(Delivery *delivery)
-        : m_delivery(delivery)
-    { }
-    bool SendPicture(const TPictureMail &mail) override
-    {
-        return m_delivery && m_delivery->SendPicture(mail);
-    }
-
-private:
-    Delivery *m_delivery;
-};
-
-class DeliveryRunner : public SendRunner
-{
-public:
-    DeliveryRunner(Delivery &delivery, SendRunHost &host)
-        : m_delivery(delivery)
-        , m_host(host)
-    { }
-    bool SendRun() override { return m_delivery.SendRun(m_host); }
-
-private:
-    Delivery &m_delivery;
-    SendRunHost &m_host;
-};
-
-class DialUpParts : public DialUpControl
-{
-public:
-    explicit DialUpParts(TDialUp &dialUp)
-        : m_dialUp(dialUp)
-    { }
-    void SetInUse(bool inUse) override { m_dialUp.DialUpInUse = inUse; }
-    void Refresh() override { m_dialUp.Refresh(); }
-    bool Connected() const override { return m_dialUp.Connected(); }
-    void HangUp() override { m_dialUp.HangUp(); }
-
-private:
-    TDialUp &m_dialUp;
-};
-
 } // namespace
 
 MainModel::MainModel(Context context, QObject *parent)
@@ -160,50 +80,6 @@ MainModel::~MainModel() = default;
 void MainModel::makeParts(const Services &services)
 {
     m_clients = services.clients;
-    Clock *clock = services.clock;
-    if (!clock)
-        clock = &SystemClock();
-    SoundPlayer *sound = services.sound;
-    if (!sound) {
-        m_silence = std::make_unique<Silence>();
-        sound = m_silence.get();
-    }
-    Shell *shell = services.shell;
-    if (!shell) {
-        m_noShell = std::make_unique<NoShell>();
-        shell = m_noShell.get();
-    }
-
-    if (services.waiter && services.dialUp) {
-        m_dialUpObject
-            = std::make_unique<TDialUp>(*services.dialUp, *services.waiter, services.dialUpChooser);
-        m_ownDialUp = std::make_unique<DialUpParts>(*m_dialUpObject);
-        m_dialUp = m_ownDialUp.get();
-    }
-    if (services.clients && services.sendingWindow && services.waiter) {
-        // The watchdog's end saves what closing saves before the program goes.
-        m_end = std::make_unique<EventLoopEnd>([this] { SaveEverything(m_windowPos); });
-        m_delivery = std::make_unique<Delivery>(
-            DeliveryParts {m_workFolder, m_settings, *services.clients, *services.sendingWindow, m_prompt,
-                           *services.waiter, *m_end, m_dialUpObject.get()});
-        m_ownSendRunner = std::make_unique<DeliveryRunner>(*m_delivery, static_cast<SendRunHost &>(*this));
-        m_sendRunner = m_ownSendRunner.get();
-    }
-    m_pictureSender = std::make_unique<DeliverySender>(m_delivery.get());
-
-    m_cameraModel
-        = std::make_unique<CameraModel>(m_workFolder, m_canvas, services.camera, *sound, m_shutterSound,
-                                        m_selfSound, m_prompt, *clock, services.captureDialogs);
-    m_camera = m_cameraModel.get();
-    connect(m_cameraModel.get(), &CameraModel::windowEnabledChanged, this, &MainModel::changed);
-    m_scheduleModel
-        = std::make_unique<ScheduleModel>(m_workFolder, m_settings, m_history, m_canvas, *m_cameraModel,
-                                          *m_pictureSender, m_prompt, m_dialogs, *clock);
-    m_ownSchedule = std::make_unique<ScheduleParts>(*m_scheduleModel);
-    m_schedule = m_ownSchedule.get();
-    connect(m_scheduleModel.get(), &ScheduleModel::refillRecipientLists, this,
-            &MainModel::RefillRecipientLists);
-
     FileSourceHost host;
     host.Next = [this] {
         btnMailCreateClick();
@@ -222,9 +98,20 @@ void MainModel::makeParts(const Services &services)
         if (m_pump)
             m_pump();
     };
-    m_fileSource = std::make_unique<FileSourceModel>(
-        m_workFolder, m_folders, *shell, m_canvas, m_prompt,
-        FileSourceWindows {&m_dialogs, services.thumbnails, services.media, services.browser}, host);
+    m_parts = std::make_unique<MainParts>(
+        MainPartsBase {m_workFolder, m_settings, m_prompt, m_dialogs, m_canvas, m_history, m_folders,
+                       m_shutterSound, m_selfSound, static_cast<SendRunHost &>(*this), std::move(host),
+                       [this] {
+                           SaveEverything(m_windowPos);
+                       }},
+        services);
+    m_camera = &m_parts->Camera();
+    m_schedule = &m_parts->ScheduleSeam();
+    SetSendRunner(nullptr);
+    SetDialUp(nullptr);
+    connect(&m_parts->Camera(), &CameraModel::windowEnabledChanged, this, &MainModel::changed);
+    connect(&m_parts->Schedule(), &ScheduleModel::refillRecipientLists, this,
+            &MainModel::RefillRecipientLists);
 }
 
 void MainModel::applySmtpPort()
@@ -236,22 +123,23 @@ void MainModel::applySmtpPort()
 
 void MainModel::SetCamera(CameraControl *camera)
 {
-    m_camera = camera ? camera : m_cameraModel.get();
+    m_camera = camera ? camera : &m_parts->Camera();
 }
 
 void MainModel::SetSchedule(ScheduleControl *schedule)
 {
-    m_schedule = schedule ? schedule : m_ownSchedule.get();
+    m_schedule = schedule ? schedule : &m_parts->ScheduleSeam();
 }
 
 void MainModel::SetSendRunner(SendRunner *runner)
 {
-    m_sendRunner = runner ? runner : (m_ownSendRunner ? m_ownSendRunner.get() : &m_noSendRunner);
+    m_sendRunner
+        = runner ? runner : (m_parts->SendRunnerSeam() ? m_parts->SendRunnerSeam() : &m_noSendRunner);
 }
 
 void MainModel::SetDialUp(DialUpControl *dialUp)
 {
-    m_dialUp = dialUp ? dialUp : (m_ownDialUp ? m_ownDialUp.get() : &m_noDialUp);
+    m_dialUp = dialUp ? dialUp : (m_parts->DialUpSeam() ? m_parts->DialUpSeam() : &m_noDialUp);
 }
 
 // ---- What a send run reads
@@ -262,7 +150,7 @@ TMailAddress MainModel::PaneEntry() const
     entry.Name = m_recipient.NameText();
     entry.Address = m_recipient.AddressText();
     entry.ServerRoute = m_recipient.ServerRoute();
-    m_canvas.FillPictureParameters(entry);
+    FillPictureParameters(m_canvas, entry);
     return entry;
 }
 
@@ -288,7 +176,7 @@ void MainModel::SetCurrentRecipient(TMailAddress *entry)
 
 void MainModel::RenderPicture(const TMailAddress &recipient)
 {
-    m_canvas.RenderPicture(recipient);
+    ::RenderPicture(m_canvas, recipient);
 }
 
 // ---- Life of the window
@@ -409,8 +297,8 @@ void MainModel::hidePopup()
 
 void MainModel::checkSentFolders()
 {
-    m_openRecentEnabled = m_fileSource->RecentFolderExists();
-    m_openIntervalEnabled = m_fileSource->IntervalFolderExists();
+    m_openRecentEnabled = m_parts->FileSource().RecentFolderExists();
+    m_openIntervalEnabled = m_parts->FileSource().IntervalFolderExists();
 }
 
 void MainModel::showPictureStage()
@@ -605,7 +493,7 @@ void MainModel::RefillRecipientLists()
 void MainModel::btnAddressAutoClick()
 {
     hidePopup();
-    ScheduleModel &s = *m_scheduleModel;
+    ScheduleModel &s = m_parts->Schedule();
     const std::optional<int> chosen = m_dialogs.ChooseAddress(m_addressBook, s.ShownName(), s.ShownAddress());
     if (chosen && *chosen >= 0 && *chosen < m_addressBook.Count())
         s.RecipientFromAddressBook(m_addressBook.Get(*chosen));
@@ -622,7 +510,7 @@ void MainModel::PictureTaken()
 bool MainModel::WindowEnabled() const
 {
     // The self-timer's countdown keeps the window from input as a send does.
-    return m_windowEnabled && m_cameraModel->WindowEnabled();
+    return m_windowEnabled && m_parts->Camera().WindowEnabled();
 }
 
 QString MainModel::FwdLabel() const

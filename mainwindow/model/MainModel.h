@@ -3,6 +3,7 @@
 #include "mail/AddressBook.h"
 #include "mail/Delivery.h"
 #include "mainwindow/model/FolderHistory.h"
+#include "mainwindow/model/MainParts.h"
 #include "mainwindow/model/MainSeams.h"
 #include "mainwindow/model/RecipientModel.h"
 #include "picture/PictureCanvas.h"
@@ -18,25 +19,11 @@
 #include <memory>
 
 class CameraModel;
-class CaptureDevice;
-class CaptureDialogs;
-class Clock;
-class DialUpChooser;
-class DialUpService;
 class FileSourceModel;
-class FolderBrowser;
 class MainDialogs;
-class MediaSearch;
-class PictureSender;
 class Prompt;
 class ScheduleModel;
-class SendingWindow;
-class Shell;
-class SoundPlayer;
-class TDialUp;
-class ThumbnailPicker;
 class TUserData;
-class Waiter;
 struct MailClients;
 
 // The main window without its widgets: the working mode, the picture and mail stages with their
@@ -56,25 +43,8 @@ public:
     static constexpr char kAddressBookFile[] = "Tavrin.ADX";
     static constexpr char kHistoryFile[] = "History.ADX";
 
-    // The services and windows the parts of the window work with. Each may be left out: the part
-    // that needs it then does without (no camera, no sending, no file manager).
-    struct Services
-    {
-        Shell *shell = nullptr;
-        SoundPlayer *sound = nullptr;
-        CaptureDevice *camera = nullptr;
-        CaptureDialogs *captureDialogs = nullptr;
-        Clock *clock = nullptr; // the system's when left out
-        ThumbnailPicker *thumbnails = nullptr;
-        MediaSearch *media = nullptr;
-        FolderBrowser *browser = nullptr;
-        // The send run needs all three; the dial-up connection the service and the waiter.
-        MailClients *clients = nullptr;
-        SendingWindow *sendingWindow = nullptr;
-        Waiter *waiter = nullptr;
-        DialUpService *dialUp = nullptr;
-        DialUpChooser *dialUpChooser = nullptr;
-    };
+    // The services and windows the parts of the window work with (see MainParts).
+    using Services = MainServices;
 
     struct Context
     {
@@ -101,6 +71,10 @@ public:
     void SetDialUp(DialUpControl *dialUp);
     CameraControl &Camera() const { return *m_camera; }
     ScheduleControl &Schedule() const { return *m_schedule; }
+
+    // What the waits of the program run to let the window repaint and pending events run; the
+    // context's at first.
+    void SetPump(std::function<void()> pump) { m_pump = std::move(pump); }
 
     // ---- Life of the window
 
@@ -168,11 +142,11 @@ public:
     TAddressBook &History() override { return m_history; }
     FolderHistory &Folders() { return m_folders; }
     RecipientModel &Recipient() { return m_recipient; }
-    FileSourceModel &FileSource() { return *m_fileSource; }
-    CameraModel &CameraPart() { return *m_cameraModel; }
-    ScheduleModel &SchedulePart() { return *m_scheduleModel; }
+    FileSourceModel &FileSource() { return m_parts->FileSource(); }
+    CameraModel &CameraPart() { return m_parts->Camera(); }
+    ScheduleModel &SchedulePart() { return m_parts->Schedule(); }
     // The send run's pipeline; none without the clients, the sending window and the waiter.
-    Delivery *DeliveryPart() { return m_delivery.get(); }
+    Delivery *DeliveryPart() { return m_parts->DeliveryPart(); }
     // What closing saves: the address book, the history (its ten most recent), the folder list and
     // the settings. A file that cannot be written is said and the others are saved all the same.
     void SaveEverything(QPoint windowPos);
@@ -229,18 +203,7 @@ private:
 
     // The parts, made over the objects above, and what stands in where they are replaced.
     MailClients *m_clients = nullptr;
-    std::unique_ptr<SoundPlayer> m_silence;
-    std::unique_ptr<Shell> m_noShell;
-    std::unique_ptr<CameraModel> m_cameraModel;
-    std::unique_ptr<PictureSender> m_pictureSender;
-    std::unique_ptr<ScheduleModel> m_scheduleModel;
-    std::unique_ptr<ScheduleControl> m_ownSchedule;
-    std::unique_ptr<FileSourceModel> m_fileSource;
-    std::unique_ptr<TDialUp> m_dialUpObject;
-    std::unique_ptr<DialUpControl> m_ownDialUp;
-    std::unique_ptr<ProgramEnd> m_end;
-    std::unique_ptr<Delivery> m_delivery;
-    std::unique_ptr<SendRunner> m_ownSendRunner;
+    std::unique_ptr<MainParts> m_parts;
     NoSendRunner m_noSendRunner;
     NoDialUp m_noDialUp;
     CameraControl *m_camera = nullptr;

@@ -1,9 +1,9 @@
 #pragma once
 
 // What the main window's model drives besides its own objects: the camera, the schedule of Auto
-// mode, the send run and the dial-up connection. Each has a stand-in for a machine or build that has
-// none: no camera (every camera view fails), no schedule ever running, a send run that reports
-// failure, no dial-up connection.
+// mode, the send run and the dial-up connection (tests put fakes in their place). The send run and
+// the dial-up connection have a stand-in for a machine or build that has none: a send run that
+// reports failure, no dial-up connection.
 
 // The camera operations of the main window's modes (CameraModel has them all).
 class CameraControl
@@ -24,17 +24,6 @@ public:
     virtual void ReleaseCapture() = 0;
 };
 
-class NoCamera : public CameraControl
-{
-public:
-    bool SetUpCamera() override { return false; }
-    void EnterCameraMode() override { }
-    void EnterAutoMode() override { }
-    void SwitchCamera(bool) override { }
-    bool CameraOn() const override { return false; }
-    void ReleaseCapture() override { }
-};
-
 // Scheduled capture as the rest of the window sees it.
 class ScheduleControl
 {
@@ -48,15 +37,6 @@ public:
     virtual bool StartSchedule() = 0;
     // The Esc key while the Auto pane shows.
     virtual void EscapePressed() = 0;
-};
-
-class NoSchedule : public ScheduleControl
-{
-public:
-    bool Running() const override { return false; }
-    void EnterAutoMode() override { }
-    bool StartSchedule() override { return false; }
-    void EscapePressed() override { }
 };
 
 // The send run of the last mail step: true when every message of the run was sent.

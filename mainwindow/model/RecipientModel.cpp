@@ -3,6 +3,7 @@
 #include "common/Prompt.h"
 #include "common/UserData.h"
 #include "mail/AddressBook.h"
+#include "mail/PictureRender.h"
 #include "mainwindow/model/MainDialogs.h"
 #include "picture/PictureCanvas.h"
 
@@ -223,7 +224,7 @@ bool RecipientModel::CheckAtNext()
                                                          "\nアドレス帳を修正してよろしいですか？"),
                                           Msg::IconQuestion, Msg::ButtonsYesNo);
             if (correct == Msg::Yes) {
-                m_canvas.FillPictureParameters(entry);
+                FillPictureParameters(m_canvas, entry);
                 m_book.Save(QStringLiteral("Tavrin.ADX"));
             } else if (m_prompt.ShowMessageBox(QStringLiteral("アドレス帳の設定を優先しますか？"),
                                                Msg::IconQuestion, Msg::ButtonsYesNo)
@@ -231,7 +232,7 @@ bool RecipientModel::CheckAtNext()
                 m_prompt.ShowMessageBox(QStringLiteral("編集時の画像設定で送信します。"),
                                         Msg::IconInformation, Msg::ButtonsOk);
                 // Reaches the file with the address book's next save.
-                m_canvas.FillPictureParameters(entry);
+                FillPictureParameters(m_canvas, entry);
             }
         }
         if (entry.SizePreset == 3)

@@ -6,6 +6,7 @@
 #include "common/Prompt.h"
 #include "common/UserData.h"
 #include "mail/Composition.h"
+#include "mail/PictureRender.h"
 #include "mainwindow/model/CameraModel.h"
 #include "mainwindow/model/MainDialogs.h"
 #include "mainwindow/model/PictureSender.h"
@@ -325,7 +326,7 @@ void ScheduleModel::tmIntervalTimer()
         throw Exception(text("撮影した画像を読み込めません。"));
     const QTime next = m_clock.Now().time().addMSecs(period);
 
-    m_canvas.RenderPicture(*m_recipient);
+    RenderPicture(m_canvas, *m_recipient);
     const QDateTime shotTime = m_clock.Now();
     const QString name = ScheduledPictureName(shotTime);
 

@@ -275,7 +275,8 @@ TEST_F(MainWindowTest, TheVersionTwoZeroQuestionComesOnce)
     ASSERT_TRUE(again.LoadFromWorkFolder());
     EXPECT_EQ(again.Minor, 1);
     ScriptedPrompt quiet;
-    TMain second(TMainContext {workFolder(), again, quiet, dialogs, &popup, {}});
+    MainModel secondModel(MainModel::Context {workFolder(), again, quiet, dialogs, {}});
+    TMain second(TMainContext {secondModel, &popup});
     EXPECT_TRUE(quiet.History().isEmpty());
 }
 

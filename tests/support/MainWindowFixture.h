@@ -36,11 +36,16 @@ protected:
 
     QString workFolder() const { return work.path() + '/'; }
 
-    // Made over these parts, not yet shown.
+    // Made over these parts, not yet shown: the model over the services, attachParts on it, then the
+    // window.
     TMain &makeMain(std::function<void(MainModel &)> attachParts, MainModel::Services services = {})
     {
-        main = std::make_unique<TMain>(
-            TMainContext {workFolder(), settings, prompt, dialogs, &popup, std::move(attachParts), services});
+        main.reset();
+        model = std::make_unique<MainModel>(
+            MainModel::Context {workFolder(), settings, prompt, dialogs, {}, services});
+        if (attachParts)
+            attachParts(*model);
+        main = std::make_unique<TMain>(TMainContext {*model, &popup});
         return *main;
     }
     // Shown; the rest of showing runs from the event loop.
@@ -64,5 +69,6 @@ protected:
     ScriptedPrompt prompt;
     FakeDialogs dialogs;
     TPopupListBox popup;
+    std::unique_ptr<MainModel> model;
     std::unique_ptr<TMain> main;
 };

@@ -130,6 +130,10 @@ TEST_F(ConnectionCheckTest, TheFtpServerIsReportedOrItsPortRefused)
     ConnectionReport report = CheckFtpServer(settings, m_options);
     EXPECT_FALSE(report.ok);
     EXPECT_EQ(report.lines, QStringList {"失敗：FTPポート番号「twenty-one」は数値ではありません。"});
+    settings.Port = QStringLiteral("70000");
+    report = CheckFtpServer(settings, m_options);
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.lines, QStringList {"失敗：FTPポート番号「70000」は数値ではありません。"});
 
     RefusingPort refusing;
     settings.Port = QString::number(refusing.Port());

@@ -300,6 +300,29 @@ TEST_F(MailTool, SendAndUploadNeverWaitForEver)
     }
 }
 
+TEST_F(MailTool, APortIsANumberFrom1To65535)
+{
+    const struct
+    {
+        QStringList args;
+        QByteArray err;
+    } cases[] = {
+        {{"send", "--host", "127.0.0.1", "--port", "0", "--from", "a@b", "--to", "c@d"},
+         "tavrin-tool: --port needs a port number from 1 to 65535\n"},
+        {{"send", "--host", "127.0.0.1", "--pop-host", "127.0.0.1", "--pop-port", "65536", "--from", "a@b", "--to",
+          "c@d"},
+         "tavrin-tool: --pop-port needs a port number from 1 to 65535\n"},
+        {{"upload", "--host", "127.0.0.1", "--port", "21a", "x.jpg"},
+         "tavrin-tool: --port needs a port number from 1 to 65535\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const ToolRun run = RunTool(c.args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, c.err);
+    }
+}
+
 TEST_F(MailTool, TheTimeoutIsSecondsAboveZero)
 {
     for (const char *value : {"0", "-1", "abc", "86401"}) {

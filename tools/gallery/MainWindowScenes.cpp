@@ -1,12 +1,12 @@
 #include "tools/gallery/MainWindowScenes.h"
 
+#include "common/Bitmap.h"
 #include "common/UserData.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/UiPrompt.h"
 #include "mail/AddressBook.h"
 #include "mainwindow/MainUnit.h"
 #include "mainwindow/model/MainDialogs.h"
-#include "picture/Bitmap.h"
 #include "widgets/FlatComboBox.h"
 #include "widgets/FlatEdit.h"
 #include "widgets/FlatMemo.h"
@@ -89,7 +89,8 @@ void SaveMainWindowScenes(const QString &outDir)
     UiPrompt prompt(nullptr);
     QuietDialogs dialogs;
     TPopupListBox popup;
-    TMain main(TMainContext {work.path() + QLatin1Char('/'), settings, prompt, dialogs, &popup, {}});
+    MainModel mainModel(MainModel::Context {work.path() + QLatin1Char('/'), settings, prompt, dialogs, {}});
+    TMain main(TMainContext {mainModel, &popup});
     main.show();
     save(main, outDir, "file");
 

@@ -24,7 +24,7 @@
 #include "mainwindow/ThumbnailUnit.h"
 #include "picture/ConvertJpeg.h"
 #include "picture/JpegCodec.h"
-#include "tests/support/Pictures.h"
+#include "support/Pictures.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatCheckBox.h"
 #include "widgets/FlatComboBox.h"

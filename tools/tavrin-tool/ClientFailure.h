@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Port.h"
 #include "mail/ClientFailure.h"
 #include "mail/IdTCPConnection.h"
 #include "mail/TlsTransport.h"
@@ -33,16 +34,17 @@ inline int RunClientSteps(const std::function<void()> &steps, const std::functio
     return 1;
 }
 
-// The value of a --port option: a decimal number, or fallback when the option is absent.
+// The value of a --port option: a port number (1..65535), or fallback when the option is absent.
 inline bool ReadPort(const ToolArgs &args, const QString &option, int fallback, int *port)
 {
     if (!args.has(option)) {
         *port = fallback;
         return true;
     }
-    bool ok = false;
-    *port = args.value(option).toInt(&ok, 10);
-    return ok;
+    const std::optional<int> value = ParsePort(args.value(option));
+    if (value)
+        *port = *value;
+    return value.has_value();
 }
 
 // The value of --timeout in milliseconds: decimal seconds, more than 0 and at most a day;

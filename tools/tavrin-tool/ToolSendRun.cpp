@@ -1,6 +1,7 @@
 #include "tools/tavrin-tool/ToolSendRun.h"
 
 #include "common/Exception.h"
+#include "mail/PictureRender.h"
 
 namespace {
 
@@ -120,13 +121,13 @@ TMailAddress ToolHost::PaneEntry() const
     entry.Name = name;
     entry.Address = address;
     entry.ServerRoute = serverRoute;
-    canvas.FillPictureParameters(entry);
+    FillPictureParameters(canvas, entry);
     return entry;
 }
 
 void ToolHost::RenderPicture(const TMailAddress &recipient)
 {
-    const TConvertJpeg::Result r = canvas.RenderPicture(recipient);
+    const TConvertJpeg::Result r = ::RenderPicture(canvas, recipient);
     lastRender = r;
     if (onRender)
         onRender(recipient, r);

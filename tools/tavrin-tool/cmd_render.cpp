@@ -5,6 +5,7 @@
 #include "common/Exception.h"
 #include "common/SaveFile.h"
 #include "mail/AddressBook.h"
+#include "mail/PictureRender.h"
 #include "picture/BmpFile.h"
 #include "picture/PictureCanvas.h"
 #include "tools/tavrin-tool/Command.h"
@@ -119,9 +120,9 @@ int run(const QStringList &args)
 
     TMailAddress to;
     to.Address = a.value("--address");
-    canvas.FillPictureParameters(to);
+    FillPictureParameters(canvas, to);
     try {
-        const TConvertJpeg::Result r = canvas.RenderPicture(to);
+        const TConvertJpeg::Result r = RenderPicture(canvas, to);
         const FileRead jpeg = ReadRegularFile(canvas.TmpJpgPath(), TConvertJpeg::MaxJpegFileBytes);
         if (!jpeg || !SaveWholeFile(out, jpeg.bytes))
             return Fail(QStringLiteral("cannot write %1").arg(out));

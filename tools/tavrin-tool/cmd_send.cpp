@@ -36,7 +36,7 @@ int run(const QStringList &arguments)
     TIdSMTP smtp;
     smtp.Host = args.value(QStringLiteral("--host"));
     if (!ReadPort(args, QStringLiteral("--port"), smtp.Port, &smtp.Port))
-        return Fail(QStringLiteral("--port needs a decimal number"));
+        return Fail(QStringLiteral("--port needs a port number from 1 to 65535"));
     smtp.HeloName = args.value(QStringLiteral("--helo"), smtp.Host);
     smtp.Username = args.value(QStringLiteral("--user"));
     smtp.Password = args.value(QStringLiteral("--password"));
@@ -52,7 +52,7 @@ int run(const QStringList &arguments)
     const bool popFirst = args.has(QStringLiteral("--pop-host"));
     pop.Host = args.value(QStringLiteral("--pop-host"));
     if (!ReadPort(args, QStringLiteral("--pop-port"), pop.Port, &pop.Port))
-        return Fail(QStringLiteral("--pop-port needs a decimal number"));
+        return Fail(QStringLiteral("--pop-port needs a port number from 1 to 65535"));
     pop.Username = smtp.Username;
     pop.Password = smtp.Password;
 

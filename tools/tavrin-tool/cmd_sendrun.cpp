@@ -82,9 +82,9 @@ int run(const QStringList &arguments)
     MailClients clients;
     clients.IdSMTP.Port = settings.SmtpPortInUse();
     if (args.has("--smtp-port") && !ReadPort(args, QStringLiteral("--smtp-port"), 25, &clients.IdSMTP.Port))
-        return Fail(QStringLiteral("--smtp-port needs a decimal number"));
+        return Fail(QStringLiteral("--smtp-port needs a port number from 1 to 65535"));
     if (args.has("--pop-port") && !ReadPort(args, QStringLiteral("--pop-port"), 110, &clients.IdPOP3.Port))
-        return Fail(QStringLiteral("--pop-port needs a decimal number"));
+        return Fail(QStringLiteral("--pop-port needs a port number from 1 to 65535"));
 
     ToolPrompt prompt(args.value("--answers").split(QLatin1Char(','), Qt::SkipEmptyParts));
     ToolSendingWindow window;

@@ -21,7 +21,7 @@ int run(const QStringList &arguments)
 
     TIdFTP ftp;
     if (!ReadPort(args, QStringLiteral("--port"), ftp.Port, &ftp.Port))
-        return Fail(QStringLiteral("--port needs a decimal number"));
+        return Fail(QStringLiteral("--port needs a port number from 1 to 65535"));
     if (!ReadTimeoutOption(args, &ftp.ReadTimeout))
         return Fail(QStringLiteral("--timeout needs a number of seconds above 0 and at most 86400"));
     ftp.ConnectTimeout = ftp.ReadTimeout;

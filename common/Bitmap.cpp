@@ -1,4 +1,4 @@
-#include "picture/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <cstring>
 #include <new>

@@ -1,4 +1,4 @@
-#include "platform/Loader.h"
+#include "app/Loader.h"
 
 #include "common/Clock.h"
 #include "platform/linux/LinuxDialUpService.h"

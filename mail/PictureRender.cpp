@@ -1,0 +1,44 @@
+#include "mail/PictureRender.h"
+
+#include "common/Exception.h"
+#include "mail/AddressBook.h"
+#include "mail/Carrier.h"
+#include "picture/BmpFile.h"
+#include "picture/PictureCanvas.h"
+
+#include <QFile>
+#include <QScopeGuard>
+
+void FillPictureParameters(const TPictureCanvas &canvas, TMailAddress &entry)
+{
+    entry.SizePreset = qint8(canvas.SizePreset());
+    entry.QualityLevel = qint8(canvas.QualityLevel());
+    entry.Width = canvas.PictureWidth();
+    entry.Height = canvas.PictureHeight();
+}
+
+TConvertJpeg::Result RenderPicture(const TPictureCanvas &canvas, const TMailAddress &recipient)
+{
+    Bitmap frame = canvas.ComposeFrame();
+    if (frame.isNull())
+        throw Exception(QStringLiteral("画像を作成できません。"));
+    const bool fifteenBit = canvas.ScreenDepth() < 24;
+    if (fifteenBit)
+        frame.reduceTo15Bit();
+    const QString bmp = canvas.TmpBmpPath();
+    if (!SaveBmpFile(bmp, frame, fifteenBit ? BmpDepth::Bits15 : BmpDepth::Bits24))
+        throw Exception(QStringLiteral("ビットマップファイルを書き込めません：%1").arg(bmp));
+    // The WILLCOM class keeps the frame at screen scale beside the JPEG.
+    const bool keepBitmap = CarrierOf(recipient.Address) == kWillcom;
+    const auto removeBitmap = qScopeGuard([&] {
+        if (!keepBitmap)
+            QFile::remove(bmp);
+    });
+
+    TConvertJpeg writer;
+    writer.Scale = true;
+    writer.SourceRect = PixelRect {0, 0, canvas.FrameSize().width(), canvas.FrameSize().height()};
+    writer.DestRect = PixelRect {0, 0, recipient.Width, recipient.Height};
+    writer.Budget = ByteBudget(recipient);
+    return writer.ConvertFile(bmp, canvas.TmpJpgPath());
+}
