@@ -79,11 +79,7 @@ TMain::TMain(TMainContext context, QWidget *parent)
     pnlCommandPicture->setObjectName(QStringLiteral("pnlCommandPicture"));
     pnlCommandPicture->setGeometry(kCommandArea);
     pnlFileMode = new FileModePane(*m_model, pnlCommandPicture);
-    pnlCameraMode = new CameraModePane(*m_model, pnlCommandPicture);
-    pnlAutoMode = new AutoModePane(*m_model, pnlCommandPicture);
-    for (QWidget *pane : {static_cast<QWidget *>(pnlFileMode), static_cast<QWidget *>(pnlCameraMode),
-                          static_cast<QWidget *>(pnlAutoMode)})
-        pane->setGeometry(kPaneArea);
+    pnlFileMode->setGeometry(kPaneArea);
     commandButtons(pnlCommandPicture, "btnConfig1", "btnQuit", "btnBackDmy", "btnMailCreate", &btnConfig1,
                    &btnQuit, &btnBackDmy, &btnMailCreate);
     btnAutoStart = MakeMainButton(pnlCommandPicture, "btnAutoStart", btnMailCreate->geometry(),
@@ -94,12 +90,6 @@ TMain::TMain(TMainContext context, QWidget *parent)
     pnlCommandMail = new TFlatPanel(this);
     pnlCommandMail->setObjectName(QStringLiteral("pnlCommandMail"));
     pnlCommandMail->setGeometry(kCommandArea);
-    pnlPictureConfig = new PictureConfigPane(*m_model, pnlCommandMail);
-    pnlSendTo = new SendToPane(*m_model, pnlCommandMail);
-    pnlEditMail = new EditMailPane(*m_model, pnlCommandMail);
-    for (QWidget *pane : {static_cast<QWidget *>(pnlPictureConfig), static_cast<QWidget *>(pnlSendTo),
-                          static_cast<QWidget *>(pnlEditMail)})
-        pane->setGeometry(kPaneArea);
     commandButtons(pnlCommandMail, "btnConfig2", "btnQuit2", "btnBack", "btnFwd", &btnConfig2, &btnQuit2,
                    &btnBack, &btnFwd);
     pnlCommandMail->hide();
@@ -162,6 +152,50 @@ void TMain::commandButtons(TFlatPanel *panel, const char *config, const char *qu
                                  Glyph::Forward, QRect(0, 0, 66, 30));
 }
 
+void TMain::makePanes()
+{
+    if (m_panesMade)
+        return;
+    m_panesMade = true;
+    pnlCameraMode = new CameraModePane(*m_model, pnlCommandPicture);
+    pnlAutoMode = new AutoModePane(*m_model, pnlCommandPicture);
+    pnlPictureConfig = new PictureConfigPane(*m_model, pnlCommandMail);
+    pnlSendTo = new SendToPane(*m_model, pnlCommandMail);
+    pnlEditMail = new EditMailPane(*m_model, pnlCommandMail);
+    for (QWidget *pane : std::initializer_list<QWidget *> {pnlCameraMode, pnlAutoMode, pnlPictureConfig,
+                                                           pnlSendTo, pnlEditMail}) {
+        pane->setGeometry(kPaneArea);
+        // Hidden until the state shows it; the command buttons stay in front.
+        pane->hide();
+        pane->lower();
+        if (m_firstShowDone)
+            dropDownsToPopup(pane);
+    }
+}
+
+void TMain::dropDownsToPopup(QWidget *within)
+{
+    // Every drop-down list of the window drops the program's popup list.
+    for (TFlatComboBox *list : within->findChildren<TFlatComboBox *>()) {
+        list->SetOwnerWindow(this);
+        list->SetListWindow(m_listWindow);
+    }
+}
+
+void TMain::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    // The panes that start hidden are made once the window is on the screen, so that it shows
+    // sooner; the state makes one at once when it needs it before then.
+    if (!m_panesMade)
+        QTimer::singleShot(0, this, [this] {
+            if (!m_panesMade) {
+                makePanes();
+                ApplyState();
+            }
+        });
+}
+
 void TMain::FormCreate()
 {
     m_model->FormCreate();
@@ -176,9 +210,13 @@ void TMain::ApplyState()
     pnlCommandMail->setVisible(mailStage);
 
     const MainModel::Mode mode = m.CurrentMode();
+    if (mailStage || mode != MainModel::Mode::File)
+        makePanes();
     pnlFileMode->setVisible(mode == MainModel::Mode::File);
-    pnlCameraMode->setVisible(mode == MainModel::Mode::Camera);
-    pnlAutoMode->setVisible(mode == MainModel::Mode::Auto);
+    if (m_panesMade) {
+        pnlCameraMode->setVisible(mode == MainModel::Mode::Camera);
+        pnlAutoMode->setVisible(mode == MainModel::Mode::Auto);
+    }
     btnMailCreate->setVisible(mode != MainModel::Mode::Auto);
     btnAutoStart->setVisible(mode == MainModel::Mode::Auto);
     btnMailCreate->SetEnabled(m.MailCreateEnabled());
@@ -197,10 +235,12 @@ void TMain::ApplyState()
     imgWaku->setVisible(m.ModeMarkerShown());
     imgWaku->raise();
 
-    const MainModel::StepPane pane = m.CurrentStepPane();
-    pnlPictureConfig->setVisible(pane == MainModel::StepPane::PictureConfig);
-    pnlSendTo->setVisible(pane == MainModel::StepPane::SendTo);
-    pnlEditMail->setVisible(pane == MainModel::StepPane::EditMail);
+    if (m_panesMade) {
+        const MainModel::StepPane pane = m.CurrentStepPane();
+        pnlPictureConfig->setVisible(pane == MainModel::StepPane::PictureConfig);
+        pnlSendTo->setVisible(pane == MainModel::StepPane::SendTo);
+        pnlEditMail->setVisible(pane == MainModel::StepPane::EditMail);
+    }
     btnFwd->SetLabelText(m.FwdLabel());
 
     pnlImageBase->SetPictureBackShown(m.PictureBackShown());
@@ -237,11 +277,7 @@ void TMain::FormShow()
         return;
     if (!m_firstShowDone) {
         m_firstShowDone = true;
-        // Every drop-down list of the window drops the program's popup list.
-        for (TFlatComboBox *list : findChildren<TFlatComboBox *>()) {
-            list->SetOwnerWindow(this);
-            list->SetListWindow(m_listWindow);
-        }
+        dropDownsToPopup(this);
     }
     m_model->FormShow();
 }

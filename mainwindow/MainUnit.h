@@ -61,10 +61,14 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void FormCreate();
     void FormShow();
+    // The panes that start hidden (all but File mode's).
+    void makePanes();
+    void dropDownsToPopup(QWidget *within);
     void ApplyState();
     // While a schedule runs only the picture area shows.
     void Narrow(bool narrow);
@@ -76,6 +80,7 @@ private:
     TListWindow *m_listWindow = nullptr;
     MainModel *m_model;
     bool m_firstShowDone = false;
+    bool m_panesMade = false;
     bool m_closed = false;
     bool m_askingToClose = false;
 

@@ -81,7 +81,8 @@ SendToPane::SendToPane(MainModel &model, QWidget *parent)
     OnButton(btnDelCC, [&r] { r.btnDelCCClick(); });
     connect(&r, &RecipientModel::changed, this, &SendToPane::Refresh);
     connect(&r, &RecipientModel::listsRefilled, this, &SendToPane::RefillLists);
-    Refresh();
+    // Made when first needed, maybe after the lists were filled.
+    RefillLists();
 }
 
 void SendToPane::RefillLists()

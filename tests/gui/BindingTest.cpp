@@ -147,6 +147,9 @@ protected:
         settings.UseSMTPAuth = true;
         settings.UseServer = true;
         makeMain({});
+        // The panes that start hidden are there once the window has shown.
+        showMain();
+        ASSERT_NE(main->findChild<QWidget *>("pnlEditMail"), nullptr);
         config = std::make_unique<TConfig>(
             settings, prompt, accounts, nullptr, [] {}, [] {});
         config->Prepare();

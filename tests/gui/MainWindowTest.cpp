@@ -324,6 +324,19 @@ TEST_F(MainWindowTest, ClosingIsRefusedSilentlyWhileAScheduleRuns)
     EXPECT_TRUE(prompt.History().isEmpty());
 }
 
+TEST_F(MainWindowTest, ThePanesThatStartHiddenAreMadeOnceTheWindowHasPaintedOrWhenNeeded)
+{
+    make();
+    EXPECT_NE(main->findChild<QWidget *>("pnlFileMode"), nullptr);
+    for (const char *name : {"pnlCameraMode", "pnlAutoMode", "pnlPictureConfig", "pnlSendTo", "pnlEditMail"})
+        EXPECT_EQ(main->findChild<QWidget *>(name), nullptr) << name;
+    // Needed before the window has painted: made at once.
+    main->Model().btnAutoModeClick();
+    ASSERT_NE(main->findChild<QWidget *>("pnlAutoMode"), nullptr);
+    EXPECT_FALSE(main->findChild<QWidget *>("pnlAutoMode")->isHidden());
+    EXPECT_TRUE(main->findChild<QWidget *>("pnlSendTo")->isHidden());
+}
+
 TEST_F(MainWindowTest, TheSubjectFieldTakesAtMost36Bytes)
 {
     shown();
