@@ -4,6 +4,7 @@
 #include "mail/AddressBook.h"
 #include "mail/Carrier.h"
 #include "picture/BmpFile.h"
+#include "picture/PictureFile.h"
 #include "picture/Resample.h"
 
 #include <QDir>
@@ -137,7 +138,7 @@ std::optional<Bitmap> TPictureCanvas::readPicture(const QString &path) const
         return std::nullopt;
     std::optional<Bitmap> picture = path.endsWith(QLatin1String(".bmp"), Qt::CaseSensitive)
         ? LoadBmpFile(path)
-        : TConvertJpeg::LoadJpegFile(path);
+        : ReadPictureFile(path);
     if (!picture || !usable(*picture))
         return std::nullopt;
     return picture;
