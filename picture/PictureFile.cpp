@@ -60,12 +60,9 @@ std::optional<QByteArray> readAll(QFile &file)
 std::optional<Bitmap> readOther(QFile &file, QByteArrayView head, int tileSide)
 {
     const PictureReader *reader = readerFor(head);
-    if (!reader)
+    if (!reader || !file.seek(0))
         return std::nullopt;
-    const std::optional<QByteArray> data = readAll(file);
-    if (!data)
-        return std::nullopt;
-    std::optional<Bitmap> picture = reader->Read(*data, tileSide);
+    std::optional<Bitmap> picture = reader->Read(file, tileSide);
     if (!picture || picture->isNull())
         return std::nullopt;
     return picture;

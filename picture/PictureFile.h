@@ -3,6 +3,7 @@
 #include "picture/Bitmap.h"
 
 #include <QByteArrayView>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -25,11 +26,12 @@ public:
     // True when a file that starts with these bytes (at least 32 where the file has them) is of
     // this kind.
     virtual bool CanRead(QByteArrayView head) const = 0;
-    // The upright picture in 24-bit pixels: the container's own turn applied, transparency on
-    // white. With tileSide > 0 an embedded thumbnail or a reduced decode may be given instead, but
-    // never smaller than the box FitInSquare gives the picture in such a tile. Empty for damaged
-    // data and for a picture larger than Bitmap::MaxPixels, refused before it takes memory.
-    virtual std::optional<Bitmap> Read(QByteArrayView data, int tileSide) const = 0;
+    // The upright picture in 24-bit pixels from the file (open for reading, at any position): the
+    // container's own turn applied, transparency on white. With tileSide > 0 an embedded thumbnail
+    // or a reduced decode may be given instead, never smaller than the box FitInSquare gives the
+    // picture in such a tile; a reader then reads no more of the file than that needs. Empty for
+    // damaged data and for a picture larger than Bitmap::MaxPixels, refused before it takes memory.
+    virtual std::optional<Bitmap> Read(QIODevice &file, int tileSide) const = 0;
     // File name patterns in lower case ("*.heic"), for folder listings, drops and the open dialog.
     virtual QStringList NamePatterns() const = 0;
 };

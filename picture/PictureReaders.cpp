@@ -1,6 +1,5 @@
 #include "picture/PictureReaders.h"
 
-#include <QBuffer>
 #include <QImageReader>
 
 #include <mutex>
@@ -39,15 +38,12 @@ class QtImageReader : public PictureReader
 public:
     bool CanRead(QByteArrayView head) const override { return kind(head) != nullptr; }
 
-    std::optional<Bitmap> Read(QByteArrayView data, int) const override
+    std::optional<Bitmap> Read(QIODevice &file, int) const override
     {
-        const QtKind *k = kind(data.first(qMin<qsizetype>(data.size(), 32)));
+        const QtKind *k = file.seek(0) ? kind(file.peek(32)) : nullptr;
         if (!k)
             return std::nullopt;
-        QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer, k->format);
+        QImageReader reader(&file, k->format);
         // A TIFF file's orientation tag is applied as the photo viewers apply it.
         reader.setAutoTransform(true);
         const QSize size = reader.size();
@@ -99,6 +95,24 @@ bool isHeif(QByteArrayView head)
     return false;
 }
 
+QIODevice &deviceOf(void *userdata)
+{
+    return *static_cast<QIODevice *>(userdata);
+}
+
+const heif_reader kDeviceReader = {
+    1,
+    [](void *d) -> int64_t { return deviceOf(d).pos(); },
+    [](void *data, size_t size, void *d) -> int {
+        return deviceOf(d).read(static_cast<char *>(data), qint64(size)) == qint64(size) ? 0 : 1;
+    },
+    [](int64_t position, void *d) -> int { return deviceOf(d).seek(position) ? 0 : 1; },
+    [](int64_t target, void *d) -> heif_reader_grow_status {
+        return target <= deviceOf(d).size() ? heif_reader_grow_status_size_reached
+                                            : heif_reader_grow_status_size_beyond_eof;
+    },
+};
+
 struct HeifContext
 {
     heif_context *ctx = heif_context_alloc();
@@ -128,13 +142,13 @@ class HeifReader : public PictureReader
 public:
     bool CanRead(QByteArrayView head) const override { return isHeif(head); }
 
-    std::optional<Bitmap> Read(QByteArrayView data, int tileSide) const override
+    std::optional<Bitmap> Read(QIODevice &file, int tileSide) const override
     {
         HeifContext c;
-        if (!c.ctx
-            || heif_context_read_from_memory_without_copy(c.ctx, data.data(), size_t(data.size()), nullptr)
-                    .code
-                != heif_error_Ok)
+        // Through the device: libheif reads the boxes and the data of the picture it decodes, so a
+        // tile made from the thumbnail skips the data of the 12 megapixels.
+        if (!c.ctx || !file.seek(0)
+            || heif_context_read_from_reader(c.ctx, &kDeviceReader, &file, nullptr).code != heif_error_Ok)
             return std::nullopt;
         if (heif_context_get_primary_image_handle(c.ctx, &c.primary).code != heif_error_Ok)
             return std::nullopt;

@@ -1,4 +1,5 @@
 #include "mainwindow/MainUnit.h"
+#include "mainwindow/model/ThumbnailSet.h"
 #include "picture/ConvertJpeg.h"
 #include "picture/JpegCodec.h"
 #include "picture/PictureFile.h"
@@ -187,10 +188,10 @@ TEST_F(PictureKindsTest, HeifIsTurnedByItsContainerOnceAndItsThumbnailMakesTheTi
         expectBlocks(*picture, "ABC/DEF", 32, 20);
     }
 
-    // A thumbnail of other colours than the picture shows that the tile comes from it.
+    // A thumbnail of another colour than the picture shows that the tile comes from it.
     testheif::Options options;
     options.thumbnailSide = 96;
-    options.thumbnailPicture = blocks("FED/CBA", 32);
+    options.thumbnailPicture = blocks("BBB/BBB", 40);
     options.orientation = heif_orientation_rotate_90_cw;
     const QString path = file("t.heic", testheif::encode(blocks("CF/BE/AD", 64), options));
     const std::optional<Bitmap> picture = ReadPictureFile(path);
@@ -198,9 +199,12 @@ TEST_F(PictureKindsTest, HeifIsTurnedByItsContainerOnceAndItsThumbnailMakesTheTi
     expectBlocks(*picture, "ABC/DEF", 64, 20);
     const std::optional<Bitmap> fromThumbnail = ReadThumbnailPicture(path, TConvertJpeg::ThumbnailSide);
     ASSERT_TRUE(fromThumbnail.has_value());
-    EXPECT_LT(fromThumbnail->width(), 192);
-    EXPECT_TRUE(near(fromThumbnail->pixel(2, fromThumbnail->height() / 2), kColours[5], 20)
-                || near(fromThumbnail->pixel(2, 2), kColours[5], 20));
+    EXPECT_LE(qMax(fromThumbnail->width(), fromThumbnail->height()), 96);
+    EXPECT_TRUE(
+        near(fromThumbnail->pixel(fromThumbnail->width() / 2, fromThumbnail->height() / 2), kColours[1], 20));
+    const std::optional<Bitmap> tile = TConvertJpeg::MakeThumbnail(path);
+    ASSERT_TRUE(tile.has_value());
+    EXPECT_TRUE(near(tile->pixel(32, 32), kColours[1], 20));
 }
 
 class PictureKindsWindowTest : public MainWindowFixture
@@ -234,11 +238,19 @@ TEST_F(PictureKindsWindowTest, AHeifPhotoOpenedByTheOpenDialogReachesThePictureS
     EXPECT_TRUE(prompt.Texts().isEmpty());
 }
 
-TEST(OpenPictureDialogKinds, TheNewKindsFollowTheThreeEntriesOfOld)
+TEST_F(PictureKindsTest, FoldersListTheNewKindsAfterJpgJpegAndBmp)
 {
-    InstallPictureReaders();
     EXPECT_EQ(PictureReaderPatterns(),
               (QStringList {"*.heic", "*.heif", "*.png", "*.webp", "*.tif", "*.tiff"}));
+    for (const char *name : {"z.jpg", "y.bmp", "IMG_0002.HEIC", "IMG_0001.heic", "a.png", "b.WEBP", "c.tiff",
+                             "d.TIF", "e.gif", "f.jpeg"})
+        file(name, "x");
+    QStringList shown;
+    for (const QString &n : ThumbnailSet::ListPictures(dir.path()))
+        shown << QFileInfo(n).fileName();
+    EXPECT_EQ(shown,
+              (QStringList {"z.jpg", "f.jpeg", "y.bmp", "IMG_0001.heic", "IMG_0002.HEIC", "a.png", "b.WEBP",
+                            "d.TIF", "c.tiff"}));
 }
 
 } // namespace

@@ -12,7 +12,8 @@ struct Options
 {
     // How the container says the stored pixels are to be turned (its irot and imir boxes).
     heif_orientation orientation = heif_orientation_normal;
-    // An embedded thumbnail of at most this side, made from thumbnailPicture; none when 0.
+    // An embedded thumbnail of at most this side, scaled down from thumbnailPicture (which must be
+    // larger: libheif makes no thumbnail of a picture that fits the side already); none when 0.
     int thumbnailSide = 0;
     QImage thumbnailPicture;
     // An Exif block whose Orientation tag says the picture is to be turned right: a reader that

@@ -204,9 +204,10 @@ class FakeReader : public PictureReader
 {
 public:
     bool CanRead(QByteArrayView head) const override { return head.startsWith("FAKE"); }
-    std::optional<Bitmap> Read(QByteArrayView data, int tileSide) const override
+    std::optional<Bitmap> Read(QIODevice &file, int tileSide) const override
     {
         lastTileSide = tileSide;
+        const QByteArray data = file.readAll();
         if (data.size() < 6)
             return std::nullopt;
         return testpictures::plain(quint8(data[4]), quint8(data[5]), Rgb {77, 77, 77});
