@@ -1,4 +1,5 @@
 #include "mainwindow/MainUnit.h"
+#include "mainwindow/model/FileSourceModel.h"
 #include "mainwindow/model/ThumbnailSet.h"
 #include "picture/ConvertJpeg.h"
 #include "picture/JpegCodec.h"
@@ -236,6 +237,48 @@ TEST_F(PictureKindsWindowTest, AHeifPhotoOpenedByTheOpenDialogReachesThePictureS
     EXPECT_TRUE(child("pnlPictureConfig")->isVisible());
     EXPECT_TRUE(child("btnMailCreate")->isEnabled());
     EXPECT_TRUE(prompt.Texts().isEmpty());
+}
+
+TEST_F(PictureKindsWindowTest, DropsTakeTheNewKindsByNameAndStillRefuseJpeg)
+{
+    const QByteArray heic = testheif::encode(blocks("ABC/DEF", 16));
+    ASSERT_TRUE(testfiles::write(work.filePath("IMG_0002.HEIC"), heic));
+    ASSERT_TRUE(testfiles::write(work.filePath("a.png"), qtBytes(blocks("AB./DEF", 16), "png")));
+    ASSERT_TRUE(testfiles::write(work.filePath("b.jpeg"), *JpegEncoder().encode(Bitmap(8, 8), 90)));
+    // A PNG named like HEIF: the name lets it in, its bytes say what it is.
+    ASSERT_TRUE(testfiles::write(work.filePath("c.heif"), qtBytes(blocks("AB./DEF", 16), "png")));
+    ASSERT_TRUE(testfiles::write(work.filePath("d.webp"), "not a picture"));
+    FakeCamera camera;
+    FakeSchedule schedule;
+    FakeSendRunner sender;
+    TMain &w = makeMain([&](MainModel &model) {
+        model.SetCamera(&camera);
+        model.SetSchedule(&schedule);
+        model.SetSendRunner(&sender);
+    });
+    showMain();
+    const struct
+    {
+        const char *name;
+        QString message;
+    } cases[] = {
+        {"IMG_0002.HEIC", ""},
+        {"a.png", ""},
+        {"c.heif", ""},
+        {"b.jpeg", "BMP/JPGファイル以外のファイルは編集できません。"},
+        {"d.webp", "このファイルの画像は扱えません：\n " + work.filePath("d.webp")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        prompt.Clear();
+        w.Model().FileSource().HandleDroppedFiles({work.filePath(c.name)});
+        EXPECT_EQ(prompt.Texts(), c.message.isEmpty() ? QStringList() : QStringList {c.message});
+        EXPECT_EQ(child("pnlPictureConfig")->isVisible(), c.message.isEmpty());
+        // Back to the picture sources for the next drop.
+        if (c.message.isEmpty())
+            QTest::mouseClick(child("btnBack"), Qt::LeftButton, {}, QPoint(4, 4));
+        ASSERT_TRUE(child("pnlFileMode")->isVisible());
+    }
 }
 
 TEST_F(PictureKindsTest, FoldersListTheNewKindsAfterJpgJpegAndBmp)
