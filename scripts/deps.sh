@@ -39,7 +39,6 @@ SCREENSHOT_PACKAGES=(
 BENCH_PACKAGES=(
     curl
     libvips-tools libimage-exiftool-perl
-    libheif-examples heif-thumbnailer
     hyperfine xvfb xauth
 )
 

@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 count=300
 
 # Four distinct 4000 x 3000 photos (shading, texture and noise), stored on their side and turned by
-# the container as a phone held upright does it, with a thumbnail.
+# the container as a phone held upright does it, with a 320 x 240 thumbnail reduced from the photo.
 make_bases() {
     local t=$work/tmp i
     mkdir -p "$t" "$work/base"
@@ -23,7 +23,7 @@ make_bases() {
         vips add "$t/rgb.v" "$t/n.v" "$t/s.v"
         vips cast "$t/s.v" "$t/photo.v" uchar
         vips pngsave "$t/photo.v" "$t/photo.png" --compression 1
-        heif-enc -q 80 -t 320 -o "$work/base/photo$i.heic" "$t/photo.png" >/dev/null
+        "$build/bin/tavrin_heic_photo" "$t/photo.png" "$work/base/photo$i.heic"
     done
     rm -rf "$t"
 }

@@ -19,6 +19,7 @@ struct Options
     // An Exif block whose Orientation tag says the picture is to be turned right: a reader that
     // applied it after the container's turn would turn the picture twice.
     bool exifSaysTurnRight = false;
+    int quality = 95;
 };
 
 inline heif_image *toHeif(const QImage &picture)
@@ -48,7 +49,7 @@ inline QByteArray encode(const QImage &stored, const Options &o = {})
     heif_encoder *encoder = nullptr;
     QByteArray out;
     if (heif_context_get_encoder_for_format(ctx, heif_compression_HEVC, &encoder).code == heif_error_Ok) {
-        heif_encoder_set_lossy_quality(encoder, 95);
+        heif_encoder_set_lossy_quality(encoder, o.quality);
         heif_encoding_options *options = heif_encoding_options_alloc();
         options->image_orientation = o.orientation;
         heif_image *image = toHeif(stored);
