@@ -1,12 +1,16 @@
 #include "app/Application.h"
 
+#include "picture/PictureReaders.h"
+
 #include "common/Exception.h"
 
 #include <QMessageBox>
 
 TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv)
-{ }
+{
+    InstallPictureReaders();
+}
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {

@@ -1,5 +1,7 @@
 #include "mainwindow/PictureFileDialogs.h"
 
+#include "picture/PictureFile.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QPointer>
@@ -27,6 +29,30 @@ QString filter(const QString &name, const QStringList &patterns)
     return name + QStringLiteral(" (") + any.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
+// The kinds beyond BMP and JPEG whose readers are installed, each under its own entry.
+struct NewKind
+{
+    QString name;
+    QStringList patterns;
+};
+
+QList<NewKind> newKinds()
+{
+    const QStringList installed = PictureReaderPatterns();
+    const NewKind all[] = {
+        {QStringLiteral("HEIF イメージファイル"), {QStringLiteral("*.heic"), QStringLiteral("*.heif")}},
+        {QStringLiteral("PNG イメージファイル"), {QStringLiteral("*.png")}},
+        {QStringLiteral("WebP イメージファイル"), {QStringLiteral("*.webp")}},
+        {QStringLiteral("TIFF イメージファイル"), {QStringLiteral("*.tif"), QStringLiteral("*.tiff")}},
+    };
+    QList<NewKind> kinds;
+    for (const NewKind &kind : all) {
+        if (installed.contains(kind.patterns.first()))
+            kinds << kind;
+    }
+    return kinds;
+}
+
 } // namespace
 
 TOpenPictureDialog::TOpenPictureDialog(QWidget *owner)
@@ -35,16 +61,26 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget *owner)
 
 QStringList TOpenPictureDialog::FilterNames()
 {
-    return {QStringLiteral("すべてのファイル (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)"),
-            QStringLiteral("JPEG イメージファイル"), QStringLiteral("ビットマップ (*.bmp)")};
+    QStringList names {QStringLiteral("すべてのファイル (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)"),
+                       QStringLiteral("JPEG イメージファイル"), QStringLiteral("ビットマップ (*.bmp)")};
+    for (const NewKind &kind : newKinds())
+        names << kind.name;
+    return names;
 }
 
 QStringList TOpenPictureDialog::NameFilters()
 {
     const QStringList names = FilterNames();
-    return {filter(names[0], {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp")}),
-            filter(names[1], {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")}),
-            filter(names[2], {QStringLiteral("*.bmp")})};
+    // The first entry lists every kind the program opens, so that a phone's photo shows at once.
+    QStringList all {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp")};
+    for (const NewKind &kind : newKinds())
+        all << kind.patterns;
+    QStringList filters {filter(names[0], all),
+                         filter(names[1], {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")}),
+                         filter(names[2], {QStringLiteral("*.bmp")})};
+    for (const NewKind &kind : newKinds())
+        filters << filter(kind.name, kind.patterns);
+    return filters;
 }
 
 void TOpenPictureDialog::Prepare(QFileDialog &dialog, const QString &startFolder) const

@@ -3,6 +3,7 @@
 #include "common/BoundedFile.h"
 #include "common/Exception.h"
 #include "picture/BmpFile.h"
+#include "picture/PictureFile.h"
 
 #include <QFile>
 
@@ -67,6 +68,12 @@ bool markAt(const QString &path, qint64 at, const char *mark)
 bool isJpegFile(QIODevice &file)
 {
     return markAt(file, 6, "exif") || markAt(file, 6, "JFIF");
+}
+
+// A start of image and a first marker, whatever segment comes first: editors put XMP or ICC there.
+bool startsAsJpeg(QIODevice &file)
+{
+    return file.seek(0) && file.read(3) == QByteArrayView("\xFF\xD8\xFF", 3);
 }
 
 // The output must be a file: a FIFO would block the writes, a device would swallow them.
@@ -306,12 +313,12 @@ bool TConvertJpeg::IsJfif(const QString &path)
 std::optional<Bitmap> TConvertJpeg::LoadJpegFile(const QString &path)
 {
     const std::unique_ptr<QFile> file = openPicture(path);
-    if (!file || !isJpegFile(*file))
+    if (!file || !(isJpegFile(*file) || startsAsJpeg(*file)))
         return std::nullopt;
     const std::optional<QByteArray> data = readWholeFile(*file);
     if (!data)
         return std::nullopt;
-    return DecodeJpeg(*data);
+    return DecodeUprightJpeg(*data);
 }
 
 namespace {
@@ -392,7 +399,7 @@ std::optional<Bitmap> TConvertJpeg::MakeThumbnail(const QString &path)
 {
     const std::optional<Bitmap> picture = path.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive)
         ? LoadBmpFile(path)
-        : LoadExifThumbnail(path, ThumbnailSide);
+        : ReadThumbnailPicture(path, ThumbnailSide);
     if (!picture)
         return std::nullopt;
     return MakeTile(*picture);

@@ -60,8 +60,9 @@ public:
     static bool IsExif(const QString &path);
     static bool IsJfif(const QString &path);
 
-    // Only files with one of the two marks are decoded. Every reader by path takes only a regular
-    // file of at most MaxJpegFileBytes (see common/BoundedFile.h).
+    // Files with one of the two marks, or any other that starts as a JPEG stream, are decoded and
+    // turned upright by their Exif Orientation tag. Every reader by path takes only a regular file of
+    // at most MaxJpegFileBytes (see common/BoundedFile.h).
     static std::optional<Bitmap> LoadJpegFile(const QString &path);
 
     // The embedded Exif thumbnail of a JPEG file as JPEG data, or the whole file when there is no
@@ -76,7 +77,8 @@ public:
 
     // A 64 x 64 tile: the picture stretched into a centred box whose long side fills the tile, on
     // white, with a grey frame around the box and around the tile. A ".bmp" file (any letter case)
-    // is read as a bitmap, anything else through LoadExifThumbnail.
+    // is read as a bitmap, anything else through LoadExifThumbnail (upright by the file's Exif
+    // Orientation) or, for the kinds beyond JPEG, their installed reader (see PictureFile.h).
     static std::optional<Bitmap> MakeThumbnail(const QString &path);
     static std::optional<Bitmap> MakeTile(const Bitmap &picture);
 

@@ -1,6 +1,7 @@
 #include "picture/PictureCanvas.h"
 
 #include "picture/BmpFile.h"
+#include "picture/PictureFile.h"
 #include "picture/Resample.h"
 
 #include <QDir>
@@ -133,7 +134,7 @@ std::optional<Bitmap> TPictureCanvas::readPicture(const QString &path) const
         return std::nullopt;
     std::optional<Bitmap> picture = path.endsWith(QLatin1String(".bmp"), Qt::CaseSensitive)
         ? LoadBmpFile(path)
-        : TConvertJpeg::LoadJpegFile(path);
+        : ReadPictureFile(path);
     if (!picture || !usable(*picture))
         return std::nullopt;
     return picture;

@@ -1,11 +1,13 @@
 # Sourced by run.sh, test.sh and the bench scripts: installs what is missing from Debian's archive.
 # Quiet and quick when everything is there; apt-get update runs at most once per call.
 
-# What the program needs to build and run.
+# What the program needs to build and run. Debian 12's libheif (1.15) carries its HEVC decoder
+# itself, linked to libde265-0, which libheif1 depends on; WebP and TIFF come with Qt's format plugins.
 RUN_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libgl-dev
     libjpeg62-turbo-dev libssl-dev libfontconfig-dev
+    libheif-dev qt6-image-formats-plugins
     fonts-ipafont-gothic qt6-translations-l10n
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )

@@ -9,7 +9,8 @@ trap 'rm -rf "$work"' EXIT
 count=500
 
 # Six distinct 4000 x 3000 pictures (quality 90, about 3 MB each): shading, texture and noise; then a
-# copy with a 160 x 120 Exif thumbnail, as cameras write them.
+# copy with a 160 x 120 Exif thumbnail and the orientation tag of a phone held upright, as cameras
+# write them (the tiles come out turned).
 make_bases() {
     local t=$work/tmp i
     mkdir -p "$t" "$work/base"
@@ -25,7 +26,7 @@ make_bases() {
         cjpeg -quality 90 "$t/photo.ppm" >"$work/base/jfif$i.jpg"
         vipsthumbnail "$work/base/jfif$i.jpg" -s 160x120 -o "$t/thumb.jpg[Q=85,strip]"
         cp "$work/base/jfif$i.jpg" "$work/base/exif$i.jpg"
-        exiftool -q -overwrite_original -JFIF:all= -Make=Tavrin "-ThumbnailImage<=$t/thumb.jpg" \
+        exiftool -q -overwrite_original -JFIF:all= -Make=Tavrin -Orientation#=6 "-ThumbnailImage<=$t/thumb.jpg" \
             "$work/base/exif$i.jpg"
     done
     rm -rf "$t"

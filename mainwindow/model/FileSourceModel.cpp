@@ -5,6 +5,7 @@
 #include "mainwindow/model/MainDialogs.h"
 #include "mainwindow/model/MediaSearch.h"
 #include "picture/PictureCanvas.h"
+#include "picture/PictureFile.h"
 #include "platform/Shell.h"
 
 #include <QDir>
@@ -294,8 +295,9 @@ void FileSourceModel::HandleDroppedFiles(const QStringList &files)
     }
     const QString &path = files.first();
     const QString extension = extensionOf(path);
+    // ".jpeg" stays refused as of old; the kinds beyond BMP and JPEG come in by their own names.
     if (extension.compare(QLatin1String(".bmp"), Qt::CaseInsensitive) != 0
-        && extension.compare(QLatin1String(".jpg"), Qt::CaseInsensitive) != 0) {
+        && extension.compare(QLatin1String(".jpg"), Qt::CaseInsensitive) != 0 && !HasPictureReaderName(path)) {
         message(kNotBmpJpg, Msg::IconExclamation);
         return;
     }

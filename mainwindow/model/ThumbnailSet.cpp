@@ -3,6 +3,7 @@
 #include "common/Prompt.h"
 #include "mainwindow/model/FileFind.h"
 #include "picture/ConvertJpeg.h"
+#include "picture/PictureFile.h"
 
 #include <QFileInfo>
 
@@ -34,10 +35,13 @@ QString ThumbnailSet::ReadErrorQuestion(const QString &path)
 QStringList ThumbnailSet::ListPictures(const QString &folder)
 {
     QStringList files;
-    for (const char *mask : {"*.jpg", "*.jpeg", "*.bmp"}) {
+    // The installed kinds beyond BMP and JPEG come after the three of old, in the same way.
+    QStringList masks {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp")};
+    masks << PictureReaderPatterns();
+    for (const QString &mask : std::as_const(masks)) {
         TFileFind find;
         find.Folder = folder;
-        find.Mask = QLatin1String(mask);
+        find.Mask = mask;
         find.FullPath = true;
         find.Search();
         files << find.Results;

@@ -190,6 +190,20 @@ std::vector<std::pair<QString, QByteArray>> profiles()
     return out;
 }
 
+// Exif pictures under each orientation tag, in both byte orders.
+std::vector<std::pair<QString, QByteArray>> orientedJpegs()
+{
+    const QByteArray main = JpegEncoder().encode(testpictures::photo(16, 8), 75).value();
+    std::vector<std::pair<QString, QByteArray>> out;
+    for (quint16 tag = 1; tag <= 8; ++tag) {
+        out.emplace_back(QStringLiteral("ii-%1.jpg").arg(tag),
+                         testexif::build(main, testexif::Layout().withOrientation(tag)));
+        out.emplace_back(QStringLiteral("mm-%1.jpg").arg(tag),
+                         testexif::build(main, testexif::Layout().withOrientation(tag).inBigEndian()));
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -202,6 +216,7 @@ int main(int argc, char **argv)
     const std::map<QString, std::vector<std::pair<QString, QByteArray>>> known = {
         {"bmp", bitmaps()},
         {"exif", jpegs()},
+        {"orientation", orientedJpegs()},
         {"addressbook", addressBooks()},
         {"prefs", profiles()},
     };

@@ -30,21 +30,30 @@ void onFileDialog(const std::function<void(QFileDialog *)> &script)
 
 TEST(OpenPictureDialog, OffersThePictureFiltersInEveryLetterCase)
 {
+    // The three entries of old, then one for each kind the program opens beyond them.
     EXPECT_EQ(TOpenPictureDialog::FilterNames(),
-              (QStringList {QString::fromUtf8("すべてのファイル (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)"),
-                            QString::fromUtf8("JPEG イメージファイル"),
-                            QString::fromUtf8("ビットマップ (*.bmp)")}));
+              (QStringList {
+                  QString::fromUtf8("すべてのファイル (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)"),
+                  QString::fromUtf8("JPEG イメージファイル"), QString::fromUtf8("ビットマップ (*.bmp)"),
+                  QString::fromUtf8("HEIF イメージファイル"), QString::fromUtf8("PNG イメージファイル"),
+                  QString::fromUtf8("WebP イメージファイル"), QString::fromUtf8("TIFF イメージファイル")}));
     const QStringList filters = TOpenPictureDialog::NameFilters();
-    ASSERT_EQ(filters.size(), 3);
+    ASSERT_EQ(filters.size(), 7);
     EXPECT_EQ(filters[2], QString::fromUtf8("ビットマップ (*.bmp) (*.[bB][mM][pP])"));
+    EXPECT_EQ(filters[3], QString::fromUtf8("HEIF イメージファイル (*.[hH][eE][iI][cC] *.[hH][eE][iI][fF])"));
+    EXPECT_EQ(filters[6], QString::fromUtf8("TIFF イメージファイル (*.[tT][iI][fF] *.[tT][iI][fF][fF])"));
 
     QTemporaryDir dir;
-    for (const char *name : {"IMG_0001.JPG", "a.jpg", "b.Jpeg", "c.BMP", "d.png", "e.jpg.txt"})
+    for (const char *name : {"IMG_0001.JPG", "a.jpg", "b.Jpeg", "c.BMP", "d.png", "e.jpg.txt",
+                             "IMG_0002.HEIC", "f.webp", "g.TIF"})
         testfiles::write(dir.filePath(name), "x");
-    const QStringList patterns {"*.[jJ][pP][gG]", "*.[jJ][pP][eE][gG]", "*.[bB][mM][pP]"};
+    const QStringList patterns {"*.[jJ][pP][gG]",     "*.[jJ][pP][eE][gG]", "*.[bB][mM][pP]",
+                                "*.[hH][eE][iI][cC]", "*.[hH][eE][iI][fF]", "*.[pP][nN][gG]",
+                                "*.[wW][eE][bB][pP]", "*.[tT][iI][fF]",     "*.[tT][iI][fF][fF]"};
     EXPECT_EQ(filters[0], TOpenPictureDialog::FilterNames()[0] + " (" + patterns.join(' ') + ")");
     EXPECT_EQ(QDir(dir.path()).entryList(patterns, QDir::Files | QDir::CaseSensitive, QDir::Name),
-              (QStringList {"IMG_0001.JPG", "a.jpg", "b.Jpeg", "c.BMP"}));
+              (QStringList {"IMG_0001.JPG", "IMG_0002.HEIC", "a.jpg", "b.Jpeg", "c.BMP", "d.png", "f.webp",
+                            "g.TIF"}));
 }
 
 TEST(OpenPictureDialog, StartsInTheFolderGivenOrTheOneUsedLast)

@@ -16,6 +16,7 @@ struct Layout
     bool jfifFirst = false; // keep the main picture's JFIF segment in front of the Exif one
     std::optional<quint32> link; // the first directory's link to the second one
     std::optional<quint16> length; // the segment length
+    quint16 orientation = 1; // the Orientation tag of the first directory
 
     Layout &inBigEndian()
     {
@@ -40,6 +41,11 @@ struct Layout
     Layout &withLength(quint16 l)
     {
         length = l;
+        return *this;
+    }
+    Layout &withOrientation(quint16 o)
+    {
+        orientation = o;
         return *this;
     }
 };
@@ -76,7 +82,7 @@ inline QByteArray tiff(const Layout &s)
     put(t, 8, 4, be);
     const quint32 second = 8 + 2 + 2 * 12 + 4;
     put(t, 2, 2, be);
-    entry(t, 0x0112, 3, 1, 1, be); // Orientation
+    entry(t, 0x0112, 3, 1, s.orientation, be); // Orientation
     entry(t, 0x0131, 2, 4, be ? 0x54617600 : 0x00766154, be); // Software "Tav"
     put(t, s.link.value_or(second), 4, be);
     const quint32 thumbAt = second + 2 + 2 * 12 + 4;

@@ -566,7 +566,7 @@ TEST_F(JpegFilesTest, AReducedDecodeGivesTheTileOfAFullDecode)
     EXPECT_LE(double(total) / (64 * 64 * 3), 0.5);
 }
 
-TEST_F(JpegFilesTest, OnlyMarkedJpegFilesAreLoaded)
+TEST_F(JpegFilesTest, JpegFilesLoadWhateverTheirFirstSegment)
 {
     const std::optional<Bitmap> jfif = TConvertJpeg::LoadJpegFile(file("a.jpg", main));
     ASSERT_TRUE(jfif.has_value());
@@ -578,9 +578,16 @@ TEST_F(JpegFilesTest, OnlyMarkedJpegFilesAreLoaded)
     ASSERT_TRUE(withExif.has_value());
     EXPECT_EQ(withExif->width(), 96);
 
-    const QByteArray unmarked = main.left(2) + main.mid(20); // the JFIF segment taken out
-    ASSERT_TRUE(DecodeJpeg(unmarked).has_value());
-    EXPECT_FALSE(TConvertJpeg::LoadJpegFile(file("c.jpg", unmarked)).has_value());
+    // Without the JFIF segment, and with an editor's XMP segment first: still a JPEG picture.
+    const QByteArray unmarked = main.left(2) + main.mid(20);
+    const QByteArray xmp = QByteArray("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>", 42);
+    const QByteArray xmpFirst = main.left(2) + "\xFF\xE1" + char(0) + char(xmp.size() + 2) + xmp + main.mid(2);
+    for (const QByteArray &data : {unmarked, xmpFirst}) {
+        const std::optional<Bitmap> loaded = TConvertJpeg::LoadJpegFile(file("c.jpg", data));
+        ASSERT_TRUE(loaded.has_value());
+        EXPECT_EQ(*loaded, *jfif);
+    }
+    EXPECT_FALSE(TConvertJpeg::LoadJpegFile(file("f.jpg", QByteArray("\xFF\xD8\xFF\xE0", 4))).has_value());
     EXPECT_FALSE(TConvertJpeg::LoadJpegFile(file("d.jpg", main.left(main.size() - 40))).has_value());
     EXPECT_FALSE(
         TConvertJpeg::LoadJpegFile(file("e.jpg", main.left(20) + QByteArray(500, '\x55'))).has_value());

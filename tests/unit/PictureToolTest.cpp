@@ -166,7 +166,7 @@ TEST_F(PictureToolTest, ThumbAndLoadWriteWhatTheCoreReads)
     ASSERT_TRUE(testfiles::write(path("bad.jpg"), main.left(100)));
     const Outcome bad = RunTool({"load", path("bad.jpg"), path("x.bmp")});
     EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_EQ(bad.err, ("tavrin-tool: cannot read " + path("bad.jpg") + " as a JPEG picture\n").toUtf8());
+    EXPECT_EQ(bad.err, ("tavrin-tool: cannot read " + path("bad.jpg") + " as a picture\n").toUtf8());
     const Outcome noTile = RunTool({"thumb", path("bad.jpg"), path("x.bmp")});
     EXPECT_EQ(noTile.exitCode, 1);
     EXPECT_EQ(noTile.err, ("tavrin-tool: cannot make a thumbnail of " + path("bad.jpg") + "\n").toUtf8());

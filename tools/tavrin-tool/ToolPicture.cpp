@@ -60,7 +60,7 @@ QString LoadToolPicture(TPictureCanvas &canvas, const QString &path)
     const QString size = PictureSizeProblem(path);
     if (!size.isEmpty())
         return size;
-    return QStringLiteral("cannot read the picture %1 (a .bmp bitmap, or a JPEG file with Exif or JFIF)")
+    return QStringLiteral("cannot read the picture %1 (a .bmp bitmap, or a JPEG, HEIF, PNG, WebP or TIFF file)")
         .arg(path);
 }
 

@@ -1,8 +1,10 @@
-// tavrin-tool load: a JPEG or bitmap file as the program reads it, written as a 24-bit bitmap.
+// tavrin-tool load: a picture file (bitmap, JPEG, HEIF, PNG, WebP, TIFF) as the program reads it,
+// upright, written as a 24-bit bitmap.
 
 #include "common/BoundedFile.h"
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
+#include "picture/PictureFile.h"
 #include "tools/tavrin-tool/Command.h"
 
 #include <QFile>
@@ -26,16 +28,16 @@ int run(const QStringList &args)
     const std::unique_ptr<QFile> file = OpenRegularFile(in, largest);
     if (!file)
         return Fail(QStringLiteral("cannot open %1").arg(in));
-    // Bitmap files by their signature, whatever their name; everything else as JPEG.
+    // Bitmap files by their signature, whatever their name; everything else by its own.
     const bool bitmap = file->read(2) == "BM";
     if (const QString problem = InputProblem(in, bitmap ? kMaxBmpFileBytes : TConvertJpeg::MaxJpegFileBytes);
         !problem.isEmpty())
         return Fail(problem);
-    const std::optional<Bitmap> picture = bitmap ? LoadBmpFile(in) : TConvertJpeg::LoadJpegFile(in);
+    const std::optional<Bitmap> picture = bitmap ? LoadBmpFile(in) : ReadPictureFile(in);
     if (!picture) {
         const QString size = PictureSizeProblem(in);
         return Fail(size.isEmpty()
-                        ? QStringLiteral("cannot read %1 as a %2").arg(in, bitmap ? "bitmap" : "JPEG picture")
+                        ? QStringLiteral("cannot read %1 as a %2").arg(in, bitmap ? "bitmap" : "picture")
                         : size);
     }
     if (!SaveBmpFile(out, *picture))

@@ -8,6 +8,7 @@
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
 #include "picture/JpegCodec.h"
+#include "picture/PictureReaders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -184,6 +185,7 @@ ToolArgs::ToolArgs(const QStringList &args, const QStringList &valueOptions, con
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    InstallPictureReaders();
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
         return usage();
