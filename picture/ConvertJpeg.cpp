@@ -8,7 +8,10 @@
 
 #include <vector>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,10 +26,23 @@ QString writeError(const QString &path)
 // Unbuffered, so that a short write on a full disk shows in the count instead of vanishing. Not
 // emptied on opening where the file allows reading too: ext4 flushes a file emptied and written
 // again as soon as it is closed, a wait longer than all the compression passes.
+// Never through a symbolic link: in a shared folder one could aim the write at any file.
 bool openForRewriting(QFile &out)
 {
-    return out.open(QIODevice::ReadWrite | QIODevice::Unbuffered)
-        || out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    const QByteArray path = QFile::encodeName(out.fileName());
+    QIODevice::OpenMode mode = QIODevice::ReadWrite;
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EACCES) {
+        mode = QIODevice::WriteOnly;
+        fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    }
+    if (fd < 0)
+        return false;
+    if (!out.open(fd, mode | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 // Replaces the file's content with bytes: written from its start, then cut to their length, through
