@@ -31,10 +31,10 @@ constexpr long kMaxLibraryMemory = 1L << 29;
 constexpr qint64 kBlockVisitsPerByte = 128;
 constexpr qint64 kBlockVisitFloor = qint64(16) << 20;
 // A file of several scans keeps every coefficient of the picture in memory (128 bytes a block):
-// never more than this many bytes for each byte of the file, and any file up to the floor (a
-// 4:4:4 picture of 24 megapixels).
-constexpr qint64 kCoefficientBytesPerByte = 32;
-constexpr qint64 kCoefficientFloor = qint64(160) << 20;
+// never more than a block for each byte of the file (a flat picture takes about a byte a block, as
+// above), and any file up to the floor (a 4:2:0 picture of 20 megapixels).
+constexpr qint64 kCoefficientBytesPerByte = 128;
+constexpr qint64 kCoefficientFloor = qint64(64) << 20;
 
 struct ErrorManager
 {
