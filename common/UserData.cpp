@@ -200,6 +200,14 @@ bool TUserData::Load(const QString &path)
     MailEncryption = modeOf(r.raw(kOwnSection, "MailTLS"));
     FTPEncryption = modeOf(r.raw(kOwnSection, "FTPTLS"));
     Fingerprint = r.text(kOwnSection, "Fingerprint");
+    UseOAuth = r.boolean(kOwnSection, "OAuth", false);
+    SignInProvider = r.text(kOwnSection, "SignInProvider");
+    SignInClientID = r.text(kOwnSection, "SignInClientID");
+    SignInClientSecret = r.text(kOwnSection, "SignInClientSecret");
+    SignInAuthorizeUrl = r.text(kOwnSection, "SignInAuthorizeUrl");
+    SignInTokenUrl = r.text(kOwnSection, "SignInTokenUrl");
+    SignInDeviceUrl = r.text(kOwnSection, "SignInDeviceUrl");
+    SignInScope = r.text(kOwnSection, "SignInScope");
 
     // "SMTPPassword" falls back to the "PassWord" value as stored, so both unscramble alike.
     const QByteArray rawPass = r.raw("user", "PassWord").value_or(QByteArray());
@@ -269,12 +277,26 @@ bool TUserData::Save(const QString &path)
 
     const bool ownSection = ini.value(kOwnSection, "SMTPPort") || ini.value(kOwnSection, "MailTLS")
         || ini.value(kOwnSection, "FTPTLS") || ini.value(kOwnSection, "Fingerprint");
-    if (ownSection || SMTPPort != 0 || MailEncryption != EncryptionMode::Auto
+    // The sign-in's keys likewise: only once they were set.
+    const bool signIn = ini.value(kOwnSection, "OAuth") || UseOAuth || !SignInProvider.isEmpty()
+        || !SignInClientID.isEmpty() || !SignInClientSecret.isEmpty() || !SignInAuthorizeUrl.isEmpty()
+        || !SignInTokenUrl.isEmpty() || !SignInDeviceUrl.isEmpty() || !SignInScope.isEmpty();
+    if (ownSection || signIn || SMTPPort != 0 || MailEncryption != EncryptionMode::Auto
         || FTPEncryption != EncryptionMode::Auto || !Fingerprint.isEmpty()) {
         put(kOwnSection, "SMTPPort", fileValue(SMTPPort));
         put(kOwnSection, "MailTLS", modeText(MailEncryption));
         put(kOwnSection, "FTPTLS", modeText(FTPEncryption));
         put(kOwnSection, "Fingerprint", fileValue(Fingerprint));
+    }
+    if (signIn) {
+        put(kOwnSection, "OAuth", fileValue(UseOAuth));
+        put(kOwnSection, "SignInProvider", fileValue(SignInProvider));
+        put(kOwnSection, "SignInClientID", fileValue(SignInClientID));
+        put(kOwnSection, "SignInClientSecret", fileValue(SignInClientSecret));
+        put(kOwnSection, "SignInAuthorizeUrl", fileValue(SignInAuthorizeUrl));
+        put(kOwnSection, "SignInTokenUrl", fileValue(SignInTokenUrl));
+        put(kOwnSection, "SignInDeviceUrl", fileValue(SignInDeviceUrl));
+        put(kOwnSection, "SignInScope", fileValue(SignInScope));
     }
 
     return SaveWholeFile(path, ini.toBytes());
