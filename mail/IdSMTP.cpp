@@ -156,8 +156,9 @@ void TIdSMTP::AuthenticateXOAuth2()
         throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
     if (!m_authSchemesSupported.contains(QLatin1String("XOAUTH2")))
         throw EIdException(QStringLiteral("サーバーがOAuth 2.0（XOAUTH2）のサインインに対応していません。"));
-    const QByteArray response
-        = "user=" + Username.toUtf8() + "\x01" "auth=Bearer " + AccessToken.toUtf8() + "\x01\x01";
+    const char separator = '\x01';
+    const QByteArray response = "user=" + Username.toUtf8() + separator + "auth=Bearer "
+        + AccessToken.toUtf8() + separator + separator;
     if (SendCmd(QStringLiteral("AUTH XOAUTH2 ") + QString::fromLatin1(response.toBase64()), {235, 334})
         == 334) {
         const QString detail
