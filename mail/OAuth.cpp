@@ -6,6 +6,8 @@
 #include <QRandomGenerator>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace {
 
 QByteArray Base64Url(const QByteArray &bytes)
@@ -62,7 +64,12 @@ bool OAuthTokens::Fresh(const QDateTime &now) const
 {
     if (AccessToken.isEmpty())
         return false;
-    return !ExpiresAt.isValid() || now.toUTC().addSecs(60) < ExpiresAt;
+    if (!ExpiresAt.isValid())
+        return true;
+    qint64 spareMs = 60000;
+    if (IssuedAt.isValid())
+        spareMs = std::min(spareMs, IssuedAt.msecsTo(ExpiresAt) / 4);
+    return now.toUTC().addMSecs(spareMs) < ExpiresAt;
 }
 
 QByteArray OAuthTokens::ToJson() const
@@ -70,8 +77,10 @@ QByteArray OAuthTokens::ToJson() const
     QJsonObject o;
     o.insert(QStringLiteral("access_token"), AccessToken);
     o.insert(QStringLiteral("refresh_token"), RefreshToken);
+    if (IssuedAt.isValid())
+        o.insert(QStringLiteral("issued_at"), IssuedAt.toUTC().toString(Qt::ISODateWithMs));
     if (ExpiresAt.isValid())
-        o.insert(QStringLiteral("expires_at"), ExpiresAt.toUTC().toString(Qt::ISODate));
+        o.insert(QStringLiteral("expires_at"), ExpiresAt.toUTC().toString(Qt::ISODateWithMs));
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
@@ -83,7 +92,10 @@ std::optional<OAuthTokens> OAuthTokens::FromJson(const QByteArray &json)
     OAuthTokens tokens;
     tokens.AccessToken = o->value(QLatin1String("access_token")).toString();
     tokens.RefreshToken = o->value(QLatin1String("refresh_token")).toString();
-    tokens.ExpiresAt = QDateTime::fromString(o->value(QLatin1String("expires_at")).toString(), Qt::ISODate);
+    tokens.IssuedAt
+        = QDateTime::fromString(o->value(QLatin1String("issued_at")).toString(), Qt::ISODateWithMs);
+    tokens.ExpiresAt
+        = QDateTime::fromString(o->value(QLatin1String("expires_at")).toString(), Qt::ISODateWithMs);
     if (tokens.AccessToken.isEmpty() && tokens.RefreshToken.isEmpty())
         return std::nullopt;
     return tokens;
@@ -235,6 +247,7 @@ TokenResponse ParseTokenResponse(int httpStatus, const QByteArray &body, const Q
     tokens.AccessToken = access;
     tokens.RefreshToken = o->value(QLatin1String("refresh_token")).toString();
     const int expiresIn = o->value(QLatin1String("expires_in")).toInt(0);
+    tokens.IssuedAt = now.toUTC();
     if (expiresIn > 0)
         tokens.ExpiresAt = now.toUTC().addSecs(expiresIn);
     response.Tokens = tokens;

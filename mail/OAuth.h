@@ -40,9 +40,11 @@ struct OAuthTokens
 {
     QString AccessToken;
     QString RefreshToken;
+    QDateTime IssuedAt; // UTC
     QDateTime ExpiresAt; // UTC; invalid when the server did not say
 
-    // Whether the access token is still good at now, with a minute to spare for the send.
+    // Whether the access token is still good at now, with a minute to spare for the send (a
+    // quarter of its lifetime for tokens that live less than four minutes).
     bool Fresh(const QDateTime &now) const;
     QByteArray ToJson() const;
     static std::optional<OAuthTokens> FromJson(const QByteArray &json);

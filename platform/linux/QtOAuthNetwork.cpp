@@ -113,6 +113,11 @@ QtOAuthNetwork::NextLoopbackRequest(const std::function<QByteArray(const QByteAr
                 reply = page.isEmpty() ? Response("404 Not Found", QByteArray()) : Response("200 OK", page);
             }
             socket->write(reply);
+            // The page goes out before anything else happens: the caller may end the program next.
+            const qint64 flushEnd = m_clock.Elapsed() + 2000;
+            while (socket->bytesToWrite() > 0 && socket->state() == QAbstractSocket::ConnectedState
+                   && m_clock.Elapsed() < flushEnd)
+                m_clock.Pump(kSliceMs);
             socket->disconnectFromHost();
             // Deleted once the page is out, or with the listener.
             QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);

@@ -113,6 +113,13 @@ TEST(OAuthTest, TokenResponsesAndTheirErrors)
     EXPECT_TRUE(ok.Tokens->Fresh(now.addSecs(3538)));
     EXPECT_FALSE(ok.Tokens->Fresh(now.addSecs(3540))); // a minute to spare for the send
     EXPECT_EQ(OAuthTokens::FromJson(ok.Tokens->ToJson())->ExpiresAt, ok.Tokens->ExpiresAt);
+    EXPECT_EQ(OAuthTokens::FromJson(ok.Tokens->ToJson())->IssuedAt, now);
+    // A token of two seconds keeps half a second to spare.
+    const OAuthTokens brief
+        = *ParseTokenResponse(200, R"({"access_token":"at","token_type":"bearer","expires_in":2})", now)
+               .Tokens;
+    EXPECT_TRUE(brief.Fresh(now.addMSecs(1400)));
+    EXPECT_FALSE(brief.Fresh(now.addMSecs(1500)));
 
     const struct
     {
