@@ -12,7 +12,10 @@
 #include "dialogs/SendingUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
+#include "common/Clock.h"
 #include "mail/MailClients.h"
+#include "mail/OAuthClient.h"
+#include "mail/SecretStore.h"
 #include "mainwindow/FindFolderUnit.h"
 #include "mainwindow/LoadingUnit.h"
 #include "mainwindow/MainUnit.h"
@@ -21,6 +24,8 @@
 #include "mainwindow/model/CameraModel.h"
 #include "mainwindow/model/MediaSearch.h"
 #include "platform/Services.h"
+#include "platform/linux/KeychainSecretStore.h"
+#include "platform/linux/QtOAuthNetwork.h"
 #include "platform/null/NullMailAccountStore.h"
 
 #include <QCoreApplication>
@@ -28,6 +33,10 @@
 TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
     m_clients = std::make_unique<MailClients>();
+    m_signInNetwork = std::make_unique<QtOAuthNetwork>(SystemClock());
+    m_secrets = MakeSecretStore(SystemClock(), workFolder);
+    m_signIn = std::make_unique<OAuthClient>(*m_signInNetwork, *m_secrets, SystemClock());
+    m_clients->AccessToken = [this, &settings] { return m_signIn->AccessToken(settings); };
     m_waiter = std::make_unique<EventLoopWaiter>();
     m_captureDialogs = std::make_unique<UiCaptureDialogs>();
     try {
@@ -118,6 +127,7 @@ TConfig *TWindows::config()
         Config = new TConfig(
             *m_settings, *m_prompt, *m_accounts, Account, [this] { showCameraDialog(true); },
             [this] { showCameraDialog(false); }, Main);
+        Config->SetSignIn(m_signIn.get(), OpenSystemBrowser);
     }
     return Config;
 }
