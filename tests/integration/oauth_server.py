@@ -240,3 +240,17 @@ class XOAuth2SmtpServer(SmtpServer):
         time.sleep(0.05)
         self.commands.clear()
         return self
+
+
+if __name__ == "__main__":
+    # For the window's tests: serves until its input closes, printing its URL first and then one
+    # line per token request ("grant authorization_code").
+    import sys
+
+    with AuthorizationServer(access_lifetime=int(sys.argv[1]) if len(sys.argv) > 1 else 60) as auth:
+        print(auth.url, flush=True)
+        sys.stdin.read()
+        for grant in auth.grants:
+            print("grant", grant)
+        for error in auth.errors:
+            print("error", error)
