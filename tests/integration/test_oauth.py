@@ -144,6 +144,23 @@ class SignInTest(unittest.TestCase):
             self.assertEqual(out.decode().splitlines(), [SIGNED_IN])
             self.assertTrue(os.path.exists(os.path.join(self.work, "tokens.dat")))
 
+    def test_send_signs_in_with_the_token_it_is_given_and_only_over_tls(self):
+        picture = os.path.join(self.work, "tmp.jpg")
+        pathlib.Path(picture).write_bytes(b"\xff\xd8" + bytes(range(256)) * 4 + b"\xff\xd9")
+        message = ["--from", "taro@example.com", "--to", "hanako@example.jp", "--subject", "oauth",
+                   "--attach", picture, "--name", "pic.jpg"]
+        with XOAuth2SmtpServer(self.authority, lambda token: token == "at-given") as smtp:
+            for tls in ("required", "none"):
+                rc, out, err = self.tool(
+                    "send", "--host", "localhost", "--port", str(smtp.port), "--timeout", "20", "--tls", tls,
+                    "--ca-file", self.authority.ca_file, "--user", "taro@example.com", "--auth", "xoauth2",
+                    "--access-token", "at-given", *message)
+                self.assertEqual((rc, out, err), (0, ["ok"], ""), tls)
+            # With TLS off the client still asked for STARTTLS and never sent the token in clear.
+            self.assertEqual([c[0] for c in smtp.commands].count("STARTTLS"), 2)
+            self.assertEqual(smtp.tokens, [("taro@example.com", "Bearer at-given")] * 2)
+            self.assertEqual(len(smtp.messages), 2)
+
     @unittest.skipUnless(shutil.which("gnome-keyring-daemon") and shutil.which("dbus-run-session"),
                          "gnome-keyring and dbus are installed by scripts/deps.sh")
     def test_with_a_secret_service_the_tokens_go_to_the_keyring(self):
