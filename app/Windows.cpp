@@ -12,7 +12,10 @@
 #include "dialogs/SendingUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
+#include "common/Clock.h"
 #include "mail/MailClients.h"
+#include "mail/OAuthClient.h"
+#include "mail/SecretStore.h"
 #include "mainwindow/FindFolderUnit.h"
 #include "mainwindow/LoadingUnit.h"
 #include "mainwindow/MainUnit.h"
@@ -22,12 +25,18 @@
 #include "mainwindow/model/MainModel.h"
 #include "mainwindow/model/MediaSearch.h"
 #include "platform/Services.h"
+#include "platform/linux/KeychainSecretStore.h"
+#include "platform/linux/QtOAuthNetwork.h"
 
 #include <QCoreApplication>
 
 TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
     m_clients = std::make_unique<MailClients>();
+    m_signInNetwork = std::make_unique<QtOAuthNetwork>(SystemClock());
+    m_secrets = MakeSecretStore(SystemClock(), workFolder);
+    m_signIn = std::make_unique<OAuthClient>(*m_signInNetwork, *m_secrets, SystemClock());
+    m_clients->AccessToken = [this, &settings] { return m_signIn->AccessToken(settings); };
     m_waiter = std::make_unique<EventLoopWaiter>();
     m_captureDialogs = std::make_unique<UiCaptureDialogs>();
     try {
@@ -117,6 +126,7 @@ TConfig *TWindows::config()
         Config = new TConfig(
             *m_settings, *m_prompt, *m_accounts, Account, [this] { showCameraDialog(true); },
             [this] { showCameraDialog(false); }, Main);
+        Config->SetSignIn(m_signIn.get(), OpenSystemBrowser);
     }
     return Config;
 }

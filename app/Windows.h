@@ -10,7 +10,10 @@ class EventLoopWaiter;
 class MailAccountStore;
 class MainModel;
 class MediaSearch;
+class OAuthClient;
+class OAuthNetwork;
 class Prompt;
+class SecretStore;
 class TAccount;
 class TAddress;
 class TBrowseFolder;
@@ -85,6 +88,10 @@ private:
     std::unique_ptr<UiPrompt> m_messages;
     std::unique_ptr<UiPrompt> m_prompt;
     std::unique_ptr<MailClients> m_clients;
+    // The SMTP sign-in by OAuth 2.0: the send and the settings dialog share it.
+    std::unique_ptr<OAuthNetwork> m_signInNetwork;
+    std::unique_ptr<SecretStore> m_secrets;
+    std::unique_ptr<OAuthClient> m_signIn;
     std::unique_ptr<EventLoopWaiter> m_waiter;
     std::unique_ptr<UiCaptureDialogs> m_captureDialogs;
     std::unique_ptr<TBrowseFolder> m_browser;

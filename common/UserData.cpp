@@ -213,6 +213,14 @@ bool TUserData::Load(const QString &path)
     MailEncryption = modeOf(r.raw(kOwnSection, "MailTLS"));
     FTPEncryption = modeOf(r.raw(kOwnSection, "FTPTLS"));
     Fingerprint = text(kOwnSection, "Fingerprint");
+    UseOAuth = r.boolean(kOwnSection, "OAuth", false);
+    SignInProvider = text(kOwnSection, "SignInProvider");
+    SignInClientID = text(kOwnSection, "SignInClientID");
+    SignInClientSecret = text(kOwnSection, "SignInClientSecret");
+    SignInAuthorizeUrl = text(kOwnSection, "SignInAuthorizeUrl");
+    SignInTokenUrl = text(kOwnSection, "SignInTokenUrl");
+    SignInDeviceUrl = text(kOwnSection, "SignInDeviceUrl");
+    SignInScope = text(kOwnSection, "SignInScope");
 
     // "SMTPPassword" falls back to the "PassWord" value as stored, so both unscramble alike.
     const QByteArray rawPass = r.raw("user", "PassWord").value_or(QByteArray());
@@ -290,12 +298,26 @@ bool TUserData::Save(const QString &path)
 
     const bool ownSection = ini.value(kOwnSection, "SMTPPort") || ini.value(kOwnSection, "MailTLS")
         || ini.value(kOwnSection, "FTPTLS") || ini.value(kOwnSection, "Fingerprint");
-    if (ownSection || SMTPPort != 0 || MailEncryption != EncryptionMode::Auto
+    // The sign-in's keys likewise: only once they were set.
+    const bool signIn = ini.value(kOwnSection, "OAuth") || UseOAuth || !SignInProvider.isEmpty()
+        || !SignInClientID.isEmpty() || !SignInClientSecret.isEmpty() || !SignInAuthorizeUrl.isEmpty()
+        || !SignInTokenUrl.isEmpty() || !SignInDeviceUrl.isEmpty() || !SignInScope.isEmpty();
+    if (ownSection || signIn || SMTPPort != 0 || MailEncryption != EncryptionMode::Auto
         || FTPEncryption != EncryptionMode::Auto || !Fingerprint.isEmpty()) {
         put(kOwnSection, "SMTPPort", fileValue(SMTPPort));
         put(kOwnSection, "MailTLS", modeText(MailEncryption));
         put(kOwnSection, "FTPTLS", modeText(FTPEncryption));
         put(kOwnSection, "Fingerprint", fileValue(bytesOf(kOwnSection, "Fingerprint", Fingerprint)));
+    }
+    if (signIn) {
+        put(kOwnSection, "OAuth", fileValue(UseOAuth));
+        put(kOwnSection, "SignInProvider", fileValue(SignInProvider));
+        put(kOwnSection, "SignInClientID", fileValue(SignInClientID));
+        put(kOwnSection, "SignInClientSecret", fileValue(SignInClientSecret));
+        put(kOwnSection, "SignInAuthorizeUrl", fileValue(SignInAuthorizeUrl));
+        put(kOwnSection, "SignInTokenUrl", fileValue(SignInTokenUrl));
+        put(kOwnSection, "SignInDeviceUrl", fileValue(SignInDeviceUrl));
+        put(kOwnSection, "SignInScope", fileValue(SignInScope));
     }
 
     // Never more than Load reads back: the next start would lose every setting.

@@ -82,6 +82,16 @@ public:
     EncryptionMode MailEncryption = EncryptionMode::Auto; // SMTP and POP3
     EncryptionMode FTPEncryption = EncryptionMode::Auto;
     QString Fingerprint; // SHA-256 fingerprints of self-signed certificates to trust, "AB:CD:..."
+    // SMTP sign-in by OAuth 2.0 in place of the password (UseSMTPAuth). The tokens are kept in the
+    // keyring, never here; an installed program's client secret is no secret (RFC 8252, 8.5).
+    bool UseOAuth = false;
+    QString SignInProvider; // "google", "microsoft", or "custom" with the three URLs and the scope
+    QString SignInClientID;
+    QString SignInClientSecret;
+    QString SignInAuthorizeUrl;
+    QString SignInTokenUrl;
+    QString SignInDeviceUrl;
+    QString SignInScope;
 
     // Whether every FTP setting the server route needs is filled in: host, port, user ID, password,
     // folder and URL.

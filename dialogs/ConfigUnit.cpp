@@ -7,6 +7,8 @@
 #include "dialogs/AccountUnit.h"
 #include "dialogs/DialogParts.h"
 #include "mail/ConnectionCheck.h"
+#include "mail/OAuthClient.h"
+#include "mail/ServerPresets.h"
 #include "mail/TlsTransport.h"
 #include "platform/MailAccountStore.h"
 #include "widgets/Accessibility.h"
@@ -32,6 +34,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -81,6 +84,10 @@ void showMode(TFlatComboBox *list, EncryptionMode mode)
         if (kModes[i] == mode)
             list->SetItemIndex(i);
 }
+
+// The providers of the sign-in list, in the order of its items.
+const QString kProviders[]
+    = {QStringLiteral("google"), QStringLiteral("microsoft"), QStringLiteral("custom")};
 
 // The SMTP port typed: 0 for an empty field (the port then follows the OP25B box), else 1..65535;
 // nothing for any other text.
@@ -172,6 +179,7 @@ TConfig::TConfig(TUserData &settings, Prompt &prompt, const MailAccountStore &ac
     pcConfig->setDocumentMode(false);
     buildUserPage();
     buildServerPage();
+    buildSignInPage();
     buildCameraPage();
     buildInfoPage();
     bindFields();
@@ -237,6 +245,8 @@ void TConfig::buildUserPage()
     rbNoAuth = radio(gbxAuth, "rbNoAuth", QStringLiteral("しない"), QPoint(12, 20));
     rbUsePOP3 = radio(gbxAuth, "rbUsePOP3", QStringLiteral("POP before SMTP"), QPoint(12, 41));
     rbSMTPAuth = radio(gbxAuth, "rbSMTPAuth", QStringLiteral("SMTP認証"), QPoint(12, 62));
+    rbOAuth = radio(gbxAuth, "rbOAuth", QStringLiteral("OAuth 2.0"), QPoint(96, 62));
+    rbOAuth->setToolTip(QStringLiteral("「サインイン」のページでサインインして送信します"));
     rbNoAuth->setChecked(true);
     connect(rbNoAuth, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
@@ -249,6 +259,10 @@ void TConfig::buildUserPage()
     connect(rbSMTPAuth, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             rbSMTPAuthClick();
+    });
+    connect(rbOAuth, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            rbOAuthClick();
     });
 
     const int right = 216;
@@ -350,6 +364,230 @@ void TConfig::buildServerPage()
     cbxUseFTPClick();
 }
 
+void TConfig::buildSignInPage()
+{
+    tsSignIn = page(pcConfig, "tsSignIn", QStringLiteral("サインイン"));
+    int y = 14;
+    lbServerPreset = MakeLabel(tsSignIn, "lbServerPreset", QStringLiteral("メールサービス："),
+                               QPoint(0, y + 2), kFieldLeft - 4);
+    cbxServerPreset = new TFlatComboBox(tsSignIn);
+    cbxServerPreset->setObjectName(QStringLiteral("cbxServerPreset"));
+    QStringList services {QStringLiteral("（選ばない）")};
+    for (const ServerPreset &preset : ServerPresets())
+        services << preset.Name;
+    cbxServerPreset->SetItems(services);
+    cbxServerPreset->setGeometry(kFieldLeft, y, 160, kFieldHeight);
+    cbxServerPreset->SetListWindow(listWindowOf(m_accountChoice));
+    cbxServerPreset->setToolTip(QStringLiteral("選ぶと、SMTPサーバー、ポートと暗号化を設定します"));
+    NameFromLabel(cbxServerPreset, lbServerPreset);
+    connect(cbxServerPreset, &TFlatComboBox::changed, this, &TConfig::cbxServerPresetChange);
+    y += kRowStep;
+    lbPresetNote = MakeLabel(tsSignIn, "lbPresetNote", QString(), QPoint(16, y));
+    lbPresetNote->setWordWrap(true);
+    lbPresetNote->setGeometry(16, y, kWidth - 12 - 32, 30);
+    y += 36;
+
+    lbSignInProvider = MakeLabel(tsSignIn, "lbSignInProvider", QStringLiteral("認証サーバー："),
+                                 QPoint(0, y + 2), kFieldLeft - 4);
+    cbxSignInProvider = new TFlatComboBox(tsSignIn);
+    cbxSignInProvider->setObjectName(QStringLiteral("cbxSignInProvider"));
+    cbxSignInProvider->SetItems(
+        {QStringLiteral("Google"), QStringLiteral("Microsoft"), QStringLiteral("その他")});
+    cbxSignInProvider->setGeometry(kFieldLeft, y, 120, kFieldHeight);
+    cbxSignInProvider->SetListWindow(listWindowOf(m_accountChoice));
+    NameFromLabel(cbxSignInProvider, lbSignInProvider);
+    connect(cbxSignInProvider, &TFlatComboBox::changed, this, &TConfig::cbxSignInProviderChange);
+    y += kRowStep;
+
+    const struct
+    {
+        QLabel **label;
+        TFlatEdit **field;
+        const char *labelName;
+        const char *fieldName;
+        QString text;
+        QString tip;
+    } rows[] = {
+        {&lbSignInClientID, &edSignInClientID, "lbSignInClientID", "edSignInClientID",
+         QStringLiteral("クライアントID："),
+         QStringLiteral("認証サーバーに登録したクライアントIDを入力して下さい")},
+        {&lbSignInClientSecret, &edSignInClientSecret, "lbSignInClientSecret", "edSignInClientSecret",
+         QStringLiteral("シークレット："),
+         QStringLiteral("Googleのデスクトップ用クライアントでは、そのシークレットを入力して下さい")},
+        {&lbSignInAuthorizeUrl, &edSignInAuthorizeUrl, "lbSignInAuthorizeUrl", "edSignInAuthorizeUrl",
+         QStringLiteral("認可URL："), QString()},
+        {&lbSignInTokenUrl, &edSignInTokenUrl, "lbSignInTokenUrl", "edSignInTokenUrl",
+         QStringLiteral("トークンURL："), QString()},
+        {&lbSignInDeviceUrl, &edSignInDeviceUrl, "lbSignInDeviceUrl", "edSignInDeviceUrl",
+         QStringLiteral("デバイスURL："), QString()},
+        {&lbSignInScope, &edSignInScope, "lbSignInScope", "edSignInScope", QStringLiteral("スコープ："),
+         QString()},
+    };
+    for (const auto &r : rows) {
+        *r.label = MakeLabel(tsSignIn, r.labelName, r.text, QPoint(0, y + 2), kFieldLeft - 4);
+        *r.field = MakeField(tsSignIn, r.fieldName,
+                             QRect(kFieldLeft, y, kWidth - 12 - 16 - kFieldLeft, kFieldHeight), *r.label);
+        (*r.field)->SetInputMethod(false);
+        if (!r.tip.isEmpty())
+            (*r.field)->setToolTip(r.tip);
+        y += kRowStep;
+    }
+
+    lbSignInState = MakeLabel(tsSignIn, "lbSignInState", QString(), QPoint(16, y + 6));
+    lbSignInState->setGeometry(16, y + 6, 120, kFieldHeight);
+    btnSignIn = MakeDialogButton(tsSignIn, "btnSignIn", QStringLiteral("サインイン"), QRect(140, y, 84, 26));
+    btnSignIn->setToolTip(QStringLiteral("ブラウザで認証サーバーにサインインします"));
+    btnSignOut
+        = MakeDialogButton(tsSignIn, "btnSignOut", QStringLiteral("サインアウト"), QRect(230, y, 84, 26));
+    btnSignOut->setToolTip(QStringLiteral("保存したサインインを削除します"));
+    btnSignInCancel
+        = MakeDialogButton(tsSignIn, "btnSignInCancel", QStringLiteral("取り消し"), QRect(320, y, 64, 26));
+    btnSignInCancel->setToolTip(QStringLiteral("サインインの待機をやめます"));
+    connect(btnSignIn, &TBmpBtn::clicked, this, &TConfig::btnSignInClick);
+    connect(btnSignOut, &TBmpBtn::clicked, this, &TConfig::btnSignOutClick);
+    connect(btnSignInCancel, &TBmpBtn::clicked, this, &TConfig::btnSignInCancelClick);
+    y += 34;
+    lbSignInUrl
+        = MakeLabel(tsSignIn, "lbSignInUrl",
+                    QStringLiteral("ブラウザが開かないときは、このURLを開いて下さい："), QPoint(16, y));
+    y += 18;
+    edSignInUrl
+        = MakeField(tsSignIn, "edSignInUrl", QRect(16, y, kWidth - 12 - 32, kFieldHeight), lbSignInUrl);
+    edSignInUrl->setReadOnly(true);
+    edSignInUrl->SetInputMethod(false);
+    showSignInState();
+}
+
+void TConfig::SetSignIn(OAuthClient *client, std::function<bool(const QUrl &)> openBrowser)
+{
+    m_signIn = client;
+    m_openBrowser = std::move(openBrowser);
+    showSignInState();
+}
+
+void TConfig::showSignInState()
+{
+    bool signedIn = false;
+    if (m_signIn && edSMTPServer) {
+        TUserData settings = m_settings;
+        controlsInto(settings);
+        signedIn = m_signIn->SignedIn(settings);
+    }
+    lbSignInState->setText(m_signingIn    ? QStringLiteral("サインイン中…")
+                               : signedIn ? QStringLiteral("サインイン済み")
+                                          : QStringLiteral("サインインしていません"));
+    btnSignIn->SetEnabled(m_signIn && !m_signingIn && !m_checking);
+    btnSignOut->SetEnabled(m_signIn && signedIn && !m_signingIn && !m_checking);
+    btnSignInCancel->SetEnabled(m_signingIn);
+}
+
+void TConfig::cbxSignInProviderChange()
+{
+    const int i = cbxSignInProvider->ItemIndex();
+    const bool custom = i < 0 || kProviders[i] == QLatin1String("custom");
+    const std::optional<OAuthProvider> preset = custom ? std::nullopt : OAuthPreset(kProviders[i]);
+    // A preset's endpoints are shown as they are; only a custom provider's are typed.
+    const std::pair<TFlatEdit *, QString> endpoints[] = {
+        {edSignInAuthorizeUrl, preset ? preset->AuthorizeUrl : m_settings.SignInAuthorizeUrl},
+        {edSignInTokenUrl, preset ? preset->TokenUrl : m_settings.SignInTokenUrl},
+        {edSignInDeviceUrl, preset ? preset->DeviceUrl : m_settings.SignInDeviceUrl},
+        {edSignInScope, preset ? preset->Scope : m_settings.SignInScope},
+    };
+    for (const auto &[field, text] : endpoints) {
+        field->setText(text);
+        field->setCursorPosition(0);
+        field->setReadOnly(!custom);
+    }
+}
+
+void TConfig::cbxServerPresetChange()
+{
+    const int i = cbxServerPreset->ItemIndex() - 1;
+    if (i < 0 || i >= ServerPresets().size()) {
+        lbPresetNote->clear();
+        return;
+    }
+    const ServerPreset &preset = ServerPresets().at(i);
+    edSMTPServer->setText(preset.Host);
+    edSMTPPort->setText(QString::number(preset.Port));
+    showMode(cbxMailEncryption, preset.Tls);
+    cbxUseOP25B->setChecked(false);
+    lbPresetNote->setText(preset.Note);
+    if (!preset.SignInProvider.isEmpty()) {
+        for (int p = 0; p < int(std::size(kProviders)); ++p) {
+            if (kProviders[p] == preset.SignInProvider)
+                cbxSignInProvider->SetItemIndex(p);
+        }
+        cbxSignInProviderChange();
+        rbOAuth->setChecked(true);
+    } else {
+        rbSMTPAuth->setChecked(true);
+    }
+}
+
+void TConfig::btnSignInClick()
+{
+    if (!m_signIn || m_signingIn || m_checking)
+        return;
+    const QPointer<TConfig> self(this);
+    TUserData settings = m_settings;
+    controlsInto(settings);
+    if (settings.SMTPServer.trimmed().isEmpty() || settings.FromAddress.trimmed().isEmpty()) {
+        warn(QStringLiteral("メールアドレスとSMTPサーバーを入力してからサインインして下さい。"));
+        return;
+    }
+    m_signingIn = true;
+    m_signInCancelled = false;
+    setChecking(true);
+    m_signIn->Cancelled = [this, self] {
+        return !self || m_signInCancelled;
+    };
+    m_signIn->ShowUrl = [this, self](const QUrl &url) {
+        if (self) {
+            edSignInUrl->setText(url.toString(QUrl::FullyEncoded));
+            edSignInUrl->setCursorPosition(0);
+        }
+    };
+    m_signIn->OpenBrowser = m_openBrowser;
+    QString failure;
+    try {
+        m_signIn->SignInWithBrowser(settings);
+    } catch (const ESignInError &e) {
+        failure = e.Message();
+    }
+    m_signIn->Cancelled = nullptr;
+    m_signIn->ShowUrl = nullptr;
+    if (!self)
+        return;
+    m_signingIn = false;
+    setChecking(false);
+    edSignInUrl->clear();
+    if (failure.isEmpty()) {
+        rbOAuth->setChecked(true);
+        showSignInState();
+        m_prompt.ShowMessageBox(QStringLiteral("サインインしました。"), Msg::IconInformation, Msg::ButtonsOk);
+    } else if (failure != OAuthText::Cancelled()) {
+        showSignInState();
+        m_prompt.ShowMessageBox(failure, Msg::IconError, Msg::ButtonsOk);
+    }
+}
+
+void TConfig::btnSignOutClick()
+{
+    if (!m_signIn || m_signingIn || m_checking)
+        return;
+    TUserData settings = m_settings;
+    controlsInto(settings);
+    if (!m_signIn->SignOut(settings))
+        warn(QStringLiteral("サインインの情報を削除できません。"));
+    showSignInState();
+}
+
+void TConfig::btnSignInCancelClick()
+{
+    m_signInCancelled = true;
+}
+
 void TConfig::buildCameraPage()
 {
     tsCamera = page(pcConfig, "tsCamera", QStringLiteral("カメラ設定"));
@@ -433,7 +671,9 @@ void TConfig::FormShow()
     edUserID->setText(m_settings.UserID);
     edPassWord->setText(m_settings.PassWord);
     // Both set (a hand-edited file): the later button, SMTP authentication, stays selected.
-    if (m_settings.UseSMTPAuth)
+    if (m_settings.UseOAuth)
+        rbOAuth->setChecked(true);
+    else if (m_settings.UseSMTPAuth)
         rbSMTPAuth->setChecked(true);
     else if (m_settings.UsePOP3)
         rbUsePOP3->setChecked(true);
@@ -443,6 +683,8 @@ void TConfig::FormShow()
         rbUsePOP3Click();
     else if (rbSMTPAuth->isChecked())
         rbSMTPAuthClick();
+    else if (rbOAuth->isChecked())
+        rbOAuthClick();
     else
         rbNoAuthClick();
     cbxAlwaysConnect->setChecked(!m_settings.Connect);
@@ -460,6 +702,16 @@ void TConfig::FormShow()
     showMode(cbxFTPEncryption, m_settings.FTPEncryption);
     edFingerprint->setText(m_settings.Fingerprint);
     edFingerprint->setCursorPosition(0); // the start of a long fingerprint, not its end
+    const int provider
+        = int(std::find(std::begin(kProviders), std::end(kProviders), m_settings.SignInProvider)
+              - std::begin(kProviders));
+    cbxSignInProvider->SetItemIndex(provider < int(std::size(kProviders)) ? provider : 0);
+    cbxSignInProviderChange();
+    edSignInClientID->setText(m_settings.SignInClientID);
+    edSignInClientSecret->setText(m_settings.SignInClientSecret);
+    cbxServerPreset->SetItemIndex(0);
+    lbPresetNote->clear();
+    showSignInState();
 }
 
 void TConfig::setAuthFields(bool pop3Server, bool userAndPassword)
@@ -483,6 +735,14 @@ void TConfig::rbUsePOP3Click()
 void TConfig::rbSMTPAuthClick()
 {
     setAuthFields(false, true);
+}
+
+// The user ID names the account to sign in to (the sender address when empty); no password.
+void TConfig::rbOAuthClick()
+{
+    setAuthFields(false, false);
+    lbUserID->setEnabled(true);
+    edUserID->setEnabled(true);
 }
 
 void TConfig::cbxUseFTPClick()
@@ -593,6 +853,18 @@ void TConfig::controlsInto(TUserData &s) const
     s.PassWord = m_form.PassWord;
     s.UsePOP3 = rbUsePOP3->isChecked();
     s.UseSMTPAuth = rbSMTPAuth->isChecked();
+    s.UseOAuth = rbOAuth->isChecked();
+    const int provider = cbxSignInProvider->ItemIndex();
+    s.SignInProvider = provider >= 0 ? kProviders[provider] : QString();
+    s.SignInClientID = edSignInClientID->text().trimmed();
+    s.SignInClientSecret = edSignInClientSecret->text().trimmed();
+    // A preset provider's endpoints are its own; only a custom one's are kept.
+    if (s.SignInProvider == QLatin1String("custom")) {
+        s.SignInAuthorizeUrl = edSignInAuthorizeUrl->text().trimmed();
+        s.SignInTokenUrl = edSignInTokenUrl->text().trimmed();
+        s.SignInDeviceUrl = edSignInDeviceUrl->text().trimmed();
+        s.SignInScope = edSignInScope->text().trimmed();
+    }
     s.Connect = !cbxAlwaysConnect->isChecked();
     s.DedicatedServer = false;
     s.Host = m_form.Host;
@@ -634,6 +906,10 @@ void TConfig::runCheck(bool ftp)
         QCoreApplication::processEvents();
     };
     options.timeoutMs = kCheckTimeoutMs;
+    if (m_signIn)
+        options.accessToken = [this, settings] {
+            return m_signIn->AccessToken(settings);
+        };
     setChecking(true);
     const ConnectionReport report
         = ftp ? CheckFtpServer(settings, options) : CheckMailServers(settings, options);
@@ -651,6 +927,7 @@ void TConfig::setChecking(bool on)
     for (TLabeledBmpBtn *button : {btnOK, btnCancel, btnCheckMail})
         button->SetEnabled(!on);
     cbxUseFTPClick();
+    showSignInState();
     if (on)
         setCursor(Qt::BusyCursor);
     else
@@ -659,7 +936,7 @@ void TConfig::setChecking(bool on)
 
 void TConfig::btnOKClick()
 {
-    if (m_checking)
+    if (m_checking || m_signingIn)
         return;
     const QPointer<TConfig> self(this);
     // A port or fingerprint that cannot be stored keeps the dialog open, the settings untouched.
@@ -715,7 +992,7 @@ void TConfig::btnCancelClick()
 
 void TConfig::reject()
 {
-    if (m_checking)
+    if (m_checking || m_signingIn)
         return;
     const QPointer<TConfig> self(this);
     const int answer = m_prompt.ShowSystemMessageBox(QStringLiteral("中止しますか？"), Msg::IconQuestion,

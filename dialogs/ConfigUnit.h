@@ -5,6 +5,8 @@
 #include <functional>
 
 class MailAccountStore;
+class OAuthClient;
+class QUrl;
 class Prompt;
 class QGroupBox;
 class QLabel;
@@ -46,6 +48,9 @@ public:
 
     // Esc, 中止 and the close box: asks before the dialog closes.
     void reject() override;
+    // The OAuth 2.0 sign-in behind サインイン, サインアウト and the connection test; without it those
+    // buttons stay disabled. openBrowser shows the provider's page.
+    void SetSignIn(OAuthClient *client, std::function<bool(const QUrl &)> openBrowser);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -55,6 +60,14 @@ private:
     void rbNoAuthClick();
     void rbUsePOP3Click();
     void rbSMTPAuthClick();
+    void rbOAuthClick();
+    void cbxServerPresetChange();
+    void cbxSignInProviderChange();
+    void btnSignInClick();
+    void btnSignOutClick();
+    void btnSignInCancelClick();
+    void showSignInState();
+    void buildSignInPage();
     void cbxUseFTPClick();
     void Label9Click();
     void btnFormatClick();
@@ -114,6 +127,7 @@ private:
     QRadioButton *rbNoAuth = nullptr;
     QRadioButton *rbUsePOP3 = nullptr;
     QRadioButton *rbSMTPAuth = nullptr;
+    QRadioButton *rbOAuth = nullptr;
     TFlatCheckBox *cbxUseOP25B = nullptr;
     TFlatCheckBox *cbxAlwaysConnect = nullptr;
     QLabel *Label9 = nullptr; // "ダイヤルアップで"
@@ -139,6 +153,34 @@ private:
     TFlatComboBox *cbxFTPEncryption = nullptr;
     TLabeledBmpBtn *btnCheckFTP = nullptr;
 
+    TFlatPanel *tsSignIn = nullptr;
+    QLabel *lbServerPreset = nullptr;
+    TFlatComboBox *cbxServerPreset = nullptr;
+    QLabel *lbPresetNote = nullptr;
+    QLabel *lbSignInProvider = nullptr;
+    TFlatComboBox *cbxSignInProvider = nullptr;
+    QLabel *lbSignInClientID = nullptr;
+    TFlatEdit *edSignInClientID = nullptr;
+    QLabel *lbSignInClientSecret = nullptr;
+    TFlatEdit *edSignInClientSecret = nullptr;
+    QLabel *lbSignInAuthorizeUrl = nullptr;
+    TFlatEdit *edSignInAuthorizeUrl = nullptr;
+    QLabel *lbSignInTokenUrl = nullptr;
+    TFlatEdit *edSignInTokenUrl = nullptr;
+    QLabel *lbSignInDeviceUrl = nullptr;
+    TFlatEdit *edSignInDeviceUrl = nullptr;
+    QLabel *lbSignInScope = nullptr;
+    TFlatEdit *edSignInScope = nullptr;
+    QLabel *lbSignInState = nullptr;
+    QLabel *lbSignInUrl = nullptr;
+    TFlatEdit *edSignInUrl = nullptr;
+    TLabeledBmpBtn *btnSignIn = nullptr;
+    TLabeledBmpBtn *btnSignOut = nullptr;
+    TLabeledBmpBtn *btnSignInCancel = nullptr;
+    OAuthClient *m_signIn = nullptr;
+    std::function<bool(const QUrl &)> m_openBrowser;
+    bool m_signingIn = false; // the browser sign-in waits (and pumps events)
+    bool m_signInCancelled = false;
     TLabeledBmpBtn *btnFormat = nullptr;
     TLabeledBmpBtn *btnSource = nullptr;
 

@@ -11,6 +11,7 @@ bool ClientFailure::IsClientFailure() const
     case Kind::ConnClosedGracefully:
     case Kind::SocketError:
     case Kind::ProtocolReplyError:
+    case Kind::TokenRefused:
     case Kind::MaxLineLengthExceeded:
     case Kind::MaxReplyLinesExceeded:
     case Kind::Timeout:
@@ -31,6 +32,8 @@ QString ClientFailure::KindName() const
         return QStringLiteral("EIdSocketError %1").arg(number);
     case Kind::ProtocolReplyError:
         return QStringLiteral("EIdProtocolReplyError %1").arg(number);
+    case Kind::TokenRefused:
+        return QStringLiteral("EIdTokenRefused %1").arg(number);
     case Kind::MaxLineLengthExceeded:
         return QStringLiteral("EIdReadLnMaxLineLengthExceeded");
     case Kind::MaxReplyLinesExceeded:
@@ -63,6 +66,8 @@ ClientFailure ClassifyFailure(std::exception_ptr failure)
         return {Kind::ConnClosedGracefully, 0, e.Message()};
     } catch (const EIdSocketError &e) {
         return {Kind::SocketError, e.LastError(), e.Message()};
+    } catch (const EIdTokenRefused &e) {
+        return {Kind::TokenRefused, e.ReplyErrorCode(), e.Message()};
     } catch (const EIdProtocolReplyError &e) {
         return {Kind::ProtocolReplyError, e.ReplyErrorCode(), e.Message()};
     } catch (const EIdReadLnMaxLineLengthExceeded &e) {
@@ -154,6 +159,8 @@ QString StepFailureMessage(NetStep step, const ClientFailure &failure)
             return QStringLiteral("[%1] ").arg(failure.number) + SmtpReplyText(failure.number);
         }
         break;
+    case Kind::TokenRefused:
+        return QStringLiteral("SMTPサーバーがサインインを受け付けません。サインインし直して下さい。");
     default:
         break;
     }

@@ -14,6 +14,7 @@ struct ClientFailure
         ConnClosedGracefully,
         SocketError,
         ProtocolReplyError,
+        TokenRefused,
         MaxLineLengthExceeded,
         MaxReplyLinesExceeded,
         Timeout,

@@ -26,14 +26,21 @@ TlsMode TlsModeOf(EncryptionMode mode)
     return TlsMode::Auto;
 }
 
+TAuthenticationType SmtpAuthenticationOf(const TUserData &settings)
+{
+    if (settings.UseOAuth)
+        return atXOAuth2;
+    return settings.UseSMTPAuth ? atLogin : atNone;
+}
+
 void ApplySettings(TIdSMTP &smtp, const TUserData &settings)
 {
     smtp.Host = settings.SMTPServer;
     smtp.Port = settings.SmtpPortInUse();
     smtp.HeloName = settings.SMTPServer;
-    smtp.Username = settings.UserID;
+    smtp.Username = settings.UseOAuth && settings.UserID.isEmpty() ? settings.FromAddress : settings.UserID;
     smtp.Password = settings.PassWord;
-    smtp.SetAuthenticationType(settings.UseSMTPAuth ? atLogin : atNone);
+    smtp.SetAuthenticationType(SmtpAuthenticationOf(settings));
     smtp.UseTLS = TlsModeOf(settings.MailEncryption);
     smtp.Pins = PinsOf(settings);
 }

@@ -9,8 +9,12 @@
 // mail, the connection test): host, port, credentials, TLS mode and trusted fingerprints.
 TlsMode TlsModeOf(EncryptionMode mode);
 
+// How SMTP signs in: XOAUTH2 with UseOAuth, else LOGIN with UseSMTPAuth, else not at all.
+TAuthenticationType SmtpAuthenticationOf(const TUserData &settings);
+
 // Host, Port (SmtpPortInUse), HeloName (the server's name, as the program announces it),
-// Username, Password, AuthenticationType from UseSMTPAuth, UseTLS and Pins.
+// Username (for OAuth the sender address when UserID is empty), Password, AuthenticationType
+// (SmtpAuthenticationOf), UseTLS and Pins. The access token is the sign-in's to set.
 void ApplySettings(TIdSMTP &smtp, const TUserData &settings);
 // Host POPServer, Port 110, the SMTP credentials, UseTLS and Pins.
 void ApplySettings(TIdPOP3 &pop, const TUserData &settings);

@@ -2,6 +2,7 @@
 
 #include "mail/ClientSettings.h"
 #include "mail/IdException.h"
+#include "mail/OAuth.h"
 
 namespace {
 
@@ -68,6 +69,16 @@ ConnectionReport CheckMailServers(const TUserData &settings, const ConnectionChe
     ApplySettings(smtp, settings);
     Prepare(smtp, options);
     report.lines << QStringLiteral("SMTPサーバー %1（ポート %2）").arg(smtp.Host).arg(smtp.Port);
+    if (settings.UseOAuth) {
+        try {
+            if (!options.accessToken)
+                throw ESignInError(OAuthText::NotSignedIn());
+            smtp.AccessToken = options.accessToken();
+        } catch (const ESignInError &e) {
+            report.lines << QStringLiteral("サインイン：") + e.Message();
+            return report;
+        }
+    }
     try {
         smtp.Connect();
         report.lines << Encryption(smtp);
@@ -81,7 +92,7 @@ ConnectionReport CheckMailServers(const TUserData &settings, const ConnectionChe
                             .arg(mechanisms.isEmpty() ? QStringLiteral("なし")
                                                       : mechanisms.join(QLatin1Char(' ')));
         report.ok = true;
-        if (settings.UseSMTPAuth) {
+        if (settings.UseSMTPAuth || settings.UseOAuth) {
             if (smtp.Authenticate()) {
                 report.lines << QStringLiteral("ログイン：成功");
             } else {

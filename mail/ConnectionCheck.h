@@ -19,10 +19,11 @@ struct ConnectionCheckOptions
     std::function<void()> pump; // called between the slices of every wait
     int timeoutMs = 30000; // for the connect and for each reply
     QString caFile; // trusted authorities; empty: the system's trust store
+    std::function<QString()> accessToken; // the sign-in's token, for UseOAuth; throws ESignInError
 };
 
 // The SMTP server (greeting, hello, TLS as the mode asks, the mechanisms it offers, and the login
-// when UseSMTPAuth is on), then the POP3 server when UsePOP3 is on.
+// when UseSMTPAuth or UseOAuth is on), then the POP3 server when UsePOP3 is on.
 ConnectionReport CheckMailServers(const TUserData &settings, const ConnectionCheckOptions &options = {});
 // The FTP server: TLS as the mode asks, and the login.
 ConnectionReport CheckFtpServer(const TUserData &settings, const ConnectionCheckOptions &options = {});

@@ -10,6 +10,7 @@
 #include "mail/DialUp.h"
 #include "mail/IdException.h"
 #include "mail/MailClients.h"
+#include "mail/OAuth.h"
 #include "mail/SendingWindow.h"
 
 #include <QCoreApplication>
@@ -238,7 +239,12 @@ bool Delivery::SendPicture(const TPictureMail &mail)
             result = PopLogin();
         }
         if (result) {
-            smtp.SetAuthenticationType(m.settings.UseSMTPAuth ? atLogin : atNone);
+            smtp.SetAuthenticationType(SmtpAuthenticationOf(m.settings));
+            if (smtp.AuthenticationType() == atXOAuth2) {
+                if (!m.clients.AccessToken)
+                    throw ESignInError(OAuthText::NotSignedIn(), true);
+                smtp.AccessToken = m.clients.AccessToken();
+            }
             if (m.window.Cancelled()) {
                 result = false;
             } else {

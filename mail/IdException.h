@@ -102,6 +102,22 @@ public:
     }
 };
 
+// The server refused an OAuth 2.0 bearer token (expired, revoked, or for another scope): the final
+// reply's code and text, and the server's JSON status from its challenge (empty when none came).
+class EIdTokenRefused : public EIdProtocolReplyError
+{
+public:
+    EIdTokenRefused(int replyErrorCode, const QString &text, const QString &detail)
+        : EIdProtocolReplyError(replyErrorCode, text)
+        , m_detail(detail)
+    { }
+
+    const QString &Detail() const { return m_detail; }
+
+private:
+    QString m_detail;
+};
+
 // A failed TLS handshake, an untrusted server certificate, or a server that offers no TLS where it
 // is required. The text says in Japanese what is wrong.
 class EIdTLSError : public EIdException

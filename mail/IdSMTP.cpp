@@ -43,7 +43,7 @@ void TIdSMTP::SetUseEhlo(bool use)
 void TIdSMTP::SetAuthenticationType(TAuthenticationType type)
 {
     m_authenticationType = type;
-    if (type == atLogin)
+    if (type != atNone)
         m_useEhlo = true;
 }
 
@@ -52,7 +52,17 @@ void TIdSMTP::Connect()
     EIdValueError::Check(HeloName, QStringLiteral("SMTPサーバー名"));
     m_authSchemesSupported.clear();
     m_startTlsOffered = false;
-    TIdTCPConnection::Connect();
+    // A bearer token never travels in clear text, whatever the TLS setting says.
+    const TlsMode chosen = UseTLS;
+    if (m_authenticationType == atXOAuth2 && UseTLS == TlsMode::None)
+        UseTLS = TlsMode::Required;
+    try {
+        TIdTCPConnection::Connect();
+    } catch (...) {
+        UseTLS = chosen;
+        throw;
+    }
+    UseTLS = chosen;
 }
 
 // Greeting 220, the hello, and STARTTLS when the mode asks for it and the server offers it.
@@ -63,7 +73,7 @@ void TIdSMTP::Greet()
     if (UsingTLS() || (UseTLS != TlsMode::Auto && UseTLS != TlsMode::Required))
         return;
     if (!m_startTlsOffered) {
-        if (UseTLS == TlsMode::Required)
+        if (UseTLS == TlsMode::Required || m_authenticationType == atXOAuth2)
             throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
         return;
     }
@@ -121,6 +131,8 @@ void TIdSMTP::GetAuthTypes()
 // them differently.
 bool TIdSMTP::Authenticate()
 {
+    if (m_authenticationType == atXOAuth2 && !m_didAuthenticate)
+        AuthenticateXOAuth2();
     if (m_authenticationType != atLogin || m_didAuthenticate)
         return m_didAuthenticate;
     if (m_authSchemesSupported.contains(QLatin1String("LOGIN"))) {
@@ -134,6 +146,28 @@ bool TIdSMTP::Authenticate()
         m_didAuthenticate = true;
     }
     return m_didAuthenticate;
+}
+
+// The initial response "user=NAME^Aauth=Bearer TOKEN^A^A". A refusal comes as a 334 challenge
+// holding a JSON status; the mechanism wants an empty line in answer, then the final reply.
+void TIdSMTP::AuthenticateXOAuth2()
+{
+    if (!UsingTLS())
+        throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
+    if (!m_authSchemesSupported.contains(QLatin1String("XOAUTH2")))
+        throw EIdException(QStringLiteral("サーバーがOAuth 2.0（XOAUTH2）のサインインに対応していません。"));
+    const char separator = '\x01';
+    const QByteArray response = "user=" + Username.toUtf8() + separator + "auth=Bearer "
+        + AccessToken.toUtf8() + separator + separator;
+    if (SendCmd(QStringLiteral("AUTH XOAUTH2 ") + QString::fromLatin1(response.toBase64()), {235, 334})
+        == 334) {
+        const QString detail
+            = QString::fromUtf8(QByteArray::fromBase64(LastCmdResult().JoinedText().toLatin1()));
+        SendCmd(QString());
+        const TIdRFCReply &reply = LastCmdResult();
+        throw EIdTokenRefused(reply.NumericCode, reply.JoinedText(), detail);
+    }
+    m_didAuthenticate = true;
 }
 
 void TIdSMTP::WriteRecipients(const QList<TIdEMailAddressItem> &recipients)

@@ -5,12 +5,14 @@
 
 #include <QStringList>
 
-enum TAuthenticationType { atNone, atLogin };
+enum TAuthenticationType { atNone, atLogin, atXOAuth2 };
 
 // SMTP client (RFC 2821) with AUTH LOGIN (RFC 2554), and as UseTLS asks STARTTLS (RFC 3207), TLS
-// from the start, and AUTH PLAIN for servers without LOGIN. One connection carries one message:
-// Connect (greeting, EHLO or HELO, STARTTLS and the hello again), Send, Disconnect (QUIT, reply
-// not read). Failures are the kinds of IdException.h; a failure inside Connect first disconnects.
+// from the start, and AUTH PLAIN for servers without LOGIN. With atXOAuth2 it signs in with an
+// OAuth 2.0 bearer token (SASL XOAUTH2) and only over TLS: a UseTLS of None counts as Required. One
+// connection carries one message: Connect (greeting, EHLO or HELO, STARTTLS and the hello again), Send,
+// Disconnect (QUIT, reply not read). Failures are the kinds of IdException.h; a failure inside Connect first
+// disconnects.
 class TIdSMTP : public TIdTCPConnection
 {
 public:
@@ -19,13 +21,14 @@ public:
     QString HeloName; // announced in EHLO and HELO
     QString Username;
     QString Password;
+    QString AccessToken; // the bearer token of atXOAuth2
     QString MailAgent; // an "X-Mailer" header when not empty
 
     bool UseEhlo() const { return m_useEhlo; }
     // Without EHLO there is no way to authenticate, so turning it off also turns off AUTH.
     void SetUseEhlo(bool use);
     TAuthenticationType AuthenticationType() const { return m_authenticationType; }
-    // AUTH LOGIN needs the EHLO reply, so choosing it turns EHLO on.
+    // AUTH LOGIN and XOAUTH2 need the EHLO reply, so choosing them turns EHLO on.
     void SetAuthenticationType(TAuthenticationType type);
 
     // Mechanisms named by the EHLO reply, upper case, gathered anew at every connect.
@@ -34,7 +37,9 @@ public:
     // Whether the last hello offered STARTTLS (before any handshake; forgotten after it).
     bool StartTlsOffered() const { return m_startTlsOffered; }
     // The authentication step of Send, on its own: runs it when chosen, offered and not done yet on
-    // this connection, and tells whether the connection has authenticated.
+    // this connection, and tells whether the connection has authenticated. XOAUTH2 is never skipped:
+    // a connection without TLS raises EIdTLSError and a server without the mechanism EIdException,
+    // before the token is sent; a refused token raises EIdTokenRefused.
     bool Authenticate();
 
     // Gathers the advertised mechanisms anew, then connects (greeting, EHLO or HELO). A HeloName
@@ -58,6 +63,7 @@ private:
     void Hello();
     void StartTlsStep();
     void GetAuthTypes();
+    void AuthenticateXOAuth2();
     void WriteRecipients(const QList<TIdEMailAddressItem> &recipients);
     void RefuseEarlyReply();
 

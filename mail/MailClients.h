@@ -4,6 +4,8 @@
 #include "mail/IdPOP3.h"
 #include "mail/IdSMTP.h"
 
+#include <functional>
+
 // The three protocol clients of the program, one of each for the run, and the numbers by which the
 // sending window names the one in use.
 struct MailClients
@@ -16,6 +18,9 @@ struct MailClients
     TIdSMTP IdSMTP;
     TIdPOP3 IdPOP3;
     TIdFTP IdFTP;
+    // A good OAuth 2.0 access token for the SMTP sign-in, refreshed when needed; throws the
+    // sign-in's failure (ESignInError). Unset where nobody signs in by OAuth.
+    std::function<QString()> AccessToken;
 
     // The client with that number, or nullptr.
     TIdTCPConnection *Client(int number)

@@ -8,6 +8,7 @@ RUN_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev libgl-dev
     libjpeg62-turbo-dev libssl-dev libfontconfig-dev
     libheif-dev qt6-image-formats-plugins
+    qtkeychain-qt6-dev xdg-utils
     fonts-ipafont-gothic qt6-translations-l10n
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
@@ -15,13 +16,14 @@ RUN_PACKAGES=(
 # What the tests add: the test frameworks, the reference JPEG encoder, clang for the fuzz harnesses,
 # script (a terminal for the tool's output), the desktop entry's validator and the real servers the
 # protocol tests talk to (with TLS: pyOpenSSL for pyftpdlib, trustme for a certificate authority
-# made in the test).
+# made in the test), and a keyring in a D-Bus session for the sign-in's tokens.
 TEST_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libjpeg-turbo-progs
     bsdutils desktop-file-utils
     python3 python3-aiosmtpd python3-pyftpdlib dovecot-pop3d python3-openssl python3-trustme
+    gnome-keyring dbus dbus-x11
 )
 
 # What package.sh adds: the Debian tools CPack's package needs (dpkg-shlibdeps finds the library

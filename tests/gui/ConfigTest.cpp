@@ -126,15 +126,16 @@ private:
     std::unique_ptr<TConfig> m_dialog;
 };
 
-TEST_F(ConfigTest, FourPagesWithTheirControlsLabelsAndTips)
+TEST_F(ConfigTest, FivePagesWithTheirControlsLabelsAndTips)
 {
     EXPECT_EQ(dialog().windowTitle(), "タブリン - 設定");
     auto *pages = child<QTabWidget>("pcConfig");
-    ASSERT_EQ(pages->count(), 4);
+    ASSERT_EQ(pages->count(), 5);
     EXPECT_EQ(pages->tabText(0), "ユーザー情報");
     EXPECT_EQ(pages->tabText(1), "FTPサーバー");
-    EXPECT_EQ(pages->tabText(2), "カメラ設定");
-    EXPECT_EQ(pages->tabText(3), "情報");
+    EXPECT_EQ(pages->tabText(2), "サインイン");
+    EXPECT_EQ(pages->tabText(3), "カメラ設定");
+    EXPECT_EQ(pages->tabText(4), "情報");
     EXPECT_EQ(pages->currentIndex(), 0);
 
     const struct

@@ -30,6 +30,8 @@ TEST(ClientFailure, KindsAreToldApartMostSpecificFirst)
         {classify(EIdSocketError(10061)), Kind::SocketError, 10061, "EIdSocketError 10061", true},
         {classify(EIdProtocolReplyError(550, "no such user")), Kind::ProtocolReplyError, 550,
          "EIdProtocolReplyError 550", true},
+        {classify(EIdTokenRefused(535, "not accepted", "{}")), Kind::TokenRefused, 535, "EIdTokenRefused 535",
+         true},
         {classify(EIdReadLnMaxLineLengthExceeded()), Kind::MaxLineLengthExceeded, 0,
          "EIdReadLnMaxLineLengthExceeded", true},
         {classify(EIdException("Unrecognized POP3 Response Header")), Kind::OtherIdException, 0,
@@ -50,6 +52,8 @@ TEST(ClientFailure, KindsAreToldApartMostSpecificFirst)
     EXPECT_EQ(classify(EIdProtocolReplyError(550, "no\r\nsuch user")).text,
               QStringLiteral("no\r\nsuch user"));
     EXPECT_EQ(classify(std::runtime_error("std")).text, QStringLiteral("std"));
+    EXPECT_EQ(StepFailureMessage(NetStep::Smtp, classify(EIdTokenRefused(535, "not accepted", "{}"))),
+              QStringLiteral("SMTPサーバーがサインインを受け付けません。サインインし直して下さい。"));
 }
 
 TEST(ClientFailure, EachStepHasItsMessageForEachKind)

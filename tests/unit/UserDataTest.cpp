@@ -545,6 +545,36 @@ TEST_F(UserDataTest, ConnectionSettingsLiveInASectionOfTheirOwnAfterTheOriginalK
               kDefaultFile + "[connection]\r\nSMTPPort=0\r\nMailTLS=auto\r\nFTPTLS=auto\r\nFingerprint=\r\n");
 }
 
+TEST_F(UserDataTest, TheSignInKeysFollowTheConnectionKeysOnceSet)
+{
+    TUserData s(dir.path());
+    s.UseOAuth = true;
+    s.SignInProvider = QStringLiteral("custom");
+    s.SignInClientID = QStringLiteral("id.apps");
+    s.SignInClientSecret = QStringLiteral("GOCSPX-x");
+    s.SignInAuthorizeUrl = QStringLiteral("https://a.example/auth");
+    s.SignInTokenUrl = QStringLiteral("https://a.example/token");
+    s.SignInDeviceUrl = QStringLiteral("https://a.example/device");
+    s.SignInScope = QStringLiteral("smtp offline");
+    ASSERT_TRUE(s.SaveToWorkFolder());
+    EXPECT_EQ(ini(), kDefaultFile
+                         + "[connection]\r\nSMTPPort=0\r\nMailTLS=auto\r\nFTPTLS=auto\r\nFingerprint=\r\n"
+                           "OAuth=1\r\nSignInProvider=custom\r\nSignInClientID=id.apps\r\n"
+                           "SignInClientSecret=GOCSPX-x\r\nSignInAuthorizeUrl=https://a.example/auth\r\n"
+                           "SignInTokenUrl=https://a.example/token\r\nSignInDeviceUrl=https://a.example/device\r\n"
+                           "SignInScope=smtp offline\r\n");
+    TUserData back(dir.path());
+    ASSERT_TRUE(back.LoadFromWorkFolder());
+    EXPECT_TRUE(back.UseOAuth);
+    EXPECT_EQ(back.SignInProvider, s.SignInProvider);
+    EXPECT_EQ(back.SignInClientID, s.SignInClientID);
+    EXPECT_EQ(back.SignInClientSecret, s.SignInClientSecret);
+    EXPECT_EQ(back.SignInAuthorizeUrl, s.SignInAuthorizeUrl);
+    EXPECT_EQ(back.SignInTokenUrl, s.SignInTokenUrl);
+    EXPECT_EQ(back.SignInDeviceUrl, s.SignInDeviceUrl);
+    EXPECT_EQ(back.SignInScope, s.SignInScope);
+}
+
 TEST_F(UserDataTest, TheOriginalProgramsFileReadsAsAutoWithThePortFromOp25b)
 {
     const struct

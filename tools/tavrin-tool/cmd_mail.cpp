@@ -13,6 +13,7 @@
 #include "tools/tavrin-tool/Command.h"
 #include "tools/tavrin-tool/ToolPicture.h"
 #include "tools/tavrin-tool/ToolSendRun.h"
+#include "tools/tavrin-tool/ToolSignIn.h"
 
 #include <QDir>
 #include <QSet>
@@ -168,6 +169,10 @@ int run(const QStringList &arguments)
     ApplySettings(clients.IdSMTP, settings);
     ApplySettings(clients.IdPOP3, settings);
     ApplySettings(clients.IdFTP, settings); // a wrong port is reported by the upload
+    // A sign-in that is gone sends nothing.
+    ToolSignIn signIn(work);
+    if (const QString problem = signIn.Prepare(clients, settings); !problem.isEmpty())
+        return refuse(problem);
     // The watchdog ends a silent server's step; the clients' own limits only back it up.
     for (TIdTCPConnection *client :
          {static_cast<TIdTCPConnection *>(&clients.IdSMTP), static_cast<TIdTCPConnection *>(&clients.IdPOP3),

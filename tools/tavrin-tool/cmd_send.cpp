@@ -15,8 +15,8 @@ int run(const QStringList &arguments)
     QStringList options = MessageOptionNames();
     options << QStringLiteral("--host") << QStringLiteral("--port") << QStringLiteral("--helo")
             << QStringLiteral("--user") << QStringLiteral("--password") << QStringLiteral("--auth")
-            << QStringLiteral("--pop-host") << QStringLiteral("--pop-port") << QStringLiteral("--timeout")
-            << kTlsOptionNames;
+            << QStringLiteral("--access-token") << QStringLiteral("--pop-host")
+            << QStringLiteral("--pop-port") << QStringLiteral("--timeout") << kTlsOptionNames;
     const ToolArgs args(arguments, options);
     if (args.ok() && !args.positional().isEmpty())
         return Fail(QStringLiteral("unexpected argument %1").arg(args.positional().first()));
@@ -28,8 +28,10 @@ int run(const QStringList &arguments)
         return Fail(error);
 
     const QString auth = args.value(QStringLiteral("--auth"), QStringLiteral("none"));
-    if (auth != QLatin1String("none") && auth != QLatin1String("login"))
-        return Fail(QStringLiteral("--auth is login or none"));
+    if (auth != QLatin1String("none") && auth != QLatin1String("login") && auth != QLatin1String("xoauth2"))
+        return Fail(QStringLiteral("--auth is login, xoauth2 or none"));
+    if ((auth == QLatin1String("xoauth2")) != args.has(QStringLiteral("--access-token")))
+        return Fail(QStringLiteral("--auth xoauth2 goes with --access-token TOKEN"));
 
     // As the program sets them: the SMTP server's name is also the name announced in EHLO, and
     // POP3 uses the SMTP credentials.
@@ -40,7 +42,10 @@ int run(const QStringList &arguments)
     smtp.HeloName = args.value(QStringLiteral("--helo"), smtp.Host);
     smtp.Username = args.value(QStringLiteral("--user"));
     smtp.Password = args.value(QStringLiteral("--password"));
-    smtp.SetAuthenticationType(auth == QLatin1String("login") ? atLogin : atNone);
+    smtp.AccessToken = args.value(QStringLiteral("--access-token"));
+    smtp.SetAuthenticationType(auth == QLatin1String("login")         ? atLogin
+                                   : auth == QLatin1String("xoauth2") ? atXOAuth2
+                                                                      : atNone);
 
     int timeout = 0;
     if (!ReadTimeoutOption(args, &timeout))
@@ -76,7 +81,8 @@ int run(const QStringList &arguments)
 }
 
 const std::string usage
-    = std::string("send --host H [--port P] [--helo NAME] [--user U --password W --auth login] "
+    = std::string("send --host H [--port P] [--helo NAME] [--user U --password W --auth login | --user U "
+                  "--auth xoauth2 --access-token T] "
                   "[--pop-host H [--pop-port P]] [--timeout SECONDS] [--tls auto|required|implicit|none] "
                   "[--ca-file PEM] [--pin SHA256] ")
     + kMessageOptionsUsage;

@@ -10,6 +10,7 @@
 #include "tools/tavrin-tool/Command.h"
 #include "tools/tavrin-tool/ToolPicture.h"
 #include "tools/tavrin-tool/ToolSendRun.h"
+#include "tools/tavrin-tool/ToolSignIn.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -85,6 +86,12 @@ int run(const QStringList &arguments)
         return Fail(QStringLiteral("--smtp-port needs a port number from 1 to 65535"));
     if (args.has("--pop-port") && !ReadPort(args, QStringLiteral("--pop-port"), 110, &clients.IdPOP3.Port))
         return Fail(QStringLiteral("--pop-port needs a port number from 1 to 65535"));
+    // A sign-in that is gone sends nothing.
+    ToolSignIn signIn(work);
+    if (const QString problem = signIn.Prepare(clients, settings); !problem.isEmpty()) {
+        Fail(problem);
+        return 2;
+    }
 
     ToolPrompt prompt(args.value("--answers").split(QLatin1Char(','), Qt::SkipEmptyParts));
     ToolSendingWindow window;
