@@ -311,13 +311,13 @@ bool TUserData::Save(const QString &path)
     }
     if (signIn) {
         put(kOwnSection, "OAuth", fileValue(UseOAuth));
-        put(kOwnSection, "SignInProvider", fileValue(SignInProvider));
-        put(kOwnSection, "SignInClientID", fileValue(SignInClientID));
-        put(kOwnSection, "SignInClientSecret", fileValue(SignInClientSecret));
-        put(kOwnSection, "SignInAuthorizeUrl", fileValue(SignInAuthorizeUrl));
-        put(kOwnSection, "SignInTokenUrl", fileValue(SignInTokenUrl));
-        put(kOwnSection, "SignInDeviceUrl", fileValue(SignInDeviceUrl));
-        put(kOwnSection, "SignInScope", fileValue(SignInScope));
+        put(kOwnSection, "SignInProvider", fileValue(bytesOf(kOwnSection, "SignInProvider", SignInProvider)));
+        put(kOwnSection, "SignInClientID", fileValue(bytesOf(kOwnSection, "SignInClientID", SignInClientID)));
+        put(kOwnSection, "SignInClientSecret", fileValue(bytesOf(kOwnSection, "SignInClientSecret", SignInClientSecret)));
+        put(kOwnSection, "SignInAuthorizeUrl", fileValue(bytesOf(kOwnSection, "SignInAuthorizeUrl", SignInAuthorizeUrl)));
+        put(kOwnSection, "SignInTokenUrl", fileValue(bytesOf(kOwnSection, "SignInTokenUrl", SignInTokenUrl)));
+        put(kOwnSection, "SignInDeviceUrl", fileValue(bytesOf(kOwnSection, "SignInDeviceUrl", SignInDeviceUrl)));
+        put(kOwnSection, "SignInScope", fileValue(bytesOf(kOwnSection, "SignInScope", SignInScope)));
     }
 
     // Never more than Load reads back: the next start would lose every setting.

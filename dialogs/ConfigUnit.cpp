@@ -544,7 +544,8 @@ void TConfig::btnSignInClick()
     };
     m_signIn->ShowUrl = [this, self](const QUrl &url) {
         if (self) {
-            edSignInUrl->setText(url.toString(QUrl::FullyEncoded));
+            m_form.SignInUrl = url.toString(QUrl::FullyEncoded);
+            m_signInUrlText->Show();
             edSignInUrl->setCursorPosition(0);
         }
     };
@@ -561,7 +562,8 @@ void TConfig::btnSignInClick()
         return;
     m_signingIn = false;
     setChecking(false);
-    edSignInUrl->clear();
+    m_form.SignInUrl.clear();
+    m_signInUrlText->Show();
     if (failure.isEmpty()) {
         rbOAuth->setChecked(true);
         showSignInState();
@@ -640,9 +642,18 @@ void TConfig::bindFields()
         {edFTPHost, &m_form.Host},            {edFTPPort, &m_form.Port},
         {edFTPUserID, &m_form.FTPUserID},     {edFTPPassword, &m_form.FTPPassword},
         {edFTPFolder, &m_form.Folder},        {edFTPUrl, &m_form.Url},
+        {edSignInClientID, &m_form.SignInClientID},
+        {edSignInClientSecret, &m_form.SignInClientSecret},
+        {edSignInAuthorizeUrl, &m_form.SignInAuthorizeUrl},
+        {edSignInTokenUrl, &m_form.SignInTokenUrl},
+        {edSignInDeviceUrl, &m_form.SignInDeviceUrl},
+        {edSignInScope, &m_form.SignInScope},
     };
     for (const auto &[field, value] : fields)
         TextBinding::Bind(field, value);
+    // The address to open by hand while a sign-in waits: shown, not edited.
+    m_signInUrlText = TextBinding::Bind(
+        edSignInUrl, [this] { return m_form.SignInUrl; }, [](const QString &) { });
     // The information page shows a fixed text.
     TextBinding::Bind(
         mmInfo, [text = mmInfo->toPlainText()] { return text; }, [](const QString &) { });
@@ -856,14 +867,14 @@ void TConfig::controlsInto(TUserData &s) const
     s.UseOAuth = rbOAuth->isChecked();
     const int provider = cbxSignInProvider->ItemIndex();
     s.SignInProvider = provider >= 0 ? kProviders[provider] : QString();
-    s.SignInClientID = edSignInClientID->text().trimmed();
-    s.SignInClientSecret = edSignInClientSecret->text().trimmed();
+    s.SignInClientID = m_form.SignInClientID.trimmed();
+    s.SignInClientSecret = m_form.SignInClientSecret.trimmed();
     // A preset provider's endpoints are its own; only a custom one's are kept.
     if (s.SignInProvider == QLatin1String("custom")) {
-        s.SignInAuthorizeUrl = edSignInAuthorizeUrl->text().trimmed();
-        s.SignInTokenUrl = edSignInTokenUrl->text().trimmed();
-        s.SignInDeviceUrl = edSignInDeviceUrl->text().trimmed();
-        s.SignInScope = edSignInScope->text().trimmed();
+        s.SignInAuthorizeUrl = m_form.SignInAuthorizeUrl.trimmed();
+        s.SignInTokenUrl = m_form.SignInTokenUrl.trimmed();
+        s.SignInDeviceUrl = m_form.SignInDeviceUrl.trimmed();
+        s.SignInScope = m_form.SignInScope.trimmed();
     }
     s.Connect = !cbxAlwaysConnect->isChecked();
     s.DedicatedServer = false;

@@ -17,6 +17,7 @@ class TFlatCheckBox;
 class TFlatComboBox;
 class TFlatEdit;
 class TFlatMemo;
+class TextBinding;
 class TFlatPanel;
 class TLabeledBmpBtn;
 class TUserData;
@@ -193,7 +194,10 @@ private:
     {
         QString FromName, FromAddress, SMTPServer, POPServer, UserID, PassWord, SMTPPort, Fingerprint;
         QString Host, Port, FTPUserID, FTPPassword, Folder, Url;
+        QString SignInClientID, SignInClientSecret, SignInAuthorizeUrl, SignInTokenUrl, SignInDeviceUrl,
+            SignInScope, SignInUrl;
     } m_form;
+    TextBinding *m_signInUrlText = nullptr;
 
     TLabeledBmpBtn *btnOK = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
