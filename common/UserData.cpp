@@ -51,9 +51,8 @@ private:
 };
 
 // A line break inside a value would start a new line of the file, that is, a new key.
-QByteArray fileValue(const QString &text)
+QByteArray fileValue(QByteArray bytes)
 {
-    QByteArray bytes = Sjis::encode(text);
     bytes.replace('\r', QByteArray()).replace('\n', QByteArray());
     return bytes;
 }
@@ -94,10 +93,9 @@ EncryptionMode modeOf(const std::optional<QByteArray> &value)
     return EncryptionMode::Auto;
 }
 
-QString unscrambled(const QByteArray &raw, const QString &unusable)
+QByteArray keyOf(const char *section, const char *key)
 {
-    const auto plain = TUserData::Unscramble(raw);
-    return plain ? Sjis::decode(*plain) : unusable;
+    return QByteArray(section) + '/' + key;
 }
 
 } // namespace
@@ -164,17 +162,33 @@ bool TUserData::Load(const QString &path)
 
     const IniFile ini(file.bytes);
     const Reader r(ini);
+    m_read.clear();
+    const auto keep = [this](const char *section, const char *key, const QByteArray &bytes) {
+        const QString text = Sjis::decode(bytes);
+        m_read.insert(keyOf(section, key), {text, bytes});
+        return text;
+    };
+    const auto text = [&](const char *section, const char *key) {
+        const auto v = r.raw(section, key);
+        return v ? keep(section, key, *v) : QString();
+    };
 
     Major = r.integer("serial", "Major", 2);
     Minor = r.integer("serial", "Minor", 0);
 
-    FromName = r.text("user", "FromName");
-    FromAddress = r.text("user", "FromAddress");
+    FromName = text("user", "FromName");
+    FromAddress = text("user", "FromAddress");
     Connect = r.boolean("user", "Connect", false);
-    SMTPServer = r.text("user", "SMTPServer");
-    UserID = r.text("user", "UserID");
-    POPServer = r.text("user", "POPServer");
-    POP3UserID = r.raw("user", "POP3UserID") ? r.text("user", "POP3UserID") : UserID;
+    SMTPServer = text("user", "SMTPServer");
+    UserID = text("user", "UserID");
+    POPServer = text("user", "POPServer");
+    if (r.raw("user", "POP3UserID")) {
+        POP3UserID = text("user", "POP3UserID");
+    } else {
+        POP3UserID = UserID;
+        if (const auto it = m_read.constFind(keyOf("user", "UserID")); it != m_read.cend())
+            m_read.insert(keyOf("user", "POP3UserID"), *it);
+    }
     UsePOP3 = r.boolean("user", "UsePOP3", false);
     UseSMTPAuth = r.boolean("user", "UseSMTPAuth", false);
     UseOP25B = r.boolean("user", "UseOP25B", false);
@@ -185,11 +199,11 @@ bool TUserData::Load(const QString &path)
     StartPass = r.boolean("interval", "StartPass", true);
 
     DedicatedServer = false;
-    Host = r.text("FTP", "Host");
-    Port = r.text("FTP", "Port");
-    FTPUserID = r.text("FTP", "UserID");
-    Folder = r.text("FTP", "Folder");
-    Url = r.text("FTP", "Url");
+    Host = text("FTP", "Host");
+    Port = text("FTP", "Port");
+    FTPUserID = text("FTP", "UserID");
+    Folder = text("FTP", "Folder");
+    Url = text("FTP", "Url");
     UseServer = r.boolean("FTP", "UseServer", false);
 
     x = r.integer("pos", "x", -1);
@@ -198,22 +212,30 @@ bool TUserData::Load(const QString &path)
     SMTPPort = ParsePort(r.text(kOwnSection, "SMTPPort")).value_or(0);
     MailEncryption = modeOf(r.raw(kOwnSection, "MailTLS"));
     FTPEncryption = modeOf(r.raw(kOwnSection, "FTPTLS"));
-    Fingerprint = r.text(kOwnSection, "Fingerprint");
+    Fingerprint = text(kOwnSection, "Fingerprint");
 
     // "SMTPPassword" falls back to the "PassWord" value as stored, so both unscramble alike.
     const QByteArray rawPass = r.raw("user", "PassWord").value_or(QByteArray());
     const QByteArray rawSmtp = r.raw("user", "SMTPPassword").value_or(rawPass);
     const QByteArray rawFtp = r.raw("FTP", "Password").value_or(QByteArray());
-    if (r.boolean("user", "code", false)) {
-        PassWord = unscrambled(rawPass, QString());
-        SMTPPassword = unscrambled(rawSmtp, PassWord);
-        FTPPassword = unscrambled(rawFtp, QString());
-    } else {
-        PassWord = Sjis::decode(rawPass);
-        SMTPPassword = Sjis::decode(rawSmtp);
-        FTPPassword = Sjis::decode(rawFtp);
-    }
+    const bool scrambled = r.boolean("user", "code", false);
+    // The plain bytes of a password; an unusable scrambled value gives those of fallback.
+    const auto password
+        = [&](const char *section, const char *key, const QByteArray &raw, const QByteArray &fallback) {
+              const auto plain = scrambled ? Unscramble(raw) : std::optional<QByteArray>(raw);
+              return keep(section, key, plain.value_or(fallback));
+          };
+    PassWord = password("user", "PassWord", rawPass, QByteArray());
+    const QByteArray plainPass = m_read.value(keyOf("user", "PassWord")).bytes;
+    SMTPPassword = password("user", "SMTPPassword", rawSmtp, plainPass);
+    FTPPassword = password("FTP", "Password", rawFtp, QByteArray());
     return true;
+}
+
+QByteArray TUserData::bytesOf(const char *section, const char *key, const QString &value) const
+{
+    const auto it = m_read.constFind(keyOf(section, key));
+    return it != m_read.cend() && it->text == value ? it->bytes : Sjis::encode(value);
 }
 
 bool TUserData::Save(const QString &path)
@@ -235,13 +257,13 @@ bool TUserData::Save(const QString &path)
     put("serial", "Major", fileValue(Major));
     put("serial", "Minor", fileValue(Minor));
 
-    put("user", "FromName", fileValue(FromName));
-    put("user", "FromAddress", fileValue(FromAddress));
+    put("user", "FromName", fileValue(bytesOf("user", "FromName", FromName)));
+    put("user", "FromAddress", fileValue(bytesOf("user", "FromAddress", FromAddress)));
     put("user", "Connect", fileValue(Connect));
-    put("user", "SMTPServer", fileValue(SMTPServer));
-    put("user", "UserID", fileValue(UserID));
-    put("user", "POPServer", fileValue(POPServer));
-    put("user", "POP3UserID", fileValue(POP3UserID));
+    put("user", "SMTPServer", fileValue(bytesOf("user", "SMTPServer", SMTPServer)));
+    put("user", "UserID", fileValue(bytesOf("user", "UserID", UserID)));
+    put("user", "POPServer", fileValue(bytesOf("user", "POPServer", POPServer)));
+    put("user", "POP3UserID", fileValue(bytesOf("user", "POP3UserID", POP3UserID)));
     put("user", "UsePOP3", fileValue(UsePOP3));
     put("user", "UseSMTPAuth", fileValue(UseSMTPAuth));
     put("user", "UseOP25B", fileValue(UseOP25B));
@@ -251,19 +273,19 @@ bool TUserData::Save(const QString &path)
     put("interval", "Interval", fileValue(Interval));
 
     put("FTP", "Tavrin", fileValue(DedicatedServer));
-    put("FTP", "Host", fileValue(Host));
-    put("FTP", "Port", fileValue(Port));
-    put("FTP", "UserID", fileValue(FTPUserID));
-    put("FTP", "Folder", fileValue(Folder));
-    put("FTP", "Url", fileValue(Url));
+    put("FTP", "Host", fileValue(bytesOf("FTP", "Host", Host)));
+    put("FTP", "Port", fileValue(bytesOf("FTP", "Port", Port)));
+    put("FTP", "UserID", fileValue(bytesOf("FTP", "UserID", FTPUserID)));
+    put("FTP", "Folder", fileValue(bytesOf("FTP", "Folder", Folder)));
+    put("FTP", "Url", fileValue(bytesOf("FTP", "Url", Url)));
     put("FTP", "UseServer", fileValue(UseServer));
 
     put("pos", "x", fileValue(x));
     put("pos", "y", fileValue(y));
 
-    put("FTP", "Password", Scramble(Sjis::encode(FTPPassword)));
-    put("user", "PassWord", Scramble(Sjis::encode(PassWord)));
-    put("user", "SMTPPassword", Scramble(Sjis::encode(SMTPPassword)));
+    put("FTP", "Password", Scramble(bytesOf("FTP", "Password", FTPPassword)));
+    put("user", "PassWord", Scramble(bytesOf("user", "PassWord", PassWord)));
+    put("user", "SMTPPassword", Scramble(bytesOf("user", "SMTPPassword", SMTPPassword)));
     put("user", "code", "1");
 
     const bool ownSection = ini.value(kOwnSection, "SMTPPort") || ini.value(kOwnSection, "MailTLS")
@@ -273,8 +295,12 @@ bool TUserData::Save(const QString &path)
         put(kOwnSection, "SMTPPort", fileValue(SMTPPort));
         put(kOwnSection, "MailTLS", modeText(MailEncryption));
         put(kOwnSection, "FTPTLS", modeText(FTPEncryption));
-        put(kOwnSection, "Fingerprint", fileValue(Fingerprint));
+        put(kOwnSection, "Fingerprint", fileValue(bytesOf(kOwnSection, "Fingerprint", Fingerprint)));
     }
 
-    return SaveWholeFile(path, ini.toBytes());
+    // Never more than Load reads back: the next start would lose every setting.
+    const QByteArray bytes = ini.toBytes();
+    if (bytes.size() > kMaxFileBytes)
+        return false;
+    return SaveWholeFile(path, bytes, FileAccess::OwnerOnly);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -89,6 +90,17 @@ public:
     int SmtpPortInUse() const { return SMTPPort > 0 ? SMTPPort : (UseOP25B ? 587 : 25); }
 
 private:
+    // A text as Load decoded it and the bytes it came from. Bytes that are not valid CP932 (a lone
+    // lead byte) do not survive a decode and encode, so a value the user has not changed is written
+    // back as it was read.
+    struct ReadValue
+    {
+        QString text;
+        QByteArray bytes;
+    };
+    QByteArray bytesOf(const char *section, const char *key, const QString &value) const;
+
     QString m_workFolder;
     QString m_filePath;
+    QHash<QByteArray, ReadValue> m_read; // by "section/key"
 };

@@ -51,7 +51,15 @@ WorkFolderChoice ChooseWorkFolder(const QString &executableFolder, const QString
     const bool installed = QFileInfo(InstalledDataFolder(executableFolder)).isDir();
     if (!installed && writable(executableFolder))
         return {withSeparator(executableFolder), false};
-    if (userFolder.isEmpty() || !QDir().mkpath(userFolder))
+    if (userFolder.isEmpty())
+        return {QString(), true};
+    // Made by us, the folder is the user's alone: it holds the settings with the passwords. One that
+    // exists keeps the mode it has.
+    if (!QFileInfo::exists(userFolder)
+        && (!QDir().mkpath(userFolder)
+            || !QFile::setPermissions(userFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)))
+        return {QString(), true};
+    if (!QFileInfo(userFolder).isDir())
         return {QString(), true};
     return {withSeparator(userFolder), true};
 }

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <limits>
 #include <optional>
@@ -33,6 +34,16 @@ QByteArray readWhole(const QString &path)
                                 path);
     }
     return std::move(file.bytes);
+}
+
+// Never more than the reader takes: the next start could not read the book at all.
+void writeWhole(const QString &path, const QByteArray &bytes)
+{
+    if (bytes.size() > TAddressBook::kMaxFileBytes)
+        throw EAddressBookError(
+            QStringLiteral("アドレス帳 %1 は大きすぎるため保存できません。").arg(shown(path)), path);
+    if (!SaveWholeFile(path, bytes))
+        throw EAddressBookError(QStringLiteral("アドレス帳 %1 に書き込めません。").arg(shown(path)), path);
 }
 
 // An optionally signed run of decimal digits.
@@ -107,15 +118,16 @@ int TAddressBook::Load(const QString &name)
     const QString stem = path.left(path.size() - 3);
     const QString current = stem + QStringLiteral("ADX");
 
+    // The conversion only fills a book that is missing: over an existing one it would lose every
+    // entry made since, so both files then stay as they are.
     TMailAddressList older;
     const QString olderPath = stem + QStringLiteral("ADR");
-    if (older.Load(olderPath)) {
+    const QFileInfo currentInfo(current);
+    if (!currentInfo.exists() && !currentInfo.isSymLink() && older.Load(olderPath)) {
         QList<TMailAddress> converted;
         for (int i = 0; i < older.Count(); ++i)
             converted.append(older.Entry(i));
-        if (!SaveWholeFile(current, FileBytes(converted)))
-            throw EAddressBookError(QStringLiteral("アドレス帳 %1 に書き込めません。").arg(shown(current)),
-                                    current);
+        writeWhole(current, FileBytes(converted));
         // Left behind, the older file would be converted again over whatever the new one holds by then.
         if (!QFile::remove(olderPath))
             throw EAddressBookError(
@@ -132,9 +144,7 @@ int TAddressBook::Load(const QString &name)
 
 void TAddressBook::Save(const QString &name) const
 {
-    const QString path = FilePath(name);
-    if (!SaveWholeFile(path, FileBytes(entries())))
-        throw EAddressBookError(QStringLiteral("アドレス帳 %1 に書き込めません。").arg(shown(path)), path);
+    writeWhole(FilePath(name), FileBytes(entries()));
 }
 
 QList<TMailAddress> TAddressBook::ReadFile(const QString &path)

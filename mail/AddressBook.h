@@ -59,14 +59,15 @@ public:
     explicit TAddressBook(QString workFolder);
 
     // Converts an older file of that name ("ADR" for the last three letters) into the ".ADX" file
-    // and deletes it, then replaces the list with the ".ADX" file's entries; a missing file gives an
+    // and deletes it, when there is no ".ADX" file yet (beside one, the older file is left alone),
+    // then replaces the list with the ".ADX" file's entries; a missing file gives an
     // empty list. Throws EAddressBookError, saying which file and line, when a file cannot be read
     // (also when it is not a regular file or is larger than kMaxFileBytes); the list and the file are
     // then left as they were. A line quoted in the message is cut short and its control characters
     // escaped.
     int Load(const QString &name);
-    // Replaces the file with the whole list; throws EAddressBookError when it cannot be written,
-    // leaving the old file as it was.
+    // Replaces the file with the whole list; throws EAddressBookError when it cannot be written or
+    // would be larger than kMaxFileBytes, leaving the old file as it was.
     void Save(const QString &name) const;
 
     int Count() const { return static_cast<int>(m_entries.size()); }

@@ -1,5 +1,7 @@
 #include "mail/Composition.h"
 
+#include "common/BoundedFile.h"
+#include "common/SaveFile.h"
 #include "mail/Iso2022Jp.h"
 #include "mail/MessageWriter.h"
 #include "mail/TextLines.h"
@@ -65,12 +67,28 @@ TIdMessage BuildPictureMessage(const TPictureMail &mail, const QString &workFold
     return msg;
 }
 
-void KeepPicture(const QString &workFolder, const QString &folder, const QString &pictureName)
+namespace {
+
+// As large as a picture the JPEG writer makes can be.
+constexpr qint64 kMaxKeptBytes = qint64(256) << 20;
+
+} // namespace
+
+bool KeepPicture(const QString &workFolder, const QString &folder, const QString &pictureName)
 {
     const QDir work(workFolder);
     const QString tmp = work.filePath(QStringLiteral("tmp.jpg"));
     work.mkpath(folder);
     const QString kept = work.filePath(folder + QLatin1Char('/') + pictureName);
-    if (QFileInfo::exists(kept) || QFile::copy(tmp, kept))
-        QFile::remove(tmp);
+    const QFileInfo there(kept);
+    if (there.exists() && !there.isFile())
+        return false;
+    if (!there.exists()) {
+        // Every write checked: a copy cut short by a full disk must not pass for the picture.
+        const FileRead picture = ReadRegularFile(tmp, kMaxKeptBytes);
+        if (!picture || !SaveWholeFile(kept, picture.bytes))
+            return false;
+    }
+    QFile::remove(tmp);
+    return true;
 }

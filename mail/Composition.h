@@ -58,5 +58,6 @@ TIdMessage BuildPictureMessage(const TPictureMail &mail, const QString &workFold
 
 // Moves "tmp.jpg" of the work folder into its subfolder folder (made when missing) under
 // pictureName, as a sent or scheduled picture is kept. A picture of that name already there stays
-// as it is. A copy that fails (a full disk, no folder) keeps "tmp.jpg" rather than losing the picture.
-void KeepPicture(const QString &workFolder, const QString &folder, const QString &pictureName);
+// as it is. A copy that fails (a full disk, no folder) keeps "tmp.jpg" rather than losing the picture,
+// and returns false.
+bool KeepPicture(const QString &workFolder, const QString &folder, const QString &pictureName);

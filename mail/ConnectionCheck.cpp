@@ -19,6 +19,15 @@ QString Encryption(const TIdTCPConnection &client)
     return QStringLiteral("暗号化：なし");
 }
 
+// In auto mode a connection still in clear text means the server offers no TLS: the password
+// goes as it is.
+void NoteClearPassword(const TIdTCPConnection &client, QStringList &lines)
+{
+    if (client.UseTLS == TlsMode::Auto && !client.UsingTLS())
+        lines << QStringLiteral(
+            "注意：サーバーが暗号化通信（TLS）に対応していないため、パスワードは暗号化されずに送られます");
+}
+
 // One line for a failure: the reply's code and text, or the failure's own text.
 QString Failure(const EIdException &e)
 {
@@ -38,7 +47,9 @@ bool CheckPop3(const TUserData &settings, const ConnectionCheckOptions &options,
     lines << QStringLiteral("POP3サーバー %1（ポート %2）").arg(pop.Host).arg(pop.Port);
     try {
         pop.Connect();
-        lines << Encryption(pop) << QStringLiteral("ログイン：成功");
+        lines << Encryption(pop);
+        NoteClearPassword(pop, lines);
+        lines << QStringLiteral("ログイン：成功");
         pop.Disconnect();
         return true;
     } catch (const EIdException &e) {
@@ -62,6 +73,8 @@ ConnectionReport CheckMailServers(const TUserData &settings, const ConnectionChe
         report.lines << Encryption(smtp);
         if (!smtp.UsingTLS() && smtp.StartTlsOffered())
             report.lines.last() += QStringLiteral("（サーバーはSTARTTLSに対応しています）");
+        if (settings.UseSMTPAuth)
+            NoteClearPassword(smtp, report.lines);
         QStringList mechanisms = smtp.AuthSchemesSupported();
         mechanisms.removeAll(QString());
         report.lines << QStringLiteral("認証方式：%1")
@@ -102,7 +115,9 @@ ConnectionReport CheckFtpServer(const TUserData &settings, const ConnectionCheck
     report.lines << QStringLiteral("FTPサーバー %1（ポート %2）").arg(ftp.Host).arg(ftp.Port);
     try {
         ftp.Connect();
-        report.lines << Encryption(ftp) << QStringLiteral("ログイン：成功");
+        report.lines << Encryption(ftp);
+        NoteClearPassword(ftp, report.lines);
+        report.lines << QStringLiteral("ログイン：成功");
         ftp.Disconnect();
         report.ok = true;
     } catch (const EIdException &e) {

@@ -187,9 +187,16 @@ bool Delivery::SendRun(SendRunHost &host)
 void Delivery::report(bool result, const QString &pictureName)
 {
     if (result) {
-        // The picture of the last message is kept.
-        KeepPicture(m.workFolder, QStringLiteral("Recent"), pictureName);
+        // The picture of the last message is kept. The mail is out whatever happens to the copy.
+        const bool kept = KeepPicture(m.workFolder, QStringLiteral("Recent"), pictureName);
         m.prompt.ShowMessageBox(QStringLiteral("送信しました。"), Msg::IconInformation, Msg::ButtonsOk);
+        if (!kept)
+            m.prompt.ShowMessageBox(
+                QStringLiteral("送信した画像を送信済みフォルダ %1 に保存できませんでした。\n"
+                               "ディスクの空きを確かめて下さい。画像は %2 に残してあります。")
+                    .arg(QDir::toNativeSeparators(QDir(m.workFolder).filePath(QStringLiteral("Recent"))),
+                         QDir::toNativeSeparators(tmpJpgPath())),
+                Msg::IconExclamation, Msg::ButtonsOk);
     } else if (m.window.Cancelled()) {
         showError(QStringLiteral("送信を中止しました。"));
     } else {

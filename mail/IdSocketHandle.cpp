@@ -100,6 +100,7 @@ void TIdSocketHandle::Connect(const QString &host, int port, const TransportWait
 {
     Close();
     m_peer.clear();
+    m_pumpDue.setRemainingTime(TransportWait::SliceMs);
     try {
         if (port <= 0 || port > 65535)
             throw EIdSocketError(10049); // as Windows answers a connect to no port
@@ -152,13 +153,20 @@ bool TIdSocketHandle::Wait(short events, const TransportWait &wait)
         CheckStillOurs(generation);
         pollfd p {m_fd, events, 0};
         const int ready = ::poll(&p, 1, wait.SliceFor());
-        if (ready > 0)
-            return true;
         if (ready < 0 && errno != EINTR)
             throw EIdSocketError(WinsockErrors::FromErrno(errno));
+        // Looked at whether or not something came: a peer that never stops sending must hold off
+        // neither the deadline nor the pump (the cancel button and the watchdog).
         if (wait.deadline.hasExpired())
             return false;
+        if (ready > 0 && !m_pumpDue.hasExpired())
+            return true;
+        m_pumpDue.setRemainingTime(TransportWait::SliceMs);
         wait.Pump();
+        if (ready > 0) {
+            CheckStillOurs(generation);
+            return true;
+        }
     }
 }
 

@@ -37,4 +37,5 @@ private:
     int m_fd = -1;
     unsigned m_generation = 0; // counts Close() calls, so a wait knows its socket is gone
     QString m_peer;
+    QDeadlineTimer m_pumpDue; // the next pump, even while bytes keep arriving
 };

@@ -121,6 +121,10 @@ bool TIdTCPConnection::ReadFromStack()
 {
     if (!Connected())
         return false;
+    // Looked at before every receive, not only while nothing arrives: a peer that keeps sending
+    // must not stretch a reply past its time.
+    if (m_inReply && m_replyDeadline.hasExpired())
+        throw EIdTimeout(EIdTimeout::Read);
     char buffer[RecvBufferSize];
     Transport::ReceiveResult r;
     {
@@ -186,9 +190,13 @@ QByteArray TIdTCPConnection::ReadLn()
     }
 }
 
-QString TIdTCPConnection::ReadReplyLine()
+QString TIdTCPConnection::ReadReplyLine(int &linesRead)
 {
     for (;;) {
+        // Blank lines are skipped but count against the reply's line limit, so that a flood of
+        // them ends as a reply that never ends does.
+        if (++linesRead > MaxReplyLines)
+            throw EIdMaxReplyLinesExceeded();
         const QString line = TIdRFCReply::Trim(Sjis::decode(ReadLn()));
         if (!line.isEmpty())
             return line;
@@ -230,9 +238,10 @@ QStringList TIdTCPConnection::GetInternalResponse()
     m_replyDeadline = ReadTimeout > 0 ? QDeadlineTimer(ReadTimeout) : QDeadlineTimer(QDeadlineTimer::Forever);
     m_inReply = true;
     QStringList lines;
+    int linesRead = 0;
     try {
         for (;;) {
-            lines.append(ReadReplyLine());
+            lines.append(ReadReplyLine(linesRead));
             if (EndOfReply(lines))
                 break;
             if (lines.size() >= MaxReplyLines)

@@ -15,9 +15,9 @@ enum TWorkMode { wmRead, wmWrite };
 struct ssl_session_st;
 
 // When a connection speaks TLS. Auto: from the start on the protocol's TLS port (465, 995, 990),
-// elsewhere when the server offers it (SMTP STARTTLS, FTP AUTH TLS; POP3 stays in clear text);
+// elsewhere when the server offers it (SMTP STARTTLS, FTP AUTH TLS, POP3 STLS listed by CAPA);
 // Required: as Auto, but a server that offers none is an EIdTLSError before anything else is sent,
-// and POP3 asks with STLS; Implicit: from the start on any port; None: never.
+// and POP3 asks with STLS at once; Implicit: from the start on any port; None: never.
 enum class TlsMode { None, Auto, Required, Implicit };
 
 // The command/reply engine under the SMTP, POP3 and FTP clients: one connection over a Transport
@@ -132,7 +132,7 @@ protected:
 
 private:
     bool ReadFromStack();
-    QString ReadReplyLine();
+    QString ReadReplyLine(int &linesRead);
     TransportWait WaitFor(int timeoutMs) const;
 
     struct WorkInfo

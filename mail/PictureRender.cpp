@@ -1,6 +1,7 @@
 #include "mail/PictureRender.h"
 
 #include "common/Exception.h"
+#include "common/SaveFile.h"
 #include "mail/AddressBook.h"
 #include "mail/Carrier.h"
 #include "picture/BmpFile.h"
@@ -26,7 +27,13 @@ TConvertJpeg::Result RenderPicture(const TPictureCanvas &canvas, const TMailAddr
     if (fifteenBit)
         frame.reduceTo15Bit();
     const QString bmp = canvas.TmpBmpPath();
-    if (!SaveBmpFile(bmp, frame, fifteenBit ? BmpDepth::Bits15 : BmpDepth::Bits24))
+    // A link planted in the work folder would turn the send into a write of what it points to.
+    for (const QString &path : {bmp, canvas.TmpJpgPath()}) {
+        if (IsSymLink(path))
+            throw Exception(SymLinkRefusedText(path));
+    }
+    if (!SaveWholeFile(bmp, WriteBmp(frame, fifteenBit ? BmpDepth::Bits15 : BmpDepth::Bits24),
+                       FileAccess::NoLinks))
         throw Exception(QStringLiteral("ビットマップファイルを書き込めません：%1").arg(bmp));
     // The WILLCOM class keeps the frame at screen scale beside the JPEG.
     const bool keepBitmap = CarrierOf(recipient.Address) == kWillcom;

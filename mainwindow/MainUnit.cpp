@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cstdio>
+
 using MainArtwork::Glyph;
 using MainArtwork::ModeKind;
 
@@ -274,7 +276,11 @@ void TMain::EndSession()
     if (m_closed)
         return;
     m_closed = true;
-    m_model->SaveEverything(pos());
+    // Nobody may be there to answer a message box: failures go to standard error, and the end goes on.
+    m_model->SaveEverything(pos(), [](const QString &text) {
+        const QByteArray line = "tavrin: " + text.toUtf8().replace('\n', ' ') + '\n';
+        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    });
 }
 
 void TMain::keyPressEvent(QKeyEvent *event)

@@ -1,6 +1,8 @@
 #include "picture/Capture.h"
 
 #include "common/Clock.h"
+#include "common/Exception.h"
+#include "common/SaveFile.h"
 #include "picture/BmpFile.h"
 
 #include <QDir>
@@ -238,7 +240,10 @@ QString TCaptureBase::GrabToFile()
     if (frame.isNull())
         return QString();
     const QString path = CapturePath();
-    if (!SaveBmpFile(path, frame.convertedTo(Bitmap::Format::Bgr24), BmpDepth::Bits24))
+    if (IsSymLink(path))
+        throw Exception(SymLinkRefusedText(path));
+    if (!SaveWholeFile(path, WriteBmp(frame.convertedTo(Bitmap::Format::Bgr24), BmpDepth::Bits24),
+                       FileAccess::NoLinks))
         return QString();
     return path;
 }

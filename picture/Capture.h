@@ -96,7 +96,8 @@ public:
 
     // Takes one frame into "capture.bmp" (24-bit) and returns its path, or empty when no frame came
     // or the file could not be written; a failure leaves an earlier file as it was. The live view is
-    // paused meanwhile and the window stays responsive.
+    // paused meanwhile and the window stays responsive. A symbolic link in the file's place is not
+    // written through: Exception.
     QString GrabToFile();
     QString CapturePath() const;
 

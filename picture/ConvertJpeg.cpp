@@ -8,7 +8,10 @@
 
 #include <vector>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,15 +26,28 @@ QString writeError(const QString &path)
 // Unbuffered, so that a short write on a full disk shows in the count instead of vanishing. Not
 // emptied on opening where the file allows reading too: ext4 flushes a file emptied and written
 // again as soon as it is closed, a wait longer than all the compression passes.
-bool openForRewriting(QFile &out)
+// Never through a symbolic link: in a shared folder one could aim the write at any file.
+bool openForRewriting(QFile &out, const QString &path)
 {
-    return out.open(QIODevice::ReadWrite | QIODevice::Unbuffered)
-        || out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    const QByteArray name = QFile::encodeName(path);
+    QIODevice::OpenMode mode = QIODevice::ReadWrite;
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EACCES) {
+        mode = QIODevice::WriteOnly;
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    }
+    if (fd < 0)
+        return false;
+    if (!out.open(fd, mode | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 // Replaces the file's content with bytes: written from its start, then cut to their length, through
 // the one handle ConvertFile keeps open for all its passes.
-void rewrite(QFile &out, const QByteArray &bytes)
+void rewrite(QFile &out, const QByteArray &bytes, const QString &path)
 {
     bool ok = out.seek(0);
     for (qint64 done = 0; ok && done < bytes.size();) {
@@ -42,7 +58,7 @@ void rewrite(QFile &out, const QByteArray &bytes)
     if (ok && out.size() > bytes.size())
         ok = out.resize(bytes.size());
     if (!ok)
-        throw Exception(writeError(out.fileName()));
+        throw Exception(writeError(path));
 }
 
 bool markAt(QIODevice &file, qint64 at, const char *mark)
@@ -218,16 +234,16 @@ TConvertJpeg::Result TConvertJpeg::ConvertFile(const QString &bitmapPath, const 
     PrepareFrame();
     if (m_scaled.isNull())
         throw Exception(QStringLiteral("変換用の画像を用意できません：%1").arg(bitmapPath));
-    QFile out(jpegPath);
+    QFile out;
     Result result;
     int quality = 100;
     for (;;) {
         const std::optional<QByteArray> jpeg = m_codec.encode(m_scaled, quality);
         if (!jpeg)
             throw Exception(QStringLiteral("JPEGに変換できません：%1").arg(bitmapPath));
-        if (!out.isOpen() && (!openForRewriting(out) || !isRegularFile(out)))
+        if (!out.isOpen() && (!openForRewriting(out, jpegPath) || !isRegularFile(out)))
             throw Exception(writeError(jpegPath));
-        rewrite(out, *jpeg);
+        rewrite(out, *jpeg, jpegPath);
         result = Result {quality, jpeg->size(), result.passes + 1};
         if (Budget == 0)
             break;

@@ -22,6 +22,19 @@ constexpr int kMaxScans = 500;
 constexpr qint64 kPixelsPerByte = 1024;
 constexpr qint64 kPixelFloor = qint64(1) << 20;
 constexpr long kMaxLibraryMemory = 1L << 29;
+// The decoding work, counted as the blocks each scan covers, that a file may cost per byte of it,
+// and that any file may cost. Every block of a Huffman-coded scan takes at least a bit of the
+// first scan, and the usual progressive scripts visit a block at most six times: some fifty visits a
+// byte even for a flat picture. A few hundred scans of nothing but end-of-band runs over a huge
+// picture would cost thousands a byte. The floor lets the usual ten scans of a 4:2:0 picture of the
+// largest size allowed through, however few its bytes.
+constexpr qint64 kBlockVisitsPerByte = 128;
+constexpr qint64 kBlockVisitFloor = qint64(16) << 20;
+// A file of several scans keeps every coefficient of the picture in memory (128 bytes a block):
+// never more than a block for each byte of the file (a flat picture takes about a byte a block, as
+// above), and any file up to the floor (a 4:2:0 picture of 20 megapixels).
+constexpr qint64 kCoefficientBytesPerByte = 128;
+constexpr qint64 kCoefficientFloor = qint64(64) << 20;
 
 struct ErrorManager
 {
@@ -191,12 +204,22 @@ bool compress(JpegEncoder::Private &p, const RawPicture &in, int quality)
     return true;
 }
 
+// The progress monitor's state: the work so far against what the file may cost.
+struct WorkLimit
+{
+    jpeg_progress_mgr pub;
+    qint64 budget = 0;
+    qint64 blockVisits = 0;
+    int scan = 0;
+};
+
 struct Decompressor
 {
     jpeg_decompress_struct cinfo {};
     ErrorManager errors {};
-    jpeg_progress_mgr progress {};
+    WorkLimit progress {};
     bool created = false;
+    bool multipleScans = false;
 
     ~Decompressor()
     {
@@ -205,10 +228,41 @@ struct Decompressor
     }
 };
 
+// Called before every row of input: a scan's blocks count as soon as it starts, so the scan that
+// would go past the budget is not decoded at all.
 void progressMonitor(j_common_ptr cinfo)
 {
-    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+    if (!cinfo->is_decompressor)
+        return;
+    const auto *d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxScans)
         errorExit(cinfo);
+    auto *limit = reinterpret_cast<WorkLimit *>(cinfo->progress);
+    if (d->input_scan_number == limit->scan || d->comps_in_scan <= 0)
+        return;
+    limit->scan = d->input_scan_number;
+    for (int i = 0; i < d->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i) {
+        const jpeg_component_info *c = d->cur_comp_info[i];
+        if (c)
+            limit->blockVisits += qint64(c->width_in_blocks) * c->height_in_blocks;
+    }
+    if (limit->blockVisits > limit->budget)
+        errorExit(cinfo);
+}
+
+// Blocks of every component, as the coefficient buffer of a file of several scans holds them.
+qint64 coefficientBytes(const jpeg_decompress_struct &c)
+{
+    qint64 blocks = 0;
+    for (int i = 0; i < c.num_components; ++i) {
+        const jpeg_component_info &comp = c.comp_info[i];
+        const qint64 wide = (qint64(c.image_width) * comp.h_samp_factor + 8 * c.max_h_samp_factor - 1)
+            / (8 * c.max_h_samp_factor);
+        const qint64 high = (qint64(c.image_height) * comp.v_samp_factor + 8 * c.max_v_samp_factor - 1)
+            / (8 * c.max_v_samp_factor);
+        blocks += wide * high;
+    }
+    return blocks * qint64(sizeof(JBLOCK));
 }
 
 bool readHeader(Decompressor &j, const uchar *data, size_t size)
@@ -221,10 +275,12 @@ bool readHeader(Decompressor &j, const uchar *data, size_t size)
     jpeg_create_decompress(&c);
     j.created = true;
     c.mem->max_memory_to_use = kMaxLibraryMemory;
-    j.progress.progress_monitor = progressMonitor;
-    c.progress = &j.progress;
+    j.progress.pub.progress_monitor = progressMonitor;
+    j.progress.budget = qMax(kBlockVisitFloor, qint64(size) * kBlockVisitsPerByte);
+    c.progress = &j.progress.pub;
     jpeg_mem_src(&c, data, static_cast<unsigned long>(size));
     jpeg_read_header(&c, TRUE);
+    j.multipleScans = jpeg_has_multiple_scans(&c);
     return true;
 }
 
@@ -289,6 +345,9 @@ std::optional<Bitmap> DecodeJpeg(QByteArrayView data, int tileSide)
     const qint64 h = j.cinfo.image_height;
     const qint64 pixels = w * h;
     if (pixels == 0 || pixels > Bitmap::MaxPixels || pixels > qMax(kPixelFloor, data.size() * kPixelsPerByte))
+        return std::nullopt;
+    if (j.multipleScans
+        && coefficientBytes(j.cinfo) > qMax(kCoefficientFloor, data.size() * kCoefficientBytesPerByte))
         return std::nullopt;
 
     unsigned int denominator = 1;

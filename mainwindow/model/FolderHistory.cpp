@@ -78,8 +78,12 @@ QString FolderHistory::FilePath() const
 bool FolderHistory::Load()
 {
     const FileRead file = ReadRegularFile(FilePath(), kMaxFileBytes);
-    if (!file)
+    m_unread.clear();
+    if (!file) {
+        if (file.fault != FileFault::Missing)
+            m_unread = FileFaultText(file.fault, kMaxFileBytes);
         return false;
+    }
     const QByteArray &bytes = file.bytes;
     QStringList items;
     // Lines end in CR LF as written; a lone LF or CR ends one as well.
@@ -104,9 +108,18 @@ bool FolderHistory::Load()
 bool FolderHistory::Save()
 {
     TrimTo(kFileLimit);
+    if (!m_unread.isEmpty())
+        return false;
+    // The oldest entries go first when the whole would be more than the next Load reads.
     QByteArray bytes;
-    for (const QString &item : std::as_const(m_items))
-        bytes += Sjis::encode(item) + "\r\n";
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        const QByteArray line = Sjis::encode(m_items[i]) + "\r\n";
+        if (bytes.size() + line.size() > kMaxFileBytes) {
+            TrimTo(int(i));
+            break;
+        }
+        bytes += line;
+    }
     return SaveWholeFile(FilePath(), bytes);
 }
 

@@ -28,8 +28,11 @@ public:
     // exist or cannot be read (not a regular file, or larger than kMaxFileBytes).
     bool Load();
     // Keeps the first kFileLimit items and writes them as a whole; false when the file cannot be
-    // written (the old file then stays as it was).
+    // written (the old file then stays as it was), or when the last Load found a file it could not
+    // read: that file is left as it is.
     bool Save();
+    // Why the last Load could not read the file that is there (FileFaultText), or empty.
+    const QString &Unread() const { return m_unread; }
 
     const QStringList &Items() const { return m_items; }
     void SetItems(const QStringList &items) { m_items = items; }
@@ -55,4 +58,5 @@ private:
     QString m_workFolder;
     const Shell *m_shell = nullptr;
     QStringList m_items;
+    QString m_unread;
 };

@@ -69,7 +69,12 @@ MainModel::MainModel(Context context, QObject *parent)
     m_addressBook.Load(QLatin1String(kAddressBookFile));
     m_history.Load(QLatin1String(kHistoryFile));
     oneTimeSettingsChange();
-    m_folders.Load();
+    // Said once; the file is then left as it is at the end of the run.
+    if (!m_folders.Load() && !m_folders.Unread().isEmpty())
+        m_prompt.ShowMessageBox(
+            QStringLiteral("フォルダの履歴 %1 を読めません: %2\nこのファイルは書き換えずに残します。")
+                .arg(QDir::toNativeSeparators(m_folders.FilePath()), m_folders.Unread()),
+            Msg::IconExclamation, Msg::ButtonsOk);
     makeParts(context.services);
 
     connect(&m_canvas, &TPictureCanvas::pictureChanged, this, &MainModel::PictureTaken);
@@ -249,27 +254,32 @@ bool MainModel::FormCloseQuery()
         == Msg::Yes;
 }
 
-void MainModel::SaveEverything(QPoint windowPos)
+void MainModel::SaveEverything(QPoint windowPos, const std::function<void(const QString &)> &reportTo)
 {
     // One failed file must not cost the others.
-    const auto report = [this](const Exception &e) {
-        m_prompt.ShowMessageBox(e.Message(), Msg::IconError, Msg::ButtonsOk);
+    const auto report = [&](const QString &text) {
+        if (reportTo)
+            reportTo(text);
+        else
+            m_prompt.ShowMessageBox(text, Msg::IconError, Msg::ButtonsOk);
     };
     try {
         m_addressBook.Save(QLatin1String(kAddressBookFile));
     } catch (const Exception &e) {
-        report(e);
+        report(e.Message());
     }
     m_history.TrimTo(TAddressBook::kHistoryLimit);
     try {
         m_history.Save(QLatin1String(kHistoryFile));
     } catch (const Exception &e) {
-        report(e);
+        report(e.Message());
     }
     m_folders.Save();
     m_settings.x = windowPos.x();
     m_settings.y = windowPos.y();
-    m_settings.SaveToWorkFolder();
+    if (!m_settings.SaveToWorkFolder() && reportTo)
+        reportTo(QStringLiteral("設定ファイル %1 に書き込めません。")
+                     .arg(QDir::toNativeSeparators(m_settings.WorkFilePath())));
 }
 
 void MainModel::FormClose(QPoint windowPos)

@@ -148,8 +148,10 @@ public:
     // The send run's pipeline; none without the clients, the sending window and the waiter.
     Delivery *DeliveryPart() { return m_parts->DeliveryPart(); }
     // What closing saves: the address book, the history (its ten most recent), the folder list and
-    // the settings. A file that cannot be written is said and the others are saved all the same.
-    void SaveEverything(QPoint windowPos);
+    // the settings. A file that cannot be written is said and the others are saved all the same: in
+    // a message box, or to report when one is given (an end told from outside, with nobody to
+    // answer a box).
+    void SaveEverything(QPoint windowPos, const std::function<void(const QString &)> &report = {});
     const QByteArray &ShutterSound() const { return m_shutterSound; }
     const QByteArray &SelfTimerSound() const { return m_selfSound; }
 

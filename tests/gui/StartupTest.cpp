@@ -4,6 +4,7 @@
 #include "dialogs/MsgBoxUnit.h"
 #include "mainwindow/MainUnit.h"
 #include "support/Entries.h"
+#include "support/FileSizeLimit.h"
 #include "support/Files.h"
 #include "widgets/LabeledBmpBtn.h"
 
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
 
 namespace {
 
@@ -181,6 +183,39 @@ TEST_F(StartupTest, TerminationSavesWhatClosingSavesWithoutAskingAndEndsNormally
     };
     ::sigaction(SIGTERM, nullptr, &now);
     EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+// Told to stop with nobody at the screen, a save that fails must not wait for an answer: it is said
+// on standard error and the program ends all the same.
+TEST_F(StartupTest, TerminationEndsEvenWhenTheSavesFail)
+{
+    QStringList asked;
+    bool sent = false;
+    std::optional<FileSizeLimit> full;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (answerMessage(asked))
+            return;
+        TMain *main = mainWindow();
+        if (!main || !main->isVisible() || sent)
+            return;
+        sent = true;
+        main->Model().AddressBook().Append(testentries::Entry("追加した人", "added@example.jp"));
+        full.emplace(8); // no file grows past 8 bytes: the book and the settings cannot be written
+        ::raise(SIGTERM);
+    });
+    poll.start();
+    EXPECT_EQ(RunTavrin(app(), options()), 0);
+    poll.stop();
+    ASSERT_TRUE(full && full->Set());
+    full->Restore();
+    EXPECT_TRUE(sent);
+    for (const QString &question : asked)
+        EXPECT_FALSE(question.contains("書き込めません")) << question.toStdString();
+    EXPECT_EQ(mainWindow(), nullptr);
+    EXPECT_FALSE(QFile::exists(work.filePath("Tavrin.ADX")));
+    EXPECT_EQ(testfiles::read(work.filePath("tav.ini")), ini);
 }
 
 TEST_F(StartupTest, ASecondCopyOnlySaysThatOneIsRunning)

@@ -88,6 +88,23 @@ class MailTest(unittest.TestCase):
         self.assertEqual(pathlib.Path(self.work, "History.ADX").read_bytes(), sendrun.adx(self.book[:1]))
         self.assertEqual(pathlib.Path(self.work, "Tavrin.ADX").read_bytes(), sendrun.adx(self.book))
 
+    def test_a_sent_mail_whose_picture_cannot_be_kept_is_still_sent_and_says_so(self):
+        # A file where the sent folder belongs: the copy cannot be made, as on a full disk.
+        pathlib.Path(self.work, "Recent").write_bytes(b"not a folder")
+        with SmtpServer() as smtp:
+            self.settings(smtp.port)
+            rc, out, err = self.mail("--to", "花子")
+            self.assertEqual(len(smtp.messages), 1)
+        self.assertEqual(rc, 0, err)
+        self.assertEqual(out[0].split()[0], "sent")
+        self.assertNotIn("kept=", out[0])
+        recent = os.path.join(self.work, "Recent")
+        tmp = os.path.join(self.work, "tmp.jpg")
+        self.assertEqual(err, f"tavrin-tool: 送信した画像を送信済みフォルダ {recent} に保存できませんでした。\\n"
+                              f"ディスクの空きを確かめて下さい。画像は {tmp} に残してあります。\n")
+        self.assertTrue(pathlib.Path(tmp).exists())
+        self.assertEqual(pathlib.Path(self.work, "History.ADX").read_bytes(), sendrun.adx(self.book[:1]))
+
     def test_a_typed_address_needs_picture_settings_and_stays_out_of_the_book(self):
         with SmtpServer() as smtp:
             self.settings(smtp.port)

@@ -84,6 +84,17 @@ class TlsTest(unittest.TestCase):
             login = [line for line in dovecot.log().splitlines() if "Login: user=<taro>" in line]
             self.assertIn(", TLS", login[0])
 
+    def test_in_auto_mode_the_pop3_login_takes_the_stls_that_dovecot_offers(self):
+        with Dovecot(USERS, authority=self.authority) as dovecot, \
+                SmtpServer(USERS, tls="starttls", authority=self.authority) as server:
+            rc, out, err = self.send(server, "--tls", "auto", "--ca-file", self.authority.ca_file,
+                                     "--user", "taro", "--password", "secret",
+                                     "--pop-host", "localhost", "--pop-port", str(dovecot.port))
+            self.assertEqual((rc, out), (0, ["ok"]), err)
+            self.assertTrue(dovecot.wait_for_log("Login: user=<taro>"), dovecot.log())
+            login = [line for line in dovecot.log().splitlines() if "Login: user=<taro>" in line]
+            self.assertIn(", TLS", login[0])
+
     def test_ftps_protects_the_login_and_the_data(self):
         with FtpServer([("taro", "secret", "elradfmw")], authority=self.authority) as server:
             rc, out, err = run_tool(

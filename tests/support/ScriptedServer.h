@@ -105,6 +105,32 @@ public:
             return true;
         });
     }
+    // Sends bytes over and over for ms milliseconds, or until the client stops taking them (it
+    // closed, or it read nothing for a second): a peer that keeps talking without saying anything.
+    ScriptedServer &Flood(const QByteArray &bytes, int ms)
+    {
+        return Add([this, bytes, ms] {
+            QByteArray chunk;
+            while (chunk.size() < 16384)
+                chunk += bytes;
+            const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+            while (std::chrono::steady_clock::now() < end) {
+                if (m_ssl) {
+                    if (SSL_write(m_ssl, chunk.constData(), int(chunk.size())) <= 0)
+                        break;
+                    continue;
+                }
+                pollfd p {m_client, POLLOUT, 0};
+                if (::poll(&p, 1, 1000) <= 0)
+                    break;
+                if (::send(m_client, chunk.constData(), chunk.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0
+                    && errno != EAGAIN && errno != EWOULDBLOCK)
+                    break;
+            }
+            ERR_clear_error();
+            return true;
+        });
+    }
     // Closes the connection gracefully: the client gets the end of the stream at once, and what it
     // still sends is recorded until it closes too. (A close with unread input would be a reset.)
     ScriptedServer &Close()

@@ -2,6 +2,7 @@
 #include "common/Sjis.h"
 
 #include "support/Fifo.h"
+#include "support/FileSizeLimit.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -410,7 +411,6 @@ TEST_F(AddressBook, ConvertsAnOlderFileOnce)
           olderLine(name32, address48, "USE_FTP") + "\r\n"
               + olderLine(japanese, "h@ezweb.ne.jp", "not_use_ftp") + "\r\n" + "\t Short \x01\r\n"
               + olderLine(" pad ", " b@x ", " use_ftp \t"));
-    write(book, lines({"Old", "old@example.com", "0", "1", "1", "132", "176"}));
 
     TAddressBook list(dir.path());
     ASSERT_EQ(list.Load(book), 4);
@@ -436,6 +436,26 @@ TEST_F(AddressBook, ConvertsAnOlderFileOnce)
     EXPECT_EQ(again.Get(0).Name, "Edited");
 }
 
+// Beside a current book the older file is neither converted over it nor deleted: the entries made
+// since the conversion would be lost, and the older ones with the deleted file.
+TEST_F(AddressBook, AnOlderFileBesideTheCurrentOneLeavesBothAsTheyAre)
+{
+    const QByteArray older = olderLine("Older", "o@x", "use_ftp") + "\r\n";
+    const QByteArray current = lines({"Newer", "n@example.com", "0", "1", "1", "132", "176"});
+    for (const char *name : {"Tavrin", "History"}) {
+        SCOPED_TRACE(name);
+        const QString adr = QString::fromLatin1(name) + ".ADR";
+        const QString adx = QString::fromLatin1(name) + ".ADX";
+        write(adr, older);
+        write(adx, current);
+        TAddressBook list(dir.path());
+        ASSERT_EQ(list.Load(adx), 1);
+        EXPECT_EQ(list.Get(0), person("Newer", "n@example.com"));
+        EXPECT_EQ(read(adx), current);
+        EXPECT_EQ(read(adr), older);
+    }
+}
+
 TEST_F(AddressBook, TheOlderHistoryConvertsIntoTheHistory)
 {
     write(QStringLiteral("History.ADR"), olderLine("Recent", "r@pdx.ne.jp", "not_use_ftp") + "\r\n");
@@ -455,13 +475,42 @@ TEST_F(AddressBook, AConversionThatCannotWriteKeepsTheOlderFile)
 {
     const QByteArray older = olderLine("Older", "o@x", "use_ftp") + "\r\n";
     write(QStringLiteral("Tavrin.ADR"), older);
-    ASSERT_TRUE(QDir(dir.path()).mkdir(book)); // a folder where the new file should go
     TAddressBook list(dir.path());
     list.Append(person("kept", "kept"));
+    FileSizeLimit full(8); // a disk that takes no more than 8 bytes a file
+    ASSERT_TRUE(full.Set());
     const EAddressBookError e = loadFailure(list, book);
+    full.Restore();
     EXPECT_EQ(e.Message(), QStringLiteral("アドレス帳 %1 に書き込めません。").arg(path(book)));
     EXPECT_EQ(read(QStringLiteral("Tavrin.ADR")), older);
+    EXPECT_FALSE(QFile::exists(path(book)));
     EXPECT_EQ(addressesOf(list), QStringList {"kept"});
+}
+
+// The reader takes lines ended by a lone LF, the writer ends each with CR LF: a book read just under
+// the limit would be written above it, and the next start could not read it.
+TEST_F(AddressBook, ABookThatWouldNotReadBackIsNotSavedAndTheOldFileStays)
+{
+    const QByteArray entry = "N\nn@example.com\n0\n1\n1\n132\n176\n";
+    QByteArray file;
+    while (file.size() + entry.size() <= TAddressBook::kMaxFileBytes)
+        file += entry;
+    write(book, file);
+    TAddressBook list(dir.path());
+    ASSERT_GT(list.Load(book), 0);
+    try {
+        list.Save(book);
+        ADD_FAILURE() << "saved";
+    } catch (const EAddressBookError &e) {
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("アドレス帳 %1 は大きすぎるため保存できません。").arg(path(book)));
+    }
+    EXPECT_EQ(read(book), file);
+    // Each entry takes 46 bytes as written.
+    while (qint64(list.Count()) * 46 > TAddressBook::kMaxFileBytes)
+        list.Remove(list.Count() - 1);
+    list.Save(book);
+    EXPECT_EQ(TAddressBook::ReadFile(path(book)).size(), list.Count());
 }
 
 TEST_F(AddressBook, ReadsTheFileAloneWithoutConverting)

@@ -111,6 +111,37 @@ TEST_F(BoundedFileTest, OnlyAFileOrNothingMayBeReplaced)
     EXPECT_TRUE(QFileInfo(path("to-fifo")).isSymLink());
 }
 
+// A working file is never written through a link: one at the path is refused, and the file that is
+// written is a new one of ours (the link's target stays as it was).
+TEST_F(BoundedFileTest, AWorkingFileIsNotWrittenThroughASymbolicLink)
+{
+    ASSERT_TRUE(testfiles::write(path("victim"), "precious"));
+    ASSERT_TRUE(QFile::link(path("victim"), path("tmp.jpg")));
+    ASSERT_TRUE(QFile::link(path("missing"), path("dangling.jpg")));
+    for (const QString &link : {path("tmp.jpg"), path("dangling.jpg")}) {
+        SCOPED_TRACE(link.toStdString());
+        EXPECT_TRUE(IsSymLink(link));
+        EXPECT_FALSE(SaveWholeFile(link, "overwritten", FileAccess::NoLinks));
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+    }
+    EXPECT_EQ(testfiles::read(path("victim")), "precious");
+    EXPECT_FALSE(QFile::exists(path("missing")));
+    EXPECT_EQ(SymLinkRefusedText(path("tmp.jpg")),
+              QStringLiteral("作業ファイル %1 がシンボリックリンクになっているため、書き込みませんでした。\n"
+                             "リンクを削除してからやり直して下さい。")
+                  .arg(path("tmp.jpg")));
+
+    // A file there is replaced; the new one is the user's alone, and nothing else is left behind.
+    ASSERT_TRUE(testfiles::write(path("tmp.bmp"), "old"));
+    EXPECT_FALSE(IsSymLink(path("tmp.bmp")));
+    EXPECT_TRUE(SaveWholeFile(path("tmp.bmp"), "new", FileAccess::NoLinks));
+    EXPECT_EQ(testfiles::read(path("tmp.bmp")), "new");
+    EXPECT_TRUE(SaveWholeFile(path("capture.bmp"), "made", FileAccess::NoLinks));
+    EXPECT_EQ(QFileInfo(path("capture.bmp")).permissions(),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(), 5);
+}
+
 TEST(ShownTextTest, ControlCharactersAreShownAsEscapesAndLongTextsCut)
 {
     const struct

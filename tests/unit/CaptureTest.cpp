@@ -1,11 +1,14 @@
 #include "picture/Capture.h"
 
+#include "common/Exception.h"
+#include "common/SaveFile.h"
 #include "picture/BmpFile.h"
 #include "support/FakeCaptureDevice.h"
 #include "support/Files.h"
 #include "support/ManualClock.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -305,6 +308,25 @@ TEST_F(CaptureTest, AGrabIntoAFolderThatCannotBeWrittenFails)
     capture->SetPreview(true, 33);
     clock.Advance(1500);
     EXPECT_TRUE(capture->GrabToFile().isEmpty());
+}
+
+TEST_F(CaptureTest, AGrabDoesNotWriteThroughALinkAtItsFile)
+{
+    const QString victim = QDir(work.path()).filePath("victim");
+    ASSERT_TRUE(testfiles::write(victim, "precious"));
+    auto capture = make();
+    ASSERT_TRUE(QFile::link(victim, capture->CapturePath()));
+    ASSERT_TRUE(capture->ConnectDriver(0));
+    capture->SetPreview(true, 33);
+    clock.Advance(1500);
+    try {
+        capture->GrabToFile();
+        ADD_FAILURE() << "grabbed";
+    } catch (const Exception &e) {
+        EXPECT_EQ(e.Message(), SymLinkRefusedText(capture->CapturePath()));
+    }
+    EXPECT_EQ(testfiles::read(victim), "precious");
+    EXPECT_TRUE(device.IsStreaming()); // the preview goes on
 }
 
 TEST_F(CaptureTest, DestroyingTheCaptureObjectDuringTheGrabsWaitEndsTheGrab)

@@ -80,7 +80,9 @@ TEST_F(ConnectionCheckTest, ReportsWhatFails)
          false,
          {"220 hi\r\n", "250-mail\r\n250 AUTH LOGIN\r\n", "334 x\r\n", "334 y\r\n",
           "535 5.7.8 Bad credentials\r\n"},
-         {"暗号化：なし", "認証方式：LOGIN", "失敗：[535] 5.7.8 Bad credentials"},
+         {"暗号化：なし",
+          "注意：サーバーが暗号化通信（TLS）に対応していないため、パスワードは暗号化されずに送られます",
+          "認証方式：LOGIN", "失敗：[535] 5.7.8 Bad credentials"},
          false},
         {"TLS off although the server offers it",
          EncryptionMode::None,
@@ -99,8 +101,9 @@ TEST_F(ConnectionCheckTest, ReportsWhatFails)
          EncryptionMode::Auto,
          false,
          {"220 hi\r\n", "250-mail\r\n250 AUTH CRAM-MD5\r\n"},
-         {"暗号化：なし", "認証方式：CRAM-MD5",
-          "ログイン：サーバーが使える認証方式（LOGIN、PLAIN）を示しません"},
+         {"暗号化：なし",
+          "注意：サーバーが暗号化通信（TLS）に対応していないため、パスワードは暗号化されずに送られます",
+          "認証方式：CRAM-MD5", "ログイン：サーバーが使える認証方式（LOGIN、PLAIN）を示しません"},
          false},
     };
     for (const Case &c : cases) {
@@ -154,9 +157,12 @@ TEST_F(ConnectionCheckTest, TheFtpServerIsReportedOrItsPortRefused)
     settings.FTPPassword = QStringLiteral("secret");
     report = CheckFtpServer(settings, m_options);
     EXPECT_TRUE(report.ok);
-    EXPECT_EQ(report.lines,
-              QStringList({QStringLiteral("FTPサーバー 127.0.0.1（ポート %1）").arg(server.Port()),
-                           "暗号化：なし", "ログイン：成功"}));
+    EXPECT_EQ(
+        report.lines,
+        QStringList(
+            {QStringLiteral("FTPサーバー 127.0.0.1（ポート %1）").arg(server.Port()), "暗号化：なし",
+             "注意：サーバーが暗号化通信（TLS）に対応していないため、パスワードは暗号化されずに送られます",
+             "ログイン：成功"}));
     EXPECT_EQ(server.Received(), QByteArray("AUTH TLS\r\nUSER taro\r\nPASS secret\r\nTYPE I\r\nSYST\r\n"));
 }
 

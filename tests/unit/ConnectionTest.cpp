@@ -284,6 +284,59 @@ TEST(ConnectionTest, AWaitForASilentServerPumpsAndEndsWhenThePumpDisconnects)
     EXPECT_EQ(server.Error(), QString());
 }
 
+// A peer that sends lines with nothing in them as fast as it can: the blank lines count against the
+// reply's line limit, the reply's deadline is looked at while bytes keep coming, and so is the pump.
+TEST(ConnectionTest, AFloodOfBlankLinesEndsAtTheLineLimitTheDeadlineOrThePump)
+{
+    enum Ending { LineLimit, Deadline, PumpDisconnects };
+    const struct
+    {
+        const char *name;
+        QByteArray flood;
+        Ending ending;
+    } cases[] = {
+        {"CR LF at the line limit", "\r\n", LineLimit},
+        {"bare LF at the line limit", "\n", LineLimit},
+        {"spaces at the line limit", "  \t \r\n", LineLimit},
+        {"CR LF past the deadline", "\r\n", Deadline},
+        {"spaces past the deadline", " \r\n", Deadline},
+        {"CR LF until the pump disconnects", "\r\n", PumpDisconnects},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedServer server;
+        server.Send("220 hi\r\n").ReadLine().Flood(c.flood, ScriptedServer::StepTimeoutMs);
+        server.Start();
+        TIdTCPConnection connection;
+        int pumps = 0;
+        connection.Pump = [&] {
+            if (++pumps == 3 && c.ending == PumpDisconnects)
+                connection.Disconnect();
+        };
+        if (c.ending != LineLimit)
+            connection.MaxReplyLines = 1 << 30;
+        if (c.ending == Deadline)
+            connection.ReadTimeout = 300;
+        ConnectTo(connection, server);
+        connection.GetResponse({220});
+        switch (c.ending) {
+        case LineLimit:
+            EXPECT_THROW(connection.SendCmd(QStringLiteral("NOOP")), EIdMaxReplyLinesExceeded);
+            break;
+        case Deadline:
+            EXPECT_THROW(connection.SendCmd(QStringLiteral("NOOP")), EIdTimeout);
+            EXPECT_GT(pumps, 0); // the window went on while the bytes came
+            break;
+        case PumpDisconnects:
+            EXPECT_THROW(connection.SendCmd(QStringLiteral("NOOP")), EIdConnClosedGracefully);
+            EXPECT_EQ(pumps, 3);
+            break;
+        }
+        connection.Disconnect();
+        EXPECT_TRUE(server.Received().startsWith("NOOP\r\n"));
+    }
+}
+
 TEST(ConnectionTest, AWriteToAServerThatStopsReadingPumpsAndEndsOnDisconnect)
 {
     ScriptedServer server;

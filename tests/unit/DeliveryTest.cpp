@@ -302,19 +302,44 @@ TEST_F(DeliveryTest, AFailedPaneRecipientStaysCurrentAndANewRunDoesNotAskToAddIt
     EXPECT_EQ(host.history.Count(), 1);
 }
 
-TEST_F(DeliveryTest, APictureTheSentFolderCannotTakeStaysAsTmpJpg)
+// The mail is out: a copy that fails says so after the success, and keeps the picture as tmp.jpg.
+TEST_F(DeliveryTest, APictureTheSentFolderCannotTakeStaysAsTmpJpgAndIsSaid)
 {
-    SmtpStub smtp;
-    smtp.Start();
-    clients.IdSMTP.Port = smtp.Port();
-    host.current = &host.pane; // picked, so no question
-    // A file where the folder belongs: neither the folder nor the copy can be made.
-    ASSERT_TRUE(testfiles::write(path("Recent"), "not a folder"));
+    const QString notKept = QStringLiteral("送信した画像を送信済みフォルダ %1 に保存できませんでした。\n"
+                                           "ディスクの空きを確かめて下さい。画像は %2 に残してあります。")
+                                .arg(path("Recent"), path("tmp.jpg"));
+    const struct
+    {
+        const char *name;
+        std::function<void()> prepare;
+    } cases[] = {
+        // Something that is no picture has the picture's name (that of the first run).
+        {"a folder of the picture's name",
+         [this] {
+             ASSERT_TRUE(QDir(work).mkpath(QStringLiteral("Recent/06-05-12_14-03-597.jpg")));
+         }},
+        // Neither the folder nor the copy can be made.
+        {"a file where the folder belongs",
+         [this] {
+             ASSERT_TRUE(testfiles::write(path("Recent"), "not a folder"));
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path("Recent"));
+        QDir(path("Recent")).removeRecursively();
+        events.clear();
+        c.prepare();
+        SmtpStub smtp;
+        smtp.Start();
+        clients.IdSMTP.Port = smtp.Port();
+        host.current = &host.pane; // picked, so no question
 
-    EXPECT_TRUE(delivery().SendRun(host));
+        EXPECT_TRUE(delivery().SendRun(host));
 
-    EXPECT_EQ(events, QStringList {kSent});
-    EXPECT_EQ(testfiles::read(path("tmp.jpg")), FakeHost::Picture(host.pane));
+        EXPECT_EQ(events, (QStringList {kSent, notKept}));
+        EXPECT_EQ(testfiles::read(path("tmp.jpg")), FakeHost::Picture(host.pane));
+    }
 }
 
 TEST_F(DeliveryTest, APictureOfTheSameNameInTheSentFolderStaysAsItWas)

@@ -75,6 +75,45 @@ TEST_F(FolderHistoryTest, OnlyARegularFileOfAHistorysSizeIsRead)
     EXPECT_EQ(history.Items().first(), "/tmp");
 }
 
+// A history that could not be read is never written back over: the run's folders are not worth the
+// file's. A history that would come out larger than the reader takes loses its oldest entries.
+TEST_F(FolderHistoryTest, AFileThatWasNotReadIsLeftAsItIsAndTheWriterStaysUnderTheLimit)
+{
+    QByteArray large = "/tmp\r\n";
+    large += QByteArray(FolderHistory::kMaxFileBytes, 'x');
+    ASSERT_TRUE(testfiles::write(file(), large));
+    FolderHistory history(work());
+    EXPECT_FALSE(history.Load());
+    EXPECT_EQ(history.Unread(), QStringLiteral("ファイルが大きすぎます（65536 バイトまで）"));
+    history.RememberFolder("/home/u/new");
+    EXPECT_FALSE(history.Save());
+    EXPECT_EQ(testfiles::read(file()), large);
+
+    ASSERT_TRUE(QFile::remove(file()));
+    {
+        TestFifo fifo(file(), "/tmp\r\n");
+        ASSERT_TRUE(fifo.made());
+        FolderHistory other(work());
+        EXPECT_FALSE(other.Load());
+        EXPECT_FALSE(other.Unread().isEmpty());
+        EXPECT_FALSE(other.Save());
+        EXPECT_TRUE(fifo.stillFifo());
+    }
+
+    // Missing is no fault: the first save makes the file.
+    FolderHistory fresh(work());
+    EXPECT_FALSE(fresh.Load());
+    EXPECT_EQ(fresh.Unread(), QString());
+    const QString longest = "/" + QString(30000, QChar(u'写'));
+    fresh.SetItems({"/newest", longest, "/older", longest});
+    ASSERT_TRUE(fresh.Save());
+    EXPECT_EQ(testfiles::read(file()), "/newest\r\n" + Sjis::encode(longest) + "\r\n/older\r\n");
+    EXPECT_EQ(fresh.Items(), (QStringList {"/newest", longest, "/older"}));
+    FolderHistory again(work());
+    ASSERT_TRUE(again.Load());
+    EXPECT_EQ(again.Items().size(), 3);
+}
+
 class DisplayPathTest : public FolderHistoryTest
 {
 protected:

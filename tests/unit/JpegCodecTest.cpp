@@ -107,6 +107,81 @@ TEST(JpegCodecTest, AHeaderOfMoreThan100MegapixelsIsRefusedBeforeDecoding)
     EXPECT_FALSE(DecodeJpeg(over).has_value());
 }
 
+// A grey progressive picture of any size: its DC scan spends one bit a block, and each of its AC
+// scans (all the same) ends every band with end-of-band runs of 32767 blocks, a few bytes a scan
+// however large the picture. comment pads the file with a comment segment of that many bytes.
+QByteArray progressiveFlatJpeg(int width, int height, int acScans, int comment = 0)
+{
+    const auto u16 = [](int v) {
+        return QByteArray(1, char(v >> 8)) + char(v & 0xFF);
+    };
+    const auto segment = [&](quint8 marker, const QByteArray &body) {
+        return QByteArray("\xFF", 1) + char(marker) + u16(int(body.size()) + 2) + body;
+    };
+    const auto oneCode = [](char symbol) {
+        return QByteArray(1, '\x01') + QByteArray(15, '\0') + QByteArray(1, symbol);
+    };
+    const qint64 blocks = qint64((width + 7) / 8) * ((height + 7) / 8);
+    QByteArray jpeg = QByteArray("\xFF\xD8", 2);
+    for (int left = comment; left > 0; left -= 65000)
+        jpeg += segment(0xFE, QByteArray(qMin(left, 65000), 'c'));
+    jpeg += segment(0xDB, QByteArray(1, '\0') + QByteArray(64, '\x01'))
+        + segment(0xC2, QByteArray(1, '\x08') + u16(height) + u16(width) + QByteArray("\x01\x01\x11\0", 4))
+        + segment(0xC4, QByteArray(1, '\x00') + oneCode('\0'))
+        + segment(0xC4, QByteArray(1, '\x10') + oneCode('\xE0')); // EOB14: a run of 16384 + 14 bits
+    // DC: one zero-difference bit a block, padded with ones.
+    QByteArray dc((blocks + 7) / 8, '\0');
+    if (blocks % 8)
+        dc[dc.size() - 1] = char(0xFF >> (blocks % 8));
+    jpeg += segment(0xDA, QByteArray("\x01\x01\0\0\0\0", 6)) + dc;
+    // AC 1-63: "0" and fourteen ones make a run of 32767 blocks; 0xFF is followed by a stuffed 0.
+    QByteArray runs;
+    QByteArray bits;
+    for (qint64 covered = 0; covered < blocks; covered += 32767)
+        bits += QByteArray("0") + QByteArray(14, '1');
+    while (bits.size() % 8)
+        bits += '1';
+    for (qsizetype i = 0; i < bits.size(); i += 8) {
+        const char byte = char(bits.mid(i, 8).toInt(nullptr, 2));
+        runs += byte;
+        if (byte == char(0xFF))
+            runs += '\0';
+    }
+    for (int i = 0; i < acScans; ++i)
+        jpeg += segment(0xDA, QByteArray("\x01\x01\0\x01\x3F\0", 6)) + runs;
+    return jpeg + QByteArray("\xFF\xD9", 2);
+}
+
+// The work a file may cost is bounded by what it holds: scans of nothing but end-of-band runs over
+// a large picture are refused after a few of them, however many follow, while the same scans from a
+// file with the bytes to justify them decode.
+TEST(JpegCodecTest, ScansThatCostFarMoreThanTheFileHoldsAreRefused)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray data;
+        bool decodes;
+    } cases[] = {
+        {"ten scans", progressiveFlatJpeg(2000, 2000, 9), true},
+        {"ten scans of a larger picture", progressiveFlatJpeg(5000, 4000, 9), true},
+        {"450 scans in a few kilobytes", progressiveFlatJpeg(2000, 2000, 450), false},
+        {"450 scans with the bytes to hold them", progressiveFlatJpeg(2000, 2000, 450, 300000), true},
+        {"80 scans of a 4000 x 4000 picture", progressiveFlatJpeg(4000, 4000, 80), false},
+        {"a picture that needs more coefficient memory than the file can justify",
+         progressiveFlatJpeg(10000, 10000, 1, 150000), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<Bitmap> decoded = DecodeJpeg(c.data);
+        EXPECT_EQ(decoded.has_value(), c.decodes);
+        if (decoded) {
+            EXPECT_EQ(decoded->pixel(0, 0), (Rgb {128, 128, 128}));
+            EXPECT_EQ(decoded->pixel(decoded->width() - 1, decoded->height() - 1), (Rgb {128, 128, 128}));
+        }
+    }
+}
+
 TEST(JpegCodecTest, DamagedTruncatedAndOversizedDataGiveNothing)
 {
     JpegEncoder encoder;

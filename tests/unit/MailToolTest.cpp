@@ -11,6 +11,7 @@
 #include "support/Process.h"
 #include "support/ScriptedServer.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -320,6 +321,45 @@ TEST_F(MailTool, APortIsANumberFrom1To65535)
         const ToolRun run = RunTool(c.args);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.err, c.err);
+    }
+}
+
+// A server that sends blank lines as fast as it can: every wait still ends, at the reply's line limit.
+TEST_F(MailTool, AFloodOfBlankLinesEndsEveryWait)
+{
+    const QString picture = file(QStringLiteral("pic.jpg"), "abc");
+    RefusingPort smtp; // never reached: the POP3 login comes first
+    const QString smtpPort = QString::number(smtp.Port());
+    const struct
+    {
+        const char *what;
+        QByteArray before; // what the server says before the flood
+        QStringList args; // "PORT" stands for the flooding server's port
+    } cases[] = {
+        {"send",
+         "",
+         {"send", "--host", "127.0.0.1", "--port", "PORT", "--timeout", "3", "--from", "a@b", "--to", "c@d"}},
+        {"send after the greeting",
+         "220 hi\r\n",
+         {"send", "--host", "127.0.0.1", "--port", "PORT", "--timeout", "3", "--from", "a@b", "--to", "c@d"}},
+        {"upload", "", {"upload", "--host", "127.0.0.1", "--port", "PORT", "--timeout", "3", picture}},
+        {"the POP3 login",
+         "+OK ready\r\n",
+         {"send", "--host", "127.0.0.1", "--port", smtpPort, "--user", "u", "--password", "p", "--pop-host",
+          "127.0.0.1", "--pop-port", "PORT", "--timeout", "3", "--from", "a@b", "--to", "c@d"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedServer server;
+        if (!c.before.isEmpty())
+            server.Send(c.before);
+        server.Flood("\r\n", ScriptedServer::StepTimeoutMs);
+        server.Start();
+        QStringList args = c.args;
+        args.replaceInStrings(QRegularExpression("^PORT$"), QString::number(server.Port()));
+        const ToolRun run = RunTool(args);
+        EXPECT_EQ(run.exitCode, 1) << run.err.constData();
+        EXPECT_EQ(run.out, "EIdMaxReplyLinesExceeded\nMax reply lines exceeded.\n");
     }
 }
 

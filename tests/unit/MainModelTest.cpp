@@ -284,6 +284,26 @@ TEST_F(MainModelTest, ClosingKeepsTenHistoryEntriesAndTenFoldersAndThePlace)
     EXPECT_FALSE(m.AcceptDrops());
 }
 
+// A folder history the program could not read is said once at the start and left as it is at the
+// end: the folders of this run are not worth the file's.
+TEST_F(MainModelTest, AFolderHistoryThatCannotBeReadIsSaidOnceAndNotWrittenBack)
+{
+    const QByteArray large = "/photos\r\n" + QByteArray(FolderHistory::kMaxFileBytes, 'x');
+    ASSERT_TRUE(testfiles::write(file("Folder.hst"), large));
+    MainModel &m = created();
+    EXPECT_EQ(
+        prompt.History(),
+        QList {ScriptedPrompt::Message(
+            QStringLiteral("フォルダの履歴 %1 を読めません: ファイルが大きすぎます（65536 バイトまで）\n"
+                           "このファイルは書き換えずに残します。")
+                .arg(file("Folder.hst")),
+            Msg::IconExclamation)});
+    m.Folders().RememberFolder(dir.path());
+    m.FormClose(QPoint(10, 20));
+    EXPECT_EQ(testfiles::read(file("Folder.hst")), large);
+    EXPECT_EQ(prompt.History().size(), 1);
+}
+
 TEST_F(MainModelTest, ClosingAsksAboutTheDialUpConnectionOnlyWithoutAPermanentOne)
 {
     struct Case

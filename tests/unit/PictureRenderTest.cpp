@@ -1,6 +1,7 @@
 #include "mail/PictureRender.h"
 
 #include "common/Exception.h"
+#include "common/SaveFile.h"
 #include "mail/AddressBook.h"
 #include "mail/Carrier.h"
 #include "picture/BmpFile.h"
@@ -249,6 +250,32 @@ TEST_F(RenderTest, FailsWhenTheWorkFolderCannotBeWritten)
     ASSERT_TRUE(canvas.SetPicture(testpictures::photo(40, 30)));
     EXPECT_THROW(RenderPicture(canvas, recipient(kDocomo, 2, 2, 0, 320)), Exception);
     EXPECT_FALSE(QFile::exists(canvas.TmpBmpPath()));
+}
+
+// A link planted at a working file would turn the send into a write of whatever it points to.
+TEST_F(RenderTest, ALinkAtAWorkingFileIsRefusedAndWhatItPointsToStays)
+{
+    ASSERT_TRUE(canvas.SetPicture(testpictures::photo(40, 30)));
+    const QString victim = dir.filePath("victim");
+    ASSERT_TRUE(testfiles::write(victim, "precious"));
+    for (const QString &working : {canvas.TmpBmpPath(), canvas.TmpJpgPath()}) {
+        SCOPED_TRACE(working.toStdString());
+        QFile::remove(canvas.TmpBmpPath());
+        QFile::remove(canvas.TmpJpgPath());
+        ASSERT_TRUE(QFile::link(victim, working));
+        try {
+            RenderPicture(canvas, recipient(kDocomo, 2, 2, 240, 320));
+            ADD_FAILURE() << "rendered";
+        } catch (const Exception &e) {
+            EXPECT_EQ(e.Message(), SymLinkRefusedText(working));
+        }
+        EXPECT_EQ(testfiles::read(victim), "precious");
+        EXPECT_TRUE(QFileInfo(working).isSymLink());
+    }
+    ASSERT_TRUE(QFile::remove(canvas.TmpJpgPath()));
+    EXPECT_NO_THROW(RenderPicture(canvas, recipient(kDocomo, 2, 2, 240, 320)));
+    EXPECT_FALSE(QFileInfo(canvas.TmpJpgPath()).isSymLink());
+    EXPECT_TRUE(QFileInfo(canvas.TmpJpgPath()).isFile());
 }
 
 TEST_F(RenderTest, RendersTheBackgroundAloneWithoutAPicture)

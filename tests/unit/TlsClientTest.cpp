@@ -282,6 +282,72 @@ TEST_F(TlsClientTest, PopRequiresStlsAndLogsInOverTls)
     EXPECT_EQ(refusing.Received(), QByteArray("STLS\r\nQUIT\r\n"));
 }
 
+// Auto mode asks CAPA and takes STLS whenever it is listed, so the password never goes in clear
+// text to a server that could have encrypted it; without STLS the login goes on as before.
+TEST_F(TlsClientTest, PopInAutoModeTakesStlsWheneverCapaListsIt)
+{
+    const testcerts::KeyPair cert = m_ca.Issue(QStringLiteral("localhost"));
+    {
+        ScriptedServer server;
+        server.Send("+OK ready\r\n")
+            .ReadLine()
+            .Send("+OK Capability list follows\r\nTOP\r\nstls\r\nUSER\r\n.\r\n");
+        server.ReadLine().Send("+OK Begin TLS\r\n").StartTls(cert.certPem, cert.keyPem);
+        server.ReadLine().Send("+OK\r\n").ReadLine().Send("+OK Logged in.\r\n");
+        server.Start();
+        TIdPOP3 pop;
+        Prepare(pop, server, TlsMode::Auto);
+        pop.Username = QStringLiteral("taro");
+        pop.Password = QStringLiteral("secret");
+        pop.Connect();
+        EXPECT_TRUE(pop.UsingTLS());
+        EXPECT_TRUE(pop.StlsOffered());
+        pop.Disconnect();
+        EXPECT_EQ(server.Received(), QByteArray("CAPA\r\nSTLS\r\nUSER taro\r\nPASS secret\r\nQUIT\r\n"));
+        EXPECT_EQ(server.Error(), QString());
+    }
+    const struct
+    {
+        const char *name;
+        QByteArray capa;
+    } clear[] = {
+        {"no STLS listed", "+OK\r\nUSER\r\nSASL PLAIN\r\n.\r\n"},
+        {"STLS only in a line's text", "+OK\r\nIMPLEMENTATION no STLS here\r\n.\r\n"},
+        {"CAPA unknown", "-ERR unknown command\r\n"},
+    };
+    for (const auto &c : clear) {
+        SCOPED_TRACE(c.name);
+        ScriptedServer server;
+        server.Send("+OK ready\r\n").Reply(c.capa).Reply("+OK\r\n").Reply("+OK Logged in.\r\n");
+        server.Start();
+        TIdPOP3 pop;
+        Prepare(pop, server, TlsMode::Auto);
+        pop.Username = QStringLiteral("taro");
+        pop.Password = QStringLiteral("secret");
+        pop.Connect();
+        EXPECT_FALSE(pop.UsingTLS());
+        EXPECT_FALSE(pop.StlsOffered());
+        pop.Disconnect();
+        EXPECT_EQ(server.Received(), QByteArray("CAPA\r\nUSER taro\r\nPASS secret\r\nQUIT\r\n"));
+    }
+
+    // Offered, then refused: nothing of the login goes out.
+    ScriptedServer refusing;
+    refusing.Send("+OK ready\r\n").Reply("+OK\r\nSTLS\r\n.\r\n").Reply("-ERR not now\r\n");
+    refusing.Start();
+    TIdPOP3 pop;
+    Prepare(pop, refusing, TlsMode::Auto);
+    pop.Username = QStringLiteral("taro");
+    pop.Password = QStringLiteral("secret");
+    try {
+        pop.Connect();
+        ADD_FAILURE() << "connected";
+    } catch (const EIdTLSError &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("サーバーが暗号化通信（TLS）の開始を拒否しました。\nnot now"));
+    }
+    EXPECT_EQ(refusing.Received(), QByteArray("CAPA\r\nSTLS\r\nQUIT\r\n"));
+}
+
 TEST_F(TlsClientTest, FtpAsksForTlsAndGoesOnInClearTextOnlyInAutoMode)
 {
     for (const TlsMode mode : {TlsMode::Auto, TlsMode::Required}) {

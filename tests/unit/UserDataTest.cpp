@@ -179,6 +179,80 @@ TEST_F(UserDataTest, ShiftJisPasswordsComeBackUnchanged)
     EXPECT_EQ(b.FTPPassword, password + "3");
 }
 
+// Bytes that are not valid CP932 do not survive a decode and encode: a value nobody changed goes
+// back into the file as it was read; a value the user edits is written as the new text.
+TEST_F(UserDataTest, ValuesThatAreNotValidShiftJisAreWrittenBackAsReadUntilChanged)
+{
+    // 82 alone is a lead byte without its trail byte; 80 and A0 are no characters of CP932.
+    const QByteArray userId = "taro\x82";
+    const QByteArray fromName = "\x80name\xA0";
+    const QByteArray password = "pa\x82\x80ss\xFF";
+    const QByteArray file = "[user]\r\nFromName=" + fromName + "\r\nUserID=" + userId + "\r\nPassWord="
+        + TUserData::Scramble(password) + "\r\nSMTPPassword=" + TUserData::Scramble(password + "2")
+        + "\r\ncode=1\r\n[FTP]\r\nPassword=" + TUserData::Scramble("\x81") + "\r\nHost=h\x81\r\n";
+    writeIni(file);
+    TUserData s;
+    ASSERT_TRUE(s.Load(path()));
+    ASSERT_TRUE(s.Save(path()));
+    const QByteArray saved = ini();
+    EXPECT_TRUE(saved.contains("\r\nUserID=" + userId + "\r\n")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\r\nPOP3UserID=" + userId + "\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nFromName=" + fromName + "\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nPassWord=" + TUserData::Scramble(password) + "\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nSMTPPassword=" + TUserData::Scramble(password + "2") + "\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nPassword=" + TUserData::Scramble("\x81") + "\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nHost=h\x81\r\n"));
+
+    // Changed values are written as they now stand; the others stay as read.
+    s.UserID = QStringLiteral("jiro");
+    s.PassWord = QStringLiteral("新しい");
+    ASSERT_TRUE(s.Save(path()));
+    const QByteArray changed = ini();
+    EXPECT_TRUE(changed.contains("\r\nUserID=jiro\r\n"));
+    EXPECT_TRUE(changed.contains("\r\nPassWord=" + TUserData::Scramble(Sjis::encode(s.PassWord)) + "\r\n"));
+    EXPECT_TRUE(changed.contains("\r\nPOP3UserID=" + userId + "\r\n"));
+    EXPECT_TRUE(changed.contains("\r\nSMTPPassword=" + TUserData::Scramble(password + "2") + "\r\n"));
+
+    // An unscrambled old file's password is kept byte for byte too (and written scrambled).
+    writeIni("[user]\r\nPassWord=x\x82\r\n");
+    TUserData old;
+    ASSERT_TRUE(old.Load(path()));
+    ASSERT_TRUE(old.Save(path()));
+    EXPECT_TRUE(ini().contains("\r\nPassWord=" + TUserData::Scramble("x\x82") + "\r\n"));
+}
+
+// The file holds the password (scrambled, which anyone can undo): a new one is the user's alone, and
+// one whose mode the user set keeps it.
+TEST_F(UserDataTest, ANewSettingsFileIsTheOwnersAloneAndAnExistingOneKeepsItsMode)
+{
+    TUserData s;
+    s.PassWord = QStringLiteral("secret");
+    ASSERT_TRUE(s.Save(path()));
+    EXPECT_EQ(QFileInfo(path()).permissions(),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    const QFile::Permissions chosen
+        = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(path(), chosen));
+    ASSERT_TRUE(s.Save(path()));
+    EXPECT_EQ(QFileInfo(path()).permissions(), chosen);
+}
+
+// The next start must be able to read what a save wrote: a file that would come out larger than the
+// reader's limit is not written, and the old one stays.
+TEST_F(UserDataTest, ASaveThatWouldNotReadBackIsRefusedAndTheOldFileStays)
+{
+    const QByteArray comment = "; " + QByteArray(TUserData::kMaxFileBytes - 600, 'c') + "\r\n";
+    writeIni(comment);
+    TUserData s;
+    ASSERT_TRUE(s.Load(path()));
+    s.FromName = QString(400, QChar(u'x'));
+    EXPECT_FALSE(s.Save(path()));
+    EXPECT_EQ(ini(), comment);
+    s.FromName.clear();
+    EXPECT_TRUE(s.Save(path()));
+    EXPECT_LE(QFileInfo(path()).size(), TUserData::kMaxFileBytes);
+}
+
 TEST(UserDataScramble, EachByteBecomesTwoHexDigitsOf255MinusIt)
 {
     EXPECT_EQ(TUserData::Scramble("abc"), "9E9D9C");

@@ -70,6 +70,30 @@ TEST_F(WorkFolderTest, TheExecutablesFolderWhenItIsWritableAndNotAnInstallation)
     }
 }
 
+// The per-user folder holds the settings with the passwords: made by us it is the user's alone; one
+// that is there already keeps the mode it has.
+TEST_F(WorkFolderTest, APerUserFolderMadeHereIsTheUsersAlone)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QDir top(root.path());
+    ASSERT_TRUE(top.mkpath("opt/bin"));
+    const auto unwritable = [](const QString &) {
+        return false;
+    };
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+        | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    const WorkFolderChoice made
+        = ChooseWorkFolder(top.filePath("opt/bin"), top.filePath("home/Tavrin"), unwritable);
+    ASSERT_EQ(made.folder, top.filePath("home/Tavrin/"));
+    EXPECT_EQ(QFileInfo(top.filePath("home/Tavrin")).permissions(), ownerOnly);
+
+    const QFile::Permissions chosen = ownerOnly | QFile::ReadGroup | QFile::ExeGroup;
+    ASSERT_TRUE(QFile::setPermissions(top.filePath("home/Tavrin"), chosen));
+    ChooseWorkFolder(top.filePath("opt/bin"), top.filePath("home/Tavrin"), unwritable);
+    EXPECT_EQ(QFileInfo(top.filePath("home/Tavrin")).permissions(), chosen);
+}
+
 TEST_F(WorkFolderTest, FolderWritableAsksTheSystemForTheCurrentUser)
 {
     EXPECT_TRUE(FolderWritable(dir.path()));

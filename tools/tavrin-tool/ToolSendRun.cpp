@@ -110,9 +110,21 @@ QString ToolHost::LoadBooks()
 
 void ToolHost::SaveBooks()
 {
-    book.Save(QStringLiteral("Tavrin.ADX"));
+    // One failed file must not cost the other.
+    QStringList failures;
+    try {
+        book.Save(QStringLiteral("Tavrin.ADX"));
+    } catch (const Exception &e) {
+        failures << e.Message();
+    }
     history.TrimTo(TAddressBook::kHistoryLimit);
-    history.Save(QStringLiteral("History.ADX"));
+    try {
+        history.Save(QStringLiteral("History.ADX"));
+    } catch (const Exception &e) {
+        failures << e.Message();
+    }
+    if (!failures.isEmpty())
+        throw Exception(failures.join(QLatin1Char('\n')));
 }
 
 TMailAddress ToolHost::PaneEntry() const

@@ -108,7 +108,8 @@ public:
 
     // Loads the address book and the history of the work folder; the failure's text, or nothing.
     QString LoadBooks();
-    // Saves them as closing the window does (the history cut to its length).
+    // Saves them as closing the window does (the history cut to its length). Both are tried; an
+    // Exception then names each that failed.
     void SaveBooks();
 
     TMailAddress PaneEntry() const override;
