@@ -1,6 +1,6 @@
 #include "app/Windows.h"
 
-#include "common/Waiter.h"
+#include "common/Clock.h"
 #include "dialogs/AccountUnit.h"
 #include "dialogs/AddressUnit.h"
 #include "dialogs/CameraDialogs.h"
@@ -28,7 +28,6 @@
 TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
     m_clients = std::make_unique<MailClients>();
-    m_waiter = std::make_unique<EventLoopWaiter>();
     m_captureDialogs = std::make_unique<UiCaptureDialogs>();
     try {
         // The windows the main window and its parts ask through come first (on this platform the
@@ -45,7 +44,7 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         m_browser = std::make_unique<TBrowseFolder>();
         if (services.Desktop)
             m_media = std::make_unique<MediaSearch>(*services.Desktop, *m_prompt, FindFolder, workFolder,
-                                                    [] { QCoreApplication::processEvents(); });
+                                                    [] { SystemClock().Pump(); });
         Sending = new TSending(*m_clients);
         DUNSelect = new TDUNSelect;
 
@@ -59,7 +58,7 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         parts.browser = m_browser.get();
         parts.clients = m_clients.get();
         parts.sendingWindow = Sending;
-        parts.waiter = m_waiter.get();
+        parts.clock = &SystemClock();
         parts.dialUp = services.DialUp.get();
         parts.dialUpChooser = DUNSelect;
         m_model = std::make_unique<MainModel>(

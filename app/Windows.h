@@ -6,7 +6,6 @@
 
 #include <memory>
 
-class EventLoopWaiter;
 class MailAccountStore;
 class MainModel;
 class MediaSearch;
@@ -85,7 +84,6 @@ private:
     std::unique_ptr<UiPrompt> m_messages;
     std::unique_ptr<UiPrompt> m_prompt;
     std::unique_ptr<MailClients> m_clients;
-    std::unique_ptr<EventLoopWaiter> m_waiter;
     std::unique_ptr<UiCaptureDialogs> m_captureDialogs;
     std::unique_ptr<TBrowseFolder> m_browser;
     std::unique_ptr<MediaSearch> m_media;

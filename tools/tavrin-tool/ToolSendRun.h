@@ -6,7 +6,7 @@
 // (NullDialUpService).
 
 #include "common/Prompt.h"
-#include "common/Waiter.h"
+#include "common/Clock.h"
 #include "mail/AddressBook.h"
 #include "mail/Delivery.h"
 #include "mail/SendingWindow.h"
@@ -85,10 +85,10 @@ private:
 };
 
 // The event loop's waits, with the pauses counted, or skipped (only the pump runs).
-class ToolWaiter : public EventLoopWaiter
+class ToolClock : public EventLoopClock
 {
 public:
-    explicit ToolWaiter(bool pauses)
+    explicit ToolClock(bool pauses)
         : m_pauses(pauses)
     { }
     void Pause(int ms) override;
