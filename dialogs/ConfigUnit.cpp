@@ -1,6 +1,7 @@
 #include "dialogs/ConfigUnit.h"
 
 #include "common/ApplicationTitle.h"
+#include "common/Clock.h"
 #include "common/Port.h"
 #include "common/Prompt.h"
 #include "common/UserData.h"
@@ -22,7 +23,6 @@
 #include "widgets/LabeledBmpBtn.h"
 #include "widgets/WindowPlacement.h"
 
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -395,19 +395,19 @@ void TConfig::buildInfoPage()
 void TConfig::bindFields()
 {
     const std::pair<TFlatEdit *, QString *> fields[] = {
-        {edFromName, &m_form.FromName},       {edFromAddress, &m_form.FromAddress},
-        {edSMTPServer, &m_form.SMTPServer},   {edPOPServer, &m_form.POPServer},
-        {edUserID, &m_form.UserID},           {edPassWord, &m_form.PassWord},
-        {edSMTPPort, &m_form.SMTPPort},       {edFingerprint, &m_form.Fingerprint},
-        {edFTPHost, &m_form.Host},            {edFTPPort, &m_form.Port},
-        {edFTPUserID, &m_form.FTPUserID},     {edFTPPassword, &m_form.FTPPassword},
-        {edFTPFolder, &m_form.Folder},        {edFTPUrl, &m_form.Url},
+        {edFromName, &m_form.FromName},     {edFromAddress, &m_form.FromAddress},
+        {edSMTPServer, &m_form.SMTPServer}, {edPOPServer, &m_form.POPServer},
+        {edUserID, &m_form.UserID},         {edPassWord, &m_form.PassWord},
+        {edSMTPPort, &m_form.SMTPPort},     {edFingerprint, &m_form.Fingerprint},
+        {edFTPHost, &m_form.Host},          {edFTPPort, &m_form.Port},
+        {edFTPUserID, &m_form.FTPUserID},   {edFTPPassword, &m_form.FTPPassword},
+        {edFTPFolder, &m_form.Folder},      {edFTPUrl, &m_form.Url},
     };
     for (const auto &[field, value] : fields)
         TextBinding::Bind(field, value);
     // The information page shows a fixed text.
     TextBinding::Bind(
-        mmInfo, [text = mmInfo->toPlainText()] { return text; }, [](const QString &) { });
+        mmInfo, [text = mmInfo->toPlainText()] { return text; }, [](const QString &) {});
 }
 
 void TConfig::Prepare()
@@ -630,9 +630,7 @@ void TConfig::runCheck(bool ftp)
     TUserData settings = m_settings;
     controlsInto(settings);
     ConnectionCheckOptions options;
-    options.pump = [] {
-        QCoreApplication::processEvents();
-    };
+    options.clock = &SystemClock();
     options.timeoutMs = kCheckTimeoutMs;
     setChecking(true);
     const ConnectionReport report

@@ -49,12 +49,9 @@ Delivery::Delivery(DeliveryParts parts, QObject *parent)
         tmTimeOutTimer();
     };
 
-    const auto pump = [this] {
-        m.clock.Pump();
-    };
-    m.clients.IdSMTP.Pump = pump;
-    m.clients.IdPOP3.Pump = pump;
-    m.clients.IdFTP.Pump = pump;
+    m.clients.IdSMTP.WaitClock = &m.clock;
+    m.clients.IdPOP3.WaitClock = &m.clock;
+    m.clients.IdFTP.WaitClock = &m.clock;
     for (TIdTCPConnection *client : {static_cast<TIdTCPConnection *>(&m.clients.IdSMTP),
                                      static_cast<TIdTCPConnection *>(&m.clients.IdFTP)}) {
         client->OnWorkBegin = [this](TIdTCPConnection &sender, TWorkMode mode, qint64 total) {
@@ -74,7 +71,7 @@ Delivery::~Delivery()
     for (TIdTCPConnection *client : {static_cast<TIdTCPConnection *>(&m.clients.IdSMTP),
                                      static_cast<TIdTCPConnection *>(&m.clients.IdPOP3),
                                      static_cast<TIdTCPConnection *>(&m.clients.IdFTP)}) {
-        client->Pump = nullptr;
+        client->WaitClock = nullptr;
         client->OnWorkBegin = nullptr;
         client->OnWork = nullptr;
         client->OnWorkEnd = nullptr;

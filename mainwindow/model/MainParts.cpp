@@ -95,9 +95,9 @@ MainParts::MainParts(const MainPartsBase &base, const MainServices &services)
     }
     if (services.clients && services.sendingWindow) {
         m_end = std::make_unique<EventLoopEnd>(base.saveAtEnd);
-        m_delivery = std::make_unique<Delivery>(
-            DeliveryParts {base.workFolder, base.settings, *services.clients, *services.sendingWindow,
-                           base.prompt, *clock, *m_end, m_dialUp.get()});
+        m_delivery = std::make_unique<Delivery>(DeliveryParts {base.workFolder, base.settings,
+                                                               *services.clients, *services.sendingWindow,
+                                                               base.prompt, *clock, *m_end, m_dialUp.get()});
         m_sendRunnerSeam = std::make_unique<DeliveryRunner>(*m_delivery, base.sendRunHost);
     }
     m_pictureSender = std::make_unique<DeliverySender>(m_delivery.get());

@@ -2,8 +2,8 @@
 // lets a new connection settle.
 
 #include "mail/DialUp.h"
-#include "support/FakeDialUpService.h"
 #include "support/FakeClock.h"
+#include "support/FakeDialUpService.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 // sending window, the prompt, the waits and the end of the program. The tool dials nothing
 // (NullDialUpService).
 
-#include "common/Prompt.h"
 #include "common/Clock.h"
+#include "common/Prompt.h"
 #include "mail/AddressBook.h"
 #include "mail/Delivery.h"
 #include "mail/SendingWindow.h"
