@@ -8,7 +8,7 @@ TDialUp::TDialUp(DialUpService &service, Clock &clock, DialUpChooser *chooser)
     , m_clock(clock)
     , m_chooser(chooser)
 {
-    m_service.SetPump([this] { m_clock.Pump(); });
+    m_service.SetClock(&m_clock);
     m_entries = m_service.Entries();
     Refresh();
     m_defaultEntry = m_service.DefaultEntry();
@@ -16,7 +16,7 @@ TDialUp::TDialUp(DialUpService &service, Clock &clock, DialUpChooser *chooser)
 
 TDialUp::~TDialUp()
 {
-    m_service.SetPump(nullptr);
+    m_service.SetClock(nullptr);
 }
 
 void TDialUp::Refresh()
