@@ -1,6 +1,6 @@
 #include "app/Windows.h"
 
-#include "common/Waiter.h"
+#include "common/Clock.h"
 #include "dialogs/AccountUnit.h"
 #include "dialogs/AddressUnit.h"
 #include "dialogs/CameraDialogs.h"
@@ -37,7 +37,6 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
     m_secrets = MakeSecretStore(SystemClock(), workFolder);
     m_signIn = std::make_unique<OAuthClient>(*m_signInNetwork, *m_secrets, SystemClock());
     m_clients->AccessToken = [this, &settings] { return m_signIn->AccessToken(settings); };
-    m_waiter = std::make_unique<EventLoopWaiter>();
     m_captureDialogs = std::make_unique<UiCaptureDialogs>();
     try {
         // The windows the main window and its parts ask through come first (on this platform the
@@ -54,7 +53,7 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         m_browser = std::make_unique<TBrowseFolder>();
         if (services.Desktop)
             m_media = std::make_unique<MediaSearch>(*services.Desktop, *m_prompt, FindFolder, workFolder,
-                                                    [] { QCoreApplication::processEvents(); });
+                                                    [] { SystemClock().Pump(); });
         Sending = new TSending(*m_clients);
         DUNSelect = new TDUNSelect;
 
@@ -68,7 +67,7 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         parts.browser = m_browser.get();
         parts.clients = m_clients.get();
         parts.sendingWindow = Sending;
-        parts.waiter = m_waiter.get();
+        parts.clock = &SystemClock();
         parts.dialUp = services.DialUp.get();
         parts.dialUpChooser = DUNSelect;
         m_model = std::make_unique<MainModel>(

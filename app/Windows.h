@@ -6,7 +6,6 @@
 
 #include <memory>
 
-class EventLoopWaiter;
 class MailAccountStore;
 class MainModel;
 class MediaSearch;
@@ -92,7 +91,6 @@ private:
     std::unique_ptr<OAuthNetwork> m_signInNetwork;
     std::unique_ptr<SecretStore> m_secrets;
     std::unique_ptr<OAuthClient> m_signIn;
-    std::unique_ptr<EventLoopWaiter> m_waiter;
     std::unique_ptr<UiCaptureDialogs> m_captureDialogs;
     std::unique_ptr<TBrowseFolder> m_browser;
     std::unique_ptr<MediaSearch> m_media;

@@ -35,7 +35,7 @@ BENCHMARK(BM_RotateBitmap12MP)->Arg(-90)->Arg(90)->Unit(benchmark::kMillisecond)
 void setUpCanvas(TPictureCanvas &canvas, int zoom)
 {
     canvas.SetPicture(photo12MP());
-    canvas.SetSizePreset(2);
+    canvas.Settings().SetSizePreset(2);
     canvas.SizePresetChanged(false, true);
     if (zoom > 0) {
         // The placement width of that zoom, about the frame's centre.

@@ -1,10 +1,9 @@
 #include "common/Clock.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QTimer>
-
-#include <algorithm>
 
 namespace {
 
@@ -29,34 +28,57 @@ private:
     QTimer m_timer;
 };
 
-class QtClock : public Clock
-{
-public:
-    QtClock() { m_elapsed.start(); }
-
-    QDateTime Now() const override { return QDateTime::currentDateTime(); }
-    qint64 Elapsed() const override { return m_elapsed.elapsed(); }
-    std::unique_ptr<ClockTimer> CreateTimer() override { return std::make_unique<QtClockTimer>(); }
-
-    void Pump(int maxMs) override
-    {
-        if (!QCoreApplication::instance())
-            return;
-        // The guard wakes the wait when nothing else comes in time.
-        QTimer guard;
-        guard.setSingleShot(true);
-        guard.start(std::max(0, maxMs));
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-
-private:
-    QElapsedTimer m_elapsed;
-};
-
 } // namespace
+
+EventLoopClock::EventLoopClock()
+{
+    m_elapsed.start();
+}
+
+QDateTime EventLoopClock::Now() const
+{
+    return QDateTime::currentDateTime();
+}
+
+qint64 EventLoopClock::Elapsed() const
+{
+    return m_elapsed.elapsed();
+}
+
+std::unique_ptr<ClockTimer> EventLoopClock::CreateTimer()
+{
+    return std::make_unique<QtClockTimer>();
+}
+
+void EventLoopClock::Pump(int maxMs)
+{
+    if (!QCoreApplication::instance())
+        return;
+    if (maxMs <= 0) {
+        QCoreApplication::processEvents();
+        return;
+    }
+    // The guard wakes the wait when nothing else comes in time.
+    QTimer guard;
+    guard.setSingleShot(true);
+    guard.start(maxMs);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void EventLoopClock::Pause(int ms)
+{
+    const QDeadlineTimer deadline(qMax(0, ms));
+    do {
+        Pump();
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            break;
+        QThread::msleep(static_cast<unsigned long>(qMin<qint64>(left, SliceMs)));
+    } while (!deadline.hasExpired());
+}
 
 Clock &SystemClock()
 {
-    static QtClock clock;
+    static EventLoopClock clock;
     return clock;
 }

@@ -1,6 +1,7 @@
 #include "dialogs/ConfigUnit.h"
 
 #include "common/ApplicationTitle.h"
+#include "common/Clock.h"
 #include "common/Port.h"
 #include "common/Prompt.h"
 #include "common/UserData.h"
@@ -24,7 +25,6 @@
 #include "widgets/LabeledBmpBtn.h"
 #include "widgets/WindowPlacement.h"
 
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -656,7 +656,7 @@ void TConfig::bindFields()
         edSignInUrl, [this] { return m_form.SignInUrl; }, [](const QString &) { });
     // The information page shows a fixed text.
     TextBinding::Bind(
-        mmInfo, [text = mmInfo->toPlainText()] { return text; }, [](const QString &) { });
+        mmInfo, [text = mmInfo->toPlainText()] { return text; }, [](const QString &) {});
 }
 
 void TConfig::Prepare()
@@ -913,9 +913,7 @@ void TConfig::runCheck(bool ftp)
     TUserData settings = m_settings;
     controlsInto(settings);
     ConnectionCheckOptions options;
-    options.pump = [] {
-        QCoreApplication::processEvents();
-    };
+    options.clock = &SystemClock();
     options.timeoutMs = kCheckTimeoutMs;
     if (m_signIn)
         options.accessToken = [this, settings] {

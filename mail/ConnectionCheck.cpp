@@ -8,7 +8,7 @@ namespace {
 
 void Prepare(TIdTCPConnection &client, const ConnectionCheckOptions &options)
 {
-    client.Pump = options.pump;
+    client.WaitClock = options.clock;
     client.ConnectTimeout = client.ReadTimeout = options.timeoutMs;
     client.CaFile = options.caFile;
 }

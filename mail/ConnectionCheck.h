@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-#include <functional>
+class Clock;
 
 // The settings dialog's connection test: connects to the servers the settings name, says what
 // they offer and whether the login works, and sends no mail. Every wait pumps and is bounded.
@@ -16,7 +16,7 @@ struct ConnectionReport
 
 struct ConnectionCheckOptions
 {
-    std::function<void()> pump; // called between the slices of every wait
+    Clock *clock = nullptr; // pumped between the slices of every wait
     int timeoutMs = 30000; // for the connect and for each reply
     QString caFile; // trusted authorities; empty: the system's trust store
     std::function<QString()> accessToken; // the sign-in's token, for UseOAuth; throws ESignInError

@@ -2,10 +2,10 @@
 
 #include "mail/ClientSettings.h"
 
+#include "common/Clock.h"
 #include "common/Port.h"
 #include "common/Prompt.h"
 #include "common/UserData.h"
-#include "common/Waiter.h"
 #include "mail/AddressBook.h"
 #include "mail/DialUp.h"
 #include "mail/IdException.h"
@@ -43,16 +43,16 @@ void EventLoopEnd::Quit()
 Delivery::Delivery(DeliveryParts parts, QObject *parent)
     : QObject(parent)
     , m(std::move(parts))
+    , tmTimeOut(m.clock.CreateTimer())
 {
-    tmTimeOut.setInterval(TimeOutMs);
-    connect(&tmTimeOut, &QTimer::timeout, this, &Delivery::tmTimeOutTimer);
-
-    const auto pump = [this] {
-        m.waiter.Pump();
+    tmTimeOut->SetInterval(TimeOutMs);
+    tmTimeOut->OnTimeout = [this] {
+        tmTimeOutTimer();
     };
-    m.clients.IdSMTP.Pump = pump;
-    m.clients.IdPOP3.Pump = pump;
-    m.clients.IdFTP.Pump = pump;
+
+    m.clients.IdSMTP.WaitClock = &m.clock;
+    m.clients.IdPOP3.WaitClock = &m.clock;
+    m.clients.IdFTP.WaitClock = &m.clock;
     for (TIdTCPConnection *client : {static_cast<TIdTCPConnection *>(&m.clients.IdSMTP),
                                      static_cast<TIdTCPConnection *>(&m.clients.IdFTP)}) {
         client->OnWorkBegin = [this](TIdTCPConnection &sender, TWorkMode mode, qint64 total) {
@@ -72,7 +72,7 @@ Delivery::~Delivery()
     for (TIdTCPConnection *client : {static_cast<TIdTCPConnection *>(&m.clients.IdSMTP),
                                      static_cast<TIdTCPConnection *>(&m.clients.IdPOP3),
                                      static_cast<TIdTCPConnection *>(&m.clients.IdFTP)}) {
-        client->Pump = nullptr;
+        client->WaitClock = nullptr;
         client->OnWorkBegin = nullptr;
         client->OnWork = nullptr;
         client->OnWorkEnd = nullptr;
@@ -81,7 +81,7 @@ Delivery::~Delivery()
 
 void Delivery::SetTimeOutIntervals(int normalMs, int dialUpMs)
 {
-    tmTimeOut.setInterval(normalMs);
+    tmTimeOut->SetInterval(normalMs);
     m_dialUpTimeOutMs = dialUpMs;
 }
 
@@ -116,10 +116,10 @@ bool Delivery::SendRun(SendRunHost &host)
             result = false;
             break;
         }
-        pictureName = InteractivePictureName(m.waiter.Now(), m.draw);
+        pictureName = InteractivePictureName(m.clock.Now(), m.draw);
 
         if (!m.settings.Connect) {
-            tmTimeOut.setInterval(m_dialUpTimeOutMs);
+            tmTimeOut->SetInterval(m_dialUpTimeOutMs);
             m.window.HideWindow();
             // Ending here skips the report and the questions; the next mail still starts a run.
             if (!m.dialUp || m.dialUp->EntryCount() == 0) {
@@ -213,7 +213,7 @@ bool Delivery::SendPicture(const TPictureMail &mail)
     m.window.SetProgressPosition(0);
     m.window.ShowWindow();
     m.window.Repaint();
-    m.waiter.Pump();
+    m.clock.Pump();
 
     bool result = false;
     try {
@@ -256,7 +256,7 @@ bool Delivery::SendPicture(const TPictureMail &mail)
         // Not a failure of the clients: a picture that cannot be read, a port that is no number.
         const ClientFailure failure = ClassifyFailure(std::current_exception());
         result = false;
-        tmTimeOut.stop();
+        tmTimeOut->Stop();
         m.window.HideWindow();
         if (!m_ending)
             showStandardError(failure.text);
@@ -327,13 +327,13 @@ bool Delivery::SmtpSend(TIdMessage &msg)
 bool Delivery::runStep(NetStep step, TIdTCPConnection &client, int number, const std::function<void()> &lines)
 {
     const auto finish = [&] {
-        tmTimeOut.stop();
+        tmTimeOut->Stop();
         if (client.Connected())
             client.Disconnect();
         m.window.SetActiveClient(MailClients::None);
     };
     m.window.SetActiveClient(number);
-    tmTimeOut.start();
+    tmTimeOut->Start(tmTimeOut->Interval());
     bool result = false;
     try {
         lines();
@@ -342,7 +342,7 @@ bool Delivery::runStep(NetStep step, TIdTCPConnection &client, int number, const
         const ClientFailure failure = ClassifyFailure(std::current_exception());
         if (StopIntervalTimer)
             StopIntervalTimer();
-        tmTimeOut.stop();
+        tmTimeOut->Stop();
         m.window.HideWindow();
         if (!m_ending)
             showError(StepFailureMessage(step, failure));
@@ -359,27 +359,27 @@ void Delivery::IdCompoWorkBegin(TIdTCPConnection &sender, TWorkMode, qint64 tota
     m.window.SetProgressRange(0, clampToInt(total != 0 ? total : sender.Tag));
     m.window.SetProgressPosition(0);
     m.window.Repaint();
-    m.waiter.Pump();
+    m.clock.Pump();
 }
 
 void Delivery::IdCompoWork(TIdTCPConnection &, TWorkMode, qint64 count)
 {
     m.window.SetProgressPosition(clampToInt(count));
     m.window.Repaint();
-    m.waiter.Pump();
+    m.clock.Pump();
 }
 
 void Delivery::IdCompoPWorkEnd(TIdTCPConnection &, TWorkMode)
 {
     m.window.SetProgressPosition(m.window.ProgressMaximum());
     m.window.Repaint();
-    m.waiter.Pump();
+    m.clock.Pump();
     pause(WorkEndPauseMs);
 }
 
 void Delivery::tmTimeOutTimer()
 {
-    tmTimeOut.stop();
+    tmTimeOut->Stop();
     if (m_ending)
         return;
     m_ending = true;
@@ -398,12 +398,12 @@ void Delivery::status(const QString &text)
 {
     m.window.ShowSendingStatus(text);
     m.window.Repaint();
-    m.waiter.Pump();
+    m.clock.Pump();
 }
 
 void Delivery::pause(int ms)
 {
-    m.waiter.Pause(ms);
+    m.clock.Pause(ms);
 }
 
 void Delivery::progressPosition(int position)

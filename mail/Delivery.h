@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -16,7 +15,8 @@ class SendingWindow;
 class TAddressBook;
 class TDialUp;
 class TUserData;
-class Waiter;
+class Clock;
+class ClockTimer;
 struct MailClients;
 struct TMailAddress;
 
@@ -85,7 +85,7 @@ struct DeliveryParts
     MailClients &clients;
     SendingWindow &window;
     Prompt &prompt;
-    Waiter &waiter;
+    Clock &clock;
     ProgramEnd &end;
     TDialUp *dialUp = nullptr; // needed when the settings say dial-up
     TRandomDraw draw = SystemRandomDraw;
@@ -98,9 +98,9 @@ struct DeliveryParts
 // progress, every pause and every wait of the clients pump events, which is where the cancel
 // button and the watchdog get their turn.
 //
-// The watchdog (tmTimeOut) runs during each network step. When it fires the program saves what
-// closing saves, tells the user, and ends; the step in progress is broken off and nothing more is
-// shown.
+// The watchdog, a timer of the delivery's clock, runs during each network step. When it fires the
+// program saves what closing saves, tells the user, and ends; the step in progress is broken off and
+// nothing more is shown.
 class Delivery : public QObject
 {
     Q_OBJECT
@@ -131,7 +131,7 @@ public:
     // The watchdog's intervals: normally, and once a run has used dial-up (never set back).
     void SetTimeOutIntervals(int normalMs, int dialUpMs);
     void tmTimeOutTimer();
-    QTimer tmTimeOut;
+    const ClockTimer &Watchdog() const { return *tmTimeOut; }
 
     // Stops the scheduled capture's timer: every failure of a network step calls it.
     std::function<void()> StopIntervalTimer;
@@ -154,6 +154,7 @@ private:
     void report(bool result, const QString &pictureName);
 
     DeliveryParts m;
+    std::unique_ptr<ClockTimer> tmTimeOut;
     bool m_firstMessage = true;
     bool m_ending = false;
     int m_dialUpTimeOutMs = DialUpTimeOutMs;

@@ -1,14 +1,14 @@
 #include "mail/DialUp.h"
 
-#include "common/Waiter.h"
+#include "common/Clock.h"
 #include "platform/DialUpService.h"
 
-TDialUp::TDialUp(DialUpService &service, Waiter &waiter, DialUpChooser *chooser)
+TDialUp::TDialUp(DialUpService &service, Clock &clock, DialUpChooser *chooser)
     : m_service(service)
-    , m_waiter(waiter)
+    , m_clock(clock)
     , m_chooser(chooser)
 {
-    m_service.SetPump([this] { m_waiter.Pump(); });
+    m_service.SetClock(&m_clock);
     m_entries = m_service.Entries();
     Refresh();
     m_defaultEntry = m_service.DefaultEntry();
@@ -16,7 +16,7 @@ TDialUp::TDialUp(DialUpService &service, Waiter &waiter, DialUpChooser *chooser)
 
 TDialUp::~TDialUp()
 {
-    m_service.SetPump(nullptr);
+    m_service.SetClock(nullptr);
 }
 
 void TDialUp::Refresh()
@@ -63,15 +63,15 @@ bool TDialUp::Dial(const QString &entry)
     if (name.isEmpty() || !m_service.StartDial(name))
         return false;
     while (m_service.Dialing()) {
-        m_waiter.Pause(DialPollMs);
+        m_clock.Pause(DialPollMs);
         Refresh();
         if (m_connected)
             break;
     }
-    m_waiter.Pause(SettleMs);
+    m_clock.Pause(SettleMs);
     Refresh();
     if (m_connected)
-        m_waiter.Pause(SettleMs);
+        m_clock.Pause(SettleMs);
     return m_connected;
 }
 
@@ -82,5 +82,5 @@ void TDialUp::HangUp()
         m_service.HangUp(m_connection);
     m_connection.clear();
     m_connected = false;
-    m_waiter.Pause(HangUpMs);
+    m_clock.Pause(HangUpMs);
 }

@@ -4,7 +4,7 @@
 #include <QStringList>
 
 class DialUpService;
-class Waiter;
+class Clock;
 
 // Asks the user which entry to dial: the index chosen in entries, -1 when cancelled.
 class DialUpChooser
@@ -26,7 +26,7 @@ public:
 
     // chooser may be null (or set later): with several entries and no default there is then
     // nothing to dial.
-    TDialUp(DialUpService &service, Waiter &waiter, DialUpChooser *chooser = nullptr);
+    TDialUp(DialUpService &service, Clock &clock, DialUpChooser *chooser = nullptr);
     ~TDialUp();
     TDialUp(const TDialUp &) = delete;
     TDialUp &operator=(const TDialUp &) = delete;
@@ -55,7 +55,7 @@ public:
 
 private:
     DialUpService &m_service;
-    Waiter &m_waiter;
+    Clock &m_clock;
     DialUpChooser *m_chooser;
     QStringList m_entries;
     QString m_defaultEntry;

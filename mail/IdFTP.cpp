@@ -142,7 +142,7 @@ void TIdFTP::Put(const QString &localPath, const QString &remoteName, bool appen
     m_data = std::make_unique<TIdFTPDataConnection>(m_protectData ? TlsSession() : nullptr, Host);
     m_data->Host = PeerAddress();
     m_data->Port = dataPort;
-    m_data->Pump = Pump;
+    m_data->WaitClock = WaitClock;
     m_data->MakeTransport = MakeTransport;
     m_data->ReadTimeout = ReadTimeout;
     m_data->ConnectTimeout = ConnectTimeout;

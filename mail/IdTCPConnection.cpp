@@ -30,7 +30,7 @@ private:
 TransportWait TIdTCPConnection::WaitFor(int timeoutMs) const
 {
     TransportWait wait;
-    wait.pump = Pump;
+    wait.clock = WaitClock;
     if (timeoutMs > 0)
         wait.deadline = QDeadlineTimer(timeoutMs);
     return wait;

@@ -28,8 +28,8 @@ enum class TlsMode { None, Auto, Required, Implicit };
 // A client supplies its dialogue steps (Greet, and operations of its own built on SendCmd), its
 // goodbye line, and what ends and makes up one of its replies (EndOfReply, ParseReply).
 //
-// Nothing here blocks the caller's event loop: every wait calls Pump in slices (see
-// TransportWait), and Disconnect() may be called from inside Pump or a progress handler. The
+// Nothing here blocks the caller's event loop: every wait pumps WaitClock in slices (see
+// TransportWait), and Disconnect() may be called from inside that pump or a progress handler. The
 // operation under way then fails with EIdConnClosedGracefully, as any operation on a closed
 // connection does.
 class TIdTCPConnection
@@ -58,7 +58,7 @@ public:
     int ConnectTimeout = 0;
     qint64 Tag = 0; // free for the caller
 
-    std::function<void()> Pump; // called between the slices of every wait
+    Clock *WaitClock = nullptr; // pumped between the slices of every wait
     WorkBeginEvent OnWorkBegin;
     WorkEvent OnWork;
     WorkEndEvent OnWorkEnd;

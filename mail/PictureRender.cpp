@@ -12,10 +12,10 @@
 
 void FillPictureParameters(const TPictureCanvas &canvas, TMailAddress &entry)
 {
-    entry.SizePreset = qint8(canvas.SizePreset());
-    entry.QualityLevel = qint8(canvas.QualityLevel());
-    entry.Width = canvas.PictureWidth();
-    entry.Height = canvas.PictureHeight();
+    entry.SizePreset = qint8(canvas.Settings().SizePreset());
+    entry.QualityLevel = qint8(canvas.Settings().QualityLevel());
+    entry.Width = canvas.Settings().PictureWidth();
+    entry.Height = canvas.Settings().PictureHeight();
 }
 
 TConvertJpeg::Result RenderPicture(const TPictureCanvas &canvas, const TMailAddress &recipient)

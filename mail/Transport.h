@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Clock.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
@@ -7,19 +9,20 @@
 #include <functional>
 #include <memory>
 
-// How a transport waits: in slices of at most SliceMs, calling pump in between (the sending
-// window's cancel button and the watchdog run there), and never past deadline.
+// How a transport waits: in slices of at most SliceMs, pumping the clock's events in between (the
+// sending window's cancel button and the watchdog run there), and never past deadline. The deadline
+// is the socket's own time, which a test's clock cannot move.
 struct TransportWait
 {
     static constexpr int SliceMs = 50;
 
-    std::function<void()> pump;
+    Clock *clock = nullptr; // none pumps nothing
     QDeadlineTimer deadline {QDeadlineTimer::Forever};
 
     void Pump() const
     {
-        if (pump)
-            pump();
+        if (clock)
+            clock->Pump();
     }
     // Milliseconds the next slice may wait: SliceMs, or less when the deadline is nearer.
     int SliceFor() const

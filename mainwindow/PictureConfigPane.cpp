@@ -3,6 +3,7 @@
 #include "mainwindow/MainArtwork.h"
 #include "mainwindow/model/MainModel.h"
 #include "picture/PictureCanvas.h"
+#include "picture/PictureSettings.h"
 #include "widgets/Accessibility.h"
 #include "widgets/Colors.h"
 #include "widgets/FlatComboBox.h"
@@ -70,7 +71,7 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     cbxSizeMail = new TFlatComboBox(this);
     cbxSizeMail->setObjectName(QStringLiteral("cbxSizeMail"));
     cbxSizeMail->setGeometry(56, 8, 118, 20);
-    cbxSizeMail->SetItems(TPictureCanvas::SizeItems());
+    cbxSizeMail->SetItems(PictureSettings::SizeItems());
     NameFromLabel(cbxSizeMail, lbSizeMail);
     connect(cbxSizeMail, &TFlatComboBox::changed, this, &PictureConfigPane::cbxSizeMailChange);
 
@@ -78,7 +79,7 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     cbxQualityMail = new TFlatComboBox(this);
     cbxQualityMail->setObjectName(QStringLiteral("cbxQualityMail"));
     cbxQualityMail->setGeometry(56, 36, 118, 20);
-    cbxQualityMail->SetItems(TPictureCanvas::QualityItems());
+    cbxQualityMail->SetItems(PictureSettings::QualityItems());
     NameFromLabel(cbxQualityMail, lbQualityMail);
     connect(cbxQualityMail, &TFlatComboBox::changed, this, &PictureConfigPane::cbxQualityMailChange);
 
@@ -137,7 +138,7 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     button(btnFitBottom, &TPictureCanvas::FitBottom);
     button(btnCHengeBackColor, &TPictureCanvas::ChooseBackgroundColor);
 
-    connect(&m_canvas, &TPictureCanvas::parametersChanged, this, &PictureConfigPane::Refresh);
+    connect(&m_canvas.Settings(), &PictureSettings::changed, this, &PictureConfigPane::Refresh);
     connect(&m_canvas, &TPictureCanvas::backgroundChanged, this, &PictureConfigPane::Refresh);
     connect(&model.Recipient(), &RecipientModel::changed, this, &PictureConfigPane::Refresh);
     Refresh();
@@ -150,16 +151,17 @@ void PictureConfigPane::button(TLabeledBmpBtn *b, void (TPictureCanvas::*operati
 
 void PictureConfigPane::Refresh()
 {
-    cbxSizeMail->SetItemIndex(m_canvas.SizePreset());
-    cbxQualityMail->SetItemIndex(m_canvas.QualityLevel());
+    const PictureSettings &settings = m_canvas.Settings();
+    cbxSizeMail->SetItemIndex(settings.SizePreset());
+    cbxQualityMail->SetItemIndex(settings.QualityLevel());
     const bool lists = m_model.Recipient().PictureListsEnabled();
     cbxSizeMail->setEnabled(lists);
     cbxQualityMail->setEnabled(lists);
-    const bool user = m_canvas.UserSizeEnabled();
-    const QColor border = color(m_canvas.UserSizeBorderColor());
-    const QColor text = color(m_canvas.UserSizeTextColor());
-    edtWidthMail->Show(m_canvas.WidthText(), border, text, user);
-    edtHeightMail->Show(m_canvas.HeightText(), border, text, user);
+    const bool user = settings.UserSizeEnabled();
+    const QColor border = color(settings.UserSizeBorderColor());
+    const QColor text = color(settings.UserSizeTextColor());
+    edtWidthMail->Show(settings.WidthText(), border, text, user);
+    edtHeightMail->Show(settings.HeightText(), border, text, user);
     lbWidthMail->setEnabled(user);
     lbHeightMail->setEnabled(user);
     pnlBackColorDisplay->SetColor(color(m_canvas.BackgroundColor()));
@@ -168,19 +170,19 @@ void PictureConfigPane::Refresh()
 void PictureConfigPane::cbxSizeMailChange()
 {
     m_model.PanelClick();
-    m_canvas.SetSizePreset(cbxSizeMail->ItemIndex());
+    m_canvas.Settings().SetSizePreset(cbxSizeMail->ItemIndex());
     m_canvas.SizePresetChanged(true, m_model.Recipient().CC().isEmpty());
 }
 
 void PictureConfigPane::cbxQualityMailChange()
 {
-    m_canvas.SetQualityLevel(cbxQualityMail->ItemIndex());
+    m_canvas.Settings().SetQualityLevel(cbxQualityMail->ItemIndex());
     m_canvas.QualityLevelChanged();
 }
 
 void PictureConfigPane::edtWHMailClick()
 {
     m_model.PanelClick();
-    if (m_canvas.UserSizeEnabled())
+    if (m_canvas.Settings().UserSizeEnabled())
         m_canvas.AskUserSize();
 }

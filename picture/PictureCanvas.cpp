@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr Rgb kOrange {255, 138, 0};
-constexpr Rgb kPurple {128, 0, 128};
-constexpr Rgb kGrey {128, 128, 128};
-
 // Beyond the reach of any placement a picture of at most MaxPictureSide pixels can get; keeps the
 // stored geometry in int whatever a caller asks for.
 constexpr qint64 kGeometryLimit = qint64(1) << 30;
@@ -53,19 +49,6 @@ int snapBack(int position, int size, int frame)
 }
 
 } // namespace
-
-const QStringList &TPictureCanvas::SizeItems()
-{
-    static const QStringList items {QStringLiteral("120 x 120"), QStringLiteral("132 x 176"),
-                                    QStringLiteral("240 x 320"), QStringLiteral("ユーザー設定")};
-    return items;
-}
-
-const QStringList &TPictureCanvas::QualityItems()
-{
-    static const QStringList items {QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")};
-    return items;
-}
 
 TPictureCanvas::TPictureCanvas(QString workFolder, TCanvasDialogs dialogs, QObject *parent)
     : QObject(parent)
@@ -207,14 +190,16 @@ int TPictureCanvas::ZoomLevel() const
 {
     if (!HasPicture())
         return 0;
-    return int(qint64(m_width) * m_pictureWidth * 100 / (qint64(m_frameWidth) * m_picture.width()));
+    return int(qint64(m_width) * m_settings.PictureWidth() * 100
+               / (qint64(m_frameWidth) * m_picture.width()));
 }
 
 int TPictureCanvas::VerticalZoomLevel() const
 {
     if (!HasPicture())
         return 0;
-    return int(qint64(m_height) * m_pictureHeight * 100 / (qint64(m_frameHeight) * m_picture.height()));
+    return int(qint64(m_height) * m_settings.PictureHeight() * 100
+               / (qint64(m_frameHeight) * m_picture.height()));
 }
 
 bool TPictureCanvas::ZoomPicture(int step)
@@ -223,7 +208,7 @@ bool TPictureCanvas::ZoomPicture(int step)
     if (step == 0 || !HasPicture())
         return false;
     const qint64 pw = m_picture.width(), ph = m_picture.height();
-    const qint64 tw = m_pictureWidth, th = m_pictureHeight;
+    const qint64 tw = m_settings.PictureWidth(), th = m_settings.PictureHeight();
     const qint64 fw = m_frameWidth, fh = m_frameHeight;
 
     qint64 d = pw * step / 100;
@@ -427,51 +412,26 @@ void TPictureCanvas::ChooseBackgroundColor()
 
 // ---- Picture parameters
 
-void TPictureCanvas::SetSizePreset(int preset)
-{
-    if (preset < -1 || preset >= SizeItems().size())
-        return;
-    m_sizePreset = preset;
-    Q_EMIT parametersChanged();
-}
-
-void TPictureCanvas::SetQualityLevel(int level)
-{
-    if (level < -1 || level >= QualityItems().size())
-        return;
-    m_qualityLevel = level;
-    Q_EMIT parametersChanged();
-}
-
-void TPictureCanvas::SetPictureSize(int width, int height)
-{
-    if (width <= 0 || height <= 0)
-        return;
-    m_pictureWidth = width;
-    m_pictureHeight = height;
-    Q_EMIT parametersChanged();
-}
-
 void TPictureCanvas::SizePresetChanged(bool fromList, bool ccListEmpty)
 {
-    EnableUserSize(m_sizePreset == 3 && ccListEmpty);
+    m_settings.EnableUserSize(m_settings.SizePreset() == PictureSettings::UserSizePreset && ccListEmpty);
     static constexpr QSize presets[] = {{120, 120}, {132, 176}, {240, 320}};
     QSize size;
-    switch (m_sizePreset) {
+    switch (m_settings.SizePreset()) {
     case 0:
     case 1:
     case 2:
-        size = presets[m_sizePreset];
+        size = presets[m_settings.SizePreset()];
         break;
-    case 3:
+    case PictureSettings::UserSizePreset:
         if (fromList)
             AskUserSize();
-        size = QSize(m_pictureWidth, m_pictureHeight);
+        size = QSize(m_settings.PictureWidth(), m_settings.PictureHeight());
         break;
     default:
         return; // nothing selected
     }
-    SetPictureSize(size.width(), size.height());
+    m_settings.SetPictureSize(size.width(), size.height());
     LayoutFrame(size.width(), size.height());
     Q_EMIT focusRequested();
 }
@@ -480,32 +440,17 @@ void TPictureCanvas::AskUserSize()
 {
     if (!m_dialogs.AskPictureSize)
         return;
-    const std::optional<QSize> size = m_dialogs.AskPictureSize(WidthText(), HeightText());
+    const std::optional<QSize> size
+        = m_dialogs.AskPictureSize(m_settings.WidthText(), m_settings.HeightText());
     if (!size || size->width() < 120 || size->width() > 240 || size->height() < 120 || size->height() > 320)
         return;
-    SetPictureSize(size->width(), size->height());
+    m_settings.SetPictureSize(size->width(), size->height());
     LayoutFrame(size->width(), size->height());
 }
 
 void TPictureCanvas::QualityLevelChanged()
 {
     Q_EMIT focusRequested();
-}
-
-void TPictureCanvas::EnableUserSize(bool on)
-{
-    m_userSizeEnabled = on;
-    Q_EMIT parametersChanged();
-}
-
-Rgb TPictureCanvas::UserSizeBorderColor() const
-{
-    return m_userSizeEnabled ? kOrange : kGrey;
-}
-
-Rgb TPictureCanvas::UserSizeTextColor() const
-{
-    return m_userSizeEnabled ? kPurple : kGrey;
 }
 
 // ---- Render

@@ -2,6 +2,7 @@
 
 #include "common/Bitmap.h"
 #include "picture/ConvertJpeg.h"
+#include "picture/PictureSettings.h"
 
 #include <QObject>
 #include <QPoint>
@@ -25,8 +26,9 @@ struct TCanvasDialogs
 };
 
 // The picture area of the main window without its widgets: the frame view, the source picture and
-// its placement in the frame view, the background colour, the picture parameters of the picture
-// settings step, and the render of the frame into the JPEG file a recipient gets.
+// its placement in the frame view, the background colour, and the frame laid out for the picture
+// parameters of the picture settings step (PictureSettings). The render into the JPEG file a
+// recipient gets is mail/PictureRender.
 //
 // All geometry is in screen pixels of the frame view and integer arithmetic that truncates toward
 // zero; the target size counts only in the zoom limits and at render time. The widgets show the
@@ -45,10 +47,6 @@ public:
     static constexpr int AreaMargin = 8;
     // Larger pictures are refused: the geometry of their placement would leave 32-bit range.
     static constexpr int MaxPictureSide = 65535;
-
-    // Items of the size and quality lists; the item index is the size preset or quality level.
-    static const QStringList &SizeItems();
-    static const QStringList &QualityItems();
 
     // tmp.bmp and tmp.jpg are written in workFolder.
     explicit TPictureCanvas(QString workFolder, TCanvasDialogs dialogs = {}, QObject *parent = nullptr);
@@ -154,18 +152,9 @@ public:
 
     // ---- Picture parameters
 
-    // The selected item of the size list (size preset 0..3) and of the quality list (0..2); -1 when
-    // none is selected. Out-of-range values are ignored.
-    int SizePreset() const { return m_sizePreset; }
-    void SetSizePreset(int preset);
-    int QualityLevel() const { return m_qualityLevel; }
-    void SetQualityLevel(int level);
-    // The width and height fields.
-    int PictureWidth() const { return m_pictureWidth; }
-    int PictureHeight() const { return m_pictureHeight; }
-    QString WidthText() const { return QString::number(m_pictureWidth); }
-    QString HeightText() const { return QString::number(m_pictureHeight); }
-    void SetPictureSize(int width, int height);
+    // The step's picture parameters; the frame is laid out for them by the operations below.
+    PictureSettings &Settings() { return m_settings; }
+    const PictureSettings &Settings() const { return m_settings; }
 
     // The size list's change: fromList when the user chose the item (user size then asks for the
     // size first), false when the picture settings step is entered. ccListEmpty: no further
@@ -175,12 +164,6 @@ public:
     void AskUserSize();
     // The quality list's change: the focus goes back to the picture area.
     void QualityLevelChanged();
-    // The user width and height fields: enabled with an orange border and purple text, or disabled
-    // and grey.
-    void EnableUserSize(bool on);
-    bool UserSizeEnabled() const { return m_userSizeEnabled; }
-    Rgb UserSizeBorderColor() const;
-    Rgb UserSizeTextColor() const;
 
     // ---- Render
 
@@ -201,7 +184,6 @@ Q_SIGNALS:
     void pictureChanged();
     void placementChanged();
     void backgroundChanged();
-    void parametersChanged(); // size preset, quality level, width and height, user size fields
     void cursorChanged();
     void busyChanged(bool busy);
     void focusRequested(); // the picture area is to take the keyboard focus
@@ -235,11 +217,7 @@ private:
 
     Rgb m_background {255, 255, 255};
 
-    int m_sizePreset = -1;
-    int m_qualityLevel = -1;
-    int m_pictureWidth = 240;
-    int m_pictureHeight = 320;
-    bool m_userSizeEnabled = false;
+    PictureSettings m_settings;
 
     int m_screenDepth = 24;
 

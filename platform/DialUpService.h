@@ -1,22 +1,21 @@
 #pragma once
 
+#include "common/Clock.h"
+
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 // The system's dial-up networking: the entries it can dial, whether one of its connections is up,
-// starting its dialer and hanging up. Every call returns within a few seconds, pumping events
-// through the pump while it waits; a system that does not answer has no entries and no
+// starting its dialer and hanging up. Every call returns within a few seconds, pumping the
+// clock's events while it waits; a system that does not answer has no entries and no
 // connection.
 class DialUpService
 {
 public:
-    using Pump = std::function<void()>;
-
     virtual ~DialUpService() = default;
 
-    void SetPump(Pump pump) { m_pump = std::move(pump); }
+    // The clock whose events are pumped while a call waits; none pumps nothing.
+    void SetClock(Clock *clock) { m_clock = clock; }
 
     // The entries, in the system's order.
     virtual QStringList Entries() = 0;
@@ -35,10 +34,10 @@ public:
 protected:
     void pump() const
     {
-        if (m_pump)
-            m_pump();
+        if (m_clock)
+            m_clock->Pump();
     }
 
 private:
-    Pump m_pump;
+    Clock *m_clock = nullptr;
 };

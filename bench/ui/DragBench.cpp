@@ -18,7 +18,7 @@ void BM_DragRedraw12MP(benchmark::State &state)
     QTemporaryDir dir;
     TPictureCanvas canvas(dir.path());
     canvas.SetPicture(testpictures::photo(4000, 3000, 3));
-    canvas.SetSizePreset(2);
+    canvas.Settings().SetSizePreset(2);
     canvas.SizePresetChanged(false, true);
     if (state.range(0) > 0) {
         // 300 %: the picture far larger than the frame, only a window of it shows.

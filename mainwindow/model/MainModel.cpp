@@ -381,9 +381,9 @@ void MainModel::btnMailCreateClick()
         m_mailStageShown = true;
         m_canvas.SetCameraHostShown(false);
         m_canvas.SetPictureShown(true);
-        if (m_canvas.SizePreset() < 0) {
-            m_canvas.SetSizePreset(2);
-            m_canvas.SetQualityLevel(2);
+        if (m_canvas.Settings().SizePreset() < 0) {
+            m_canvas.Settings().SetSizePreset(2);
+            m_canvas.Settings().SetQualityLevel(2);
         }
         m_markerShown = false;
         m_mailStep = 0;

@@ -145,7 +145,7 @@ public:
     FileSourceModel &FileSource() { return m_parts->FileSource(); }
     CameraModel &CameraPart() { return m_parts->Camera(); }
     ScheduleModel &SchedulePart() { return m_parts->Schedule(); }
-    // The send run's pipeline; none without the clients, the sending window and the waiter.
+    // The send run's pipeline; none without the clients and the sending window.
     Delivery *DeliveryPart() { return m_parts->DeliveryPart(); }
     // What closing saves: the address book, the history (its ten most recent), the folder list and
     // the settings. A file that cannot be written is said and the others are saved all the same: in

@@ -89,15 +89,15 @@ MainParts::MainParts(const MainPartsBase &base, const MainServices &services)
         shell = m_noShell.get();
     }
 
-    if (services.waiter && services.dialUp) {
-        m_dialUp = std::make_unique<TDialUp>(*services.dialUp, *services.waiter, services.dialUpChooser);
+    if (services.dialUp) {
+        m_dialUp = std::make_unique<TDialUp>(*services.dialUp, *clock, services.dialUpChooser);
         m_dialUpSeam = std::make_unique<DialUpParts>(*m_dialUp);
     }
-    if (services.clients && services.sendingWindow && services.waiter) {
+    if (services.clients && services.sendingWindow) {
         m_end = std::make_unique<EventLoopEnd>(base.saveAtEnd);
-        m_delivery = std::make_unique<Delivery>(
-            DeliveryParts {base.workFolder, base.settings, *services.clients, *services.sendingWindow,
-                           base.prompt, *services.waiter, *m_end, m_dialUp.get()});
+        m_delivery = std::make_unique<Delivery>(DeliveryParts {base.workFolder, base.settings,
+                                                               *services.clients, *services.sendingWindow,
+                                                               base.prompt, *clock, *m_end, m_dialUp.get()});
         m_sendRunnerSeam = std::make_unique<DeliveryRunner>(*m_delivery, base.sendRunHost);
     }
     m_pictureSender = std::make_unique<DeliverySender>(m_delivery.get());

@@ -33,7 +33,6 @@ class TDialUp;
 class TPictureCanvas;
 class ThumbnailPicker;
 class TUserData;
-class Waiter;
 struct MailClients;
 
 // The services and windows the parts of the main window work with. Each may be left out: the part
@@ -44,14 +43,13 @@ struct MainServices
     SoundPlayer *sound = nullptr;
     CaptureDevice *camera = nullptr;
     CaptureDialogs *captureDialogs = nullptr;
-    Clock *clock = nullptr; // the system's when left out
+    Clock *clock = nullptr; // the system's when left out; every timer and wait of the parts
     ThumbnailPicker *thumbnails = nullptr;
     MediaSearch *media = nullptr;
     FolderBrowser *browser = nullptr;
-    // The send run needs all three; the dial-up connection the service and the waiter.
+    // The send run needs both; the dial-up connection the service.
     MailClients *clients = nullptr;
     SendingWindow *sendingWindow = nullptr;
-    Waiter *waiter = nullptr;
     DialUpService *dialUp = nullptr;
     DialUpChooser *dialUpChooser = nullptr;
 };
@@ -89,9 +87,9 @@ public:
     CameraModel &Camera() const { return *m_camera; }
     ScheduleModel &Schedule() const { return *m_schedule; }
     FileSourceModel &FileSource() const { return *m_fileSource; }
-    // None without the clients, the sending window and the waiter.
+    // None without the clients and the sending window.
     Delivery *DeliveryPart() const { return m_delivery.get(); }
-    // None without the dial-up service and the waiter.
+    // None without the dial-up service.
     TDialUp *DialUp() const { return m_dialUp.get(); }
 
     // The seams' views of the parts.

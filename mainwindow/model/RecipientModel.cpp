@@ -215,9 +215,10 @@ bool RecipientModel::CheckAtNext()
     bool userSize = false;
     if (m_current) {
         TMailAddress &entry = *m_current;
-        const bool differ = m_canvas.SizePreset() != entry.SizePreset
-            || m_canvas.QualityLevel() != entry.QualityLevel || m_canvas.PictureWidth() != entry.Width
-            || m_canvas.PictureHeight() != entry.Height;
+        const bool differ = m_canvas.Settings().SizePreset() != entry.SizePreset
+            || m_canvas.Settings().QualityLevel() != entry.QualityLevel
+            || m_canvas.Settings().PictureWidth() != entry.Width
+            || m_canvas.Settings().PictureHeight() != entry.Height;
         if (differ) {
             const int correct
                 = m_prompt.ShowMessageBox(QStringLiteral("編集時の画像設定とアドレス帳の設定が一致しません。"
@@ -242,7 +243,7 @@ bool RecipientModel::CheckAtNext()
             userSize = false;
         }
     }
-    m_canvas.EnableUserSize(userSize);
+    m_canvas.Settings().EnableUserSize(userSize);
     Q_EMIT changed();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/linux/LinuxDialUpService.h"
 #include "support/Files.h"
+#include "support/ManualClock.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -81,9 +82,11 @@ TEST(LinuxDialUpTerse, FieldsAreSplitAtUnescapedColons)
 TEST_F(LinuxDialUpServiceTest, NetworkManagerListsItsDialUpConnectionsAndDialsWithNmcli)
 {
     program(QStringLiteral("nmcli"), kNmcli);
+    ManualClock clock;
     LinuxDialUpService service(system);
     int pumps = 0;
-    service.SetPump([&] { ++pumps; });
+    clock.OnPump([&] { ++pumps; });
+    service.SetClock(&clock);
 
     EXPECT_EQ(service.Backend(), LinuxDialUpService::Kind::NetworkManager);
     EXPECT_EQ(service.Entries(), QStringList({"Docomo: mopera", "PPPoE flets", "phone DUN"}));

@@ -2,7 +2,6 @@
 // server started by the test: a framed picture to a recipient and two further recipients, each
 // getting its own picture size within its budget; and a refused recipient that keeps nothing.
 #include "common/UserData.h"
-#include "common/Waiter.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SendingUnit.h"
 #include "mail/AddressBook.h"
@@ -100,7 +99,6 @@ protected:
         MainModel::Services services;
         services.clients = &clients;
         services.sendingWindow = &sending;
-        services.waiter = &waiter;
         makeMain({}, services);
         return showMain();
     }
@@ -140,7 +138,6 @@ protected:
     QTemporaryDir store;
     MailClients clients;
     TSending sending {clients};
-    EventLoopWaiter waiter;
 };
 
 TEST_F(SendThroughWindowTest, EachRecipientGetsItsOwnPictureWithinItsBudget)

@@ -32,6 +32,8 @@ protected:
             main->hide();
             main.reset();
         }
+        // The model's parts hold on to services a derived fixture owns, which go before ours.
+        model.reset();
     }
 
     QString workFolder() const { return work.path() + '/'; }

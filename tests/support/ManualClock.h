@@ -29,13 +29,21 @@ public:
     std::unique_ptr<ClockTimer> CreateTimer() override { return std::make_unique<Timer>(this); }
 
     // Moves to the next expiry when it comes within maxMs, else by maxMs.
-    void Pump(int maxMs) override
+    void Pump(int maxMs = 0) override
     {
         ++m_pumps;
         if (m_pumpHook)
             m_pumpHook();
         const Timer *next = nextDue(m_elapsed + std::max(0, maxMs));
         Advance(next ? next->m_due - m_elapsed : std::max(0, maxMs));
+    }
+
+    void Pause(int ms) override
+    {
+        const qint64 end = m_elapsed + std::max(0, ms);
+        do
+            Pump(int(end - m_elapsed));
+        while (m_elapsed < end);
     }
 
     // Moves the clock by ms, firing every timer that expires on the way.

@@ -2,6 +2,7 @@
 // sends no mail.
 
 #include "mail/ConnectionCheck.h"
+#include "support/ManualClock.h"
 #include "support/ScriptedServer.h"
 #include "support/TestCertificates.h"
 
@@ -28,6 +29,7 @@ protected:
 
     testcerts::Authority m_ca;
     QTemporaryDir m_dir;
+    ManualClock m_clock;
     ConnectionCheckOptions m_options;
     TUserData m_settings;
 };
@@ -47,9 +49,8 @@ TEST_F(ConnectionCheckTest, ReportsTlsMechanismsAndTheLoginWithoutSendingMail)
     server.Start();
     m_settings.SMTPPort = server.Port();
     int pumps = 0;
-    m_options.pump = [&] {
-        ++pumps;
-    };
+    m_options.clock = &m_clock;
+    m_clock.OnPump([&] { ++pumps; });
 
     const ConnectionReport report = CheckMailServers(m_settings, m_options);
     EXPECT_TRUE(report.ok);

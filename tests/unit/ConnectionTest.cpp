@@ -5,6 +5,7 @@
 #include "mail/IdTCPConnection.h"
 #include "mail/WinsockErrors.h"
 #include "support/Loopback.h"
+#include "support/ManualClock.h"
 #include "support/ScriptedServer.h"
 
 #include <QElapsedTimer>
@@ -259,6 +260,7 @@ TEST(ConnectionTest, SystemErrorsGetTheirWindowsSocketsNumbers)
 
 TEST(ConnectionTest, AWaitForASilentServerPumpsAndEndsWhenThePumpDisconnects)
 {
+    ManualClock clock;
     ScriptedServer server;
     server.Send("220 hi\r\n").ReadLine(); // then silence
     server.Start();
@@ -266,14 +268,15 @@ TEST(ConnectionTest, AWaitForASilentServerPumpsAndEndsWhenThePumpDisconnects)
     int pumps = 0;
     qint64 longestGap = 0;
     QElapsedTimer gap;
-    connection.Pump = [&] {
+    connection.WaitClock = &clock;
+    clock.OnPump([&] {
         if (pumps > 0)
             longestGap = std::max(longestGap, gap.restart());
         else
             gap.start();
         if (++pumps == 5)
             connection.Disconnect();
-    };
+    });
     ConnectTo(connection, server);
     connection.GetResponse({220});
     EXPECT_THROW(connection.SendCmd(QStringLiteral("NOOP")), EIdConnClosedGracefully);
@@ -288,6 +291,7 @@ TEST(ConnectionTest, AWaitForASilentServerPumpsAndEndsWhenThePumpDisconnects)
 // reply's line limit, the reply's deadline is looked at while bytes keep coming, and so is the pump.
 TEST(ConnectionTest, AFloodOfBlankLinesEndsAtTheLineLimitTheDeadlineOrThePump)
 {
+    ManualClock clock;
     enum Ending { LineLimit, Deadline, PumpDisconnects };
     const struct
     {
@@ -309,10 +313,11 @@ TEST(ConnectionTest, AFloodOfBlankLinesEndsAtTheLineLimitTheDeadlineOrThePump)
         server.Start();
         TIdTCPConnection connection;
         int pumps = 0;
-        connection.Pump = [&] {
+        connection.WaitClock = &clock;
+        clock.OnPump([&] {
             if (++pumps == 3 && c.ending == PumpDisconnects)
                 connection.Disconnect();
-        };
+        });
         if (c.ending != LineLimit)
             connection.MaxReplyLines = 1 << 30;
         if (c.ending == Deadline)
@@ -339,15 +344,17 @@ TEST(ConnectionTest, AFloodOfBlankLinesEndsAtTheLineLimitTheDeadlineOrThePump)
 
 TEST(ConnectionTest, AWriteToAServerThatStopsReadingPumpsAndEndsOnDisconnect)
 {
+    ManualClock clock;
     ScriptedServer server;
     server.Send("220 hi\r\n").Pause(1000); // reads nothing for a while
     server.Start();
     TIdTCPConnection connection;
     int pumps = 0;
-    connection.Pump = [&] {
+    connection.WaitClock = &clock;
+    clock.OnPump([&] {
         ++pumps;
         connection.Disconnect();
-    };
+    });
     ConnectTo(connection, server);
     connection.GetResponse({220});
     const QByteArray megabyte(1 << 20, 'm');
@@ -364,6 +371,7 @@ TEST(ConnectionTest, AWriteToAServerThatStopsReadingPumpsAndEndsOnDisconnect)
 
 TEST(ConnectionTest, AConnectThatHangsPumpsAndEndsOnDisconnect)
 {
+    ManualClock clock;
     // A listener whose queue is full drops further connection requests, so a connect waits.
     quint16 port = 0;
     const int listener = LoopbackSocket(&port, 0);
@@ -377,10 +385,11 @@ TEST(ConnectionTest, AConnectThatHangsPumpsAndEndsOnDisconnect)
     connection.Host = queued.Host;
     connection.Port = queued.Port;
     int pumps = 0;
-    connection.Pump = [&] {
+    connection.WaitClock = &clock;
+    clock.OnPump([&] {
         if (++pumps == 3)
             connection.Disconnect();
-    };
+    });
     EXPECT_THROW(connection.Connect(), EIdConnClosedGracefully);
     EXPECT_EQ(pumps, 3);
     EXPECT_FALSE(connection.Connected());

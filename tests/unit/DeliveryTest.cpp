@@ -8,9 +8,9 @@
 #include "mail/DialUp.h"
 #include "mail/MailClients.h"
 #include "support/Entries.h"
+#include "support/FakeClock.h"
 #include "support/FakeDialUpService.h"
 #include "support/FakeSendingWindow.h"
-#include "support/FakeWaiter.h"
 #include "support/Files.h"
 #include "support/ScriptedPrompt.h"
 #include "support/ScriptedServer.h"
@@ -149,14 +149,14 @@ protected:
     Delivery &delivery()
     {
         if (!m_delivery) {
-            m_dialUp = std::make_unique<TDialUp>(dialUpService, waiter);
+            m_dialUp = std::make_unique<TDialUp>(dialUpService, clock);
             const auto draw = [this](int, int) {
                 const int r = draws.front();
                 draws.pop_front();
                 return r;
             };
             m_delivery = std::make_unique<Delivery>(
-                DeliveryParts {work, settings, clients, window, prompt, waiter, end, m_dialUp.get(), draw});
+                DeliveryParts {work, settings, clients, window, prompt, clock, end, m_dialUp.get(), draw});
         }
         return *m_delivery;
     }
@@ -170,7 +170,7 @@ protected:
     MailClients clients;
     FakeSendingWindow window {clients};
     ScriptedPrompt prompt;
-    FakeWaiter waiter;
+    FakeClock clock;
     QStringList events;
     FakeHost host {work};
     RecordingEnd end {events, [this] {
@@ -247,7 +247,7 @@ TEST_F(DeliveryTest, OneMessageShowsItsStepsPausesAndProgressUpToTheTag)
     EXPECT_EQ(window.ranges, (QList<QPair<int, int>> {{0, 100}, {0, 9000}}));
     EXPECT_EQ(clients.IdSMTP.Tag, 9000);
     EXPECT_EQ(window.position, 9000);
-    EXPECT_EQ(waiter.pauses, QList<int>({250, 500, 250, 250}));
+    EXPECT_EQ(clock.pauses, QList<int>({250, 500, 250, 250}));
     // Typed by hand without a name: kept as "No Name".
     ASSERT_EQ(host.book.Count(), 1);
     EXPECT_EQ(host.book.Get(0).Name, QStringLiteral("No Name"));
@@ -407,7 +407,7 @@ TEST_F(DeliveryTest, AServerRouteRecipientIsUploadedFirstAndGetsTheLink)
               QStringList({"FTPサーバーに接続しています…", "FTPサーバー接続完了．", "アップロード中…",
                            "アップロード完了．", kSmtpStatuses[0], kSmtpStatuses[1], kSmtpStatuses[2]}));
     EXPECT_EQ(window.activeClients, QList<int>({MailClients::Ftp, MailClients::Smtp}));
-    EXPECT_EQ(waiter.pauses, QList<int>({250, 250, 500, 250, 250, 250, 500, 250, 250}));
+    EXPECT_EQ(clock.pauses, QList<int>({250, 250, 500, 250, 250, 250, 500, 250, 250}));
     EXPECT_EQ(events, QStringList {kSent});
 }
 
@@ -424,7 +424,7 @@ TEST_F(DeliveryTest, AnFtpPortThatIsNoNumberStopsBeforeAnyConnection)
                   QStringLiteral("FTPサーバーのポート番号「21a」が正しくありません。"), Msg::IconError));
     EXPECT_EQ(prompt.History()[1].text, kFailed);
     EXPECT_FALSE(window.showing);
-    EXPECT_FALSE(delivery().tmTimeOut.isActive());
+    EXPECT_FALSE(delivery().Watchdog().IsActive());
 }
 
 TEST_F(DeliveryTest, PopBeforeSmtpLogsInOnceARunAndAgainForAScheduledMail)
@@ -487,7 +487,7 @@ TEST_F(DeliveryTest, CancelWhileTheServerStallsBreaksTheConnection)
     host.book.Append(Entry(QStringLiteral("次郎"), QStringLiteral("jiro@example.jp")));
     host.further = {&host.book.Get(0)};
     int waiting = 0;
-    waiter.onPump = [&] {
+    clock.onPump = [&] {
         // The user presses cancel a while after the message went.
         if (window.statuses.endsWith(kSmtpStatuses[1]) && window.position == window.ProgressMaximum()
             && ++waiting == 20 && window.showing)
@@ -519,6 +519,10 @@ TEST_F(DeliveryTest, TheWatchdogSavesTellsAndEndsWhenTheServerStalls)
         stopped = true;
     };
     delivery().SetTimeOutIntervals(300, 600);
+    // Every pump of the silent wait stands for 50 ms on the watchdog's clock.
+    clock.onPump = [&] {
+        clock.Advance(50);
+    };
 
     EXPECT_FALSE(delivery().SendRun(host));
 
@@ -526,11 +530,11 @@ TEST_F(DeliveryTest, TheWatchdogSavesTellsAndEndsWhenTheServerStalls)
               QStringList({"save", "タイムアウトエラー：ネットワークから応答がありません。",
                            "プログラムを続行できません。", "quit"}));
     EXPECT_TRUE(delivery().Ending());
-    EXPECT_GT(waiter.pumps, 3); // the window kept living while the server was silent
+    EXPECT_GT(clock.pumps, 3); // the window kept living while the server was silent
     ASSERT_EQ(TAddressBook::ReadFile(path("Tavrin.ADX")).size(), 1);
     EXPECT_EQ(TAddressBook::ReadFile(path("Tavrin.ADX"))[0].Address, QStringLiteral("jiro@example.jp"));
     EXPECT_FALSE(clients.IdSMTP.Connected());
-    EXPECT_FALSE(delivery().tmTimeOut.isActive());
+    EXPECT_FALSE(delivery().Watchdog().IsActive());
     EXPECT_EQ(host.history.Count(), 0);
     // Nothing is sent once the program ends.
     TPictureMail mail;
@@ -598,7 +602,7 @@ TEST_F(DeliveryTest, BadInputOnTheWireEndsTheRunWithTheStepsMessage)
         EXPECT_EQ(server.Error(), QString());
         EXPECT_EQ(smtp.Connections(), 0);
         EXPECT_FALSE(window.showing);
-        EXPECT_FALSE(delivery().tmTimeOut.isActive());
+        EXPECT_FALSE(delivery().Watchdog().IsActive());
         EXPECT_EQ(host.history.Count(), 0);
         EXPECT_FALSE(QDir(path("Recent")).exists());
     }
@@ -609,7 +613,7 @@ TEST_F(DeliveryTest, WithoutDialUpEntriesTheRunEndsAtOnceWithItsOneMessage)
     settings.Connect = false;
     EXPECT_FALSE(delivery().SendRun(host));
     EXPECT_EQ(events, QStringList {"ダイヤルアップネットワークに接続設定がありません。"});
-    EXPECT_EQ(delivery().tmTimeOut.interval(), 30000);
+    EXPECT_EQ(delivery().Watchdog().Interval(), 30000);
     EXPECT_TRUE(delivery().FirstMessage());
     EXPECT_TRUE(dialUpService.dialed.isEmpty());
 }
@@ -645,7 +649,7 @@ TEST_F(DeliveryTest, AfterADialUpSendTheQuestionsComeInOrder)
               ScriptedPrompt::Message(kHangUpQuestion, Msg::IconQuestion, Msg::ButtonsYesNo));
     EXPECT_TRUE(dialUpService.dialed.isEmpty());
     EXPECT_EQ(dialUpService.hungUp, QStringList {"conn-other"});
-    EXPECT_EQ(delivery().tmTimeOut.interval(), 30000);
+    EXPECT_EQ(delivery().Watchdog().Interval(), 30000);
     EXPECT_EQ(host.book.Count(), 0);
 }
 

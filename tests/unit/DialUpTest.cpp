@@ -2,8 +2,8 @@
 // lets a new connection settle.
 
 #include "mail/DialUp.h"
+#include "support/FakeClock.h"
 #include "support/FakeDialUpService.h"
-#include "support/FakeWaiter.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +29,12 @@ protected:
     TDialUp &dialUp()
     {
         if (!m_dialUp)
-            m_dialUp = std::make_unique<TDialUp>(service, waiter, &chooser);
+            m_dialUp = std::make_unique<TDialUp>(service, clock, &chooser);
         return *m_dialUp;
     }
 
     FakeDialUpService service;
-    FakeWaiter waiter;
+    FakeClock clock;
     RecordingChooser chooser;
 
 private:
@@ -61,7 +61,7 @@ TEST_F(DialUpTest, AConnectionAlreadyUpIsUsedWithoutDialingOrAsking)
     EXPECT_TRUE(dialUp().Connected());
     EXPECT_TRUE(service.dialed.isEmpty());
     EXPECT_TRUE(chooser.shown.isEmpty());
-    EXPECT_TRUE(waiter.pauses.isEmpty());
+    EXPECT_TRUE(clock.pauses.isEmpty());
 }
 
 TEST_F(DialUpTest, WhatIsDialedAndWhetherTheUserIsAsked)
@@ -88,7 +88,7 @@ TEST_F(DialUpTest, WhatIsDialedAndWhetherTheUserIsAsked)
         s.defaultEntry = c.defaultEntry;
         RecordingChooser ch;
         ch.answer = c.answer;
-        FakeWaiter w;
+        FakeClock w;
         TDialUp d(s, w, &ch);
         EXPECT_EQ(d.EnsureConnected(), c.connected);
         EXPECT_EQ(s.dialed, c.dialed);
@@ -108,7 +108,7 @@ TEST_F(DialUpTest, ADialWaitsPumpingThenLetsTheConnectionSettle)
     EXPECT_EQ(service.dialed, QStringList {"isp"});
     EXPECT_TRUE(dialUp().Connected());
     // Polled while the dialer worked (it connects at the third look), then two settling pauses.
-    EXPECT_EQ(waiter.pauses, QList<int>({250, 250, 250, 5000, 5000}));
+    EXPECT_EQ(clock.pauses, QList<int>({250, 250, 250, 5000, 5000}));
 }
 
 TEST_F(DialUpTest, ADialThatEndsWithoutAConnectionFails)
@@ -119,11 +119,11 @@ TEST_F(DialUpTest, ADialThatEndsWithoutAConnectionFails)
     EXPECT_FALSE(dialUp().Dial(QStringLiteral("isp")));
     EXPECT_FALSE(dialUp().Connected());
     // One settling pause only: nothing came up.
-    EXPECT_EQ(waiter.pauses, QList<int>({250, 250, 5000}));
+    EXPECT_EQ(clock.pauses, QList<int>({250, 250, 5000}));
 
     FakeDialUpService none;
     none.dialerStarts = false;
-    FakeWaiter w;
+    FakeClock w;
     TDialUp d(none, w);
     EXPECT_FALSE(d.Dial(QStringLiteral("isp")));
     EXPECT_TRUE(w.pauses.isEmpty());
@@ -143,7 +143,7 @@ TEST_F(DialUpTest, HangUpEndsTheConnectionFoundAndWaits)
     dialUp().HangUp();
     EXPECT_EQ(service.hungUp, QStringList {"conn-1"});
     EXPECT_FALSE(dialUp().Connected());
-    EXPECT_EQ(waiter.pauses, QList<int> {3000});
+    EXPECT_EQ(clock.pauses, QList<int> {3000});
 }
 
 } // namespace

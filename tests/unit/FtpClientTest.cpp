@@ -4,6 +4,7 @@
 #include "mail/IdFTP.h"
 #include "mail/MessageWriter.h"
 #include "support/Files.h"
+#include "support/ManualClock.h"
 #include "support/ScriptedServer.h"
 #include "support/ScriptedTransport.h"
 
@@ -247,6 +248,7 @@ TEST_F(FtpClientTest, AMissingLocalFileFailsBeforePasv)
 
 TEST_F(FtpClientTest, ADisconnectDuringTheTransferEndsItAtOnce)
 {
+    ManualClock clock;
     // 64 MB into a data connection that the server does not read: the send must wait, pump, and
     // end when the pump disconnects (the sending window's cancel button).
     const QString path = MakeFile(QByteArray(64 << 20, 'p'));
@@ -263,10 +265,11 @@ TEST_F(FtpClientTest, ADisconnectDuringTheTransferEndsItAtOnce)
     Prepare(ftp, server);
     ftp.Connect();
     int pumps = 0;
-    ftp.Pump = [&] {
+    ftp.WaitClock = &clock;
+    clock.OnPump([&] {
         ++pumps;
         ftp.Disconnect();
-    };
+    });
     EXPECT_THROW(ftp.Put(path, QStringLiteral("big.jpg")), EIdConnClosedGracefully);
     EXPECT_EQ(pumps, 1);
     EXPECT_FALSE(ftp.Connected());
@@ -283,10 +286,12 @@ TEST(FtpPasvTest, ReadsThePortFromEitherReplyForm)
         SCOPED_TRACE(line);
         EXPECT_EQ(TIdFTP::ParsePasvPort(QString::fromLatin1(line)), port);
     }
-    const char *bad[]
-        = {"Entering Passive Mode (127,0,0,1,4)", "Entering Passive Mode (a,b,c,d,e,f)",
-           "Entering Passive Mode (127,0,0,1,256,1)", "Entering Passive Mode", "ok (127,0,0,1,0,0)",
-           "Entering Passive Mode (10,0,0,1,191803085,0)"};
+    const char *bad[] = {"Entering Passive Mode (127,0,0,1,4)",
+                         "Entering Passive Mode (a,b,c,d,e,f)",
+                         "Entering Passive Mode (127,0,0,1,256,1)",
+                         "Entering Passive Mode",
+                         "ok (127,0,0,1,0,0)",
+                         "Entering Passive Mode (10,0,0,1,191803085,0)"};
     for (const char *line : bad) {
         SCOPED_TRACE(line);
         try {

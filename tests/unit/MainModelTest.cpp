@@ -359,8 +359,8 @@ TEST_F(MainModelTest, StartsInFileModeWithNextDisabledUntilAPictureExists)
 TEST_F(MainModelTest, NextWithNoSizeSelectedChooses240x320AndHigh)
 {
     MainModel &m = atStep1();
-    EXPECT_EQ(m.Canvas().SizePreset(), 2);
-    EXPECT_EQ(m.Canvas().QualityLevel(), 2);
+    EXPECT_EQ(m.Canvas().Settings().SizePreset(), 2);
+    EXPECT_EQ(m.Canvas().Settings().QualityLevel(), 2);
     EXPECT_TRUE(m.MailStageShown());
     EXPECT_EQ(m.MailStep(), 1u);
     EXPECT_EQ(m.CurrentStepPane(), Pane::PictureConfig);
@@ -372,11 +372,11 @@ TEST_F(MainModelTest, NextWithNoSizeSelectedChooses240x320AndHigh)
 
     // A size chosen before is kept.
     m.btnBackClick();
-    m.Canvas().SetSizePreset(0);
-    m.Canvas().SetQualityLevel(1);
+    m.Canvas().Settings().SetSizePreset(0);
+    m.Canvas().Settings().SetQualityLevel(1);
     m.btnMailCreateClick();
-    EXPECT_EQ(m.Canvas().SizePreset(), 0);
-    EXPECT_EQ(m.Canvas().QualityLevel(), 1);
+    EXPECT_EQ(m.Canvas().Settings().SizePreset(), 0);
+    EXPECT_EQ(m.Canvas().Settings().QualityLevel(), 1);
     EXPECT_EQ(m.Canvas().FrameSize(), QSize(240, 240));
 }
 
@@ -539,7 +539,9 @@ TEST_F(MainModelTest, SendingAsksFirstAndStaysAtStepThreeOnNoOrFailure)
 
     // The button keeps its send caption while the question and the run are on the screen.
     QString labelAsked;
-    prompt.onShow = [&](const S::Shown &) { labelAsked = m.FwdLabel(); };
+    prompt.onShow = [&](const S::Shown &) {
+        labelAsked = m.FwdLabel();
+    };
     bool disabledDuring = false;
     QString labelDuring;
     sender.during = [&] {

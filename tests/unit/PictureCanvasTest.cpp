@@ -111,13 +111,13 @@ TEST_F(PictureCanvasTest, StartsWithTheFullFrameWhiteAndNoPicture)
     EXPECT_FALSE(canvas.HasPicture());
     EXPECT_FALSE(canvas.Dragging());
     EXPECT_FALSE(canvas.IsEnabled());
-    EXPECT_EQ(canvas.SizePreset(), -1);
-    EXPECT_EQ(canvas.QualityLevel(), -1);
-    EXPECT_EQ(canvas.WidthText(), "240");
-    EXPECT_EQ(canvas.HeightText(), "320");
-    EXPECT_EQ(TPictureCanvas::SizeItems(),
+    EXPECT_EQ(canvas.Settings().SizePreset(), -1);
+    EXPECT_EQ(canvas.Settings().QualityLevel(), -1);
+    EXPECT_EQ(canvas.Settings().WidthText(), "240");
+    EXPECT_EQ(canvas.Settings().HeightText(), "320");
+    EXPECT_EQ(PictureSettings::SizeItems(),
               QStringList({"120 x 120", "132 x 176", "240 x 320", "ユーザー設定"}));
-    EXPECT_EQ(TPictureCanvas::QualityItems(), QStringList({"低", "中", "高"}));
+    EXPECT_EQ(PictureSettings::QualityItems(), QStringList({"低", "中", "高"}));
     // Without a picture nothing moves and no zoom is made.
     EXPECT_FALSE(canvas.ZoomPicture(10));
     canvas.ResizeByHeight();
@@ -309,7 +309,7 @@ TEST_F(PictureCanvasTest, ClampsAtExactly300PercentAndRefusesTheNextZoomIn)
     EXPECT_EQ(canvas.Placement().width(), 1914);
 
     // For a 120 x 120 target in its 240 x 240 frame view, 300 % is twice as many view pixels.
-    canvas.SetPictureSize(120, 120);
+    canvas.Settings().SetPictureSize(120, 120);
     canvas.LayoutFrame(120, 120);
     while (canvas.ZoomPicture(10) && zooms < 200)
         ++zooms;
@@ -616,32 +616,32 @@ TEST_F(PictureCanvasTest, AppliesThePresetsAndLaysTheFrameOut)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.preset);
-        canvas.SetSizePreset(c.preset);
+        canvas.Settings().SetSizePreset(c.preset);
         focusSignals = 0;
         canvas.SizePresetChanged(true, true);
-        EXPECT_EQ(QSize(canvas.PictureWidth(), canvas.PictureHeight()), c.size);
+        EXPECT_EQ(QSize(canvas.Settings().PictureWidth(), canvas.Settings().PictureHeight()), c.size);
         EXPECT_EQ(canvas.FrameSize(), c.frame);
-        EXPECT_FALSE(canvas.UserSizeEnabled());
+        EXPECT_FALSE(canvas.Settings().UserSizeEnabled());
         EXPECT_EQ(focusSignals, 1);
     }
     EXPECT_TRUE(sizeAsked.isEmpty());
 
     // No item selected: the user size fields are switched off, nothing else happens.
-    canvas.SetSizePreset(0);
+    canvas.Settings().SetSizePreset(0);
     canvas.SizePresetChanged(false, true);
-    canvas.EnableUserSize(true);
-    canvas.SetSizePreset(-1);
+    canvas.Settings().EnableUserSize(true);
+    canvas.Settings().SetSizePreset(-1);
     focusSignals = 0;
     canvas.SizePresetChanged(false, true);
-    EXPECT_FALSE(canvas.UserSizeEnabled());
+    EXPECT_FALSE(canvas.Settings().UserSizeEnabled());
     EXPECT_EQ(canvas.FrameSize(), QSize(240, 240));
     EXPECT_EQ(focusSignals, 0);
 
-    canvas.SetSizePreset(7);
-    EXPECT_EQ(canvas.SizePreset(), -1);
-    canvas.SetQualityLevel(2);
-    canvas.SetQualityLevel(3);
-    EXPECT_EQ(canvas.QualityLevel(), 2);
+    canvas.Settings().SetSizePreset(7);
+    EXPECT_EQ(canvas.Settings().SizePreset(), -1);
+    canvas.Settings().SetQualityLevel(2);
+    canvas.Settings().SetQualityLevel(3);
+    EXPECT_EQ(canvas.Settings().QualityLevel(), 2);
     focusSignals = 0;
     canvas.QualityLevelChanged();
     EXPECT_EQ(focusSignals, 1);
@@ -649,19 +649,19 @@ TEST_F(PictureCanvasTest, AppliesThePresetsAndLaysTheFrameOut)
 
 TEST_F(PictureCanvasTest, AsksForTheUserSizeOnlyWhenChosenFromTheList)
 {
-    canvas.SetSizePreset(1);
+    canvas.Settings().SetSizePreset(1);
     canvas.SizePresetChanged(true, true);
 
     // Chosen and answered.
     sizeAnswer = QSize(200, 150);
-    canvas.SetSizePreset(3);
+    canvas.Settings().SetSizePreset(3);
     canvas.SizePresetChanged(true, true);
     EXPECT_EQ(sizeAsked, QStringList({"132,176"}));
-    EXPECT_EQ(canvas.WidthText(), "200");
-    EXPECT_EQ(canvas.HeightText(), "150");
+    EXPECT_EQ(canvas.Settings().WidthText(), "200");
+    EXPECT_EQ(canvas.Settings().HeightText(), "150");
     EXPECT_EQ(canvas.FrameSize(), QSize(240, 180));
     EXPECT_EQ(canvas.FrameBaseRect(), QRect(8, 78, 242, 182));
-    EXPECT_TRUE(canvas.UserSizeEnabled());
+    EXPECT_TRUE(canvas.Settings().UserSizeEnabled());
 
     // Entering the step again with user size selected asks nothing and keeps the size.
     canvas.LayoutFrame(240, 320);
@@ -670,14 +670,14 @@ TEST_F(PictureCanvasTest, AsksForTheUserSizeOnlyWhenChosenFromTheList)
     EXPECT_EQ(canvas.FrameSize(), QSize(240, 180));
 
     // Chosen and cancelled: the previous width and height stay and the frame is laid out from them.
-    canvas.SetSizePreset(1);
+    canvas.Settings().SetSizePreset(1);
     canvas.SizePresetChanged(true, true);
     sizeAnswer.reset();
-    canvas.SetSizePreset(3);
+    canvas.Settings().SetSizePreset(3);
     canvas.SizePresetChanged(true, true);
     EXPECT_EQ(sizeAsked.last(), "132,176");
-    EXPECT_EQ(canvas.WidthText(), "132");
-    EXPECT_EQ(canvas.HeightText(), "176");
+    EXPECT_EQ(canvas.Settings().WidthText(), "132");
+    EXPECT_EQ(canvas.Settings().HeightText(), "176");
     EXPECT_EQ(canvas.FrameSize(), QSize(240, 320));
 
     // An answer out of range counts as cancelled.
@@ -685,29 +685,29 @@ TEST_F(PictureCanvasTest, AsksForTheUserSizeOnlyWhenChosenFromTheList)
     canvas.AskUserSize();
     sizeAnswer = QSize(120, 119);
     canvas.AskUserSize();
-    EXPECT_EQ(canvas.WidthText(), "132");
+    EXPECT_EQ(canvas.Settings().WidthText(), "132");
     sizeAnswer = QSize(120, 320);
     canvas.AskUserSize();
-    EXPECT_EQ(canvas.WidthText(), "120");
+    EXPECT_EQ(canvas.Settings().WidthText(), "120");
     EXPECT_EQ(canvas.FrameBaseRect(), QRect(68, 8, 122, 322));
 }
 
 TEST_F(PictureCanvasTest, KeepsTheUserSizeFieldsOffWhileFurtherRecipientsAreListed)
 {
     sizeAnswer = QSize(240, 121);
-    canvas.SetSizePreset(3);
+    canvas.Settings().SetSizePreset(3);
     canvas.SizePresetChanged(true, false);
-    EXPECT_FALSE(canvas.UserSizeEnabled());
-    EXPECT_EQ(canvas.UserSizeBorderColor(), (Rgb {128, 128, 128}));
-    EXPECT_EQ(canvas.UserSizeTextColor(), (Rgb {128, 128, 128}));
+    EXPECT_FALSE(canvas.Settings().UserSizeEnabled());
+    EXPECT_EQ(canvas.Settings().UserSizeBorderColor(), (Rgb {128, 128, 128}));
+    EXPECT_EQ(canvas.Settings().UserSizeTextColor(), (Rgb {128, 128, 128}));
     EXPECT_EQ(canvas.FrameSize(), QSize(240, 121));
 
-    canvas.EnableUserSize(true);
-    EXPECT_TRUE(canvas.UserSizeEnabled());
-    EXPECT_EQ(canvas.UserSizeBorderColor(), (Rgb {255, 138, 0}));
-    EXPECT_EQ(canvas.UserSizeTextColor(), (Rgb {128, 0, 128}));
+    canvas.Settings().EnableUserSize(true);
+    EXPECT_TRUE(canvas.Settings().UserSizeEnabled());
+    EXPECT_EQ(canvas.Settings().UserSizeBorderColor(), (Rgb {255, 138, 0}));
+    EXPECT_EQ(canvas.Settings().UserSizeTextColor(), (Rgb {128, 0, 128}));
 
-    canvas.SetQualityLevel(0);
+    canvas.Settings().SetQualityLevel(0);
     TMailAddress entry;
     FillPictureParameters(canvas, entry);
     EXPECT_EQ(entry.SizePreset, 3);

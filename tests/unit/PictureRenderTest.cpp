@@ -102,7 +102,7 @@ TEST_F(RenderTest, SendsOnlyBackgroundWhenNothingIsVisible)
 TEST_F(RenderTest, WritesTheFrameAtScreenScaleAndTheJpegAtTheTargetSize)
 {
     // A 120 x 120 target: the 240 x 240 frame view is halved both ways.
-    canvas.SetSizePreset(0);
+    canvas.Settings().SetSizePreset(0);
     canvas.SizePresetChanged(false, true);
     load(64, 48, 3);
     canvas.ResizeByHeight();

@@ -35,9 +35,9 @@ protected:
         settings.FTPPassword = "secret";
         settings.Folder = "pub";
         settings.Url = "http://example.jp/";
-        canvas.SetSizePreset(2);
-        canvas.SetQualityLevel(2);
-        canvas.SetPictureSize(240, 320);
+        canvas.Settings().SetSizePreset(2);
+        canvas.Settings().SetQualityLevel(2);
+        canvas.Settings().SetPictureSize(240, 320);
     }
 
     // Picks Taro from the address book.
@@ -262,19 +262,19 @@ TEST_F(RecipientModelTest, NextWithFurtherRecipientsLocksTheSizeAndUserSize)
 {
     book.Append(Entry("User", "user@example.jp", 3, 2, 180, 240)); // 6
     model.SetAddressText("user@example.jp");
-    canvas.SetSizePreset(3);
-    canvas.SetPictureSize(180, 240);
+    canvas.Settings().SetSizePreset(3);
+    canvas.Settings().SetPictureSize(180, 240);
     ASSERT_TRUE(model.CheckAtNext());
-    EXPECT_TRUE(canvas.UserSizeEnabled());
+    EXPECT_TRUE(canvas.Settings().UserSizeEnabled());
     EXPECT_TRUE(model.PictureListsEnabled());
 
     pickTaro();
-    canvas.SetSizePreset(2);
-    canvas.SetPictureSize(240, 320);
+    canvas.Settings().SetSizePreset(2);
+    canvas.Settings().SetPictureSize(240, 320);
     addCC(3);
     ASSERT_TRUE(model.CheckAtNext());
     EXPECT_FALSE(model.PictureListsEnabled());
-    EXPECT_FALSE(canvas.UserSizeEnabled());
+    EXPECT_FALSE(canvas.Settings().UserSizeEnabled());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "mail/IdPOP3.h"
 #include "mail/IdSMTP.h"
 #include "support/Files.h"
+#include "support/ManualClock.h"
 #include "support/ScriptedTransport.h"
 
 #include <QElapsedTimer>
@@ -21,6 +22,7 @@ struct WatchdogFired
 
 TEST(ScriptedDialogueTest, ALoginWhoseRepliesArriveBetweenPumpsReadsAsOneDialogue)
 {
+    ManualClock clock;
     ScriptedNetwork net;
     TransportScript &s = net.Add();
     s.connectSlices = 1;
@@ -31,9 +33,8 @@ TEST(ScriptedDialogueTest, ALoginWhoseRepliesArriveBetweenPumpsReadsAsOneDialogu
     pop.Username = QStringLiteral("taro");
     pop.Password = QStringLiteral("secret");
     int pumps = 0;
-    pop.Pump = [&] {
-        ++pumps;
-    };
+    pop.WaitClock = &clock;
+    clock.OnPump([&] { ++pumps; });
     pop.Connect();
     pop.Disconnect();
     EXPECT_EQ(pumps, 4);
@@ -64,6 +65,7 @@ protected:
     QTemporaryDir m_dir;
     TIdMessage m_msg;
     ScriptedNetwork m_net;
+    ManualClock m_clock;
     TIdSMTP m_smtp;
 };
 
@@ -71,6 +73,7 @@ protected:
 // slice, the client's goodbye goes out when the connection was open, and nothing follows it.
 TEST_F(CancelTest, ACancelInsideAnyWaitEndsTheDialogueAtThatSlice)
 {
+    ManualClock clock;
     struct Case
     {
         const char *name;
@@ -105,10 +108,11 @@ TEST_F(CancelTest, ACancelInsideAnyWaitEndsTheDialogueAtThatSlice)
         smtp.Host = QStringLiteral("smtp.example.com");
         smtp.HeloName = smtp.Host;
         int pumps = 0;
-        smtp.Pump = [&] {
+        smtp.WaitClock = &clock;
+        clock.OnPump([&] {
             if (++pumps == 3)
                 smtp.Disconnect();
-        };
+        });
         if (c.connected) {
             smtp.Connect();
             EXPECT_THROW(smtp.Send(m_msg), EIdConnClosedGracefully);
@@ -137,10 +141,11 @@ TEST_F(CancelTest, ACancelWhileThePeerTakesNoMoreOfTheBodyStopsTheBody)
             s.sendSlices = -1;
     };
     int pumps = 0;
-    m_smtp.Pump = [&] {
+    m_smtp.WaitClock = &m_clock;
+    m_clock.OnPump([&] {
         if (++pumps == 2)
             m_smtp.Disconnect();
-    };
+    });
     EXPECT_THROW(m_smtp.Send(m_msg), EIdConnClosedGracefully);
     EXPECT_EQ(lines, 2);
     EXPECT_EQ(pumps, 2);
@@ -157,10 +162,11 @@ TEST_F(CancelTest, AFailureThrownFromThePumpLeavesTheWaitAndTheConnectFrameClose
     TransportScript &s = m_net.Add();
     s.Arrive("220 hi\r\n").Silence(5).Arrive("250 ok\r\n");
     int pumps = 0;
-    m_smtp.Pump = [&] {
+    m_smtp.WaitClock = &m_clock;
+    m_clock.OnPump([&] {
         if (++pumps == 2)
             throw WatchdogFired();
-    };
+    });
     EXPECT_THROW(m_smtp.Connect(), WatchdogFired);
     EXPECT_EQ(pumps, 2);
     EXPECT_FALSE(m_smtp.Connected());
@@ -172,9 +178,8 @@ TEST_F(CancelTest, AFailureThrownFromThePumpDuringASendLeavesTheConnectionToTheC
     TransportScript &s = m_net.Add();
     s.Arrive("220 hi\r\n").Arrive("250 ok\r\n").Silence(3).Arrive("250 ok\r\n");
     m_smtp.Connect();
-    m_smtp.Pump = [&] {
-        throw WatchdogFired();
-    };
+    m_smtp.WaitClock = &m_clock;
+    m_clock.OnPump([&] { throw WatchdogFired(); });
     EXPECT_THROW(m_smtp.Send(m_msg), WatchdogFired);
     EXPECT_TRUE(m_smtp.Connected());
     m_smtp.Disconnect();

@@ -4,6 +4,7 @@
 #include "mail/IdSMTP.h"
 #include "mail/MessageWriter.h"
 #include "support/Files.h"
+#include "support/ManualClock.h"
 #include "support/ScriptedServer.h"
 #include "support/ScriptedTransport.h"
 
@@ -326,6 +327,7 @@ TEST_F(SmtpClientTest, ADisconnectWhileTheBodyIsSentEndsTheSend)
 
 TEST_F(SmtpClientTest, AServerThatStopsAnsweringKeepsThePumpGoingUntilDisconnect)
 {
+    ManualClock clock;
     ScriptedServer server;
     ReplyUpToData(server);
     server.ReadUntil("\r\n.\r\n"); // and no answer
@@ -334,10 +336,11 @@ TEST_F(SmtpClientTest, AServerThatStopsAnsweringKeepsThePumpGoingUntilDisconnect
     TIdSMTP smtp;
     Prepare(smtp, server);
     int pumps = 0;
-    smtp.Pump = [&] {
+    smtp.WaitClock = &clock;
+    clock.OnPump([&] {
         if (++pumps == 10)
             smtp.Disconnect();
-    };
+    });
     smtp.Connect();
     EXPECT_THROW(smtp.Send(m_msg), EIdConnClosedGracefully);
     EXPECT_EQ(pumps, 10);

@@ -7,6 +7,7 @@
 #include "mail/IdSMTP.h"
 #include "mail/TlsTransport.h"
 #include "support/Files.h"
+#include "support/ManualClock.h"
 #include "support/ScriptedServer.h"
 #include "support/ScriptedTransport.h"
 #include "support/TestCertificates.h"
@@ -210,6 +211,7 @@ TEST_F(TlsClientTest, AServerThatSpeaksNoTlsRefusesTheHandshake)
 
 TEST_F(TlsClientTest, AStalledHandshakeEndsByCancelWatchdogOrTimeLimit)
 {
+    ManualClock clock;
     struct WatchdogFired
     {
     };
@@ -222,18 +224,20 @@ TEST_F(TlsClientTest, AStalledHandshakeEndsByCancelWatchdogOrTimeLimit)
         Prepare(smtp, server, TlsMode::Implicit);
         int pumps = 0;
         if (ending == Cancel) {
-            smtp.Pump = [&] {
+            smtp.WaitClock = &clock;
+            clock.OnPump([&] {
                 if (++pumps == 3)
                     smtp.Disconnect();
-            };
+            });
             EXPECT_THROW(smtp.Connect(), EIdConnClosedGracefully);
             EXPECT_EQ(pumps, 3);
         } else if (ending == Watchdog) {
             // The watchdog's handler runs inside the pump; what it throws ends the handshake.
-            smtp.Pump = [&] {
+            smtp.WaitClock = &clock;
+            clock.OnPump([&] {
                 if (++pumps == 3)
                     throw WatchdogFired();
-            };
+            });
             EXPECT_THROW(smtp.Connect(), WatchdogFired);
             EXPECT_EQ(pumps, 3);
         } else {

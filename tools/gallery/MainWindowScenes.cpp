@@ -105,13 +105,13 @@ void SaveMainWindowScenes(const QString &outDir)
         const char *name;
     } presets[] = {{0, "step1-120x120"}, {1, "step1-132x176"}};
     for (const auto &p : presets) {
-        canvas.SetSizePreset(p.preset);
+        canvas.Settings().SetSizePreset(p.preset);
         canvas.SizePresetChanged(false, true);
         canvas.ResizeByHeight();
         save(main, outDir, p.name);
     }
-    canvas.SetSizePreset(3);
-    canvas.SetPictureSize(240, 160);
+    canvas.Settings().SetSizePreset(3);
+    canvas.Settings().SetPictureSize(240, 160);
     canvas.SizePresetChanged(false, true);
     canvas.ZoomPicture(-10);
     canvas.Centering();

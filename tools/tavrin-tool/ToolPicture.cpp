@@ -67,9 +67,9 @@ QString LoadToolPicture(TPictureCanvas &canvas, const QString &path)
 void EnterPictureStep(TPictureCanvas &canvas, const PictureOptions &options, bool ccListEmpty)
 {
     if (options.userSize)
-        canvas.SetPictureSize(options.userSize->width(), options.userSize->height());
-    canvas.SetSizePreset(options.preset);
-    canvas.SetQualityLevel(options.quality);
+        canvas.Settings().SetPictureSize(options.userSize->width(), options.userSize->height());
+    canvas.Settings().SetSizePreset(options.preset);
+    canvas.Settings().SetQualityLevel(options.quality);
     canvas.SizePresetChanged(false, ccListEmpty);
     canvas.SetEnabled(true);
 }

@@ -83,12 +83,12 @@ void ToolSendingWindow::line(const QString &text)
         onLine(text);
 }
 
-void ToolWaiter::Pause(int ms)
+void ToolClock::Pause(int ms)
 {
     if (!m_pauses)
         return Pump();
     pausedMs += ms;
-    EventLoopWaiter::Pause(ms);
+    EventLoopClock::Pause(ms);
 }
 
 ToolHost::ToolHost(const QString &work)

@@ -5,8 +5,8 @@
 // sending window, the prompt, the waits and the end of the program. The tool dials nothing
 // (NullDialUpService).
 
+#include "common/Clock.h"
 #include "common/Prompt.h"
-#include "common/Waiter.h"
 #include "mail/AddressBook.h"
 #include "mail/Delivery.h"
 #include "mail/SendingWindow.h"
@@ -85,10 +85,10 @@ private:
 };
 
 // The event loop's waits, with the pauses counted, or skipped (only the pump runs).
-class ToolWaiter : public EventLoopWaiter
+class ToolClock : public EventLoopClock
 {
 public:
-    explicit ToolWaiter(bool pauses)
+    explicit ToolClock(bool pauses)
         : m_pauses(pauses)
     { }
     void Pause(int ms) override;

@@ -194,11 +194,11 @@ int run(const QStringList &arguments)
     ToolSendingWindow window;
     if (progress)
         window.onLine = note;
-    ToolWaiter waiter(false); // pauses are for eyes on the sending window
+    ToolClock clock(false); // pauses are for eyes on the sending window
     ToolEnd end(host);
     NullDialUpService noDialUp;
-    TDialUp dialUp(noDialUp, waiter);
-    Delivery delivery({work, settings, clients, window, prompt, waiter, end, &dialUp});
+    TDialUp dialUp(noDialUp, clock);
+    Delivery delivery({work, settings, clients, window, prompt, clock, end, &dialUp});
     delivery.SetTimeOutIntervals(timeout, timeout);
 
     const QSet<QString> before = sentPictures(work);

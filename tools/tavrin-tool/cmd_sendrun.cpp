@@ -96,12 +96,12 @@ int run(const QStringList &arguments)
     ToolPrompt prompt(args.value("--answers").split(QLatin1Char(','), Qt::SkipEmptyParts));
     ToolSendingWindow window;
     window.onLine = Print;
-    ToolWaiter waiter(!args.has("--no-pauses"));
+    ToolClock clock(!args.has("--no-pauses"));
     ToolEnd end(host);
     end.onLine = Print;
     NullDialUpService noDialUp;
-    TDialUp dialUp(noDialUp, waiter);
-    Delivery delivery({work, settings, clients, window, prompt, waiter, end, &dialUp});
+    TDialUp dialUp(noDialUp, clock);
+    Delivery delivery({work, settings, clients, window, prompt, clock, end, &dialUp});
     if (args.has("--timeout-ms")) {
         const std::optional<int> ms = ToolInteger(args.value("--timeout-ms"));
         if (!ms || *ms <= 0)
@@ -110,17 +110,17 @@ int run(const QStringList &arguments)
     }
 
     // From the confirmation to the report: our own time is the rest once the pauses are taken off.
-    QElapsedTimer clock;
+    QElapsedTimer run;
     qint64 reportedMs = -1;
     qint64 pausedAtReport = 0;
     prompt.onMessage = [&](const ShownMessage &message) {
         Print(MessageLine(message));
         if (reportedMs < 0 && message.text == QStringLiteral("送信しました。")) {
-            reportedMs = clock.elapsed();
-            pausedAtReport = waiter.pausedMs;
+            reportedMs = run.elapsed();
+            pausedAtReport = clock.pausedMs;
         }
     };
-    clock.start();
+    run.start();
     const bool sent = delivery.SendRun(host);
     if (end.quit)
         return 3;
