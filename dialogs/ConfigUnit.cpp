@@ -487,16 +487,23 @@ void TConfig::cbxSignInProviderChange()
     const bool custom = i < 0 || kProviders[i] == QLatin1String("custom");
     const std::optional<OAuthProvider> preset = custom ? std::nullopt : OAuthPreset(kProviders[i]);
     // A preset's endpoints are shown as they are; only a custom provider's are typed.
-    const std::pair<TFlatEdit *, QString> endpoints[] = {
-        {edSignInAuthorizeUrl, preset ? preset->AuthorizeUrl : m_settings.SignInAuthorizeUrl},
-        {edSignInTokenUrl, preset ? preset->TokenUrl : m_settings.SignInTokenUrl},
-        {edSignInDeviceUrl, preset ? preset->DeviceUrl : m_settings.SignInDeviceUrl},
-        {edSignInScope, preset ? preset->Scope : m_settings.SignInScope},
+    const struct
+    {
+        TFlatEdit *field;
+        QString *value;
+        QString text;
+    } endpoints[] = {
+        {edSignInAuthorizeUrl, &m_form.SignInAuthorizeUrl,
+         preset ? preset->AuthorizeUrl : m_settings.SignInAuthorizeUrl},
+        {edSignInTokenUrl, &m_form.SignInTokenUrl, preset ? preset->TokenUrl : m_settings.SignInTokenUrl},
+        {edSignInDeviceUrl, &m_form.SignInDeviceUrl, preset ? preset->DeviceUrl : m_settings.SignInDeviceUrl},
+        {edSignInScope, &m_form.SignInScope, preset ? preset->Scope : m_settings.SignInScope},
     };
-    for (const auto &[field, text] : endpoints) {
-        field->setText(text);
-        field->setCursorPosition(0);
-        field->setReadOnly(!custom);
+    for (const auto &e : endpoints) {
+        e.field->setReadOnly(!custom);
+        *e.value = e.text;
+        TextBinding::Of(e.field)->Show();
+        e.field->setCursorPosition(0);
     }
 }
 
@@ -635,13 +642,20 @@ void TConfig::buildInfoPage()
 void TConfig::bindFields()
 {
     const std::pair<TFlatEdit *, QString *> fields[] = {
-        {edFromName, &m_form.FromName},       {edFromAddress, &m_form.FromAddress},
-        {edSMTPServer, &m_form.SMTPServer},   {edPOPServer, &m_form.POPServer},
-        {edUserID, &m_form.UserID},           {edPassWord, &m_form.PassWord},
-        {edSMTPPort, &m_form.SMTPPort},       {edFingerprint, &m_form.Fingerprint},
-        {edFTPHost, &m_form.Host},            {edFTPPort, &m_form.Port},
-        {edFTPUserID, &m_form.FTPUserID},     {edFTPPassword, &m_form.FTPPassword},
-        {edFTPFolder, &m_form.Folder},        {edFTPUrl, &m_form.Url},
+        {edFromName, &m_form.FromName},
+        {edFromAddress, &m_form.FromAddress},
+        {edSMTPServer, &m_form.SMTPServer},
+        {edPOPServer, &m_form.POPServer},
+        {edUserID, &m_form.UserID},
+        {edPassWord, &m_form.PassWord},
+        {edSMTPPort, &m_form.SMTPPort},
+        {edFingerprint, &m_form.Fingerprint},
+        {edFTPHost, &m_form.Host},
+        {edFTPPort, &m_form.Port},
+        {edFTPUserID, &m_form.FTPUserID},
+        {edFTPPassword, &m_form.FTPPassword},
+        {edFTPFolder, &m_form.Folder},
+        {edFTPUrl, &m_form.Url},
         {edSignInClientID, &m_form.SignInClientID},
         {edSignInClientSecret, &m_form.SignInClientSecret},
         {edSignInAuthorizeUrl, &m_form.SignInAuthorizeUrl},
@@ -653,7 +667,7 @@ void TConfig::bindFields()
         TextBinding::Bind(field, value);
     // The address to open by hand while a sign-in waits: shown, not edited.
     m_signInUrlText = TextBinding::Bind(
-        edSignInUrl, [this] { return m_form.SignInUrl; }, [](const QString &) { });
+        edSignInUrl, [this] { return m_form.SignInUrl; }, [](const QString &) {});
     // The information page shows a fixed text.
     TextBinding::Bind(
         mmInfo, [text = mmInfo->toPlainText()] { return text; }, [](const QString &) {});

@@ -108,6 +108,12 @@ void TextBinding::controlChanged()
 {
     if (m_showing)
         return;
+    // A field that takes no text changes only through its model (the accessibility interface
+    // would write into it all the same).
+    if (m_edit ? m_edit->isReadOnly() : m_memo->isReadOnly()) {
+        Show();
+        return;
+    }
     const QString shown = ControlText();
     m_write(shown);
     // The model kept less than it was given: the field shows what it keeps.

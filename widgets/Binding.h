@@ -16,7 +16,7 @@ class QWidget;
 // paste, drop, input method, completion, the accessibility interface, or the program itself. A model
 // that keeps less than it was given (a byte limit, say) is shown at once, so the control never shows
 // what the model does not hold. The control follows the model through Show(), without writing the
-// value back. Handlers that run on a pick from a list are not a text change and stay the list's own.
+// value back; a read-only control changes only that way (whatever else writes into it is put back). Handlers that run on a pick from a list are not a text change and stay the list's own.
 //
 // The binding is a child of its control and goes with it.
 class TextBinding : public QObject

@@ -215,7 +215,8 @@ TEST_F(BindingTest, EveryTextControlOfEveryWindowHoldsWhatItShowsWhateverTheRout
     EXPECT_EQ(
         writable.join(' ').toStdString(),
         "cbxAddressMail cbxFolder cbxNameMail edFTPFolder edFTPHost edFTPPassword edFTPPort edFTPUrl "
-        "edFTPUserID edFingerprint edFromAddress edFromName edPassWord edSMTPPort edSMTPServer edUserID "
+        "edFTPUserID edFingerprint edFromAddress edFromName edPassWord edSMTPPort edSMTPServer "
+              "edSignInClientID edSignInClientSecret edUserID "
         "edtAddress edtBody edtHeight edtName edtSubject edtWidth");
 }
 
