@@ -6,13 +6,13 @@
 
 #include <QMessageBox>
 
-TApplication::TApplication(int &argc, char **argv)
+Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     InstallPictureReaders();
 }
 
-bool TApplication::notify(QObject *receiver, QEvent *event)
+bool Application::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);
@@ -22,7 +22,7 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     }
 }
 
-void TApplication::reportError(const QString &message) const
+void Application::reportError(const QString &message) const
 {
     if (m_reporter)
         m_reporter(message);
@@ -30,7 +30,7 @@ void TApplication::reportError(const QString &message) const
         ShowException(message);
 }
 
-QString TApplication::MessageOf(std::exception_ptr failure)
+QString Application::MessageOf(std::exception_ptr failure)
 {
     try {
         std::rethrow_exception(failure);
@@ -43,7 +43,7 @@ QString TApplication::MessageOf(std::exception_ptr failure)
     }
 }
 
-void TApplication::ShowException(const QString &message)
+void Application::ShowException(const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, ApplicationTitle(), message, QMessageBox::Ok);
     box.exec();

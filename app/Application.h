@@ -10,11 +10,11 @@
 
 // The application object. A failure that escapes an event handler is shown in the standard error
 // box and the message loop goes on.
-class TApplication : public QApplication
+class Application : public QApplication
 {
     Q_OBJECT
 public:
-    TApplication(int &argc, char **argv);
+    Application(int &argc, char **argv);
 
     bool notify(QObject *receiver, QEvent *event) override;
 

@@ -20,7 +20,7 @@ TSplash::TSplash(const TUserData &settings, bool fading, QWidget *parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
 
-    pnlBase = new TFlatPanel(this);
+    pnlBase = new FlatPanel(this);
     pnlBase->setObjectName("pnlBase");
     pnlBase->setGeometry(0, 0, 130, 130);
     pnlBase->SetColor(Qt::white);

@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 
-class TFlatPanel;
+class FlatPanel;
 
 class QLabel;
 class TUserData;
@@ -36,7 +36,7 @@ private:
     void tmAlphaTimer();
     void tmWaitTimer();
 
-    TFlatPanel *pnlBase = nullptr;
+    FlatPanel *pnlBase = nullptr;
     QLabel *imgLogo = nullptr;
     QLabel *lbVersion = nullptr;
     bool m_fading = false;

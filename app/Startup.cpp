@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "app/SplashUnit.h"
 #include "app/TerminationSignals.h"
-#include "app/Windows.h"
+#include "app/WindowRegistry.h"
 #include "common/UserData.h"
 #include "common/WorkFolder.h"
 #include "mainwindow/MainUnit.h"
@@ -53,7 +53,7 @@ QString ExecutableWorkFolder()
     return QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/');
 }
 
-int RunTavrin(TApplication &app, const StartupOptions &options)
+int RunTavrin(Application &app, const StartupOptions &options)
 {
     const auto warn = [&options](const QString &text) {
         if (options.systemWarning)
@@ -108,7 +108,7 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
 
     PlatformServices services
         = LoadPlatformServices(options.platform.value_or(PlatformKindFromEnvironment()));
-    std::unique_ptr<TWindows> windows;
+    std::unique_ptr<WindowRegistry> windows;
     try {
         auto splash
             = std::make_unique<TSplash>(*settings, options.splashFades.value_or(TSplash::PlatformFades()));
@@ -117,13 +117,13 @@ int RunTavrin(TApplication &app, const StartupOptions &options)
         splash->repaint();
         QCoreApplication::processEvents();
 
-        windows = std::make_unique<TWindows>(workFolder, *settings, services);
+        windows = std::make_unique<WindowRegistry>(workFolder, *settings, services);
 
         while (splash->isVisible())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         splash.reset();
     } catch (...) {
-        app.reportError(TApplication::MessageOf(std::current_exception()));
+        app.reportError(Application::MessageOf(std::current_exception()));
         return 1;
     }
 

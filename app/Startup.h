@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-class TApplication;
+class Application;
 
 // What the program entry may be told instead of looking it up; the defaults are what a real start
 // uses. Tests point the folders at temporary ones and record the messages.
@@ -28,4 +28,4 @@ struct StartupOptions
 QString ExecutableWorkFolder();
 
 // The start-up sequence, the message loop and the end of the run. Returns the process exit code.
-int RunTavrin(TApplication &app, const StartupOptions &options = {});
+int RunTavrin(Application &app, const StartupOptions &options = {});

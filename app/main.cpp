@@ -5,6 +5,6 @@
 int main(int argc, char **argv)
 {
     const FontWarmUp fonts;
-    TApplication app(argc, argv);
+    Application app(argc, argv);
     return RunTavrin(app);
 }

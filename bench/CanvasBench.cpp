@@ -32,7 +32,7 @@ BENCHMARK(BM_RotateBitmap12MP)->Arg(-90)->Arg(90)->Unit(benchmark::kMillisecond)
 
 // range(0): the zoom in percent of target pixels per source pixel, 0 for the picture fitted to the
 // frame's width as it is after loading.
-void setUpCanvas(TPictureCanvas &canvas, int zoom)
+void setUpCanvas(PictureCanvas &canvas, int zoom)
 {
     canvas.SetPicture(photo12MP());
     canvas.Settings().SetSizePreset(2);
@@ -48,7 +48,7 @@ void setUpCanvas(TPictureCanvas &canvas, int zoom)
 void BM_RenderPicture12MP(benchmark::State &state)
 {
     QTemporaryDir dir;
-    TPictureCanvas canvas(dir.path());
+    PictureCanvas canvas(dir.path());
     setUpCanvas(canvas, int(state.range(0)));
     TMailAddress to;
     to.Address = QStringLiteral("taro@docomo.ne.jp");
@@ -70,7 +70,7 @@ BENCHMARK(BM_RenderPicture12MP)->Arg(0)->Arg(100)->Arg(300)->Unit(benchmark::kMi
 void BM_ZoomRedraw12MP(benchmark::State &state)
 {
     QTemporaryDir dir;
-    TPictureCanvas canvas(dir.path());
+    PictureCanvas canvas(dir.path());
     setUpCanvas(canvas, int(state.range(0)));
     int step = 1;
     for (auto _ : state) {

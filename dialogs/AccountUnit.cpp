@@ -23,7 +23,7 @@ constexpr int kHeight = 196;
 constexpr int kFieldLeft = 112;
 } // namespace
 
-TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
+TAccount::TAccount(PopupListWindow *listWindow, QWidget *parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint)
@@ -33,24 +33,24 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
     setModal(true);
     setFixedSize(kWidth, kHeight);
 
-    pnlBase = new TFlatPanel(this);
+    pnlBase = new FlatPanel(this);
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
     pnlBase->setGeometry(0, 0, kWidth, kHeight);
     pnlBase->SetInputFrameColor(Colors::Frame);
 
     lbAccount = MakeLabel(pnlBase, "lbAccount", QStringLiteral("使用するアカウントを選択して下さい："),
                           QPoint(12, 12));
-    cbxAccount = new TFlatComboBox(pnlBase);
+    cbxAccount = new FlatComboBox(pnlBase);
     cbxAccount->setObjectName(QStringLiteral("cbxAccount"));
     cbxAccount->setGeometry(12, 32, kWidth - 24, 18);
     cbxAccount->SetOwnerWindow(this);
     cbxAccount->SetListWindow(listWindow);
     NameFromLabel(cbxAccount, lbAccount);
-    connect(cbxAccount, &TFlatComboBox::changed, this, &TAccount::cbxAccountChange);
+    connect(cbxAccount, &FlatComboBox::changed, this, &TAccount::cbxAccountChange);
 
     const struct
     {
-        TFlatEdit **field;
+        FlatEdit **field;
         const char *name;
         const char *labelName;
         QString label;
@@ -80,7 +80,7 @@ TAccount::TAccount(TListWindow *listWindow, QWidget *parent)
     connect(btnCancel, &TBmpBtn::clicked, this, &TAccount::btnCancelClick);
 }
 
-TListWindow *TAccount::ListWindow() const
+PopupListWindow *TAccount::ListWindow() const
 {
     return cbxAccount->ListWindow();
 }
@@ -117,7 +117,7 @@ void TAccount::cbxAccountChange()
 {
     for (TextBinding *field : std::as_const(m_shown))
         field->Show();
-    for (TFlatEdit *field : {edName, edAddress, edSMTPServer, edPOPServer})
+    for (FlatEdit *field : {edName, edAddress, edSMTPServer, edPOPServer})
         field->setCursorPosition(0);
 }
 

@@ -5,11 +5,11 @@
 #include <QDialog>
 
 class QLabel;
-class TFlatComboBox;
-class TFlatEdit;
-class TFlatPanel;
+class FlatComboBox;
+class FlatEdit;
+class FlatPanel;
 class TLabeledBmpBtn;
-class TListWindow;
+class PopupListWindow;
 class TextBinding;
 
 // The choice among several mail accounts for the import: the accounts' names in a drop-down list,
@@ -19,14 +19,14 @@ class TAccount : public QDialog
     Q_OBJECT
 public:
     // The drop-down list opens listWindow.
-    explicit TAccount(TListWindow *listWindow, QWidget *parent = nullptr);
+    explicit TAccount(PopupListWindow *listWindow, QWidget *parent = nullptr);
 
     // Shows the accounts, the first selected; returns the chosen position, or -1 when cancelled.
     int Choose(const QList<MailAccount> &accounts);
     // Fills the dialog and centres it over the active window, without showing it.
     void Prepare(const QList<MailAccount> &accounts);
     // The drop-down list window it was given: the program's one, which other dialogs share.
-    TListWindow *ListWindow() const;
+    PopupListWindow *ListWindow() const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -42,13 +42,13 @@ private:
     QList<TextBinding *> m_shown;
     int m_result = -1;
 
-    TFlatPanel *pnlBase = nullptr;
+    FlatPanel *pnlBase = nullptr;
     QLabel *lbAccount = nullptr;
-    TFlatComboBox *cbxAccount = nullptr;
-    TFlatEdit *edName = nullptr;
-    TFlatEdit *edAddress = nullptr;
-    TFlatEdit *edSMTPServer = nullptr;
-    TFlatEdit *edPOPServer = nullptr;
+    FlatComboBox *cbxAccount = nullptr;
+    FlatEdit *edName = nullptr;
+    FlatEdit *edAddress = nullptr;
+    FlatEdit *edSMTPServer = nullptr;
+    FlatEdit *edPOPServer = nullptr;
     TLabeledBmpBtn *btnOK = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
 };

@@ -38,7 +38,7 @@ constexpr int kUserSize = 3;
 
 } // namespace
 
-TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listWindow, QWidget *parent)
+TAddress::TAddress(const TUserData &settings, Prompt &prompt, PopupListWindow *listWindow, QWidget *parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint)
@@ -56,14 +56,14 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     setPalette(pal);
 
     // List mode.
-    pnlFrame = new TFlatPanel(this);
+    pnlFrame = new FlatPanel(this);
     pnlFrame->setObjectName(QStringLiteral("pnlFrame"));
     pnlFrame->setGeometry(0, 0, kClientWidth, kClientHeight);
-    pnlListBase = new TFlatPanel(pnlFrame);
+    pnlListBase = new FlatPanel(pnlFrame);
     pnlListBase->setObjectName(QStringLiteral("pnlListBase"));
     pnlListBase->SetColor(Colors::Frame);
     pnlListBase->setGeometry(6, 6, 197, 160);
-    lbxAddress = new TFlatListBox(pnlListBase);
+    lbxAddress = new FlatListBox(pnlListBase);
     lbxAddress->setObjectName(QStringLiteral("lbxAddress"));
     lbxAddress->setGeometry(1, 1, 195, 158);
     lbxAddress->SetColors(Colors::ListBack, Colors::Text);
@@ -84,15 +84,15 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
     connect(btnOK, &TBmpBtn::clicked, this, &TAddress::btnOKClick);
 
     // Edit mode, in the same place.
-    pnlEditBase = new TFlatPanel(this);
+    pnlEditBase = new FlatPanel(this);
     pnlEditBase->setObjectName(QStringLiteral("pnlEditBase"));
     pnlEditBase->setGeometry(0, 0, kClientWidth, kClientHeight);
-    pnlEditBaseSub = new TFlatPanel(pnlEditBase);
+    pnlEditBaseSub = new FlatPanel(pnlEditBase);
     pnlEditBaseSub->setObjectName(QStringLiteral("pnlEditBaseSub"));
     pnlEditBaseSub->setGeometry(4, 4, kClientWidth - 8, 140);
     pnlEditBaseSub->SetColor(Colors::ListBack);
     pnlEditBaseSub->SetInputFrameColor(Colors::Frame);
-    connect(pnlEditBaseSub, &TFlatPanel::clicked, this, &TAddress::hidePopupList);
+    connect(pnlEditBaseSub, &FlatPanel::clicked, this, &TAddress::hidePopupList);
 
     auto row = [](int index) {
         return 6 + index * kRowStep;
@@ -109,34 +109,34 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
                            lbAddress);
     edtAddress->SetAutoSelect(true);
     edtAddress->SetInputMethod(false);
-    for (TFlatEdit *field : {edtName, edtAddress})
-        connect(field, &TFlatEdit::clicked, this, &TAddress::hidePopupList);
+    for (FlatEdit *field : {edtName, edtAddress})
+        connect(field, &FlatEdit::clicked, this, &TAddress::hidePopupList);
     TextBinding::Bind(edtName, &m_edited.name);
     TextBinding::Bind(edtAddress, &m_edited.address);
 
     lbPictureSize = MakeLabel(pnlEditBaseSub, "lbPictureSize", QStringLiteral("画像サイズ："),
                               QPoint(0, row(2) + 1), kFieldLeft - 4);
-    cbxPictureSize = new TFlatComboBox(pnlEditBaseSub);
+    cbxPictureSize = new FlatComboBox(pnlEditBaseSub);
     cbxPictureSize->setObjectName(QStringLiteral("cbxPictureSize"));
     cbxPictureSize->setGeometry(kFieldLeft, row(2), 92, kFieldHeight);
     cbxPictureSize->SetItems({QStringLiteral("120 x 120"), QStringLiteral("132 x 176"),
                               QStringLiteral("240 x 320"), QStringLiteral("ユーザー設定")});
     NameFromLabel(cbxPictureSize, lbPictureSize);
-    connect(cbxPictureSize, &TFlatComboBox::changed, this, &TAddress::cbxPictureSizeChange);
+    connect(cbxPictureSize, &FlatComboBox::changed, this, &TAddress::cbxPictureSizeChange);
 
     // Each size field sits on a panel of its own, which draws its frame orange or grey.
-    auto sizeField = [this](const char *name, const char *frameName, const QRect &place, TFlatPanel *&frame) {
-        frame = new TFlatPanel(pnlEditBaseSub);
+    auto sizeField = [this](const char *name, const char *frameName, const QRect &place, FlatPanel *&frame) {
+        frame = new FlatPanel(pnlEditBaseSub);
         frame->setObjectName(QLatin1String(frameName));
         frame->SetColor(Colors::ListBack);
-        frame->setGeometry(TFlatPanel::InputFrameRect(place));
-        auto *field = new TFlatEdit(frame);
+        frame->setGeometry(FlatPanel::InputFrameRect(place));
+        auto *field = new FlatEdit(frame);
         field->setObjectName(QLatin1String(name));
         field->setGeometry(1, 1, place.width(), place.height());
         field->setReadOnly(true);
         field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         field->setFocusPolicy(Qt::NoFocus);
-        connect(field, &TFlatEdit::clicked, this, &TAddress::edtWHClick);
+        connect(field, &FlatEdit::clicked, this, &TAddress::edtWHClick);
         return field;
     };
     lbWidth
@@ -160,29 +160,29 @@ TAddress::TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listW
 
     Label1 = MakeLabel(pnlEditBaseSub, "Label1", QStringLiteral("画像品質："), QPoint(0, row(4) + 1),
                        kFieldLeft - 4);
-    cbxQuality = new TFlatComboBox(pnlEditBaseSub);
+    cbxQuality = new FlatComboBox(pnlEditBaseSub);
     cbxQuality->setObjectName(QStringLiteral("cbxQuality"));
     cbxQuality->setGeometry(kFieldLeft, row(4), 48, kFieldHeight);
     cbxQuality->SetItems({QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")});
     NameFromLabel(cbxQuality, Label1);
-    connect(cbxQuality, &TFlatComboBox::changed, this, &TAddress::hidePopupList);
+    connect(cbxQuality, &FlatComboBox::changed, this, &TAddress::hidePopupList);
 
-    for (TFlatComboBox *list : {cbxPictureSize, cbxQuality}) {
+    for (FlatComboBox *list : {cbxPictureSize, cbxQuality}) {
         list->SetOwnerWindow(this);
         list->SetListWindow(listWindow);
     }
 
     chkDoCoMo
-        = new TFlatCheckBox(QStringLiteral("ｉモード、ｉショット（サーバーを使用する）"), pnlEditBaseSub);
+        = new FlatCheckBox(QStringLiteral("ｉモード、ｉショット（サーバーを使用する）"), pnlEditBaseSub);
     chkDoCoMo->setObjectName(QStringLiteral("chkDoCoMo"));
     QPalette text = chkDoCoMo->palette();
     text.setColor(QPalette::WindowText, Colors::Text);
     chkDoCoMo->setPalette(text);
     chkDoCoMo->move(8, row(5) + 2);
     chkDoCoMo->resize(chkDoCoMo->sizeHint());
-    connect(chkDoCoMo, &TFlatCheckBox::mouseDown, this, &TAddress::hidePopupList);
+    connect(chkDoCoMo, &FlatCheckBox::mouseDown, this, &TAddress::hidePopupList);
     lbDoCoMo = MakeLabel(pnlEditBaseSub, "lbDoCoMo", QStringLiteral("ＦＴＰサーバーを使用して送信する"),
-                         QPoint(8 + TFlatCheckBox::kBoxSize + 4, row(5) + 19));
+                         QPoint(8 + FlatCheckBox::kBoxSize + 4, row(5) + 19));
     lbDoCoMo->installEventFilter(this);
 
     btnEditOK = MakeDialogButton(pnlEditBase, "btnEditOK", QStringLiteral("　　決定"),
@@ -372,9 +372,9 @@ void TAddress::pictureSizeRule(bool initiated)
     const bool user = preset == kUserSize;
     for (QWidget *w : std::initializer_list<QWidget *> {lbWidth, lbHeight, edtWidth, edtHeight})
         w->setEnabled(user);
-    for (TFlatPanel *frame : {pnlWidthFrame, pnlHeightFrame})
+    for (FlatPanel *frame : {pnlWidthFrame, pnlHeightFrame})
         frame->SetInputFrameColor(user ? Colors::Frame : kGrey);
-    for (TFlatEdit *field : {edtWidth, edtHeight})
+    for (FlatEdit *field : {edtWidth, edtHeight})
         field->SetColors(Colors::ListBack, user ? kPurple : kGrey);
     if (preset >= 0 && preset < kUserSize) {
         showSize(QString::number(kPresetSizes[preset].width()), QString::number(kPresetSizes[preset].height()));

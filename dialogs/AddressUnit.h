@@ -5,13 +5,13 @@
 class Prompt;
 class QLabel;
 class TAddressBook;
-class TFlatCheckBox;
-class TFlatComboBox;
-class TFlatEdit;
-class TFlatListBox;
-class TFlatPanel;
+class FlatCheckBox;
+class FlatComboBox;
+class FlatEdit;
+class FlatListBox;
+class FlatPanel;
 class TLabeledBmpBtn;
-class TListWindow;
+class PopupListWindow;
 class TUserData;
 class TextBinding;
 struct TMailAddress;
@@ -29,7 +29,8 @@ public:
 
     // The server route's check box shows while settings.UseServer is on. The drop-down lists open
     // listWindow. Messages and the picture size dialog go through prompt.
-    TAddress(const TUserData &settings, Prompt &prompt, TListWindow *listWindow, QWidget *parent = nullptr);
+    TAddress(const TUserData &settings, Prompt &prompt, PopupListWindow *listWindow,
+             QWidget *parent = nullptr);
 
     // Shows the names of book, the first selected, and lets the user edit it; a new entry starts
     // from newName and newAddress (the main window's recipient texts). Returns the position of the
@@ -74,7 +75,7 @@ private:
 
     const TUserData &m_settings;
     Prompt &m_prompt;
-    TListWindow *m_listWindow;
+    PopupListWindow *m_listWindow;
     TAddressBook *m_book = nullptr;
     QString m_newName;
     QString m_newAddress;
@@ -91,32 +92,32 @@ private:
     TextBinding *m_widthText = nullptr;
     TextBinding *m_heightText = nullptr;
 
-    TFlatPanel *pnlFrame = nullptr;
-    TFlatPanel *pnlListBase = nullptr;
-    TFlatListBox *lbxAddress = nullptr;
+    FlatPanel *pnlFrame = nullptr;
+    FlatPanel *pnlListBase = nullptr;
+    FlatListBox *lbxAddress = nullptr;
     TLabeledBmpBtn *btnEdit = nullptr;
     TLabeledBmpBtn *btnNew = nullptr;
     TLabeledBmpBtn *btnDelete = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
     TLabeledBmpBtn *btnOK = nullptr;
 
-    TFlatPanel *pnlEditBase = nullptr;
-    TFlatPanel *pnlEditBaseSub = nullptr;
+    FlatPanel *pnlEditBase = nullptr;
+    FlatPanel *pnlEditBaseSub = nullptr;
     QLabel *lbName = nullptr;
-    TFlatEdit *edtName = nullptr;
+    FlatEdit *edtName = nullptr;
     QLabel *lbAddress = nullptr;
-    TFlatEdit *edtAddress = nullptr;
+    FlatEdit *edtAddress = nullptr;
     QLabel *lbPictureSize = nullptr;
-    TFlatComboBox *cbxPictureSize = nullptr;
+    FlatComboBox *cbxPictureSize = nullptr;
     QLabel *lbWidth = nullptr;
-    TFlatPanel *pnlWidthFrame = nullptr;
-    TFlatEdit *edtWidth = nullptr;
+    FlatPanel *pnlWidthFrame = nullptr;
+    FlatEdit *edtWidth = nullptr;
     QLabel *lbHeight = nullptr;
-    TFlatPanel *pnlHeightFrame = nullptr;
-    TFlatEdit *edtHeight = nullptr;
+    FlatPanel *pnlHeightFrame = nullptr;
+    FlatEdit *edtHeight = nullptr;
     QLabel *Label1 = nullptr;
-    TFlatComboBox *cbxQuality = nullptr;
-    TFlatCheckBox *chkDoCoMo = nullptr;
+    FlatComboBox *cbxQuality = nullptr;
+    FlatCheckBox *chkDoCoMo = nullptr;
     QLabel *lbDoCoMo = nullptr;
     TLabeledBmpBtn *btnEditOK = nullptr;
     TLabeledBmpBtn *btnEditCancel = nullptr;

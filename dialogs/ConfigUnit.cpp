@@ -54,9 +54,10 @@ const QString kModeTip = QStringLiteral("自動：サーバーが対応してい
                                         "必須：暗号化できないときは接続しません\n"
                                         "なし：暗号化しません");
 
-TFlatComboBox *modeList(QWidget *parent, const char *name, QPoint at, QLabel *label, TListWindow *listWindow)
+FlatComboBox *modeList(QWidget *parent, const char *name, QPoint at, QLabel *label,
+                       PopupListWindow *listWindow)
 {
-    auto *list = new TFlatComboBox(parent);
+    auto *list = new FlatComboBox(parent);
     list->setObjectName(QLatin1String(name));
     list->SetItems({QStringLiteral("自動"), QStringLiteral("必須"), QStringLiteral("なし")});
     list->setToolTip(kModeTip);
@@ -67,18 +68,18 @@ TFlatComboBox *modeList(QWidget *parent, const char *name, QPoint at, QLabel *la
 }
 
 // The program's one drop-down list window, which the account choice was given.
-TListWindow *listWindowOf(const TAccount *accountChoice)
+PopupListWindow *listWindowOf(const TAccount *accountChoice)
 {
     return accountChoice ? accountChoice->ListWindow() : nullptr;
 }
 
-EncryptionMode modeOf(const TFlatComboBox *list)
+EncryptionMode modeOf(const FlatComboBox *list)
 {
     const int i = list->ItemIndex();
     return i >= 0 && i < int(std::size(kModes)) ? kModes[i] : EncryptionMode::Auto;
 }
 
-void showMode(TFlatComboBox *list, EncryptionMode mode)
+void showMode(FlatComboBox *list, EncryptionMode mode)
 {
     for (int i = 0; i < int(std::size(kModes)); ++i)
         if (kModes[i] == mode)
@@ -111,9 +112,9 @@ public:
     }
 };
 
-TFlatPanel *page(QTabWidget *tabs, const char *name, const QString &title)
+FlatPanel *page(QTabWidget *tabs, const char *name, const QString &title)
 {
-    auto *panel = new TFlatPanel;
+    auto *panel = new FlatPanel;
     panel->setObjectName(QLatin1String(name));
     panel->SetInputFrameColor(Colors::Frame);
     tabs->addTab(panel, title);
@@ -129,9 +130,9 @@ void colourText(QWidget *w)
     w->setPalette(pal);
 }
 
-TFlatCheckBox *checkBox(QWidget *parent, const char *name, const QString &text, QPoint at)
+FlatCheckBox *checkBox(QWidget *parent, const char *name, const QString &text, QPoint at)
 {
-    auto *box = new TFlatCheckBox(text, parent);
+    auto *box = new FlatCheckBox(text, parent);
     box->setObjectName(QLatin1String(name));
     colourText(box);
     box->move(at);
@@ -204,7 +205,7 @@ void TConfig::buildUserPage()
     const struct
     {
         QLabel **label;
-        TFlatEdit **field;
+        FlatEdit **field;
         const char *labelName;
         const char *fieldName;
         QString text;
@@ -325,7 +326,7 @@ void TConfig::buildServerPage()
 
     const struct
     {
-        TFlatEdit **field;
+        FlatEdit **field;
         const char *fieldName;
         const char *labelName;
         QString text;
@@ -370,7 +371,7 @@ void TConfig::buildSignInPage()
     int y = 14;
     lbServerPreset = MakeLabel(tsSignIn, "lbServerPreset", QStringLiteral("メールサービス："),
                                QPoint(0, y + 2), kFieldLeft - 4);
-    cbxServerPreset = new TFlatComboBox(tsSignIn);
+    cbxServerPreset = new FlatComboBox(tsSignIn);
     cbxServerPreset->setObjectName(QStringLiteral("cbxServerPreset"));
     QStringList services {QStringLiteral("（選ばない）")};
     for (const ServerPreset &preset : ServerPresets())
@@ -380,7 +381,7 @@ void TConfig::buildSignInPage()
     cbxServerPreset->SetListWindow(listWindowOf(m_accountChoice));
     cbxServerPreset->setToolTip(QStringLiteral("選ぶと、SMTPサーバー、ポートと暗号化を設定します"));
     NameFromLabel(cbxServerPreset, lbServerPreset);
-    connect(cbxServerPreset, &TFlatComboBox::changed, this, &TConfig::cbxServerPresetChange);
+    connect(cbxServerPreset, &FlatComboBox::changed, this, &TConfig::cbxServerPresetChange);
     y += kRowStep;
     lbPresetNote = MakeLabel(tsSignIn, "lbPresetNote", QString(), QPoint(16, y));
     lbPresetNote->setWordWrap(true);
@@ -389,20 +390,20 @@ void TConfig::buildSignInPage()
 
     lbSignInProvider = MakeLabel(tsSignIn, "lbSignInProvider", QStringLiteral("認証サーバー："),
                                  QPoint(0, y + 2), kFieldLeft - 4);
-    cbxSignInProvider = new TFlatComboBox(tsSignIn);
+    cbxSignInProvider = new FlatComboBox(tsSignIn);
     cbxSignInProvider->setObjectName(QStringLiteral("cbxSignInProvider"));
     cbxSignInProvider->SetItems(
         {QStringLiteral("Google"), QStringLiteral("Microsoft"), QStringLiteral("その他")});
     cbxSignInProvider->setGeometry(kFieldLeft, y, 120, kFieldHeight);
     cbxSignInProvider->SetListWindow(listWindowOf(m_accountChoice));
     NameFromLabel(cbxSignInProvider, lbSignInProvider);
-    connect(cbxSignInProvider, &TFlatComboBox::changed, this, &TConfig::cbxSignInProviderChange);
+    connect(cbxSignInProvider, &FlatComboBox::changed, this, &TConfig::cbxSignInProviderChange);
     y += kRowStep;
 
     const struct
     {
         QLabel **label;
-        TFlatEdit **field;
+        FlatEdit **field;
         const char *labelName;
         const char *fieldName;
         QString text;
@@ -489,7 +490,7 @@ void TConfig::cbxSignInProviderChange()
     // A preset's endpoints are shown as they are; only a custom provider's are typed.
     const struct
     {
-        TFlatEdit *field;
+        FlatEdit *field;
         QString *value;
         QString text;
     } endpoints[] = {
@@ -560,7 +561,7 @@ void TConfig::btnSignInClick()
     QString failure;
     try {
         m_signIn->SignInWithBrowser(settings);
-    } catch (const ESignInError &e) {
+    } catch (const SignInError &e) {
         failure = e.Message();
     }
     m_signIn->Cancelled = nullptr;
@@ -620,7 +621,7 @@ void TConfig::buildInfoPage()
     lbVersion = MakeLabel(tsInfo, "lbVersion", QStringLiteral("Ver. 2.00"), QPoint(16, 152));
     lbVersion->move(16 + (128 - lbVersion->width()) / 2, 152);
 
-    mmInfo = new TFlatMemo(tsInfo);
+    mmInfo = new FlatMemo(tsInfo);
     mmInfo->setObjectName(QStringLiteral("mmInfo"));
     mmInfo->setGeometry(160, 16, kWidth - 12 - 160 - 20, 260);
     mmInfo->setReadOnly(true);
@@ -641,7 +642,7 @@ void TConfig::buildInfoPage()
 
 void TConfig::bindFields()
 {
-    const std::pair<TFlatEdit *, QString *> fields[] = {
+    const std::pair<FlatEdit *, QString *> fields[] = {
         {edFromName, &m_form.FromName},
         {edFromAddress, &m_form.FromAddress},
         {edSMTPServer, &m_form.SMTPServer},
@@ -775,7 +776,7 @@ void TConfig::cbxUseFTPClick()
     const bool on = cbxUseFTP->isChecked();
     for (QLabel *label : std::as_const(m_ftpLabels))
         label->setEnabled(on);
-    for (TFlatEdit *field : {edFTPHost, edFTPPort, edFTPUserID, edFTPPassword, edFTPFolder, edFTPUrl})
+    for (FlatEdit *field : {edFTPHost, edFTPPort, edFTPUserID, edFTPPassword, edFTPFolder, edFTPUrl})
         field->setEnabled(on);
     cbxFTPEncryption->setEnabled(on);
     btnCheckFTP->SetEnabled(on && !m_checking);

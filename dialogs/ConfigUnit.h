@@ -13,12 +13,12 @@ class QLabel;
 class QRadioButton;
 class QTabWidget;
 class TAccount;
-class TFlatCheckBox;
-class TFlatComboBox;
-class TFlatEdit;
-class TFlatMemo;
+class FlatCheckBox;
+class FlatComboBox;
+class FlatEdit;
+class FlatMemo;
 class TextBinding;
-class TFlatPanel;
+class FlatPanel;
 class TLabeledBmpBtn;
 class TUserData;
 
@@ -107,10 +107,10 @@ private:
     CameraDialog m_sourceDialog;
 
     QTabWidget *pcConfig = nullptr;
-    TFlatPanel *tsUser = nullptr;
-    TFlatPanel *tsServer = nullptr;
-    TFlatPanel *tsCamera = nullptr;
-    TFlatPanel *tsInfo = nullptr;
+    FlatPanel *tsUser = nullptr;
+    FlatPanel *tsServer = nullptr;
+    FlatPanel *tsCamera = nullptr;
+    FlatPanel *tsInfo = nullptr;
 
     QLabel *lbFromName = nullptr;
     QLabel *lbFromAddress = nullptr;
@@ -118,63 +118,63 @@ private:
     QLabel *lbPOPServer = nullptr;
     QLabel *lbUserID = nullptr;
     QLabel *lbPassWord = nullptr;
-    TFlatEdit *edFromName = nullptr;
-    TFlatEdit *edFromAddress = nullptr;
-    TFlatEdit *edSMTPServer = nullptr;
-    TFlatEdit *edPOPServer = nullptr;
-    TFlatEdit *edUserID = nullptr;
-    TFlatEdit *edPassWord = nullptr;
+    FlatEdit *edFromName = nullptr;
+    FlatEdit *edFromAddress = nullptr;
+    FlatEdit *edSMTPServer = nullptr;
+    FlatEdit *edPOPServer = nullptr;
+    FlatEdit *edUserID = nullptr;
+    FlatEdit *edPassWord = nullptr;
     QGroupBox *gbxAuth = nullptr;
     QRadioButton *rbNoAuth = nullptr;
     QRadioButton *rbUsePOP3 = nullptr;
     QRadioButton *rbSMTPAuth = nullptr;
     QRadioButton *rbOAuth = nullptr;
-    TFlatCheckBox *cbxUseOP25B = nullptr;
-    TFlatCheckBox *cbxAlwaysConnect = nullptr;
+    FlatCheckBox *cbxUseOP25B = nullptr;
+    FlatCheckBox *cbxAlwaysConnect = nullptr;
     QLabel *Label9 = nullptr; // "ダイヤルアップで"
     QLabel *Label10 = nullptr; // "接続する"
     TLabeledBmpBtn *btnImport = nullptr;
     QLabel *lbSMTPPort = nullptr;
-    TFlatEdit *edSMTPPort = nullptr;
+    FlatEdit *edSMTPPort = nullptr;
     QLabel *lbMailEncryption = nullptr;
-    TFlatComboBox *cbxMailEncryption = nullptr;
+    FlatComboBox *cbxMailEncryption = nullptr;
     QLabel *lbFingerprint = nullptr;
-    TFlatEdit *edFingerprint = nullptr;
+    FlatEdit *edFingerprint = nullptr;
     TLabeledBmpBtn *btnCheckMail = nullptr;
 
-    TFlatCheckBox *cbxUseFTP = nullptr;
+    FlatCheckBox *cbxUseFTP = nullptr;
     QList<QLabel *> m_ftpLabels;
-    TFlatEdit *edFTPHost = nullptr;
-    TFlatEdit *edFTPPort = nullptr;
-    TFlatEdit *edFTPUserID = nullptr;
-    TFlatEdit *edFTPPassword = nullptr;
-    TFlatEdit *edFTPFolder = nullptr;
-    TFlatEdit *edFTPUrl = nullptr;
+    FlatEdit *edFTPHost = nullptr;
+    FlatEdit *edFTPPort = nullptr;
+    FlatEdit *edFTPUserID = nullptr;
+    FlatEdit *edFTPPassword = nullptr;
+    FlatEdit *edFTPFolder = nullptr;
+    FlatEdit *edFTPUrl = nullptr;
     QLabel *lbFTPEncryption = nullptr;
-    TFlatComboBox *cbxFTPEncryption = nullptr;
+    FlatComboBox *cbxFTPEncryption = nullptr;
     TLabeledBmpBtn *btnCheckFTP = nullptr;
 
-    TFlatPanel *tsSignIn = nullptr;
+    FlatPanel *tsSignIn = nullptr;
     QLabel *lbServerPreset = nullptr;
-    TFlatComboBox *cbxServerPreset = nullptr;
+    FlatComboBox *cbxServerPreset = nullptr;
     QLabel *lbPresetNote = nullptr;
     QLabel *lbSignInProvider = nullptr;
-    TFlatComboBox *cbxSignInProvider = nullptr;
+    FlatComboBox *cbxSignInProvider = nullptr;
     QLabel *lbSignInClientID = nullptr;
-    TFlatEdit *edSignInClientID = nullptr;
+    FlatEdit *edSignInClientID = nullptr;
     QLabel *lbSignInClientSecret = nullptr;
-    TFlatEdit *edSignInClientSecret = nullptr;
+    FlatEdit *edSignInClientSecret = nullptr;
     QLabel *lbSignInAuthorizeUrl = nullptr;
-    TFlatEdit *edSignInAuthorizeUrl = nullptr;
+    FlatEdit *edSignInAuthorizeUrl = nullptr;
     QLabel *lbSignInTokenUrl = nullptr;
-    TFlatEdit *edSignInTokenUrl = nullptr;
+    FlatEdit *edSignInTokenUrl = nullptr;
     QLabel *lbSignInDeviceUrl = nullptr;
-    TFlatEdit *edSignInDeviceUrl = nullptr;
+    FlatEdit *edSignInDeviceUrl = nullptr;
     QLabel *lbSignInScope = nullptr;
-    TFlatEdit *edSignInScope = nullptr;
+    FlatEdit *edSignInScope = nullptr;
     QLabel *lbSignInState = nullptr;
     QLabel *lbSignInUrl = nullptr;
-    TFlatEdit *edSignInUrl = nullptr;
+    FlatEdit *edSignInUrl = nullptr;
     TLabeledBmpBtn *btnSignIn = nullptr;
     TLabeledBmpBtn *btnSignOut = nullptr;
     TLabeledBmpBtn *btnSignInCancel = nullptr;
@@ -187,7 +187,7 @@ private:
 
     QLabel *imgLogo = nullptr;
     QLabel *lbVersion = nullptr;
-    TFlatMemo *mmInfo = nullptr;
+    FlatMemo *mmInfo = nullptr;
 
     // What the edit fields hold: what OK saves and the connection tests use.
     struct FormTexts

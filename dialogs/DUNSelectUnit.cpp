@@ -21,13 +21,13 @@ TDUNSelect::TDUNSelect(QWidget *parent)
     setModal(true);
     setFixedSize(232, 174);
 
-    pnlBase = new TFlatPanel(this);
+    pnlBase = new FlatPanel(this);
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
     pnlBase->setGeometry(0, 0, 232, 174);
     pnlBase->SetColor(Colors::Back);
     pnlBase->SetInputFrameColor(Colors::Frame);
 
-    lbxDUN = new TFlatListBox(pnlBase);
+    lbxDUN = new FlatListBox(pnlBase);
     lbxDUN->setObjectName(QStringLiteral("lbxDUN"));
     lbxDUN->setGeometry(12, 12, 208, 116);
     lbxDUN->SetColors(Colors::Field, Colors::Text);

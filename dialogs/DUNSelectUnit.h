@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
-class TFlatListBox;
-class TFlatPanel;
+class FlatListBox;
+class FlatPanel;
 class TLabeledBmpBtn;
 
 // Asks which dial-up entry to dial: 決定 (or Enter) gives the selected entry, 中止 (or Esc) none.
@@ -30,8 +30,8 @@ private:
     void btnOkClick();
     void btnCancelClick();
 
-    TFlatPanel *pnlBase = nullptr;
-    TFlatListBox *lbxDUN = nullptr;
+    FlatPanel *pnlBase = nullptr;
+    FlatListBox *lbxDUN = nullptr;
     TLabeledBmpBtn *btnOk = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
 };

@@ -20,9 +20,9 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, QPoint
     return label;
 }
 
-TFlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, QLabel *label)
+FlatEdit *MakeField(QWidget *parent, const char *name, const QRect &place, QLabel *label)
 {
-    auto *edit = new TFlatEdit(parent);
+    auto *edit = new FlatEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(place);
     NameFromLabel(edit, label);

@@ -13,17 +13,17 @@
 namespace {
 
 // The list inside the popup: a move of the selection with the keys is a pick, like a click.
-class PopupList : public TFlatListBox
+class PopupList : public FlatListBox
 {
 public:
-    using TFlatListBox::TFlatListBox;
+    using FlatListBox::FlatListBox;
     std::function<void()> picked;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override
     {
         const int before = currentRow();
-        TFlatListBox::keyPressEvent(event);
+        FlatListBox::keyPressEvent(event);
         const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
         if ((enter || currentRow() != before) && currentRow() >= 0 && picked)
             picked();
@@ -52,7 +52,7 @@ TPopupListBox::TPopupListBox(QWidget *parent)
     connect(ListBox, &QAbstractItemView::clicked, this, [this] { ListBoxClick(); });
 }
 
-void TPopupListBox::DropDownFor(TFlatComboBox *list, QWidget *ownerWindow, QPoint pos, int width, int rows)
+void TPopupListBox::DropDownFor(FlatComboBox *list, QWidget *ownerWindow, QPoint pos, int width, int rows)
 {
     if (!list || !ownerWindow)
         return;
@@ -101,7 +101,7 @@ void TPopupListBox::FormShow()
 
 void TPopupListBox::ListBoxClick()
 {
-    const QPointer<TFlatComboBox> owner = m_owner;
+    const QPointer<FlatComboBox> owner = m_owner;
     const int index = ListBox->ItemIndex();
     // Hidden before the change handler runs: it may show a modal message.
     hide();

@@ -5,12 +5,12 @@
 #include <QPointer>
 #include <QWidget>
 
-class TFlatListBox;
+class FlatListBox;
 
 // The popup list that drops down under the flat drop-down lists: one window for the program,
 // showing a copy of the items of the list that opened it (its owner list). A pick sets the owner
 // list's selection and text and runs its change handler; a click anywhere else hides it.
-class TPopupListBox : public QWidget, public TListWindow
+class TPopupListBox : public QWidget, public PopupListWindow
 {
     Q_OBJECT
 public:
@@ -20,11 +20,11 @@ public:
 
     bool IsShowing() const override { return isVisible(); }
     void HideList() override { hide(); }
-    void DropDownFor(TFlatComboBox *list, QWidget *ownerWindow, QPoint pos, int width, int rows) override;
+    void DropDownFor(FlatComboBox *list, QWidget *ownerWindow, QPoint pos, int width, int rows) override;
 
     // The drop-down list that opened it; none once it is gone.
-    TFlatComboBox *OwnerList() const { return m_owner; }
-    TFlatListBox *List() const { return ListBox; }
+    FlatComboBox *OwnerList() const { return m_owner; }
+    FlatListBox *List() const { return ListBox; }
     // Where it was placed, in the client coordinates of the owner window.
     QPoint ClientPos() const { return m_clientPos; }
 
@@ -38,8 +38,8 @@ private:
     void FormHide();
     void ListBoxClick();
 
-    TFlatListBox *ListBox = nullptr;
-    QPointer<TFlatComboBox> m_owner;
+    FlatListBox *ListBox = nullptr;
+    QPointer<FlatComboBox> m_owner;
     QPointer<QWidget> m_ownerWindow;
     QPoint m_clientPos;
 };

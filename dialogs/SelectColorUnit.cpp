@@ -24,9 +24,9 @@ int RgbOf(const QColor &color)
 
 namespace {
 
-TFlatPanel *swatch(QWidget *parent, const char *name, const QString &spoken, const QRect &place)
+FlatPanel *swatch(QWidget *parent, const char *name, const QString &spoken, const QRect &place)
 {
-    auto *panel = new TFlatPanel(parent);
+    auto *panel = new FlatPanel(parent);
     panel->setObjectName(QLatin1String(name));
     panel->setGeometry(place);
     panel->SetBorderColor(Colors::Text);
@@ -52,11 +52,11 @@ TSelectColor::TSelectColor(QWidget *parent)
     setModal(true);
     setFixedSize(212, 256);
 
-    pnlBase = new TFlatPanel(this);
+    pnlBase = new FlatPanel(this);
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
     pnlBase->setGeometry(0, 0, 212, 256);
 
-    pnkChart = new TFlatPanel(pnlBase);
+    pnkChart = new FlatPanel(pnlBase);
     pnkChart->setObjectName(QStringLiteral("pnkChart"));
     pnkChart->setGeometry(8, 8, 194, 194);
     pnkChart->SetColor(Qt::white);
@@ -83,7 +83,7 @@ TSelectColor::TSelectColor(QWidget *parent)
     connect(btnCancel, &TBmpBtn::clicked, this, &TSelectColor::btnCancelClick);
 }
 
-void TSelectColor::setSwatch(TFlatPanel *panel, int &store, int rgb)
+void TSelectColor::setSwatch(FlatPanel *panel, int &store, int rgb)
 {
     store = rgb & 0xFFFFFF;
     panel->SetColor(ColorFromRgb(store));

@@ -5,7 +5,7 @@
 #include <QPointer>
 
 class QLabel;
-class TFlatPanel;
+class FlatPanel;
 class TLabeledBmpBtn;
 
 // Colours as the prompt interface passes them: 0xRRGGBB.
@@ -40,14 +40,14 @@ private:
     void btnOkClick();
     void btnCancelClick();
     int chartColor(QPoint pos) const;
-    void setSwatch(TFlatPanel *swatch, int &store, int rgb);
+    void setSwatch(FlatPanel *swatch, int &store, int rgb);
 
     QImage m_chart;
-    TFlatPanel *pnlBase = nullptr;
-    TFlatPanel *pnkChart = nullptr;
+    FlatPanel *pnlBase = nullptr;
+    FlatPanel *pnkChart = nullptr;
     QLabel *imgChart = nullptr;
-    TFlatPanel *pnlPicker = nullptr;
-    TFlatPanel *pnlSelectColor = nullptr;
+    FlatPanel *pnlPicker = nullptr;
+    FlatPanel *pnlSelectColor = nullptr;
     TLabeledBmpBtn *btnOk = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
     int m_initial = 0xFFFFFF;

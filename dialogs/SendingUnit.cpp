@@ -73,7 +73,7 @@ TSending::TSending(MailClients &clients, QWidget *over)
     setWindowTitle(ApplicationTitle());
     setFixedSize(kWidth, kHeight);
 
-    pnlBase = new TFlatPanel(this);
+    pnlBase = new FlatPanel(this);
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
     pnlBase->setGeometry(0, 0, kWidth, kHeight);
     pnlBase->SetColor(Qt::white);
@@ -83,7 +83,7 @@ TSending::TSending(MailClients &clients, QWidget *over)
     imgBack->setGeometry(1, 1, 202, 152);
     imgBack->setAccessibleName(QString()); // decoration
 
-    pbSending = new TFlatProgressBar(pnlBase);
+    pbSending = new FlatProgressBar(pnlBase);
     pbSending->setObjectName(QStringLiteral("pbSending"));
     pbSending->setGeometry(62, 41, 80, 9);
     pbSending->SetBarColor(kBarColor);

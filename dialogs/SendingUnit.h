@@ -7,8 +7,8 @@
 
 struct MailClients;
 class QLabel;
-class TFlatPanel;
-class TFlatProgressBar;
+class FlatPanel;
+class FlatProgressBar;
 class TLabeledBmpBtn;
 
 // The sending window: status line, progress bar and the cancel button while a send runs.
@@ -50,9 +50,9 @@ private:
 
     MailClients &m_clients;
     QPointer<QWidget> m_over;
-    TFlatPanel *pnlBase = nullptr;
+    FlatPanel *pnlBase = nullptr;
     QLabel *imgBack = nullptr;
-    TFlatProgressBar *pbSending = nullptr;
+    FlatProgressBar *pbSending = nullptr;
     QLabel *lbStatus = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
     bool m_cancelled = false;

@@ -46,9 +46,9 @@ std::optional<int> ReadDecimal(const QString &text)
 
 namespace {
 
-TFlatEdit *sizeField(QWidget *parent, const char *name, const QRect &place, QLabel *label)
+FlatEdit *sizeField(QWidget *parent, const char *name, const QRect &place, QLabel *label)
 {
-    TFlatEdit *edit = MakeField(parent, name, place, label);
+    FlatEdit *edit = MakeField(parent, name, place, label);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     edit->SetInputMethod(false);
     edit->SetAutoSelect(true);
@@ -67,7 +67,7 @@ TSetPictureSize::TSetPictureSize(Prompt &prompt, QWidget *parent)
     setModal(true);
     setFixedSize(127, 88);
 
-    pnlBase = new TFlatPanel(this);
+    pnlBase = new FlatPanel(this);
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
     pnlBase->setGeometry(0, 0, 127, 88);
     pnlBase->SetInputFrameColor(Colors::Frame);
@@ -107,7 +107,7 @@ QSize TSetPictureSize::Ask(const QString &width, const QString &height)
     return self ? m_result : QSize(0, 0);
 }
 
-std::optional<int> TSetPictureSize::check(TFlatEdit *field, int low, int high, const QString &rangeMessage)
+std::optional<int> TSetPictureSize::check(FlatEdit *field, int low, int high, const QString &rangeMessage)
 {
     const std::optional<int> value = ReadDecimal(field == edtWidth ? m_width : m_height);
     if (!value) {

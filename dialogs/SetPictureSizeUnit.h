@@ -7,8 +7,8 @@
 
 class Prompt;
 class QLabel;
-class TFlatEdit;
-class TFlatPanel;
+class FlatEdit;
+class FlatPanel;
 class TLabeledBmpBtn;
 
 // A decimal integer as the picture size fields take it: leading blanks, an optional sign, digits
@@ -40,14 +40,14 @@ private:
     void btnOkClick();
     void btnCancelClick();
     // Reads one field; on a refusal shows its message and returns nothing.
-    std::optional<int> check(TFlatEdit *field, int low, int high, const QString &rangeMessage);
+    std::optional<int> check(FlatEdit *field, int low, int high, const QString &rangeMessage);
 
     Prompt &m_prompt;
-    TFlatPanel *pnlBase = nullptr;
+    FlatPanel *pnlBase = nullptr;
     QLabel *lbWidth = nullptr;
     QLabel *lbHeight = nullptr;
-    TFlatEdit *edtWidth = nullptr;
-    TFlatEdit *edtHeight = nullptr;
+    FlatEdit *edtWidth = nullptr;
+    FlatEdit *edtHeight = nullptr;
     // What the two fields hold, however the text came in.
     QString m_width;
     QString m_height;

@@ -30,8 +30,8 @@ QByteArray readWhole(const QString &path)
         QString reason = FileFaultText(file.fault, TAddressBook::kMaxFileBytes);
         if (file.fault == FileFault::Unreadable)
             reason += QStringLiteral("（%1）").arg(file.systemError);
-        throw EAddressBookError(QStringLiteral("アドレス帳 %1 を読めません: %2").arg(shown(path), reason),
-                                path);
+        throw AddressBookError(QStringLiteral("アドレス帳 %1 を読めません: %2").arg(shown(path), reason),
+                               path);
     }
     return std::move(file.bytes);
 }
@@ -40,10 +40,10 @@ QByteArray readWhole(const QString &path)
 void writeWhole(const QString &path, const QByteArray &bytes)
 {
     if (bytes.size() > TAddressBook::kMaxFileBytes)
-        throw EAddressBookError(
+        throw AddressBookError(
             QStringLiteral("アドレス帳 %1 は大きすぎるため保存できません。").arg(shown(path)), path);
     if (!SaveWholeFile(path, bytes))
-        throw EAddressBookError(QStringLiteral("アドレス帳 %1 に書き込めません。").arg(shown(path)), path);
+        throw AddressBookError(QStringLiteral("アドレス帳 %1 に書き込めません。").arg(shown(path)), path);
 }
 
 // An optionally signed run of decimal digits.
@@ -130,7 +130,7 @@ int TAddressBook::Load(const QString &name)
         writeWhole(current, FileBytes(converted));
         // Left behind, the older file would be converted again over whatever the new one holds by then.
         if (!QFile::remove(olderPath))
-            throw EAddressBookError(
+            throw AddressBookError(
                 QStringLiteral("古いアドレス帳 %1 を削除できません。").arg(shown(olderPath)), olderPath);
     }
 
@@ -159,14 +159,14 @@ QList<TMailAddress> TAddressBook::ParseFile(const QByteArray &bytes, const QStri
     entries.reserve(lines.size() / kLinesPerEntry);
     for (qsizetype first = 0; first < lines.size(); first += kLinesPerEntry) {
         if (first + kLinesPerEntry > lines.size())
-            throw EAddressBookError(
+            throw AddressBookError(
                 QStringLiteral("アドレス帳 %1 の %2 行目からの項目が途中で終わっています（1件は7行です）。")
                     .arg(shown(path))
                     .arg(first + 1),
                 path, static_cast<int>(first + 1));
         const auto bad = [&](qsizetype offset, const QString &wanted) {
             const int line = static_cast<int>(first + offset + 1);
-            return EAddressBookError(
+            return AddressBookError(
                 QStringLiteral("アドレス帳 %1 の %2 行目を読み込めません: 「%3」は%4ではありません。")
                     .arg(shown(path))
                     .arg(line)

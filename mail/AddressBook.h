@@ -25,10 +25,10 @@ struct TMailAddress
 
 // An address book file that cannot be read or written. Line is the line of the file that could not
 // be read (counted from 1), 0 when the failure concerns the whole file.
-class EAddressBookError : public Exception
+class AddressBookError : public Exception
 {
 public:
-    EAddressBookError(QString message, QString fileName, int line = 0)
+    AddressBookError(QString message, QString fileName, int line = 0)
         : Exception(std::move(message))
         , m_fileName(std::move(fileName))
         , m_line(line)
@@ -61,12 +61,12 @@ public:
     // Converts an older file of that name ("ADR" for the last three letters) into the ".ADX" file
     // and deletes it, when there is no ".ADX" file yet (beside one, the older file is left alone),
     // then replaces the list with the ".ADX" file's entries; a missing file gives an
-    // empty list. Throws EAddressBookError, saying which file and line, when a file cannot be read
+    // empty list. Throws AddressBookError, saying which file and line, when a file cannot be read
     // (also when it is not a regular file or is larger than kMaxFileBytes); the list and the file are
     // then left as they were. A line quoted in the message is cut short and its control characters
     // escaped.
     int Load(const QString &name);
-    // Replaces the file with the whole list; throws EAddressBookError when it cannot be written or
+    // Replaces the file with the whole list; throws AddressBookError when it cannot be written or
     // would be larger than kMaxFileBytes, leaving the old file as it was.
     void Save(const QString &name) const;
 
@@ -109,7 +109,7 @@ private:
 class TMailAddressList
 {
 public:
-    // False when the file does not exist; throws EAddressBookError when it cannot be read.
+    // False when the file does not exist; throws AddressBookError when it cannot be read.
     bool Load(const QString &path);
     // The lines of bytes, as Load takes them from a file.
     void SetBytes(const QByteArray &bytes);

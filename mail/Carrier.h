@@ -9,7 +9,7 @@
 struct TMailAddress;
 
 // The handset carrier of a mail address, which sets the byte budget of the pictures sent there.
-enum TCarrierClass {
+enum CarrierClass {
     kDocomo = 0, // NTT DoCoMo (i-mode)
     kAu = 1, // au by KDDI (EZweb, the former IDO)
     kSoftBank = 2, // Vodafone / SoftBank, the former J-PHONE

@@ -66,23 +66,23 @@ ClientFailure ClassifyFailure(std::exception_ptr failure)
         return {Kind::ConnClosedGracefully, 0, e.Message()};
     } catch (const EIdSocketError &e) {
         return {Kind::SocketError, e.LastError(), e.Message()};
-    } catch (const EIdTokenRefused &e) {
+    } catch (const TokenRefusedError &e) {
         return {Kind::TokenRefused, e.ReplyErrorCode(), e.Message()};
     } catch (const EIdProtocolReplyError &e) {
         return {Kind::ProtocolReplyError, e.ReplyErrorCode(), e.Message()};
     } catch (const EIdReadLnMaxLineLengthExceeded &e) {
         return {Kind::MaxLineLengthExceeded, 0, e.Message()};
-    } catch (const EIdMaxReplyLinesExceeded &e) {
+    } catch (const ReplyLinesExceededError &e) {
         return {Kind::MaxReplyLinesExceeded, 0, e.Message()};
-    } catch (const EIdTimeout &e) {
+    } catch (const TimeoutError &e) {
         return {Kind::Timeout, 0, e.Message()};
-    } catch (const EIdTLSError &e) {
+    } catch (const TlsError &e) {
         return {Kind::TlsError, 0, e.Message()};
     } catch (const EIdException &e) {
         return {Kind::OtherIdException, 0, e.Message()};
-    } catch (const EFileError &e) {
+    } catch (const FileError &e) {
         return {Kind::FileError, 0, e.Message()};
-    } catch (const EMessageError &e) {
+    } catch (const MessageError &e) {
         return {Kind::MessageError, 0, e.Message()};
     } catch (const Exception &e) {
         return {Kind::OtherException, 0, e.Message()};

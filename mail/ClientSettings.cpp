@@ -26,7 +26,7 @@ TlsMode TlsModeOf(EncryptionMode mode)
     return TlsMode::Auto;
 }
 
-TAuthenticationType SmtpAuthenticationOf(const TUserData &settings)
+AuthenticationKind SmtpAuthenticationOf(const TUserData &settings)
 {
     if (settings.UseOAuth)
         return atXOAuth2;

@@ -10,7 +10,7 @@
 TlsMode TlsModeOf(EncryptionMode mode);
 
 // How SMTP signs in: XOAUTH2 with UseOAuth, else LOGIN with UseSMTPAuth, else not at all.
-TAuthenticationType SmtpAuthenticationOf(const TUserData &settings);
+AuthenticationKind SmtpAuthenticationOf(const TUserData &settings);
 
 // Host, Port (SmtpPortInUse), HeloName (the server's name, as the program announces it),
 // Username (for OAuth the sender address when UserID is empty), Password, AuthenticationType

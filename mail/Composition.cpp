@@ -24,7 +24,7 @@ QString PictureTimeStamp(const QDateTime &when)
                              t.minute(), t.second());
 }
 
-QString InteractivePictureName(const QDateTime &when, const TRandomDraw &draw)
+QString InteractivePictureName(const QDateTime &when, const RandomDraw &draw)
 {
     return PictureTimeStamp(when) + QString::number(draw(1, 999)) + QStringLiteral(".jpg");
 }
@@ -51,7 +51,7 @@ QList<QByteArray> BodyLines(const QString &text)
     return SplitLines(Iso2022Jp::fromText(text));
 }
 
-TIdMessage BuildPictureMessage(const TPictureMail &mail, const QString &workFolder)
+TIdMessage BuildPictureMessage(const PictureMail &mail, const QString &workFolder)
 {
     TIdMessage msg;
     msg.Subject = mail.Subject;

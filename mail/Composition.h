@@ -12,7 +12,7 @@
 // What goes into each picture mail and under which names the picture travels.
 
 // One picture mail as the send operation receives it.
-struct TPictureMail
+struct PictureMail
 {
     QString FromName;
     QString FromAddress;
@@ -26,7 +26,7 @@ struct TPictureMail
 };
 
 // Draws a whole number from low to high, both included.
-using TRandomDraw = std::function<int(int low, int high)>;
+using RandomDraw = std::function<int(int low, int high)>;
 int SystemRandomDraw(int low, int high);
 
 // "yy-mm-dd_hh-nn-ss" of when: 12 May 2006 14:03:59 is "06-05-12_14-03-59".
@@ -34,7 +34,7 @@ QString PictureTimeStamp(const QDateTime &when);
 
 // The name of an interactive send's picture: the time stamp, a number from 1 to 999 and ".jpg",
 // such as "06-05-12_14-03-597.jpg". Made anew for every recipient.
-QString InteractivePictureName(const QDateTime &when, const TRandomDraw &draw = SystemRandomDraw);
+QString InteractivePictureName(const QDateTime &when, const RandomDraw &draw = SystemRandomDraw);
 
 // The name of a scheduled picture: the time stamp and ".jpg".
 QString ScheduledPictureName(const QDateTime &when);
@@ -52,9 +52,9 @@ QString PictureMailBody(const QString &bodyField, bool serverRoute, const QStrin
 QList<QByteArray> BodyLines(const QString &text);
 
 // The message of one picture mail: one recipient, the body and "tmp.jpg" of the work folder attached
-// as a base64 JPEG under the picture name. Throws EMessageError when a name, an address or the
+// as a base64 JPEG under the picture name. Throws MessageError when a name, an address or the
 // subject holds a line break.
-TIdMessage BuildPictureMessage(const TPictureMail &mail, const QString &workFolder);
+TIdMessage BuildPictureMessage(const PictureMail &mail, const QString &workFolder);
 
 // Moves "tmp.jpg" of the work folder into its subfolder folder (made when missing) under
 // pictureName, as a sent or scheduled picture is kept. A picture of that name already there stays

@@ -6,14 +6,14 @@
 
 namespace {
 
-void Prepare(TIdTCPConnection &client, const ConnectionCheckOptions &options)
+void Prepare(CommandConnection &client, const ConnectionCheckOptions &options)
 {
     client.WaitClock = options.clock;
     client.ConnectTimeout = client.ReadTimeout = options.timeoutMs;
     client.CaFile = options.caFile;
 }
 
-QString Encryption(const TIdTCPConnection &client)
+QString Encryption(const CommandConnection &client)
 {
     if (client.UsingTLS())
         return QStringLiteral("暗号化：%1").arg(client.TlsProtocol());
@@ -22,7 +22,7 @@ QString Encryption(const TIdTCPConnection &client)
 
 // In auto mode a connection still in clear text means the server offers no TLS: the password
 // goes as it is.
-void NoteClearPassword(const TIdTCPConnection &client, QStringList &lines)
+void NoteClearPassword(const CommandConnection &client, QStringList &lines)
 {
     if (client.UseTLS == TlsMode::Auto && !client.UsingTLS())
         lines << QStringLiteral(
@@ -72,9 +72,9 @@ ConnectionReport CheckMailServers(const TUserData &settings, const ConnectionChe
     if (settings.UseOAuth) {
         try {
             if (!options.accessToken)
-                throw ESignInError(OAuthText::NotSignedIn());
+                throw SignInError(OAuthText::NotSignedIn());
             smtp.AccessToken = options.accessToken();
-        } catch (const ESignInError &e) {
+        } catch (const SignInError &e) {
             report.lines << QStringLiteral("サインイン：") + e.Message();
             return report;
         }

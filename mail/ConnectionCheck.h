@@ -19,7 +19,7 @@ struct ConnectionCheckOptions
     Clock *clock = nullptr; // pumped between the slices of every wait
     int timeoutMs = 30000; // for the connect and for each reply
     QString caFile; // trusted authorities; empty: the system's trust store
-    std::function<QString()> accessToken; // the sign-in's token, for UseOAuth; throws ESignInError
+    std::function<QString()> accessToken; // the sign-in's token, for UseOAuth; throws SignInError
 };
 
 // The SMTP server (greeting, hello, TLS as the mode asks, the mechanisms it offers, and the login

@@ -53,15 +53,15 @@ Delivery::Delivery(DeliveryParts parts, QObject *parent)
     m.clients.IdSMTP.WaitClock = &m.clock;
     m.clients.IdPOP3.WaitClock = &m.clock;
     m.clients.IdFTP.WaitClock = &m.clock;
-    for (TIdTCPConnection *client : {static_cast<TIdTCPConnection *>(&m.clients.IdSMTP),
-                                     static_cast<TIdTCPConnection *>(&m.clients.IdFTP)}) {
-        client->OnWorkBegin = [this](TIdTCPConnection &sender, TWorkMode mode, qint64 total) {
+    for (CommandConnection *client : {static_cast<CommandConnection *>(&m.clients.IdSMTP),
+                                      static_cast<CommandConnection *>(&m.clients.IdFTP)}) {
+        client->OnWorkBegin = [this](CommandConnection &sender, WorkMode mode, qint64 total) {
             IdCompoWorkBegin(sender, mode, total);
         };
-        client->OnWork = [this](TIdTCPConnection &sender, TWorkMode mode, qint64 count) {
+        client->OnWork = [this](CommandConnection &sender, WorkMode mode, qint64 count) {
             IdCompoWork(sender, mode, count);
         };
-        client->OnWorkEnd = [this](TIdTCPConnection &sender, TWorkMode mode) {
+        client->OnWorkEnd = [this](CommandConnection &sender, WorkMode mode) {
             IdCompoPWorkEnd(sender, mode);
         };
     }
@@ -69,9 +69,9 @@ Delivery::Delivery(DeliveryParts parts, QObject *parent)
 
 Delivery::~Delivery()
 {
-    for (TIdTCPConnection *client : {static_cast<TIdTCPConnection *>(&m.clients.IdSMTP),
-                                     static_cast<TIdTCPConnection *>(&m.clients.IdPOP3),
-                                     static_cast<TIdTCPConnection *>(&m.clients.IdFTP)}) {
+    for (CommandConnection *client : {static_cast<CommandConnection *>(&m.clients.IdSMTP),
+                                      static_cast<CommandConnection *>(&m.clients.IdPOP3),
+                                      static_cast<CommandConnection *>(&m.clients.IdFTP)}) {
         client->WaitClock = nullptr;
         client->OnWorkBegin = nullptr;
         client->OnWork = nullptr;
@@ -135,7 +135,7 @@ bool Delivery::SendRun(SendRunHost &host)
             m.window.ShowWindow();
         }
 
-        TPictureMail mail;
+        PictureMail mail;
         mail.FromName = m.settings.FromName;
         mail.FromAddress = m.settings.FromAddress;
         mail.PictureName = pictureName;
@@ -205,7 +205,7 @@ void Delivery::report(bool result, const QString &pictureName)
     }
 }
 
-bool Delivery::SendPicture(const TPictureMail &mail)
+bool Delivery::SendPicture(const PictureMail &mail)
 {
     if (m_ending)
         return false;
@@ -242,7 +242,7 @@ bool Delivery::SendPicture(const TPictureMail &mail)
             smtp.SetAuthenticationType(SmtpAuthenticationOf(m.settings));
             if (smtp.AuthenticationType() == atXOAuth2) {
                 if (!m.clients.AccessToken)
-                    throw ESignInError(OAuthText::NotSignedIn(), true);
+                    throw SignInError(OAuthText::NotSignedIn(), true);
                 smtp.AccessToken = m.clients.AccessToken();
             }
             if (m.window.Cancelled()) {
@@ -324,7 +324,8 @@ bool Delivery::SmtpSend(TIdMessage &msg)
     });
 }
 
-bool Delivery::runStep(NetStep step, TIdTCPConnection &client, int number, const std::function<void()> &lines)
+bool Delivery::runStep(NetStep step, CommandConnection &client, int number,
+                       const std::function<void()> &lines)
 {
     const auto finish = [&] {
         tmTimeOut->Stop();
@@ -354,7 +355,7 @@ bool Delivery::runStep(NetStep step, TIdTCPConnection &client, int number, const
     return result && !m_ending;
 }
 
-void Delivery::IdCompoWorkBegin(TIdTCPConnection &sender, TWorkMode, qint64 total)
+void Delivery::IdCompoWorkBegin(CommandConnection &sender, WorkMode, qint64 total)
 {
     m.window.SetProgressRange(0, clampToInt(total != 0 ? total : sender.Tag));
     m.window.SetProgressPosition(0);
@@ -362,14 +363,14 @@ void Delivery::IdCompoWorkBegin(TIdTCPConnection &sender, TWorkMode, qint64 tota
     m.clock.Pump();
 }
 
-void Delivery::IdCompoWork(TIdTCPConnection &, TWorkMode, qint64 count)
+void Delivery::IdCompoWork(CommandConnection &, WorkMode, qint64 count)
 {
     m.window.SetProgressPosition(clampToInt(count));
     m.window.Repaint();
     m.clock.Pump();
 }
 
-void Delivery::IdCompoPWorkEnd(TIdTCPConnection &, TWorkMode)
+void Delivery::IdCompoPWorkEnd(CommandConnection &, WorkMode)
 {
     m.window.SetProgressPosition(m.window.ProgressMaximum());
     m.window.Repaint();

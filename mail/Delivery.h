@@ -1,8 +1,8 @@
 #pragma once
 
 #include "mail/ClientFailure.h"
+#include "mail/CommandConnection.h"
 #include "mail/Composition.h"
-#include "mail/IdTCPConnection.h"
 
 #include <QObject>
 #include <QString>
@@ -88,7 +88,7 @@ struct DeliveryParts
     Clock &clock;
     ProgramEnd &end;
     TDialUp *dialUp = nullptr; // needed when the settings say dial-up
-    TRandomDraw draw = SystemRandomDraw;
+    RandomDraw draw = SystemRandomDraw;
 };
 
 // The delivery pipeline: a send run mails the framed picture to the pane's recipient and every
@@ -118,15 +118,15 @@ public:
     bool SendRun(SendRunHost &host);
     // One picture mail, with the upload for the server route and the POP3 login when the settings
     // ask for it and this is the first message of a run (always, outside a run).
-    bool SendPicture(const TPictureMail &mail);
+    bool SendPicture(const PictureMail &mail);
 
     bool UploadPicture(const QString &uploadName);
     bool PopLogin();
     bool SmtpSend(TIdMessage &msg);
 
-    void IdCompoWorkBegin(TIdTCPConnection &sender, TWorkMode mode, qint64 total);
-    void IdCompoWork(TIdTCPConnection &sender, TWorkMode mode, qint64 count);
-    void IdCompoPWorkEnd(TIdTCPConnection &sender, TWorkMode mode);
+    void IdCompoWorkBegin(CommandConnection &sender, WorkMode mode, qint64 total);
+    void IdCompoWork(CommandConnection &sender, WorkMode mode, qint64 count);
+    void IdCompoPWorkEnd(CommandConnection &sender, WorkMode mode);
 
     // The watchdog's intervals: normally, and once a run has used dial-up (never set back).
     void SetTimeOutIntervals(int normalMs, int dialUpMs);
@@ -141,7 +141,7 @@ public:
     bool Ending() const { return m_ending; }
 
 private:
-    bool runStep(NetStep step, TIdTCPConnection &client, int number, const std::function<void()> &lines);
+    bool runStep(NetStep step, CommandConnection &client, int number, const std::function<void()> &lines);
     void status(const QString &text);
     void pause(int ms);
     void progressPosition(int position);

@@ -17,18 +17,18 @@ struct CharsetRow
     char letter;
 };
 
-CharsetRow rowOf(THeaderCharset charset)
+CharsetRow rowOf(HeaderCharset charset)
 {
     switch (charset) {
-    case THeaderCharset::Japanese:
+    case HeaderCharset::Japanese:
         return {"ISO-2022-JP", 'B'};
-    case THeaderCharset::ChineseSimplified:
+    case HeaderCharset::ChineseSimplified:
         return {"GB2312", 'B'};
-    case THeaderCharset::ChineseTraditional:
+    case HeaderCharset::ChineseTraditional:
         return {"Big5", 'B'};
-    case THeaderCharset::Korean:
+    case HeaderCharset::Korean:
         return {"EUC-KR", 'B'};
-    case THeaderCharset::Western:
+    case HeaderCharset::Western:
         break;
     }
     return {"ISO-8859-1", 'Q'};
@@ -163,11 +163,11 @@ QByteArray encodeQ(const QList<Unit> &units, const QByteArray &prefix, const QBy
 
 } // namespace
 
-QByteArray EncodeHeader(const QString &text, const QByteArray &specials, THeaderCharset charset)
+QByteArray EncodeHeader(const QString &text, const QByteArray &specials, HeaderCharset charset)
 {
     const CharsetRow row = rowOf(charset);
     const QList<Unit> units
-        = charset == THeaderCharset::Japanese ? jisUnits(text) : charsetUnits(text, row.name);
+        = charset == HeaderCharset::Japanese ? jisUnits(text) : charsetUnits(text, row.name);
     const QByteArray prefix = QByteArray("=?") + row.name + '?' + row.letter + '?';
 
     // Runs of blanks, each followed by a word; a run of words that need encoding, with the blanks
@@ -214,7 +214,7 @@ QByteArray EncodeHeader(const QString &text, const QByteArray &specials, THeader
     return out;
 }
 
-QByteArray EncodeAddress(const TIdEMailAddressItem &item, THeaderCharset charset)
+QByteArray EncodeAddress(const TIdEMailAddressItem &item, HeaderCharset charset)
 {
     const QByteArray address = Sjis::encode(item.Address);
     if (item.Name.isEmpty())

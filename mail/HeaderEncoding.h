@@ -11,7 +11,7 @@
 // The character sets a header can be encoded in, by the language of a locale. The program holds all
 // its texts in Shift_JIS whatever the locale, so the writer always uses Japanese; the other rows
 // encode the text in their own charset.
-enum class THeaderCharset {
+enum class HeaderCharset {
     Japanese, // "ISO-2022-JP", B, converted from Shift_JIS
     ChineseSimplified, // "GB2312", B
     ChineseTraditional, // "Big5", B
@@ -27,11 +27,11 @@ inline constexpr char kAddressSpecials[] = "()<>@,;:\\\".[]";
 // 8-bit byte or one of specials. Encoded words never split a character; with ISO-2022-JP each is a
 // complete text of its own that starts in ASCII mode and ends in it.
 QByteArray EncodeHeader(const QString &text, const QByteArray &specials = QByteArray(),
-                        THeaderCharset charset = THeaderCharset::Japanese);
+                        HeaderCharset charset = HeaderCharset::Japanese);
 
 // An address as a header writes it: the bare address when the name is empty, else the name (quoted
 // when it is printable ASCII, else encoded) and the address in angle brackets.
-QByteArray EncodeAddress(const TIdEMailAddressItem &item, THeaderCharset charset = THeaderCharset::Japanese);
+QByteArray EncodeAddress(const TIdEMailAddressItem &item, HeaderCharset charset = HeaderCharset::Japanese);
 
 // The lines of one header "Name: value": folded at 78 columns after a blank, tab or comma outside
 // double quotes (the continuation starting with a blank), cut at the CR LF already in the value,

@@ -58,28 +58,28 @@ public:
 };
 
 // A wait that passed its time limit (ReadTimeout): a reply, or the peer taking what we send.
-class EIdTimeout : public EIdException
+class TimeoutError : public EIdException
 {
 public:
     enum Operation { Read, Write };
-    explicit EIdTimeout(Operation operation)
+    explicit TimeoutError(Operation operation)
         : EIdException(operation == Read ? QStringLiteral("Read timed out.")
                                          : QStringLiteral("Write timed out."))
     { }
 };
 
 // A reply of more than MaxReplyLines lines: a server that never ends its reply is cut off.
-class EIdMaxReplyLinesExceeded : public EIdException
+class ReplyLinesExceededError : public EIdException
 {
 public:
-    EIdMaxReplyLinesExceeded()
+    ReplyLinesExceededError()
         : EIdException(QStringLiteral("Max reply lines exceeded."))
     { }
 };
 
 // A reply that breaks the protocol: a malformed reply code, or a reply to something not sent yet.
 // The text quotes what the server sent.
-class EIdUnexpectedReply : public EIdException
+class UnexpectedReplyError : public EIdException
 {
 public:
     using EIdException::EIdException;
@@ -87,10 +87,10 @@ public:
 
 // A value for a command (a user name, a folder, ...) that holds CR or LF and would add a command
 // of its own. Raised before anything is sent; the text names the setting.
-class EIdValueError : public EIdException
+class ValueError : public EIdException
 {
 public:
-    explicit EIdValueError(const QString &setting)
+    explicit ValueError(const QString &setting)
         : EIdException(QStringLiteral("%1に改行を含めることはできません。").arg(setting))
     { }
 
@@ -98,16 +98,16 @@ public:
     static void Check(const QString &value, const QString &setting)
     {
         if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
-            throw EIdValueError(setting);
+            throw ValueError(setting);
     }
 };
 
 // The server refused an OAuth 2.0 bearer token (expired, revoked, or for another scope): the final
 // reply's code and text, and the server's JSON status from its challenge (empty when none came).
-class EIdTokenRefused : public EIdProtocolReplyError
+class TokenRefusedError : public EIdProtocolReplyError
 {
 public:
-    EIdTokenRefused(int replyErrorCode, const QString &text, const QString &detail)
+    TokenRefusedError(int replyErrorCode, const QString &text, const QString &detail)
         : EIdProtocolReplyError(replyErrorCode, text)
         , m_detail(detail)
     { }
@@ -120,7 +120,7 @@ private:
 
 // A failed TLS handshake, an untrusted server certificate, or a server that offers no TLS where it
 // is required. The text says in Japanese what is wrong.
-class EIdTLSError : public EIdException
+class TlsError : public EIdException
 {
 public:
     using EIdException::EIdException;

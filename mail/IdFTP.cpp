@@ -10,10 +10,10 @@
 // The data connection of a transfer: TLS right after its connect when the control connection
 // asked for protected data, resuming the control connection's session (RFC 4217, 10.2), with the
 // certificate checked against the control connection's host name.
-class TIdFTPDataConnection : public TIdTCPConnection
+class FtpDataConnection : public CommandConnection
 {
 public:
-    TIdFTPDataConnection(ssl_session_st *session, const QString &name)
+    FtpDataConnection(ssl_session_st *session, const QString &name)
         : m_session(session)
         , m_name(name)
     { }
@@ -39,15 +39,15 @@ TIdFTP::~TIdFTP() = default;
 
 void TIdFTP::Connect()
 {
-    EIdValueError::Check(Username, QStringLiteral("FTPユーザーID"));
-    EIdValueError::Check(Password, QStringLiteral("FTPパスワード"));
-    TIdTCPConnection::Connect();
+    ValueError::Check(Username, QStringLiteral("FTPユーザーID"));
+    ValueError::Check(Password, QStringLiteral("FTPパスワード"));
+    CommandConnection::Connect();
 }
 
 void TIdFTP::CheckUpload(const QString &folder, const QString &remoteName)
 {
-    EIdValueError::Check(folder, QStringLiteral("FTPフォルダ"));
-    EIdValueError::Check(remoteName, QStringLiteral("FTPファイル名"));
+    ValueError::Check(folder, QStringLiteral("FTPフォルダ"));
+    ValueError::Check(remoteName, QStringLiteral("FTPファイル名"));
 }
 
 // Greeting 220 (kept), AUTH TLS 234 when the mode asks for it (a refusal leaves auto mode in
@@ -61,9 +61,9 @@ void TIdFTP::Greet()
         if (SendCmd(QStringLiteral("AUTH TLS")) == 234)
             StartTLS();
         else if (UseTLS == TlsMode::Required)
-            throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。\n%1 %2")
-                                  .arg(LastCmdResult().NumericCode)
-                                  .arg(LastCmdResult().JoinedText()));
+            throw TlsError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。\n%1 %2")
+                               .arg(LastCmdResult().NumericCode)
+                               .arg(LastCmdResult().JoinedText()));
     }
     Login();
 }
@@ -126,7 +126,7 @@ void TIdFTP::Put(const QString &localPath, const QString &remoteName, bool appen
     CheckUpload(QString(), remoteName);
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(QStringLiteral("Cannot open file \"%1\": %2").arg(localPath, file.errorString()));
+        throw FileError(QStringLiteral("Cannot open file \"%1\": %2").arg(localPath, file.errorString()));
 
     SendCmd(QStringLiteral("PASV"), {227});
     // The reply's own address is not used: a server could aim the upload at any machine with it.
@@ -139,7 +139,7 @@ void TIdFTP::Put(const QString &localPath, const QString &remoteName, bool appen
                                               : QStringLiteral("STOR ");
     WriteLn(Sjis::encode(verb + remoteName));
 
-    m_data = std::make_unique<TIdFTPDataConnection>(m_protectData ? TlsSession() : nullptr, Host);
+    m_data = std::make_unique<FtpDataConnection>(m_protectData ? TlsSession() : nullptr, Host);
     m_data->Host = PeerAddress();
     m_data->Port = dataPort;
     m_data->WaitClock = WaitClock;
@@ -171,11 +171,11 @@ void TIdFTP::SendFile(QFile &file)
 {
     m_data->BeginWork(wmWrite, file.size());
     try {
-        QByteArray piece(TIdTCPConnection::RecvBufferSize, Qt::Uninitialized);
+        QByteArray piece(CommandConnection::RecvBufferSize, Qt::Uninitialized);
         for (;;) {
             const qint64 n = file.read(piece.data(), piece.size());
             if (n < 0)
-                throw EFileError(
+                throw FileError(
                     QStringLiteral("Cannot read file \"%1\": %2").arg(file.fileName(), file.errorString()));
             if (n == 0)
                 break;

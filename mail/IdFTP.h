@@ -1,17 +1,17 @@
 #pragma once
 
+#include "mail/CommandConnection.h"
 #include "mail/IdRFCReply.h"
-#include "mail/IdTCPConnection.h"
 
 #include <memory>
 
-enum TIdFTPTransferType { ftASCII, ftBinary };
+enum FtpTransferType { ftASCII, ftBinary };
 
 // FTP client (RFC 959) for one upload, with explicit TLS (RFC 4217: AUTH TLS, PBSZ 0, PROT P) or
 // TLS from the start as UseTLS asks: Connect logs in and sets the transfer type, ChangeDir,
 // Put over a passive data connection, Disconnect (no QUIT). The data connection carries this
 // client's pump and progress handlers, so progress arrives with the data connection as sender.
-class TIdFTP : public TIdTCPConnection
+class TIdFTP : public CommandConnection
 {
 public:
     TIdFTP();
@@ -19,20 +19,20 @@ public:
 
     QString Username;
     QString Password;
-    TIdFTPTransferType TransferType = ftBinary;
+    FtpTransferType TransferType = ftBinary;
 
     const TIdRFCReply &Greeting() const { return m_greeting; }
     // First line of the SYST reply, "Unknown" when the server does not know the command.
     const QString &SystemDesc() const { return m_systemDesc; }
 
-    // A user name or password with CR or LF raises EIdValueError before anything is sent.
+    // A user name or password with CR or LF raises ValueError before anything is sent.
     void Connect() override;
-    // Throws EIdValueError when the folder or the remote name holds CR or LF; ChangeDir and Put
+    // Throws ValueError when the folder or the remote name holds CR or LF; ChangeDir and Put
     // check too, but a caller checks first so that nothing at all is sent.
     static void CheckUpload(const QString &folder, const QString &remoteName);
     void ChangeDir(const QString &folder);
     // Stores the local file under remoteName in the current folder. A file that cannot be read
-    // throws EFileError before anything is sent.
+    // throws FileError before anything is sent.
     void Put(const QString &localPath, const QString &remoteName, bool append = false);
 
     // Data port of a PASV reply's first line: the six numbers in brackets, or after the last blank.
@@ -53,6 +53,6 @@ private:
 
     TIdRFCReply m_greeting;
     QString m_systemDesc;
-    std::unique_ptr<class TIdFTPDataConnection> m_data;
+    std::unique_ptr<class FtpDataConnection> m_data;
     bool m_protectData = false; // PROT P accepted: data connections in TLS
 };

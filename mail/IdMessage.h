@@ -14,7 +14,7 @@ struct TIdEMailAddressItem
     QString Address;
 };
 
-using TIdHeaderList = QList<QPair<QString, QString>>;
+using HeaderList = QList<QPair<QString, QString>>;
 
 // One attached file. The file is opened and read only when the message is written.
 struct TIdAttachment
@@ -29,10 +29,10 @@ struct TIdAttachment
     QString ContentTransfer = QStringLiteral("base64");
     QString ContentDisposition; // empty: "attachment"
     QString ContentID;
-    TIdHeaderList ExtraHeaders;
+    HeaderList ExtraHeaders;
 };
 
-enum class TIdMessagePriority { Highest = 1, High = 2, Normal = 3, Low = 4, Lowest = 5 };
+enum class MessagePriority { Highest = 1, High = 2, Normal = 3, Low = 4, Lowest = 5 };
 
 struct TIdMessage
 {
@@ -43,11 +43,11 @@ struct TIdMessage
     QString Subject;
     QList<QByteArray> Body; // lines already converted to ISO-2022-JP
     QList<TIdAttachment> MessageParts;
-    TIdHeaderList ExtraHeaders;
+    HeaderList ExtraHeaders;
 
     // Invalid: the local time at the moment the header is written.
     QDateTime Date;
-    TIdMessagePriority Priority = TIdMessagePriority::Normal;
+    MessagePriority Priority = MessagePriority::Normal;
     QString CharSet; // appended to the content type when set
     QString ContentTransferEncoding;
 

@@ -4,9 +4,9 @@
 
 void TIdPOP3::Connect()
 {
-    EIdValueError::Check(Username, QStringLiteral("ユーザーＩＤ"));
-    EIdValueError::Check(Password, QStringLiteral("パスワード"));
-    TIdTCPConnection::Connect();
+    ValueError::Check(Username, QStringLiteral("ユーザーＩＤ"));
+    ValueError::Check(Password, QStringLiteral("パスワード"));
+    CommandConnection::Connect();
 }
 
 // Greeting +OK; STLS +OK when TLS is required, or in auto mode when CAPA lists it (RFC 2595);
@@ -17,16 +17,16 @@ void TIdPOP3::Greet()
     GetResponse({wsOk});
     if (UseTLS == TlsMode::Required && !UsingTLS()) {
         if (SendCmd(QStringLiteral("STLS")) != wsOk)
-            throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。\n%1")
-                                  .arg(LastCmdResult().JoinedText().trimmed()));
+            throw TlsError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。\n%1")
+                               .arg(LastCmdResult().JoinedText().trimmed()));
         StartTLS();
     } else if (UseTLS == TlsMode::Auto && !UsingTLS()) {
         m_stlsOffered = Capabilities().contains(QLatin1String("STLS"));
         if (m_stlsOffered) {
             // Offered and then refused: the password is not sent in clear text behind our back.
             if (SendCmd(QStringLiteral("STLS")) != wsOk)
-                throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）の開始を拒否しました。\n%1")
-                                      .arg(LastCmdResult().JoinedText().trimmed()));
+                throw TlsError(QStringLiteral("サーバーが暗号化通信（TLS）の開始を拒否しました。\n%1")
+                                   .arg(LastCmdResult().JoinedText().trimmed()));
             StartTLS();
         }
     }

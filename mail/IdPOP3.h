@@ -1,13 +1,13 @@
 #pragma once
 
-#include "mail/IdTCPConnection.h"
+#include "mail/CommandConnection.h"
 
 // POP3 client (RFC 1939) as far as POP before SMTP needs it: Connect logs in with USER and PASS
 // (after STLS, RFC 2595, when TLS is required, or in auto mode when the server's CAPA lists it; TLS
 // from the start on 995 or when implicit),
 // Disconnect writes QUIT without reading its reply. "+OK" counts as reply code 1 and "-ERR" as 2;
 // any other reply raises an EIdException naming it.
-class TIdPOP3 : public TIdTCPConnection
+class TIdPOP3 : public CommandConnection
 {
 public:
     static constexpr int wsOk = 1;
@@ -18,7 +18,7 @@ public:
     QString Username;
     QString Password;
 
-    // A user name or password with CR or LF raises EIdValueError before anything is sent.
+    // A user name or password with CR or LF raises ValueError before anything is sent.
     void Connect() override;
     // Whether the last greeting's CAPA listed STLS (asked in auto mode only).
     bool StlsOffered() const { return m_stlsOffered; }

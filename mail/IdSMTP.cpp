@@ -8,7 +8,7 @@ namespace {
 
 // Every line of the message is one send on the connection. The body (after the empty line that
 // ends the header) is one unit of write work, so its sends are reported as progress.
-class DataSink : public TLineSink
+class DataSink : public LineSink
 {
 public:
     explicit DataSink(TIdSMTP &smtp)
@@ -40,7 +40,7 @@ void TIdSMTP::SetUseEhlo(bool use)
         m_authenticationType = atNone;
 }
 
-void TIdSMTP::SetAuthenticationType(TAuthenticationType type)
+void TIdSMTP::SetAuthenticationType(AuthenticationKind type)
 {
     m_authenticationType = type;
     if (type != atNone)
@@ -49,7 +49,7 @@ void TIdSMTP::SetAuthenticationType(TAuthenticationType type)
 
 void TIdSMTP::Connect()
 {
-    EIdValueError::Check(HeloName, QStringLiteral("SMTPサーバー名"));
+    ValueError::Check(HeloName, QStringLiteral("SMTPサーバー名"));
     m_authSchemesSupported.clear();
     m_startTlsOffered = false;
     // A bearer token never travels in clear text, whatever the TLS setting says.
@@ -57,7 +57,7 @@ void TIdSMTP::Connect()
     if (m_authenticationType == atXOAuth2 && UseTLS == TlsMode::None)
         UseTLS = TlsMode::Required;
     try {
-        TIdTCPConnection::Connect();
+        CommandConnection::Connect();
     } catch (...) {
         UseTLS = chosen;
         throw;
@@ -74,7 +74,7 @@ void TIdSMTP::Greet()
         return;
     if (!m_startTlsOffered) {
         if (UseTLS == TlsMode::Required || m_authenticationType == atXOAuth2)
-            throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
+            throw TlsError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
         return;
     }
     StartTlsStep();
@@ -94,9 +94,9 @@ void TIdSMTP::Hello()
 void TIdSMTP::StartTlsStep()
 {
     if (SendCmd(QStringLiteral("STARTTLS")) != 220)
-        throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）の開始を拒否しました。\n%1 %2")
-                              .arg(LastCmdResult().NumericCode)
-                              .arg(LastCmdResult().JoinedText()));
+        throw TlsError(QStringLiteral("サーバーが暗号化通信（TLS）の開始を拒否しました。\n%1 %2")
+                           .arg(LastCmdResult().NumericCode)
+                           .arg(LastCmdResult().JoinedText()));
     StartTLS();
     m_authSchemesSupported.clear();
     m_startTlsOffered = false;
@@ -153,7 +153,7 @@ bool TIdSMTP::Authenticate()
 void TIdSMTP::AuthenticateXOAuth2()
 {
     if (!UsingTLS())
-        throw EIdTLSError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
+        throw TlsError(QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
     if (!m_authSchemesSupported.contains(QLatin1String("XOAUTH2")))
         throw EIdException(QStringLiteral("サーバーがOAuth 2.0（XOAUTH2）のサインインに対応していません。"));
     const char separator = '\x01';
@@ -165,7 +165,7 @@ void TIdSMTP::AuthenticateXOAuth2()
             = QString::fromUtf8(QByteArray::fromBase64(LastCmdResult().JoinedText().toLatin1()));
         SendCmd(QString());
         const TIdRFCReply &reply = LastCmdResult();
-        throw EIdTokenRefused(reply.NumericCode, reply.JoinedText(), detail);
+        throw TokenRefusedError(reply.NumericCode, reply.JoinedText(), detail);
     }
     m_didAuthenticate = true;
 }
@@ -211,6 +211,6 @@ void TIdSMTP::RefuseEarlyReply()
     if (!InputPending())
         return;
     const QStringList lines = GetInternalResponse();
-    throw EIdUnexpectedReply(QStringLiteral("Reply before the end of the message:\n\"%1\"")
-                                 .arg(lines.join(QStringLiteral("\r\n"))));
+    throw UnexpectedReplyError(QStringLiteral("Reply before the end of the message:\n\"%1\"")
+                                   .arg(lines.join(QStringLiteral("\r\n"))));
 }

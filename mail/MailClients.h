@@ -19,11 +19,11 @@ struct MailClients
     TIdPOP3 IdPOP3;
     TIdFTP IdFTP;
     // A good OAuth 2.0 access token for the SMTP sign-in, refreshed when needed; throws the
-    // sign-in's failure (ESignInError). Unset where nobody signs in by OAuth.
+    // sign-in's failure (SignInError). Unset where nobody signs in by OAuth.
     std::function<QString()> AccessToken;
 
     // The client with that number, or nullptr.
-    TIdTCPConnection *Client(int number)
+    CommandConnection *Client(int number)
     {
         switch (number) {
         case Pop3:
@@ -40,7 +40,7 @@ struct MailClients
     // Breaks the connection of the client with that number, so that its blocked operation fails.
     void Disconnect(int number) noexcept
     {
-        if (TIdTCPConnection *client = Client(number)) {
+        if (CommandConnection *client = Client(number)) {
             try {
                 client->Disconnect();
             } catch (...) {

@@ -27,7 +27,7 @@ bool hasLineBreak(const QString &text)
 void refuseLineBreak(const QString &text, const QString &what)
 {
     if (hasLineBreak(text))
-        throw EMessageError(QStringLiteral("%1に改行を含めることはできません。").arg(what));
+        throw MessageError(QStringLiteral("%1に改行を含めることはできません。").arg(what));
 }
 
 void refuseLineBreaks(const QList<TIdEMailAddressItem> &items, const QString &name, const QString &address)
@@ -38,7 +38,7 @@ void refuseLineBreaks(const QList<TIdEMailAddressItem> &items, const QString &na
     }
 }
 
-void refuseLineBreaks(const TIdHeaderList &headers)
+void refuseLineBreaks(const HeaderList &headers)
 {
     for (const auto &[name, value] : headers) {
         refuseLineBreak(name, QStringLiteral("ヘッダー名"));
@@ -46,7 +46,7 @@ void refuseLineBreaks(const TIdHeaderList &headers)
     }
 }
 
-QByteArray joinAddresses(const QList<TIdEMailAddressItem> &items, THeaderCharset charset)
+QByteArray joinAddresses(const QList<TIdEMailAddressItem> &items, HeaderCharset charset)
 {
     QByteArray out;
     for (const TIdEMailAddressItem &item : items) {
@@ -161,7 +161,7 @@ QList<QByteArray> foldedLine(const QByteArray &line)
     return out;
 }
 
-void writeBody(const QList<QByteArray> &body, TLineSink &sink)
+void writeBody(const QList<QByteArray> &body, LineSink &sink)
 {
     for (const QByteArray &given : body) {
         // A line break inside a line would let its text pass as a line of its own, "." included.
@@ -197,7 +197,7 @@ QByteArray readPiece(QFile &file, qint64 *total)
         const QByteArray more = file.read(kBase64Piece - piece.size());
         if (more.isEmpty()) {
             if (file.error() != QFileDevice::NoError)
-                throw EFileError(
+                throw FileError(
                     QStringLiteral("ファイル %1 を読めません: %2").arg(file.fileName(), file.errorString()));
             break;
         }
@@ -205,8 +205,8 @@ QByteArray readPiece(QFile &file, qint64 *total)
     }
     *total += piece.size();
     if (*total > kMaxAttachmentBytes)
-        throw EFileError(QStringLiteral("ファイル %1 を読めません: %2")
-                             .arg(file.fileName(), FileFaultText(FileFault::TooLarge, kMaxAttachmentBytes)));
+        throw FileError(QStringLiteral("ファイル %1 を読めません: %2")
+                            .arg(file.fileName(), FileFaultText(FileFault::TooLarge, kMaxAttachmentBytes)));
     return piece;
 }
 
@@ -230,14 +230,14 @@ void ValidateMessage(const TIdMessage &msg)
     refuseLineBreaks(msg.ExtraHeaders);
     for (const TIdAttachment &part : msg.MessageParts) {
         if (part.FileName.contains('\r') || part.FileName.contains('\n'))
-            throw EMessageError(QStringLiteral("添付ファイル名に改行を含めることはできません。"));
+            throw MessageError(QStringLiteral("添付ファイル名に改行を含めることはできません。"));
         refuseLineBreak(part.ContentType, QStringLiteral("添付ファイルの種類"));
         refuseLineBreak(part.ContentDisposition, QStringLiteral("添付ファイルの扱い"));
         refuseLineBreak(part.ContentID, QStringLiteral("添付ファイルのID"));
         refuseLineBreaks(part.ExtraHeaders);
         if (!part.ContentTransfer.isEmpty()
             && part.ContentTransfer.compare(QLatin1String("base64"), Qt::CaseInsensitive) != 0)
-            throw EMessageError(
+            throw MessageError(
                 QStringLiteral("添付ファイルの転送エンコーディング「%1」には対応していません。")
                     .arg(Excerpt(part.ContentTransfer)));
     }
@@ -258,7 +258,7 @@ QByteArray MessageDate(const QDateTime &when)
         .toLatin1();
 }
 
-void WriteMessage(const TIdMessage &msg, TLineSink &sink, THeaderCharset charset)
+void WriteMessage(const TIdMessage &msg, LineSink &sink, HeaderCharset charset)
 {
     ValidateMessage(msg);
 
@@ -268,8 +268,8 @@ void WriteMessage(const TIdMessage &msg, TLineSink &sink, THeaderCharset charset
         FileFault fault = FileFault::None;
         std::unique_ptr<QFile> file = OpenRegularFile(part.StoredPathName, kMaxAttachmentBytes, &fault);
         if (!file)
-            throw EFileError(QStringLiteral("ファイル %1 を開けません: %2")
-                                 .arg(part.StoredPathName, FileFaultText(fault, kMaxAttachmentBytes)));
+            throw FileError(QStringLiteral("ファイル %1 を開けません: %2")
+                                .arg(part.StoredPathName, FileFaultText(fault, kMaxAttachmentBytes)));
         files.push_back(std::move(file));
     }
 
@@ -284,8 +284,8 @@ void WriteMessage(const TIdMessage &msg, TLineSink &sink, THeaderCharset charset
         {"Content-Transfer-Encoding", headerText(msg.ContentTransferEncoding)},
         {"Date", MessageDate(date)},
         {"X-Priority",
-         msg.Priority == TIdMessagePriority::Normal ? QByteArray()
-                                                    : QByteArray::number(static_cast<int>(msg.Priority))},
+         msg.Priority == MessagePriority::Normal ? QByteArray()
+                                                 : QByteArray::number(static_cast<int>(msg.Priority))},
     };
     const auto writeHeader = [&sink](const QByteArray &name, const QByteArray &value) {
         if (value.isEmpty())

@@ -9,15 +9,15 @@
 
 // Receives a message one line at a time, without the line end; the SMTP client sends each line
 // at once with its CR LF.
-class TLineSink
+class LineSink
 {
 public:
-    virtual ~TLineSink() = default;
+    virtual ~LineSink() = default;
     virtual void WriteLine(const QByteArray &line) = 0;
 };
 
 // An attachment file that cannot be opened or read while the message is written.
-class EFileError : public Exception
+class FileError : public Exception
 {
 public:
     using Exception::Exception;
@@ -25,13 +25,13 @@ public:
 
 // A message that cannot be written safely: a line break in a text that goes into a header or an
 // SMTP command (it would add a header or a command of its own), or an unsupported part.
-class EMessageError : public Exception
+class MessageError : public Exception
 {
 public:
     using Exception::Exception;
 };
 
-// Throws EMessageError when a name, an address, the subject, an attachment's name or type or an
+// Throws MessageError when a name, an address, the subject, an attachment's name or type or an
 // extra header holds CR or LF. WriteMessage checks this before its first line; the SMTP client
 // should check it before MAIL FROM, which carries the sender's address.
 void ValidateMessage(const TIdMessage &msg);
@@ -40,13 +40,13 @@ void ValidateMessage(const TIdMessage &msg);
 inline constexpr qint64 kMaxAttachmentBytes = qint64(64) << 20;
 
 // Writes the header lines, the empty line and the body of msg to sink (everything between DATA
-// and the final "."). Throws EMessageError (before any line) for a message ValidateMessage refuses,
-// and EFileError when an attachment file cannot be read: a missing file, one that is not a regular
+// and the final "."). Throws MessageError (before any line) for a message ValidateMessage refuses,
+// and FileError when an attachment file cannot be read: a missing file, one that is not a regular
 // file or one larger than kMaxAttachmentBytes before any line, a read error part way. Header texts
 // are encoded in charset; the program always uses Japanese. Body lines longer than a mail line may
 // be (998 octets) are cut between characters; the attachment's name is quoted with backslashes
 // before its double quotes and backslashes.
-void WriteMessage(const TIdMessage &msg, TLineSink &sink, THeaderCharset charset = THeaderCharset::Japanese);
+void WriteMessage(const TIdMessage &msg, LineSink &sink, HeaderCharset charset = HeaderCharset::Japanese);
 
 // "Sat, 7 Jan 2006 12:34:56 +0900": English names, the offset from UTC of that moment.
 QByteArray MessageDate(const QDateTime &when);

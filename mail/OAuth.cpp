@@ -170,16 +170,16 @@ QString CodeFromRedirect(const QByteArray &requestTarget, const QByteArray &expe
     const QUrlQuery query(url);
     const QString state = query.queryItemValue(QStringLiteral("state"), QUrl::FullyDecoded);
     if (state.toLatin1() != expectedState || expectedState.isEmpty())
-        throw ESignInError(QStringLiteral(
+        throw SignInError(QStringLiteral(
             "サインインの応答が、この画面から始めたものではありません。もう一度サインインして下さい。"));
     const QString error = query.queryItemValue(QStringLiteral("error"), QUrl::FullyDecoded);
     if (error == QLatin1String("access_denied"))
-        throw ESignInError(QStringLiteral("サインインが拒否されました。"));
+        throw SignInError(QStringLiteral("サインインが拒否されました。"));
     if (!error.isEmpty())
-        throw ESignInError(QStringLiteral("サインインできませんでした。（%1）").arg(error));
+        throw SignInError(QStringLiteral("サインインできませんでした。（%1）").arg(error));
     const QString code = query.queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
     if (code.isEmpty())
-        throw ESignInError(BadReply());
+        throw SignInError(BadReply());
     return code;
 }
 
@@ -258,11 +258,11 @@ DeviceAuthorization ParseDeviceAuthorization(int httpStatus, const QByteArray &b
 {
     const std::optional<QJsonObject> o = JsonObjectOf(body);
     if (!o)
-        throw ESignInError(BadReply());
+        throw SignInError(BadReply());
     const QString error = o->value(QLatin1String("error")).toString();
     if (httpStatus != 200 || !error.isEmpty())
-        throw ESignInError(QStringLiteral("認証サーバーがサインインを拒否しました。（%1）")
-                               .arg(error.isEmpty() ? QString::number(httpStatus) : error));
+        throw SignInError(QStringLiteral("認証サーバーがサインインを拒否しました。（%1）")
+                              .arg(error.isEmpty() ? QString::number(httpStatus) : error));
     DeviceAuthorization device;
     device.DeviceCode = o->value(QLatin1String("device_code")).toString();
     device.UserCode = o->value(QLatin1String("user_code")).toString();
@@ -273,7 +273,7 @@ DeviceAuthorization ParseDeviceAuthorization(int httpStatus, const QByteArray &b
     device.ExpiresInSeconds = o->value(QLatin1String("expires_in")).toInt(0);
     if (device.DeviceCode.isEmpty() || device.UserCode.isEmpty() || device.VerificationUri.isEmpty()
         || device.ExpiresInSeconds <= 0)
-        throw ESignInError(BadReply());
+        throw SignInError(BadReply());
     return device;
 }
 

@@ -52,10 +52,10 @@ struct OAuthTokens
 
 // A failure of the sign-in, worded for the user. Revoked: the provider no longer honours the
 // sign-in (revoked, expired, refused), so only a new sign-in helps.
-class ESignInError : public Exception
+class SignInError : public Exception
 {
 public:
-    explicit ESignInError(const QString &message, bool revoked = false)
+    explicit SignInError(const QString &message, bool revoked = false)
         : Exception(message)
         , m_revoked(revoked)
     { }
@@ -91,7 +91,7 @@ QUrl AuthorizationUrl(const OAuthProvider &provider, const OAuthClientId &client
                       const QByteArray &state, const Pkce &pkce, const QString &loginHint = QString());
 
 // What the browser brought back to the loopback redirect: the code, or the failure.
-// Throws ESignInError when the state is not ours, the provider refused or no code came.
+// Throws SignInError when the state is not ours, the provider refused or no code came.
 QString CodeFromRedirect(const QByteArray &requestTarget, const QByteArray &expectedState);
 
 FormFields CodeTokenRequest(const OAuthClientId &client, const QString &code, const QString &redirectUri,
@@ -118,7 +118,7 @@ struct DeviceAuthorization
     int IntervalSeconds = 5;
     int ExpiresInSeconds = 0;
 };
-// Throws ESignInError on an error reply or one without the fields of RFC 8628 3.2. Microsoft's older
+// Throws SignInError on an error reply or one without the fields of RFC 8628 3.2. Microsoft's older
 // endpoint names the field "verification_url".
 DeviceAuthorization ParseDeviceAuthorization(int httpStatus, const QByteArray &body);
 

@@ -41,11 +41,11 @@ OAuthProvider OAuthClient::ProviderOf(const TUserData &settings)
                                        settings.SignInDeviceUrl, settings.SignInScope});
     for (const QString *url : {&provider.AuthorizeUrl, &provider.TokenUrl}) {
         if (!SafeEndpoint(QUrl(*url)))
-            throw ESignInError(QStringLiteral(
+            throw SignInError(QStringLiteral(
                 "認証サーバーのURLが正しくありません（https://で始まるURLを入力して下さい）。"));
     }
     if (!provider.DeviceUrl.isEmpty() && !SafeEndpoint(QUrl(provider.DeviceUrl)))
-        throw ESignInError(
+        throw SignInError(
             QStringLiteral("認証サーバーのURLが正しくありません（https://で始まるURLを入力して下さい）。"));
     return provider;
 }
@@ -53,7 +53,7 @@ OAuthProvider OAuthClient::ProviderOf(const TUserData &settings)
 OAuthClientId OAuthClient::ClientOf(const TUserData &settings)
 {
     if (settings.SignInClientID.trimmed().isEmpty())
-        throw ESignInError(QStringLiteral("クライアントIDを入力して下さい。"));
+        throw SignInError(QStringLiteral("クライアントIDを入力して下さい。"));
     return {settings.SignInClientID.trimmed(), settings.SignInClientSecret.trimmed()};
 }
 
@@ -62,7 +62,7 @@ OAuthNetwork::KeepWaiting OAuthClient::Deadline(qint64 ms) const
     const qint64 end = m_clock.Elapsed() + ms;
     return [this, end] {
         if (Cancelled && Cancelled())
-            throw ESignInError(OAuthText::Cancelled());
+            throw SignInError(OAuthText::Cancelled());
         return m_clock.Elapsed() < end;
     };
 }
@@ -71,20 +71,20 @@ OAuthTokens OAuthClient::RequestTokens(const OAuthProvider &provider, const Form
 {
     const OAuthNetwork::Reply reply = m_network.PostForm(QUrl(provider.TokenUrl), fields, Deadline(60000));
     if (reply.Status == 0)
-        throw ESignInError(Unreachable(reply));
+        throw SignInError(Unreachable(reply));
     const TokenResponse response = ParseTokenResponse(reply.Status, reply.Body, m_clock.Now());
     if (response.Tokens)
         return *response.Tokens;
     // RFC 6749 5.2: the grant (code or refresh token) is no longer good.
     if (response.Error == QLatin1String("invalid_grant"))
-        throw ESignInError(OAuthText::Revoked(), true);
-    throw ESignInError(QStringLiteral("認証サーバーがサインインを拒否しました。（%1）").arg(response.Error));
+        throw SignInError(OAuthText::Revoked(), true);
+    throw SignInError(QStringLiteral("認証サーバーがサインインを拒否しました。（%1）").arg(response.Error));
 }
 
 void OAuthClient::Store(const TUserData &settings, const OAuthTokens &tokens)
 {
     if (!m_store.Write(StoreKey(settings), tokens.ToJson()))
-        throw ESignInError(QStringLiteral("サインインの情報を保存できません。"));
+        throw SignInError(QStringLiteral("サインインの情報を保存できません。"));
 }
 
 void OAuthClient::SignInWithBrowser(const TUserData &settings)
@@ -93,7 +93,7 @@ void OAuthClient::SignInWithBrowser(const TUserData &settings)
     const OAuthClientId client = ClientOf(settings);
     const quint16 port = m_network.ListenLoopback();
     if (port == 0)
-        throw ESignInError(QStringLiteral("サインインの受け口を開けません。"));
+        throw SignInError(QStringLiteral("サインインの受け口を開けません。"));
     struct Closer
     {
         OAuthNetwork &network;
@@ -112,7 +112,7 @@ void OAuthClient::SignInWithBrowser(const TUserData &settings)
 
     const OAuthNetwork::KeepWaiting keepWaiting = Deadline(qint64(TimeoutSeconds) * 1000);
     std::optional<QString> code;
-    std::optional<ESignInError> failure;
+    std::optional<SignInError> failure;
     // Requests that are not the redirect (a favicon, a stray one without our state) are answered
     // and the wait goes on; the redirect itself ends it, whatever it says.
     while (!code && !failure) {
@@ -125,20 +125,20 @@ void OAuthClient::SignInWithBrowser(const TUserData &settings)
                     code = CodeFromRedirect(target, state);
                     return Page(
                         QStringLiteral("サインインしました。このページを閉じてTavrinに戻って下さい。"));
-                } catch (const ESignInError &e) {
+                } catch (const SignInError &e) {
                     failure = e;
                     return Page(e.Message());
                 }
             },
             keepWaiting);
         if (!target)
-            throw ESignInError(OAuthText::TimedOut());
+            throw SignInError(OAuthText::TimedOut());
     }
     if (failure)
         throw *failure;
     OAuthTokens tokens = RequestTokens(provider, CodeTokenRequest(client, *code, redirectUri, pkce));
     if (tokens.RefreshToken.isEmpty())
-        throw ESignInError(QStringLiteral("認証サーバーが更新用のトークンを返しませんでした。"));
+        throw SignInError(QStringLiteral("認証サーバーが更新用のトークンを返しませんでした。"));
     Store(settings, tokens);
 }
 
@@ -147,11 +147,11 @@ void OAuthClient::SignInWithDevice(const TUserData &settings)
     const OAuthProvider provider = ProviderOf(settings);
     const OAuthClientId client = ClientOf(settings);
     if (provider.DeviceUrl.isEmpty())
-        throw ESignInError(QStringLiteral("この認証サーバーはコードによるサインインに対応していません。"));
+        throw SignInError(QStringLiteral("この認証サーバーはコードによるサインインに対応していません。"));
     const OAuthNetwork::Reply reply
         = m_network.PostForm(QUrl(provider.DeviceUrl), DeviceCodeRequest(client, provider), Deadline(60000));
     if (reply.Status == 0)
-        throw ESignInError(Unreachable(reply));
+        throw SignInError(Unreachable(reply));
     const DeviceAuthorization device = ParseDeviceAuthorization(reply.Status, reply.Body);
     if (ShowDeviceCode)
         ShowDeviceCode(device.VerificationUri, device.UserCode);
@@ -164,15 +164,15 @@ void OAuthClient::SignInWithDevice(const TUserData &settings)
         while (pause())
             m_clock.Pump(50);
         if (m_clock.Elapsed() >= end)
-            throw ESignInError(OAuthText::TimedOut());
+            throw SignInError(OAuthText::TimedOut());
         const OAuthNetwork::Reply poll = m_network.PostForm(
             QUrl(provider.TokenUrl), DeviceTokenRequest(client, device.DeviceCode), Deadline(60000));
         if (poll.Status == 0)
-            throw ESignInError(Unreachable(poll));
+            throw SignInError(Unreachable(poll));
         const TokenResponse response = ParseTokenResponse(poll.Status, poll.Body, m_clock.Now());
         if (response.Tokens) {
             if (response.Tokens->RefreshToken.isEmpty())
-                throw ESignInError(QStringLiteral("認証サーバーが更新用のトークンを返しませんでした。"));
+                throw SignInError(QStringLiteral("認証サーバーが更新用のトークンを返しませんでした。"));
             Store(settings, *response.Tokens);
             return;
         }
@@ -183,10 +183,10 @@ void OAuthClient::SignInWithDevice(const TUserData &settings)
             continue;
         }
         if (response.Error == QLatin1String("access_denied"))
-            throw ESignInError(QStringLiteral("サインインが拒否されました。"));
+            throw SignInError(QStringLiteral("サインインが拒否されました。"));
         if (response.Error == QLatin1String("expired_token"))
-            throw ESignInError(OAuthText::TimedOut());
-        throw ESignInError(
+            throw SignInError(OAuthText::TimedOut());
+        throw SignInError(
             QStringLiteral("認証サーバーがサインインを拒否しました。（%1）").arg(response.Error));
     }
 }
@@ -207,11 +207,11 @@ QString OAuthClient::AccessToken(const TUserData &settings, bool forceRefresh)
     const std::optional<QByteArray> stored = m_store.Read(StoreKey(settings));
     const std::optional<OAuthTokens> tokens = stored ? OAuthTokens::FromJson(*stored) : std::nullopt;
     if (!tokens)
-        throw ESignInError(OAuthText::NotSignedIn(), true);
+        throw SignInError(OAuthText::NotSignedIn(), true);
     if (!forceRefresh && tokens->Fresh(m_clock.Now()))
         return tokens->AccessToken;
     if (tokens->RefreshToken.isEmpty())
-        throw ESignInError(OAuthText::Revoked(), true);
+        throw SignInError(OAuthText::Revoked(), true);
     OAuthTokens fresh
         = RequestTokens(ProviderOf(settings), RefreshRequest(ClientOf(settings), tokens->RefreshToken));
     // A provider that does not rotate the refresh token keeps the old one good.

@@ -55,7 +55,7 @@ public:
     int TimeoutSeconds = 300;
 
     // The browser flow (code grant with PKCE over a loopback redirect), then the tokens are stored.
-    // Throws ESignInError with the user's message.
+    // Throws SignInError with the user's message.
     void SignInWithBrowser(const TUserData &settings);
     // The device grant, polling at the server's interval.
     void SignInWithDevice(const TUserData &settings);
@@ -63,13 +63,13 @@ public:
     bool SignOut(const TUserData &settings);
     bool SignedIn(const TUserData &settings);
     // A good access token for the SMTP sign-in: the stored one, or a new one from the refresh
-    // token (stored anew) when it is about to expire or forceRefresh is set. Throws ESignInError;
+    // token (stored anew) when it is about to expire or forceRefresh is set. Throws SignInError;
     // Revoked() when only a new sign-in helps.
     QString AccessToken(const TUserData &settings, bool forceRefresh = false);
 
     // The store's key: one sign-in per SMTP server and user.
     static QString StoreKey(const TUserData &settings);
-    // The provider and client of the settings. Throws ESignInError when an endpoint is missing or
+    // The provider and client of the settings. Throws SignInError when an endpoint is missing or
     // not https (a loopback http endpoint is allowed) or the client ID is empty.
     static OAuthProvider ProviderOf(const TUserData &settings);
     static OAuthClientId ClientOf(const TUserData &settings);

@@ -10,7 +10,7 @@
 #include <QFile>
 #include <QScopeGuard>
 
-void FillPictureParameters(const TPictureCanvas &canvas, TMailAddress &entry)
+void FillPictureParameters(const PictureCanvas &canvas, TMailAddress &entry)
 {
     entry.SizePreset = qint8(canvas.Settings().SizePreset());
     entry.QualityLevel = qint8(canvas.Settings().QualityLevel());
@@ -18,7 +18,7 @@ void FillPictureParameters(const TPictureCanvas &canvas, TMailAddress &entry)
     entry.Height = canvas.Settings().PictureHeight();
 }
 
-TConvertJpeg::Result RenderPicture(const TPictureCanvas &canvas, const TMailAddress &recipient)
+TConvertJpeg::Result RenderPicture(const PictureCanvas &canvas, const TMailAddress &recipient)
 {
     Bitmap frame = canvas.ComposeFrame();
     if (frame.isNull())

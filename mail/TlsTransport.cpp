@@ -34,7 +34,7 @@ QString OpenSslReason()
     QString text = QStringLiteral("サーバーとの暗号化通信（TLS）を開始できません。");
     if (!reason.isEmpty())
         text += QStringLiteral("\n(%1)").arg(reason);
-    throw EIdTLSError(text);
+    throw TlsError(text);
 }
 
 // Every verification failure is noted and the handshake goes on; the certificate is judged once
@@ -100,7 +100,7 @@ void TlsTransport::Handshake(const TlsOptions &options, const TransportWait &wai
         SSL_CTX_set_default_verify_paths(m_ctx);
     } else if (SSL_CTX_load_verify_locations(m_ctx, options.CaFile.toLocal8Bit().constData(), nullptr) != 1) {
         ERR_clear_error();
-        throw EIdTLSError(QStringLiteral("証明書ファイル「%1」を読み込めません。").arg(options.CaFile));
+        throw TlsError(QStringLiteral("証明書ファイル「%1」を読み込めません。").arg(options.CaFile));
     }
     m_ssl = SSL_new(m_ctx);
     if (!m_ssl)
@@ -147,7 +147,7 @@ void TlsTransport::CheckCertificate(const TlsOptions &options)
 {
     X509 *certificate = SSL_get1_peer_certificate(m_ssl);
     if (!certificate)
-        throw EIdTLSError(QStringLiteral("サーバーが証明書を示しません。"));
+        throw TlsError(QStringLiteral("サーバーが証明書を示しません。"));
     const int length = i2d_X509(certificate, nullptr);
     QByteArray der(length > 0 ? length : 0, Qt::Uninitialized);
     unsigned char *p = reinterpret_cast<unsigned char *>(der.data());
@@ -160,15 +160,14 @@ void TlsTransport::CheckCertificate(const TlsOptions &options)
     if (options.Pins.contains(fingerprint, Qt::CaseInsensitive))
         return;
     if (m_verifyErrors & Untrusted || m_verifyErrors == 0)
-        throw EIdTLSError(QStringLiteral("サーバーの証明書を信頼できません（発行元を確認できません）。\n"
-                                         "証明書のSHA-256指紋：%1")
-                              .arg(fingerprint));
+        throw TlsError(QStringLiteral("サーバーの証明書を信頼できません（発行元を確認できません）。\n"
+                                      "証明書のSHA-256指紋：%1")
+                           .arg(fingerprint));
     if (m_verifyErrors & Expired)
-        throw EIdTLSError(QStringLiteral("サーバーの証明書の有効期限が切れています。"));
+        throw TlsError(QStringLiteral("サーバーの証明書の有効期限が切れています。"));
     if (m_verifyErrors & NotYetValid)
-        throw EIdTLSError(QStringLiteral("サーバーの証明書はまだ有効になっていません。"));
-    throw EIdTLSError(
-        QStringLiteral("サーバーの証明書は「%1」のものではありません。").arg(options.VerifyName));
+        throw TlsError(QStringLiteral("サーバーの証明書はまだ有効になっていません。"));
+    throw TlsError(QStringLiteral("サーバーの証明書は「%1」のものではありません。").arg(options.VerifyName));
 }
 
 ssl_session_st *TlsTransport::Session() const
@@ -245,7 +244,7 @@ bool TlsTransport::DecryptBuffered()
             return any;
         }
         const QString reason = OpenSslReason();
-        throw EIdTLSError(QStringLiteral("暗号化通信（TLS）でエラーが発生しました。\n(%1)").arg(reason));
+        throw TlsError(QStringLiteral("暗号化通信（TLS）でエラーが発生しました。\n(%1)").arg(reason));
     }
 }
 
@@ -277,7 +276,7 @@ void TlsTransport::Send(const char *data, qsizetype size, const TransportWait &w
             if (!Fill(wait))
                 throw EIdConnClosedGracefully();
         } else if (error != SSL_ERROR_WANT_WRITE) {
-            throw EIdTLSError(
+            throw TlsError(
                 QStringLiteral("暗号化通信（TLS）でエラーが発生しました。\n(%1)").arg(OpenSslReason()));
         }
     }

@@ -24,7 +24,7 @@ struct TlsOptions
 
 // A TLS session (TLS 1.2 or newer, OpenSSL) over another transport: the handshake and every
 // record go through the inner transport's waits, so the pump and the deadline work as everywhere
-// else. Handshake failures and untrusted certificates are EIdTLSError with a Japanese text.
+// else. Handshake failures and untrusted certificates are TlsError with a Japanese text.
 class TlsTransport : public Transport
 {
 public:

@@ -32,13 +32,13 @@ struct TransportWait
     }
 };
 
-// The byte stream under a protocol connection. The POSIX socket (TIdSocketHandle) is one; a TLS
+// The byte stream under a protocol connection. The POSIX socket (SocketHandle) is one; a TLS
 // layer wraps another; tests script one in process to decide when bytes arrive.
 //
 // Contract: every wait follows TransportWait. Close() may be called from inside the pump; the
 // operation that was waiting then throws EIdConnClosedGracefully. Failures of the system are
 // EIdSocketError with Windows Sockets numbers; a connect past its deadline is EIdSocketError 10060,
-// any other wait past its deadline EIdTimeout.
+// any other wait past its deadline TimeoutError.
 class Transport
 {
 public:

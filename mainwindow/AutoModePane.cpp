@@ -16,9 +16,9 @@
 
 namespace {
 
-TFlatEdit *numberDisplay(QWidget *parent, const char *name, const QRect &place, const QString &accessibleName)
+FlatEdit *numberDisplay(QWidget *parent, const char *name, const QRect &place, const QString &accessibleName)
 {
-    auto *edit = new TFlatEdit(parent);
+    auto *edit = new FlatEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(place);
     edit->setReadOnly(true);
@@ -27,9 +27,9 @@ TFlatEdit *numberDisplay(QWidget *parent, const char *name, const QRect &place, 
     return edit;
 }
 
-TFlatComboBox *list(QWidget *parent, const char *name, const QRect &place, const QStringList &items)
+FlatComboBox *list(QWidget *parent, const char *name, const QRect &place, const QStringList &items)
 {
-    auto *box = new TFlatComboBox(parent);
+    auto *box = new FlatComboBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(place);
     box->SetItems(items);
@@ -38,9 +38,9 @@ TFlatComboBox *list(QWidget *parent, const char *name, const QRect &place, const
 
 // The recipient lists show a name or address that may come from the address book, not from their
 // items: they show text, but take none typed.
-TFlatComboBox *recipientList(QWidget *parent, const char *name, const QRect &place)
+FlatComboBox *recipientList(QWidget *parent, const char *name, const QRect &place)
 {
-    TFlatComboBox *box = list(parent, name, place, {});
+    FlatComboBox *box = list(parent, name, place, {});
     box->SetEditable(true);
     box->lineEdit()->setReadOnly(true);
     return box;
@@ -89,7 +89,7 @@ AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
         = MakeMainButton(this, "btnAddressAuto", QRect(174, 120, 60, 50), QStringLiteral("アドレス\\n帳"));
     btnAddressAuto->setAccessibleName(QStringLiteral("アドレス帳"));
 
-    chkNoSend = new TFlatCheckBox(this);
+    chkNoSend = new FlatCheckBox(this);
     chkNoSend->setObjectName(QStringLiteral("chkNoSend"));
     chkNoSend->setGeometry(8, 178, 14, 14);
     lbNoSend = new PaneLabel(this, "lbNoSend", QStringLiteral("撮影のみ"), QPoint(26, 178));
@@ -118,17 +118,17 @@ AutoModePane::AutoModePane(MainModel &model, QWidget *parent)
         btnResizeByHeightAuto, [&camera] { camera.btnResizeByHeightCameraMouseDown(); }, true);
     button(
         btnResizeByWidthAuto, [&camera] { camera.btnResizeByWidthCameraMouseDown(); }, true);
-    connect(cbxInterval, &TFlatComboBox::changed, this,
+    connect(cbxInterval, &FlatComboBox::changed, this,
             [this] { m_schedule.cbxIntervalChange(cbxInterval->ItemIndex()); });
-    connect(cbxSizeAuto, &TFlatComboBox::changed, this,
+    connect(cbxSizeAuto, &FlatComboBox::changed, this,
             [this] { m_schedule.cbxSizeAutoChange(cbxSizeAuto->ItemIndex()); });
-    connect(cbxQualityAuto, &TFlatComboBox::changed, this,
+    connect(cbxQualityAuto, &FlatComboBox::changed, this,
             [this] { m_schedule.cbxQualityAutoChange(cbxQualityAuto->ItemIndex()); });
-    connect(cbxNameAuto, &TFlatComboBox::changed, this, [this] {
+    connect(cbxNameAuto, &FlatComboBox::changed, this, [this] {
         m_model.PanelClick();
         m_schedule.cbxNameAutoChange(cbxNameAuto->ItemIndex());
     });
-    connect(cbxAddressAuto, &TFlatComboBox::changed, this, [this] {
+    connect(cbxAddressAuto, &FlatComboBox::changed, this, [this] {
         m_model.PanelClick();
         m_schedule.cbxAddressAutoChange(cbxAddressAuto->ItemIndex());
     });
@@ -198,7 +198,7 @@ void AutoModePane::Refresh()
     cbxInterval->SetItemIndex(s.IntervalIndex());
     cbxSizeAuto->SetItemIndex(s.SizeIndex());
     cbxQualityAuto->SetItemIndex(s.QualityIndex());
-    for (TFlatComboBox *box : {cbxNameAuto, cbxAddressAuto}) {
+    for (FlatComboBox *box : {cbxNameAuto, cbxAddressAuto}) {
         const QSignalBlocker quiet(box);
         box->SetItemIndex(s.SelectedIndex());
     }

@@ -6,9 +6,9 @@
 
 class MainModel;
 class ScheduleModel;
-class TFlatCheckBox;
-class TFlatComboBox;
-class TFlatEdit;
+class FlatCheckBox;
+class FlatComboBox;
+class FlatEdit;
 class TextBinding;
 class TLabeledBmpBtn;
 
@@ -28,21 +28,21 @@ private:
 
     ScheduleModel &m_schedule;
     QList<TextBinding *> m_shown;
-    TFlatEdit *edtHour = nullptr;
-    TFlatEdit *edtMin = nullptr;
+    FlatEdit *edtHour = nullptr;
+    FlatEdit *edtMin = nullptr;
     TLabeledBmpBtn *btnHUp = nullptr;
     TLabeledBmpBtn *btnHDown = nullptr;
     TLabeledBmpBtn *btnMUp = nullptr;
     TLabeledBmpBtn *btnMDown = nullptr;
     TLabeledBmpBtn *btnStartTime = nullptr;
     TLabeledBmpBtn *btnPassingTime = nullptr;
-    TFlatComboBox *cbxInterval = nullptr;
-    TFlatComboBox *cbxSizeAuto = nullptr;
-    TFlatComboBox *cbxQualityAuto = nullptr;
-    TFlatComboBox *cbxNameAuto = nullptr;
-    TFlatComboBox *cbxAddressAuto = nullptr;
+    FlatComboBox *cbxInterval = nullptr;
+    FlatComboBox *cbxSizeAuto = nullptr;
+    FlatComboBox *cbxQualityAuto = nullptr;
+    FlatComboBox *cbxNameAuto = nullptr;
+    FlatComboBox *cbxAddressAuto = nullptr;
     TLabeledBmpBtn *btnAddressAuto = nullptr;
-    TFlatCheckBox *chkNoSend = nullptr;
+    FlatCheckBox *chkNoSend = nullptr;
     PaneLabel *lbNoSend = nullptr;
     TLabeledBmpBtn *btnResizeByHeightAuto = nullptr;
     TLabeledBmpBtn *btnResizeByWidthAuto = nullptr;

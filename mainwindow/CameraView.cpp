@@ -6,7 +6,7 @@
 
 #include <QPainter>
 
-CameraView::CameraView(CameraModel &camera, TPictureCanvas &canvas, QWidget *parent)
+CameraView::CameraView(CameraModel &camera, PictureCanvas &canvas, QWidget *parent)
     : QWidget(parent)
     , m_camera(camera)
     , m_canvas(canvas)
@@ -20,8 +20,8 @@ CameraView::CameraView(CameraModel &camera, TPictureCanvas &canvas, QWidget *par
     connect(&m_camera, &CameraModel::previewFrame, this, &CameraView::showFrame);
     connect(&m_camera, &CameraModel::viewChanged, this, qOverload<>(&QWidget::update));
     connect(&m_camera, &CameraModel::stateChanged, this, qOverload<>(&QWidget::update));
-    connect(&m_canvas, &TPictureCanvas::frameChanged, this, &CameraView::followCanvas);
-    connect(&m_canvas, &TPictureCanvas::visibilityChanged, this, &CameraView::followCanvas);
+    connect(&m_canvas, &PictureCanvas::frameChanged, this, &CameraView::followCanvas);
+    connect(&m_canvas, &PictureCanvas::visibilityChanged, this, &CameraView::followCanvas);
     followCanvas();
 }
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class CameraModel;
-class TPictureCanvas;
+class PictureCanvas;
 
 // The camera host pnlCameraImage: shows the live picture of the camera model inside the frame view.
 // Made as a child of the frame view's widget, it takes the host's place and visibility from the
@@ -17,7 +17,7 @@ class CameraView : public QWidget
     Q_OBJECT
 
 public:
-    CameraView(CameraModel &camera, TPictureCanvas &canvas, QWidget *parent = nullptr);
+    CameraView(CameraModel &camera, PictureCanvas &canvas, QWidget *parent = nullptr);
 
     // The frame on show; null before the first.
     const Bitmap &Frame() const { return m_frame; }
@@ -30,7 +30,7 @@ private:
     void showFrame(const Bitmap &frame);
 
     CameraModel &m_camera;
-    TPictureCanvas &m_canvas;
+    PictureCanvas &m_canvas;
     Bitmap m_frame;
     QImage m_image; // shares the frame's pixels
 };

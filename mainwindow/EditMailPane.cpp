@@ -10,7 +10,7 @@ EditMailPane::EditMailPane(MainModel &model, QWidget *parent)
     : Pane("pnlEditMail", model, parent)
 {
     lbSubject = new PaneLabel(this, "lbSubject", QStringLiteral("件名："), QPoint(8, 10));
-    edtSubject = new TFlatEdit(this);
+    edtSubject = new FlatEdit(this);
     edtSubject->setObjectName(QStringLiteral("edtSubject"));
     edtSubject->setGeometry(8, 28, 226, 20);
     NameFromLabel(edtSubject, lbSubject);
@@ -20,7 +20,7 @@ EditMailPane::EditMailPane(MainModel &model, QWidget *parent)
         [&model](const QString &text) { model.SetSubject(text); });
 
     lbBody = new PaneLabel(this, "lbBody", QStringLiteral("本文："), QPoint(8, 60));
-    edtBody = new TFlatMemo(this);
+    edtBody = new FlatMemo(this);
     edtBody->setObjectName(QStringLiteral("edtBody"));
     edtBody->setGeometry(8, 78, 226, 146);
     NameFromLabel(edtBody, lbBody);

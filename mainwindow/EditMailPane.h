@@ -3,8 +3,8 @@
 #include "mainwindow/PaneKit.h"
 
 class MainModel;
-class TFlatEdit;
-class TFlatMemo;
+class FlatEdit;
+class FlatMemo;
 
 // pnlEditMail, mail step 3: the subject (at most 36 bytes in the system code page) and the body.
 class EditMailPane : public Pane
@@ -16,6 +16,6 @@ public:
 private:
     PaneLabel *lbSubject = nullptr;
     PaneLabel *lbBody = nullptr;
-    TFlatEdit *edtSubject = nullptr;
-    TFlatMemo *edtBody = nullptr;
+    FlatEdit *edtSubject = nullptr;
+    FlatMemo *edtBody = nullptr;
 };

@@ -20,7 +20,7 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
                                       QStringLiteral("サムネイルで\\nファイルを選択"));
 
     lbFolder = new PaneLabel(this, "lbFolder", QStringLiteral("フォルダ："), QPoint(8, 58));
-    cbxFolder = new TFlatComboBox(this);
+    cbxFolder = new FlatComboBox(this);
     cbxFolder->setObjectName(QStringLiteral("cbxFolder"));
     cbxFolder->SetEditable(true);
     cbxFolder->setGeometry(8, 76, 164, 20);
@@ -47,7 +47,7 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
     button(btnRecent, &FileSourceModel::btnRecentClick);
     button(btnOpenRecent, &FileSourceModel::btnOpenRecentClick);
     button(btnOpenInterval, &FileSourceModel::btnOpenIntervalClick);
-    connect(cbxFolder, &TFlatComboBox::changed, this, [this] {
+    connect(cbxFolder, &FlatComboBox::changed, this, [this] {
         m_model.PanelClick();
         m_source.cbxFolderSelect(cbxFolder->ItemIndex());
     });
@@ -55,7 +55,7 @@ FileModePane::FileModePane(MainModel &model, QWidget *parent)
         cbxFolder, [this] { return m_source.FolderText(); },
         [this](const QString &text) { m_source.TypeFolderText(text); });
     // Enter after a typed or pasted folder chooses it.
-    connect(cbxFolder, &TFlatComboBox::entered, this, [this] {
+    connect(cbxFolder, &FlatComboBox::entered, this, [this] {
         m_model.PanelClick();
         m_source.EnterFolderText();
     });

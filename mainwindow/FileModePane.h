@@ -4,7 +4,7 @@
 
 class FileSourceModel;
 class MainModel;
-class TFlatComboBox;
+class FlatComboBox;
 class TextBinding;
 class TLabeledBmpBtn;
 
@@ -27,7 +27,7 @@ private:
     TLabeledBmpBtn *btnOpenDialog = nullptr;
     TLabeledBmpBtn *btnOpenThumbnail = nullptr;
     PaneLabel *lbFolder = nullptr;
-    TFlatComboBox *cbxFolder = nullptr;
+    FlatComboBox *cbxFolder = nullptr;
     TLabeledBmpBtn *btnOpenFolder = nullptr;
     TLabeledBmpBtn *btnFindFolder = nullptr;
     TLabeledBmpBtn *btnSelectFolder = nullptr;

@@ -20,12 +20,12 @@ TFindFolder::TFindFolder(QWidget *owner)
     setModal(true);
     setFixedSize(360, 176);
 
-    pnlBase = new TFlatPanel(this);
+    pnlBase = new FlatPanel(this);
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
     pnlBase->setGeometry(0, 0, 360, 176);
     pnlBase->SetInputFrameColor(Colors::Frame);
 
-    lbxDCFFolderList = new TFlatListBox(pnlBase);
+    lbxDCFFolderList = new FlatListBox(pnlBase);
     lbxDCFFolderList->setObjectName(QStringLiteral("lbxDCFFolderList"));
     lbxDCFFolderList->setGeometry(9, 9, 342, 122);
     lbxDCFFolderList->SetColors(Colors::Field, Colors::Text);

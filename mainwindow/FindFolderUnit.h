@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
-class TFlatListBox;
-class TFlatPanel;
+class FlatListBox;
+class FlatPanel;
 class TLabeledBmpBtn;
 
 // The media search's window: the camera folders found on the cards, to choose one from. OK or a
@@ -20,7 +20,7 @@ public:
     std::optional<QString> ChooseDcfFolder(const QStringList &folders) override;
     // The folder taken by the last use; empty after a cancel.
     const QString &FolderFound() const { return m_found; }
-    TFlatListBox *List() const { return lbxDCFFolderList; }
+    FlatListBox *List() const { return lbxDCFFolderList; }
 
     void btnOkClick();
     void btnCancelClick();
@@ -29,8 +29,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    TFlatPanel *pnlBase = nullptr;
-    TFlatListBox *lbxDCFFolderList = nullptr;
+    FlatPanel *pnlBase = nullptr;
+    FlatListBox *lbxDCFFolderList = nullptr;
     TLabeledBmpBtn *btnOk = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
     QWidget *m_owner = nullptr;

@@ -39,7 +39,7 @@ TLoadingThumbnail::TLoadingThumbnail(QWidget *owner)
     setWindowModality(Qt::ApplicationModal);
     setAccessibleName(QStringLiteral("サムネイル作成中"));
 
-    pnlBase = new TFlatPanel(this);
+    pnlBase = new FlatPanel(this);
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
     pnlBase->SetBorderColor(Colors::Frame);
     pnlBase->setGeometry(0, 0, 184, 80);
@@ -49,7 +49,7 @@ TLoadingThumbnail::TLoadingThumbnail(QWidget *owner)
     imgLoadingThumbnail->setGeometry(8, 8, 64, 64);
     imgLoadingThumbnail->setAccessibleName(QStringLiteral("作成したサムネイル"));
 
-    pbLoading = new TFlatProgressBar(pnlBase);
+    pbLoading = new FlatProgressBar(pnlBase);
     pbLoading->setObjectName(QStringLiteral("pbLoading"));
     pbLoading->setGeometry(80, 16, 96, 9);
     pbLoading->setAccessibleName(QStringLiteral("進行状況"));

@@ -6,8 +6,8 @@
 #include <QWidget>
 
 class QLabel;
-class TFlatPanel;
-class TFlatProgressBar;
+class FlatPanel;
+class FlatProgressBar;
 class TLabeledBmpBtn;
 
 // A tile as a picture for the screen.
@@ -34,7 +34,7 @@ public:
     void End() override;
 
     QLabel *Picture() const { return imgLoadingThumbnail; }
-    TFlatProgressBar *Progress() const { return pbLoading; }
+    FlatProgressBar *Progress() const { return pbLoading; }
     TLabeledBmpBtn *CancelButton() const { return btnCancel; }
 
 protected:
@@ -46,10 +46,10 @@ private:
     void btnCancelClick();
 
     QWidget *m_owner = nullptr;
-    TFlatPanel *pnlBase = nullptr;
+    FlatPanel *pnlBase = nullptr;
     QLabel *imgLoadingThumbnail = nullptr;
     QLabel *lbLoading = nullptr;
-    TFlatProgressBar *pbLoading = nullptr;
+    FlatProgressBar *pbLoading = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
     bool m_cancelled = false;
 };

@@ -44,7 +44,7 @@ int fullWidth(const QRect &frameBase)
 
 } // namespace
 
-TMain::TMain(TMainContext context, QWidget *parent)
+TMain::TMain(MainContext context, QWidget *parent)
     : QWidget(parent)
     , m_listWindow(context.listWindow)
     , m_model(&context.model)
@@ -77,7 +77,7 @@ TMain::TMain(TMainContext context, QWidget *parent)
     imgWaku->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     // Both command panels share one place; only one shows.
-    pnlCommandPicture = new TFlatPanel(this);
+    pnlCommandPicture = new FlatPanel(this);
     pnlCommandPicture->setObjectName(QStringLiteral("pnlCommandPicture"));
     pnlCommandPicture->setGeometry(kCommandArea);
     pnlFileMode = new FileModePane(*m_model, pnlCommandPicture);
@@ -89,15 +89,15 @@ TMain::TMain(TMainContext context, QWidget *parent)
     btnBackDmy->SetEnabled(false);
     btnAutoStart->SetEnabled(false);
 
-    pnlCommandMail = new TFlatPanel(this);
+    pnlCommandMail = new FlatPanel(this);
     pnlCommandMail->setObjectName(QStringLiteral("pnlCommandMail"));
     pnlCommandMail->setGeometry(kCommandArea);
     commandButtons(pnlCommandMail, "btnConfig2", "btnQuit2", "btnBack", "btnFwd", &btnConfig2, &btnQuit2,
                    &btnBack, &btnFwd);
     pnlCommandMail->hide();
 
-    for (TFlatPanel *panel : {pnlCommandPicture, pnlCommandMail})
-        connect(panel, &TFlatPanel::clicked, m_model, &MainModel::PanelClick);
+    for (FlatPanel *panel : {pnlCommandPicture, pnlCommandMail})
+        connect(panel, &FlatPanel::clicked, m_model, &MainModel::PanelClick);
     for (TLabeledBmpBtn *b : {btnConfig1, btnConfig2})
         connect(b, &TBmpBtn::clicked, m_model, &MainModel::btnConfig1Click);
     for (TLabeledBmpBtn *b : {btnQuit, btnQuit2})
@@ -142,7 +142,7 @@ TLabeledBmpBtn *TMain::modeButton(const char *name, int x, int kind, const QStri
     return b;
 }
 
-void TMain::commandButtons(TFlatPanel *panel, const char *config, const char *quit, const char *back,
+void TMain::commandButtons(FlatPanel *panel, const char *config, const char *quit, const char *back,
                            const char *next, TLabeledBmpBtn **configButton, TLabeledBmpBtn **quitButton,
                            TLabeledBmpBtn **backButton, TLabeledBmpBtn **nextButton)
 {
@@ -178,7 +178,7 @@ void TMain::makePanes()
 void TMain::dropDownsToPopup(QWidget *within)
 {
     // Every drop-down list of the window drops the program's popup list.
-    for (TFlatComboBox *list : within->findChildren<TFlatComboBox *>()) {
+    for (FlatComboBox *list : within->findChildren<FlatComboBox *>()) {
         list->SetOwnerWindow(this);
         list->SetListWindow(m_listWindow);
     }
@@ -325,7 +325,7 @@ void TMain::keyPressEvent(QKeyEvent *event)
         m_model->FormKeyPress(Qt::Key_Escape);
         return;
     }
-    TPictureCanvas &canvas = m_model->Canvas();
+    PictureCanvas &canvas = m_model->Canvas();
     if (canvas.IsEnabled() && canvas.KeyDown(event->key(), event->modifiers()))
         return;
     QWidget::keyPressEvent(event);
@@ -333,7 +333,7 @@ void TMain::keyPressEvent(QKeyEvent *event)
 
 void TMain::wheelEvent(QWheelEvent *event)
 {
-    TPictureCanvas &canvas = m_model->Canvas();
+    PictureCanvas &canvas = m_model->Canvas();
     const QPoint at = event->position().toPoint() - canvas.FrameViewRect().topLeft();
     const int delta = event->angleDelta().y();
     if (delta != 0 && canvas.MouseWheel(at, delta)) {

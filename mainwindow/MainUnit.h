@@ -18,19 +18,19 @@ class PictureConfigPane;
 class Prompt;
 class QLabel;
 class SendToPane;
-class TFlatPanel;
+class FlatPanel;
 class TLabeledBmpBtn;
-class TListWindow;
+class PopupListWindow;
 class TUserData;
 
 // What the main window is made with.
-struct TMainContext
+struct MainContext
 {
     // Made with its parts by the program's start (or a test), before the window; it outlives the
     // window, whose waits it runs while the window is there.
     MainModel &model;
     // The popup list of the drop-down lists; none: their buttons do nothing.
-    TListWindow *listWindow = nullptr;
+    PopupListWindow *listWindow = nullptr;
 };
 
 // The main window: the picture area on the left, the mode buttons and the command area on the
@@ -40,7 +40,7 @@ class TMain : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TMain(TMainContext context, QWidget *parent = nullptr);
+    explicit TMain(MainContext context, QWidget *parent = nullptr);
     ~TMain() override;
 
     MainModel &Model() const { return *m_model; }
@@ -73,11 +73,11 @@ private:
     // While a schedule runs only the picture area shows.
     void Narrow(bool narrow);
     TLabeledBmpBtn *modeButton(const char *name, int x, int kind, const QString &accessibleName);
-    void commandButtons(TFlatPanel *panel, const char *config, const char *quit, const char *back,
+    void commandButtons(FlatPanel *panel, const char *config, const char *quit, const char *back,
                         const char *next, TLabeledBmpBtn **configButton, TLabeledBmpBtn **quitButton,
                         TLabeledBmpBtn **backButton, TLabeledBmpBtn **nextButton);
 
-    TListWindow *m_listWindow = nullptr;
+    PopupListWindow *m_listWindow = nullptr;
     MainModel *m_model;
     bool m_firstShowDone = false;
     bool m_panesMade = false;
@@ -90,7 +90,7 @@ private:
     TLabeledBmpBtn *btnAutoMode = nullptr;
     QLabel *imgWaku = nullptr;
 
-    TFlatPanel *pnlCommandPicture = nullptr;
+    FlatPanel *pnlCommandPicture = nullptr;
     FileModePane *pnlFileMode = nullptr;
     CameraModePane *pnlCameraMode = nullptr;
     AutoModePane *pnlAutoMode = nullptr;
@@ -100,7 +100,7 @@ private:
     TLabeledBmpBtn *btnMailCreate = nullptr;
     TLabeledBmpBtn *btnAutoStart = nullptr;
 
-    TFlatPanel *pnlCommandMail = nullptr;
+    FlatPanel *pnlCommandMail = nullptr;
     PictureConfigPane *pnlPictureConfig = nullptr;
     SendToPane *pnlSendTo = nullptr;
     EditMailPane *pnlEditMail = nullptr;

@@ -9,12 +9,12 @@
 #include <QMouseEvent>
 
 Pane::Pane(const char *name, MainModel &model, QWidget *parent)
-    : TFlatPanel(parent)
+    : FlatPanel(parent)
     , m_model(model)
 {
     setObjectName(QLatin1String(name));
     SetInputFrameColor(Colors::Frame);
-    connect(this, &TFlatPanel::clicked, &model, &MainModel::PanelClick);
+    connect(this, &FlatPanel::clicked, &model, &MainModel::PanelClick);
 }
 
 void Pane::OnButton(TBmpBtn *button, std::function<void()> action, bool atPress)
@@ -32,7 +32,7 @@ void Pane::OnButton(TBmpBtn *button, std::function<void()> action, bool atPress)
 void Pane::resizeEvent(QResizeEvent *event)
 {
     SetBackgroundPicture(MainArtwork::PaneBackground(size()));
-    TFlatPanel::resizeEvent(event);
+    FlatPanel::resizeEvent(event);
 }
 
 PaneLabel::PaneLabel(QWidget *parent, const char *name, const QString &text, QPoint at)

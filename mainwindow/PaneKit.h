@@ -14,7 +14,7 @@ class TBmpBtn;
 // The look shared by the panes of the command area: the pane background, the orange frame one
 // pixel outside every input, labels in the text colour. A click on the pane, or on one of its
 // buttons, first hides the popup list (the model's PanelClick).
-class Pane : public TFlatPanel
+class Pane : public FlatPanel
 {
     Q_OBJECT
 public:

@@ -15,7 +15,7 @@
 class FrameView : public QWidget
 {
 public:
-    FrameView(PictureArea &area, TPictureCanvas &canvas)
+    FrameView(PictureArea &area, PictureCanvas &canvas)
         : QWidget(&area)
         , m_area(area)
         , m_canvas(canvas)
@@ -66,7 +66,7 @@ protected:
     {
         if (m_canvas.Dragging() || onPicture(event->position().toPoint()))
             m_canvas.PictureMouseMove(toPlacement(event), event->modifiers().testFlag(Qt::AltModifier));
-        else if (m_canvas.PointerCursor() != TPictureCanvas::Cursor::Default)
+        else if (m_canvas.PointerCursor() != PictureCanvas::Cursor::Default)
             m_canvas.PictureMouseMove(toPlacement(event), false);
     }
 
@@ -89,12 +89,12 @@ private:
     }
 
     PictureArea &m_area;
-    TPictureCanvas &m_canvas;
+    PictureCanvas &m_canvas;
     QPixmap m_back;
     bool m_pressed = false;
 };
 
-PictureArea::PictureArea(TPictureCanvas &canvas, CameraModel *camera, QWidget *parent)
+PictureArea::PictureArea(PictureCanvas &canvas, CameraModel *camera, QWidget *parent)
     : QWidget(parent)
     , m_canvas(canvas)
 {
@@ -113,23 +113,23 @@ PictureArea::PictureArea(TPictureCanvas &canvas, CameraModel *camera, QWidget *p
     const auto repaint = [this] {
         pnlImageDmy->update();
     };
-    connect(&canvas, &TPictureCanvas::frameChanged, this, &PictureArea::Refresh);
-    connect(&canvas, &TPictureCanvas::visibilityChanged, this, &PictureArea::Refresh);
-    connect(&canvas, &TPictureCanvas::pictureChanged, this, repaint);
-    connect(&canvas, &TPictureCanvas::placementChanged, this, repaint);
-    connect(&canvas, &TPictureCanvas::backgroundChanged, this, repaint);
-    connect(&canvas, &TPictureCanvas::cursorChanged, this, [this] {
-        pnlImageDmy->setCursor(m_canvas.PointerCursor() == TPictureCanvas::Cursor::HandPoint
+    connect(&canvas, &PictureCanvas::frameChanged, this, &PictureArea::Refresh);
+    connect(&canvas, &PictureCanvas::visibilityChanged, this, &PictureArea::Refresh);
+    connect(&canvas, &PictureCanvas::pictureChanged, this, repaint);
+    connect(&canvas, &PictureCanvas::placementChanged, this, repaint);
+    connect(&canvas, &PictureCanvas::backgroundChanged, this, repaint);
+    connect(&canvas, &PictureCanvas::cursorChanged, this, [this] {
+        pnlImageDmy->setCursor(m_canvas.PointerCursor() == PictureCanvas::Cursor::HandPoint
                                    ? Qt::PointingHandCursor
                                    : Qt::ArrowCursor);
     });
-    connect(&canvas, &TPictureCanvas::busyChanged, this, [this](bool busy) {
+    connect(&canvas, &PictureCanvas::busyChanged, this, [this](bool busy) {
         if (busy)
             setCursor(Qt::WaitCursor);
         else
             unsetCursor();
     });
-    connect(&canvas, &TPictureCanvas::focusRequested, this, [this] { setFocus(Qt::OtherFocusReason); });
+    connect(&canvas, &PictureCanvas::focusRequested, this, [this] { setFocus(Qt::OtherFocusReason); });
     Refresh();
 }
 

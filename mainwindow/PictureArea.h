@@ -4,7 +4,7 @@
 #include <QWidget>
 
 class CameraModel;
-class TPictureCanvas;
+class PictureCanvas;
 class FrameView;
 
 // The picture area of the main window: the bordered panel pnlImageBase around the frame view
@@ -16,7 +16,7 @@ class PictureArea : public QWidget
     Q_OBJECT
 public:
     // With a camera, the camera host shows its live view.
-    explicit PictureArea(TPictureCanvas &canvas, CameraModel *camera = nullptr, QWidget *parent = nullptr);
+    explicit PictureArea(PictureCanvas &canvas, CameraModel *camera = nullptr, QWidget *parent = nullptr);
 
     // imgPictureBack: shown behind the camera view in Camera and Auto mode.
     void SetPictureBackShown(bool shown);
@@ -39,7 +39,7 @@ protected:
 private:
     friend class FrameView;
 
-    TPictureCanvas &m_canvas;
+    PictureCanvas &m_canvas;
     FrameView *pnlImageDmy = nullptr;
     QWidget *pnlCameraImage = nullptr;
     bool m_pictureBackShown = false;

@@ -68,20 +68,20 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     , m_canvas(model.Canvas())
 {
     lbSizeMail = new PaneLabel(this, "lbSizeMail", QStringLiteral("サイズ："), QPoint(8, 11));
-    cbxSizeMail = new TFlatComboBox(this);
+    cbxSizeMail = new FlatComboBox(this);
     cbxSizeMail->setObjectName(QStringLiteral("cbxSizeMail"));
     cbxSizeMail->setGeometry(56, 8, 118, 20);
     cbxSizeMail->SetItems(PictureSettings::SizeItems());
     NameFromLabel(cbxSizeMail, lbSizeMail);
-    connect(cbxSizeMail, &TFlatComboBox::changed, this, &PictureConfigPane::cbxSizeMailChange);
+    connect(cbxSizeMail, &FlatComboBox::changed, this, &PictureConfigPane::cbxSizeMailChange);
 
     lbQualityMail = new PaneLabel(this, "lbQualityMail", QStringLiteral("画質："), QPoint(8, 39));
-    cbxQualityMail = new TFlatComboBox(this);
+    cbxQualityMail = new FlatComboBox(this);
     cbxQualityMail->setObjectName(QStringLiteral("cbxQualityMail"));
     cbxQualityMail->setGeometry(56, 36, 118, 20);
     cbxQualityMail->SetItems(PictureSettings::QualityItems());
     NameFromLabel(cbxQualityMail, lbQualityMail);
-    connect(cbxQualityMail, &TFlatComboBox::changed, this, &PictureConfigPane::cbxQualityMailChange);
+    connect(cbxQualityMail, &FlatComboBox::changed, this, &PictureConfigPane::cbxQualityMailChange);
 
     lbWidthMail = new PaneLabel(this, "lbWidthMail", QStringLiteral("横："), QPoint(8, 67));
     edtWidthMail = new SizeField(this, "edtWidthMail", QStringLiteral("横"), QRect(32, 64, 52, 20));
@@ -119,7 +119,7 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
     btnCHengeBackColor = MakeMainButton(this, "btnCHengeBackColor", QRect(124, 150, 110, 40),
                                         QStringLiteral("背景色を\\n変更する"));
     btnCHengeBackColor->setToolTip(QStringLiteral("背景色を変更する"));
-    pnlBackColorDisplay = new TFlatPanel(this);
+    pnlBackColorDisplay = new FlatPanel(this);
     pnlBackColorDisplay->setObjectName(QStringLiteral("pnlBackColorDisplay"));
     pnlBackColorDisplay->setGeometry(124, 196, 110, 26);
     pnlBackColorDisplay->SetBorderColor(Colors::Text);
@@ -127,24 +127,24 @@ PictureConfigPane::PictureConfigPane(MainModel &model, QWidget *parent)
 
     OnButton(btnZoomUp, [this] { m_canvas.ZoomPicture(10); });
     OnButton(btnZoomDown, [this] { m_canvas.ZoomPicture(-10); });
-    button(btnResizeByHeight, &TPictureCanvas::ResizeByHeight);
-    button(btnResizeByWidth, &TPictureCanvas::ResizeByWidth);
-    button(btnRotateLeft, &TPictureCanvas::RotateLeft);
-    button(btnRotateRight, &TPictureCanvas::RotateRight);
-    button(btnFitTop, &TPictureCanvas::FitTop);
-    button(btnFitLeft, &TPictureCanvas::FitLeft);
-    button(btnCentering, &TPictureCanvas::Centering);
-    button(btnFitRight, &TPictureCanvas::FitRight);
-    button(btnFitBottom, &TPictureCanvas::FitBottom);
-    button(btnCHengeBackColor, &TPictureCanvas::ChooseBackgroundColor);
+    button(btnResizeByHeight, &PictureCanvas::ResizeByHeight);
+    button(btnResizeByWidth, &PictureCanvas::ResizeByWidth);
+    button(btnRotateLeft, &PictureCanvas::RotateLeft);
+    button(btnRotateRight, &PictureCanvas::RotateRight);
+    button(btnFitTop, &PictureCanvas::FitTop);
+    button(btnFitLeft, &PictureCanvas::FitLeft);
+    button(btnCentering, &PictureCanvas::Centering);
+    button(btnFitRight, &PictureCanvas::FitRight);
+    button(btnFitBottom, &PictureCanvas::FitBottom);
+    button(btnCHengeBackColor, &PictureCanvas::ChooseBackgroundColor);
 
     connect(&m_canvas.Settings(), &PictureSettings::changed, this, &PictureConfigPane::Refresh);
-    connect(&m_canvas, &TPictureCanvas::backgroundChanged, this, &PictureConfigPane::Refresh);
+    connect(&m_canvas, &PictureCanvas::backgroundChanged, this, &PictureConfigPane::Refresh);
     connect(&model.Recipient(), &RecipientModel::changed, this, &PictureConfigPane::Refresh);
     Refresh();
 }
 
-void PictureConfigPane::button(TLabeledBmpBtn *b, void (TPictureCanvas::*operation)())
+void PictureConfigPane::button(TLabeledBmpBtn *b, void (PictureCanvas::*operation)())
 {
     OnButton(b, [this, operation] { (m_canvas.*operation)(); });
 }

@@ -4,10 +4,10 @@
 
 class MainModel;
 class SizeField;
-class TFlatComboBox;
+class FlatComboBox;
 class TLabeledBmpBtn;
-class TListWindow;
-class TPictureCanvas;
+class PopupListWindow;
+class PictureCanvas;
 
 // pnlPictureConfig, mail step 1: the size and quality lists, the user width and height, and the
 // buttons that zoom, fit, align and rotate the picture and change the background colour.
@@ -23,13 +23,13 @@ private:
     void cbxQualityMailChange();
     void edtWHMailClick();
     // A button of the pane that runs an operation of the canvas.
-    void button(TLabeledBmpBtn *b, void (TPictureCanvas::*operation)());
+    void button(TLabeledBmpBtn *b, void (PictureCanvas::*operation)());
 
-    TPictureCanvas &m_canvas;
+    PictureCanvas &m_canvas;
     PaneLabel *lbSizeMail = nullptr;
     PaneLabel *lbQualityMail = nullptr;
-    TFlatComboBox *cbxSizeMail = nullptr;
-    TFlatComboBox *cbxQualityMail = nullptr;
+    FlatComboBox *cbxSizeMail = nullptr;
+    FlatComboBox *cbxQualityMail = nullptr;
     PaneLabel *lbWidthMail = nullptr;
     PaneLabel *lbHeightMail = nullptr;
     SizeField *edtWidthMail = nullptr;
@@ -46,5 +46,5 @@ private:
     TLabeledBmpBtn *btnFitBottom = nullptr;
     TLabeledBmpBtn *btnCentering = nullptr;
     TLabeledBmpBtn *btnCHengeBackColor = nullptr;
-    TFlatPanel *pnlBackColorDisplay = nullptr;
+    FlatPanel *pnlBackColorDisplay = nullptr;
 };

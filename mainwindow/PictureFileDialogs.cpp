@@ -55,11 +55,11 @@ QList<NewKind> newKinds()
 
 } // namespace
 
-TOpenPictureDialog::TOpenPictureDialog(QWidget *owner)
+PictureOpenDialog::PictureOpenDialog(QWidget *owner)
     : m_owner(owner)
 { }
 
-QStringList TOpenPictureDialog::FilterNames()
+QStringList PictureOpenDialog::FilterNames()
 {
     QStringList names {QStringLiteral("すべてのファイル (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)"),
                        QStringLiteral("JPEG イメージファイル"), QStringLiteral("ビットマップ (*.bmp)")};
@@ -68,7 +68,7 @@ QStringList TOpenPictureDialog::FilterNames()
     return names;
 }
 
-QStringList TOpenPictureDialog::NameFilters()
+QStringList PictureOpenDialog::NameFilters()
 {
     const QStringList names = FilterNames();
     // The first entry lists every kind the program opens, so that a phone's photo shows at once.
@@ -83,7 +83,7 @@ QStringList TOpenPictureDialog::NameFilters()
     return filters;
 }
 
-void TOpenPictureDialog::Prepare(QFileDialog &dialog, const QString &startFolder) const
+void PictureOpenDialog::Prepare(QFileDialog &dialog, const QString &startFolder) const
 {
     dialog.setWindowTitle(QStringLiteral("開く"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -96,7 +96,7 @@ void TOpenPictureDialog::Prepare(QFileDialog &dialog, const QString &startFolder
         dialog.setDirectory(folder);
 }
 
-QString TOpenPictureDialog::Execute(const QString &startFolder)
+QString PictureOpenDialog::Execute(const QString &startFolder)
 {
     // On the heap: the owner may go while the dialog runs, and takes the dialog with it.
     const QPointer<QFileDialog> dialog = new QFileDialog(m_owner);

@@ -10,10 +10,10 @@ class QWidget;
 
 // The platform's open-picture dialog with the program's filters. Each filter lists the extensions
 // in every letter case, as the original platform matched them; a camera's IMG_0001.JPG shows.
-class TOpenPictureDialog
+class PictureOpenDialog
 {
 public:
-    explicit TOpenPictureDialog(QWidget *owner = nullptr);
+    explicit PictureOpenDialog(QWidget *owner = nullptr);
 
     // The file chosen, or empty. An empty start folder keeps the folder of the last use.
     QString Execute(const QString &startFolder);

@@ -23,27 +23,27 @@ SendToPane::SendToPane(MainModel &model, QWidget *parent)
         = MakeMainButton(this, "btnAddressMail", QRect(150, 5, 84, 24), QStringLiteral("アドレス帳"));
 
     Label20 = new PaneLabel(this, "Label20", QStringLiteral("名前："), QPoint(8, 39));
-    cbxNameMail = new TFlatComboBox(this);
+    cbxNameMail = new FlatComboBox(this);
     cbxNameMail->setObjectName(QStringLiteral("cbxNameMail"));
     cbxNameMail->SetEditable(true);
     cbxNameMail->setGeometry(72, 36, 162, 20);
     NameFromLabel(cbxNameMail, Label20);
 
     Label21 = new PaneLabel(this, "Label21", QStringLiteral("アドレス："), QPoint(8, 65));
-    cbxAddressMail = new TFlatComboBox(this);
+    cbxAddressMail = new FlatComboBox(this);
     cbxAddressMail->setObjectName(QStringLiteral("cbxAddressMail"));
     cbxAddressMail->SetEditable(true);
     cbxAddressMail->setGeometry(72, 62, 162, 20);
     NameFromLabel(cbxAddressMail, Label21);
 
-    chkDoCoMo = new TFlatCheckBox(QStringLiteral("ｉモード、ｉショット（サーバーを使用する）"), this);
+    chkDoCoMo = new FlatCheckBox(QStringLiteral("ｉモード、ｉショット（サーバーを使用する）"), this);
     chkDoCoMo->setObjectName(QStringLiteral("chkDoCoMo"));
     chkDoCoMo->setGeometry(8, 90, 228, 16);
     lbDoCoMo = new PaneLabel(this, "lbDoCoMo", QStringLiteral("ＦＴＰサーバーを使用して送信する"),
                              QPoint(24, 108));
 
     Label18 = new PaneLabel(this, "Label18", QStringLiteral("同時に送信する宛先："), QPoint(8, 132));
-    lbxCC = new TFlatListBox(this);
+    lbxCC = new FlatListBox(this);
     lbxCC->setObjectName(QStringLiteral("lbxCC"));
     lbxCC->setGeometry(8, 150, 166, 74);
     NameFromLabel(lbxCC, Label18);
@@ -52,11 +52,11 @@ SendToPane::SendToPane(MainModel &model, QWidget *parent)
 
     RecipientModel &r = m_recipient;
     OnButton(btnAddressMail, [&r] { r.btnAddressMailClick(); });
-    connect(cbxNameMail, &TFlatComboBox::changed, this, [this, &r] {
+    connect(cbxNameMail, &FlatComboBox::changed, this, [this, &r] {
         m_model.PanelClick();
         r.cbxNameMailChange(cbxNameMail->ItemIndex());
     });
-    connect(cbxAddressMail, &TFlatComboBox::changed, this, [this, &r] {
+    connect(cbxAddressMail, &FlatComboBox::changed, this, [this, &r] {
         m_model.PanelClick();
         r.cbxAddressMailChange(cbxAddressMail->ItemIndex());
     });

@@ -4,9 +4,9 @@
 
 class MainModel;
 class RecipientModel;
-class TFlatCheckBox;
-class TFlatComboBox;
-class TFlatListBox;
+class FlatCheckBox;
+class FlatComboBox;
+class FlatListBox;
 class TLabeledBmpBtn;
 class TextBinding;
 
@@ -29,13 +29,13 @@ private:
     PaneLabel *Label17 = nullptr;
     TLabeledBmpBtn *btnAddressMail = nullptr;
     PaneLabel *Label20 = nullptr;
-    TFlatComboBox *cbxNameMail = nullptr;
+    FlatComboBox *cbxNameMail = nullptr;
     PaneLabel *Label21 = nullptr;
-    TFlatComboBox *cbxAddressMail = nullptr;
-    TFlatCheckBox *chkDoCoMo = nullptr;
+    FlatComboBox *cbxAddressMail = nullptr;
+    FlatCheckBox *chkDoCoMo = nullptr;
     PaneLabel *lbDoCoMo = nullptr;
     PaneLabel *Label18 = nullptr;
-    TFlatListBox *lbxCC = nullptr;
+    FlatListBox *lbxCC = nullptr;
     TLabeledBmpBtn *btnAddCC = nullptr;
     TLabeledBmpBtn *btnDelCC = nullptr;
     TextBinding *m_nameText = nullptr;

@@ -26,7 +26,7 @@ namespace {
 class TileAccessible : public QAccessibleInterface, public QAccessibleActionInterface
 {
 public:
-    TileAccessible(TThumbnailGrid *grid, int index)
+    TileAccessible(ThumbnailGridView *grid, int index)
         : m_grid(grid)
         , m_index(index)
     { }
@@ -72,7 +72,7 @@ public:
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
 
 private:
-    QPointer<TThumbnailGrid> m_grid;
+    QPointer<ThumbnailGridView> m_grid;
     int m_index;
 };
 
@@ -88,7 +88,7 @@ public:
         for (const auto &[index, id] : m_children)
             QAccessible::deleteAccessibleInterface(id);
     }
-    TThumbnailGrid *grid() const { return static_cast<TThumbnailGrid *>(widget()); }
+    ThumbnailGridView *grid() const { return static_cast<ThumbnailGridView *>(widget()); }
     int childCount() const override { return grid()->Count(); }
     QAccessibleInterface *child(int index) const override
     {
@@ -121,16 +121,16 @@ private:
 
 QAccessibleInterface *gridFactory(const QString &className, QObject *object)
 {
-    if (className == QLatin1String("TThumbnailGrid") && object && object->isWidgetType())
+    if (className == QLatin1String("ThumbnailGridView") && object && object->isWidgetType())
         return new GridAccessible(static_cast<QWidget *>(object));
     return nullptr;
 }
 
 } // namespace
 
-// ---- TThumbnailGrid
+// ---- ThumbnailGridView
 
-TThumbnailGrid::TThumbnailGrid(QWidget *parent)
+ThumbnailGridView::ThumbnailGridView(QWidget *parent)
     : QWidget(parent)
 {
     static const bool installed = [] {
@@ -143,7 +143,8 @@ TThumbnailGrid::TThumbnailGrid(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-int TThumbnailGrid::Draw(const QStringList &files, const QList<Bitmap> &tiles, int width, int minimumHeight)
+int ThumbnailGridView::Draw(const QStringList &files, const QList<Bitmap> &tiles, int width,
+                            int minimumHeight)
 {
     m_columns = ThumbnailGrid::Columns(width);
     m_names.clear();
@@ -172,7 +173,7 @@ int TThumbnailGrid::Draw(const QStringList &files, const QList<Bitmap> &tiles, i
     return m_columns;
 }
 
-void TThumbnailGrid::SetSelected(int index)
+void ThumbnailGridView::SetSelected(int index)
 {
     if (index == m_selected)
         return;
@@ -184,19 +185,19 @@ void TThumbnailGrid::SetSelected(int index)
     }
 }
 
-void TThumbnailGrid::paintEvent(QPaintEvent *event)
+void ThumbnailGridView::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
     p.drawImage(event->rect().topLeft(), m_image, event->rect());
 }
 
-void TThumbnailGrid::mousePressEvent(QMouseEvent *event)
+void ThumbnailGridView::mousePressEvent(QMouseEvent *event)
 {
     setFocus(Qt::MouseFocusReason);
     Q_EMIT pressed(event->position().toPoint());
 }
 
-void TThumbnailGrid::keyPressEvent(QKeyEvent *event)
+void ThumbnailGridView::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Left:
@@ -212,16 +213,16 @@ void TThumbnailGrid::keyPressEvent(QKeyEvent *event)
     }
 }
 
-// ---- TSelectionFrame
+// ---- SelectionFrame
 
-TSelectionFrame::TSelectionFrame(QWidget *parent)
+SelectionFrame::SelectionFrame(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("imgCursor"));
     resize(ThumbnailGrid::FrameSide, ThumbnailGrid::FrameSide);
 }
 
-void TSelectionFrame::paintEvent(QPaintEvent *)
+void SelectionFrame::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setPen(Qt::NoPen);
@@ -234,7 +235,7 @@ void TSelectionFrame::paintEvent(QPaintEvent *)
     p.drawRect(r.width() - 2, 0, 2, r.height());
 }
 
-void TSelectionFrame::mouseDoubleClickEvent(QMouseEvent *event)
+void SelectionFrame::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         Q_EMIT doubleClicked();
@@ -259,7 +260,7 @@ TThumbnail::TThumbnail(Prompt &prompt, TLoadingThumbnail &loading, QWidget *owne
     pal.setColor(QPalette::Window, Colors::Back);
     setPalette(pal);
 
-    pnlFrame = new TFlatPanel(this);
+    pnlFrame = new FlatPanel(this);
     pnlFrame->setObjectName(QStringLiteral("pnlFrame"));
     pnlFrame->SetColor(Colors::Back);
     pnlFrame->SetBorderColor(Colors::Frame);
@@ -269,13 +270,13 @@ TThumbnail::TThumbnail(Prompt &prompt, TLoadingThumbnail &loading, QWidget *owne
     pnlClient->setAutoFillBackground(true);
     pnlClient->setPalette(pal);
 
-    imgThumbnail = new TThumbnailGrid(pnlClient);
+    imgThumbnail = new ThumbnailGridView(pnlClient);
     imgThumbnail->setAccessibleName(QStringLiteral("画像一覧"));
-    imgCursor = new TSelectionFrame(pnlClient);
+    imgCursor = new SelectionFrame(pnlClient);
     imgCursor->setAccessibleName(QStringLiteral("選択枠"));
     imgCursor->hide();
 
-    fsbImage = new TFlatScrollBar(Qt::Vertical, this);
+    fsbImage = new FlatScrollBar(Qt::Vertical, this);
     fsbImage->setObjectName(QStringLiteral("fsbImage"));
     fsbImage->setAccessibleName(QStringLiteral("スクロール"));
     fsbImage->setFocusPolicy(Qt::NoFocus);
@@ -285,9 +286,9 @@ TThumbnail::TThumbnail(Prompt &prompt, TLoadingThumbnail &loading, QWidget *owne
 
     connect(btnOk, &TBmpBtn::clicked, this, &TThumbnail::btnOkClick);
     connect(btnCancel, &TBmpBtn::clicked, this, &TThumbnail::btnCancelClick);
-    connect(imgCursor, &TSelectionFrame::doubleClicked, this, &TThumbnail::imgCursorDblClick);
-    connect(imgThumbnail, &TThumbnailGrid::pressed, this, &TThumbnail::imgThumbnailMouseDown);
-    connect(imgThumbnail, &TThumbnailGrid::keyPressed, this, &TThumbnail::gridKey);
+    connect(imgCursor, &SelectionFrame::doubleClicked, this, &TThumbnail::imgCursorDblClick);
+    connect(imgThumbnail, &ThumbnailGridView::pressed, this, &TThumbnail::imgThumbnailMouseDown);
+    connect(imgThumbnail, &ThumbnailGridView::keyPressed, this, &TThumbnail::gridKey);
     connect(fsbImage, &QScrollBar::valueChanged, this, &TThumbnail::fsbImageChange);
 
     resize(kDesignWidth, kDesignHeight);

@@ -7,17 +7,17 @@
 #include <QImage>
 
 class Prompt;
-class TFlatPanel;
-class TFlatScrollBar;
+class FlatPanel;
+class FlatScrollBar;
 class TLabeledBmpBtn;
 class TLoadingThumbnail;
 
 // The grid image: the tiles with their names, and presses on it.
-class TThumbnailGrid : public QWidget
+class ThumbnailGridView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TThumbnailGrid(QWidget *parent = nullptr);
+    explicit ThumbnailGridView(QWidget *parent = nullptr);
 
     // Draws the pictures for the grid's width: returns the columns used.
     int Draw(const QStringList &files, const QList<Bitmap> &tiles, int width, int minimumHeight);
@@ -44,11 +44,11 @@ private:
 };
 
 // The selection frame: 68 x 68 around the selected tile; a double click on it is OK.
-class TSelectionFrame : public QWidget
+class SelectionFrame : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TSelectionFrame(QWidget *parent = nullptr);
+    explicit SelectionFrame(QWidget *parent = nullptr);
 
 Q_SIGNALS:
     void doubleClicked();
@@ -76,9 +76,9 @@ public:
     void MarkRebuildDue() override { m_set.MarkRebuildDue(); }
 
     const ThumbnailSet &Pictures() const { return m_set; }
-    TThumbnailGrid *Grid() const { return imgThumbnail; }
-    TSelectionFrame *Cursor() const { return imgCursor; }
-    TFlatScrollBar *ScrollBar() const { return fsbImage; }
+    ThumbnailGridView *Grid() const { return imgThumbnail; }
+    SelectionFrame *Cursor() const { return imgCursor; }
+    FlatScrollBar *ScrollBar() const { return fsbImage; }
     QWidget *ClientArea() const { return pnlClient; }
 
     // Handlers, for the events and for tests.
@@ -102,11 +102,11 @@ private:
     ThumbnailSet m_set;
     TLoadingThumbnail &m_loading;
     QWidget *m_owner = nullptr;
-    TFlatPanel *pnlFrame = nullptr;
+    FlatPanel *pnlFrame = nullptr;
     QWidget *pnlClient = nullptr;
-    TThumbnailGrid *imgThumbnail = nullptr;
-    TSelectionFrame *imgCursor = nullptr;
-    TFlatScrollBar *fsbImage = nullptr;
+    ThumbnailGridView *imgThumbnail = nullptr;
+    SelectionFrame *imgCursor = nullptr;
+    FlatScrollBar *fsbImage = nullptr;
     TLabeledBmpBtn *btnOk = nullptr;
     TLabeledBmpBtn *btnCancel = nullptr;
     bool m_shown = false;

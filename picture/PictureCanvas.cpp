@@ -25,8 +25,8 @@ int bounded(qint64 v)
 
 bool usable(const Bitmap &picture)
 {
-    return !picture.isNull() && picture.width() <= TPictureCanvas::MaxPictureSide
-        && picture.height() <= TPictureCanvas::MaxPictureSide;
+    return !picture.isNull() && picture.width() <= PictureCanvas::MaxPictureSide
+        && picture.height() <= PictureCanvas::MaxPictureSide;
 }
 
 // A drop entirely outside the frame view along one axis brings the picture back: a picture smaller
@@ -50,7 +50,7 @@ int snapBack(int position, int size, int frame)
 
 } // namespace
 
-TPictureCanvas::TPictureCanvas(QString workFolder, TCanvasDialogs dialogs, QObject *parent)
+PictureCanvas::PictureCanvas(QString workFolder, CanvasDialogs dialogs, QObject *parent)
     : QObject(parent)
     , m_workFolder(std::move(workFolder))
     , m_dialogs(std::move(dialogs))
@@ -60,7 +60,7 @@ TPictureCanvas::TPictureCanvas(QString workFolder, TCanvasDialogs dialogs, QObje
 
 // ---- Frame view
 
-void TPictureCanvas::LayoutFrame(int width, int height)
+void PictureCanvas::LayoutFrame(int width, int height)
 {
     const qint64 w = std::max(1, width);
     const qint64 h = std::max(1, height);
@@ -82,26 +82,26 @@ void TPictureCanvas::LayoutFrame(int width, int height)
     Q_EMIT frameChanged();
 }
 
-void TPictureCanvas::PlaceCameraHost(QSize size)
+void PictureCanvas::PlaceCameraHost(QSize size)
 {
     m_cameraHostSize = size;
     Q_EMIT frameChanged();
 }
 
-QRect TPictureCanvas::CameraHostRect() const
+QRect PictureCanvas::CameraHostRect() const
 {
     return QRect((m_frameWidth - m_cameraHostSize.width()) / 2,
                  (m_frameHeight - m_cameraHostSize.height()) / 2, m_cameraHostSize.width(),
                  m_cameraHostSize.height());
 }
 
-void TPictureCanvas::SetCameraHostShown(bool shown)
+void PictureCanvas::SetCameraHostShown(bool shown)
 {
     m_cameraHostShown = shown;
     Q_EMIT visibilityChanged();
 }
 
-void TPictureCanvas::SetEnabled(bool enabled)
+void PictureCanvas::SetEnabled(bool enabled)
 {
     m_enabled = enabled;
     if (!enabled)
@@ -111,7 +111,7 @@ void TPictureCanvas::SetEnabled(bool enabled)
 
 // ---- Source picture
 
-std::optional<Bitmap> TPictureCanvas::readPicture(const QString &path) const
+std::optional<Bitmap> PictureCanvas::readPicture(const QString &path) const
 {
     if (path.isEmpty())
         return std::nullopt;
@@ -123,7 +123,7 @@ std::optional<Bitmap> TPictureCanvas::readPicture(const QString &path) const
     return picture;
 }
 
-void TPictureCanvas::adoptPicture(const Bitmap &picture)
+void PictureCanvas::adoptPicture(const Bitmap &picture)
 {
     m_picture = picture;
     m_stretched = Bitmap();
@@ -133,13 +133,13 @@ void TPictureCanvas::adoptPicture(const Bitmap &picture)
     Q_EMIT visibilityChanged();
 }
 
-bool TPictureCanvas::LoadPicture(const QString &path)
+bool PictureCanvas::LoadPicture(const QString &path)
 {
     const std::optional<Bitmap> picture = readPicture(path);
     return picture && SetPicture(*picture);
 }
 
-bool TPictureCanvas::SetPicture(const Bitmap &picture)
+bool PictureCanvas::SetPicture(const Bitmap &picture)
 {
     if (!usable(picture))
         return false;
@@ -149,7 +149,7 @@ bool TPictureCanvas::SetPicture(const Bitmap &picture)
     return true;
 }
 
-bool TPictureCanvas::LoadCameraPicture(const QString &path)
+bool PictureCanvas::LoadCameraPicture(const QString &path)
 {
     const std::optional<Bitmap> picture = readPicture(path);
     if (!picture)
@@ -159,7 +159,7 @@ bool TPictureCanvas::LoadCameraPicture(const QString &path)
     return true;
 }
 
-void TPictureCanvas::SetPictureShown(bool shown)
+void PictureCanvas::SetPictureShown(bool shown)
 {
     m_pictureShown = shown;
     Q_EMIT visibilityChanged();
@@ -167,7 +167,7 @@ void TPictureCanvas::SetPictureShown(bool shown)
 
 // ---- Placement
 
-void TPictureCanvas::setPlacement(qint64 left, qint64 top, qint64 width, qint64 height)
+void PictureCanvas::setPlacement(qint64 left, qint64 top, qint64 width, qint64 height)
 {
     const int l = bounded(left), t = bounded(top), w = bounded(width), h = bounded(height);
     if (l == m_left && t == m_top && w == m_width && h == m_height)
@@ -181,12 +181,12 @@ void TPictureCanvas::setPlacement(qint64 left, qint64 top, qint64 width, qint64 
     Q_EMIT placementChanged();
 }
 
-void TPictureCanvas::SetPlacement(const QRect &placement)
+void PictureCanvas::SetPlacement(const QRect &placement)
 {
     setPlacement(placement.x(), placement.y(), placement.width(), placement.height());
 }
 
-int TPictureCanvas::ZoomLevel() const
+int PictureCanvas::ZoomLevel() const
 {
     if (!HasPicture())
         return 0;
@@ -194,7 +194,7 @@ int TPictureCanvas::ZoomLevel() const
                / (qint64(m_frameWidth) * m_picture.width()));
 }
 
-int TPictureCanvas::VerticalZoomLevel() const
+int PictureCanvas::VerticalZoomLevel() const
 {
     if (!HasPicture())
         return 0;
@@ -202,7 +202,7 @@ int TPictureCanvas::VerticalZoomLevel() const
                / (qint64(m_frameHeight) * m_picture.height()));
 }
 
-bool TPictureCanvas::ZoomPicture(int step)
+bool PictureCanvas::ZoomPicture(int step)
 {
     m_zoomRefused = true;
     if (step == 0 || !HasPicture())
@@ -237,7 +237,7 @@ bool TPictureCanvas::ZoomPicture(int step)
     return true;
 }
 
-void TPictureCanvas::ResizeByHeight()
+void PictureCanvas::ResizeByHeight()
 {
     if (!HasPicture())
         return;
@@ -245,7 +245,7 @@ void TPictureCanvas::ResizeByHeight()
     setPlacement((m_frameWidth - w) / 2, 0, w, m_frameHeight);
 }
 
-void TPictureCanvas::ResizeByWidth()
+void PictureCanvas::ResizeByWidth()
 {
     if (!HasPicture())
         return;
@@ -253,38 +253,38 @@ void TPictureCanvas::ResizeByWidth()
     setPlacement(0, (m_frameHeight - h) / 2, m_frameWidth, h);
 }
 
-void TPictureCanvas::FitLeft()
+void PictureCanvas::FitLeft()
 {
     if (HasPicture())
         setPlacement(0, m_top, m_width, m_height);
 }
 
-void TPictureCanvas::FitTop()
+void PictureCanvas::FitTop()
 {
     if (HasPicture())
         setPlacement(m_left, 0, m_width, m_height);
 }
 
-void TPictureCanvas::FitRight()
+void PictureCanvas::FitRight()
 {
     if (HasPicture())
         setPlacement(qint64(m_frameWidth) - m_width, m_top, m_width, m_height);
 }
 
-void TPictureCanvas::FitBottom()
+void PictureCanvas::FitBottom()
 {
     if (HasPicture())
         setPlacement(m_left, qint64(m_frameHeight) - m_height, m_width, m_height);
 }
 
-void TPictureCanvas::Centering()
+void PictureCanvas::Centering()
 {
     if (HasPicture())
         setPlacement((qint64(m_frameWidth) - m_width) / 2, (qint64(m_frameHeight) - m_height) / 2, m_width,
                      m_height);
 }
 
-void TPictureCanvas::RotatePicture(int angle)
+void PictureCanvas::RotatePicture(int angle)
 {
     if (!HasPicture())
         return;
@@ -309,7 +309,7 @@ void TPictureCanvas::RotatePicture(int angle)
 
 // ---- Pointer and keys
 
-void TPictureCanvas::PictureMouseDown(QPoint point, bool alt)
+void PictureCanvas::PictureMouseDown(QPoint point, bool alt)
 {
     if (!m_enabled || !HasPicture())
         return;
@@ -327,7 +327,7 @@ void TPictureCanvas::PictureMouseDown(QPoint point, bool alt)
     SetBackgroundColor(m_picture.pixel(x, y));
 }
 
-void TPictureCanvas::PictureMouseMove(QPoint point, bool alt)
+void PictureCanvas::PictureMouseMove(QPoint point, bool alt)
 {
     if (!m_enabled)
         return;
@@ -344,7 +344,7 @@ void TPictureCanvas::PictureMouseMove(QPoint point, bool alt)
     }
 }
 
-void TPictureCanvas::PictureMouseUp()
+void PictureCanvas::PictureMouseUp()
 {
     if (!m_enabled)
         return;
@@ -355,7 +355,7 @@ void TPictureCanvas::PictureMouseUp()
                  m_height);
 }
 
-bool TPictureCanvas::MouseWheel(QPoint point, int delta)
+bool PictureCanvas::MouseWheel(QPoint point, int delta)
 {
     if (!m_pictureShown || !m_enabled || point.x() < 0 || point.x() > m_frameWidth || point.y() < 0
         || point.y() > m_frameHeight)
@@ -364,7 +364,7 @@ bool TPictureCanvas::MouseWheel(QPoint point, int delta)
     return true;
 }
 
-bool TPictureCanvas::KeyDown(int key, Qt::KeyboardModifiers modifiers)
+bool PictureCanvas::KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
         ZoomPicture(key == Qt::Key_PageUp ? 1 : -1);
@@ -396,13 +396,13 @@ bool TPictureCanvas::KeyDown(int key, Qt::KeyboardModifiers modifiers)
 
 // ---- Background colour
 
-void TPictureCanvas::SetBackgroundColor(Rgb color)
+void PictureCanvas::SetBackgroundColor(Rgb color)
 {
     m_background = color;
     Q_EMIT backgroundChanged();
 }
 
-void TPictureCanvas::ChooseBackgroundColor()
+void PictureCanvas::ChooseBackgroundColor()
 {
     if (!m_dialogs.PickColor)
         return;
@@ -412,7 +412,7 @@ void TPictureCanvas::ChooseBackgroundColor()
 
 // ---- Picture parameters
 
-void TPictureCanvas::SizePresetChanged(bool fromList, bool ccListEmpty)
+void PictureCanvas::SizePresetChanged(bool fromList, bool ccListEmpty)
 {
     m_settings.EnableUserSize(m_settings.SizePreset() == PictureSettings::UserSizePreset && ccListEmpty);
     static constexpr QSize presets[] = {{120, 120}, {132, 176}, {240, 320}};
@@ -436,7 +436,7 @@ void TPictureCanvas::SizePresetChanged(bool fromList, bool ccListEmpty)
     Q_EMIT focusRequested();
 }
 
-void TPictureCanvas::AskUserSize()
+void PictureCanvas::AskUserSize()
 {
     if (!m_dialogs.AskPictureSize)
         return;
@@ -448,14 +448,14 @@ void TPictureCanvas::AskUserSize()
     LayoutFrame(size->width(), size->height());
 }
 
-void TPictureCanvas::QualityLevelChanged()
+void PictureCanvas::QualityLevelChanged()
 {
     Q_EMIT focusRequested();
 }
 
 // ---- Render
 
-Bitmap TPictureCanvas::ComposeFrame() const
+Bitmap PictureCanvas::ComposeFrame() const
 {
     Bitmap frame(m_frameWidth, m_frameHeight);
     frame.fill(m_background);
@@ -491,12 +491,12 @@ Bitmap TPictureCanvas::ComposeFrame() const
     return frame;
 }
 
-QString TPictureCanvas::TmpBmpPath() const
+QString PictureCanvas::TmpBmpPath() const
 {
     return QDir(m_workFolder).filePath(QStringLiteral("tmp.bmp"));
 }
 
-QString TPictureCanvas::TmpJpgPath() const
+QString PictureCanvas::TmpJpgPath() const
 {
     return QDir(m_workFolder).filePath(QStringLiteral("tmp.jpg"));
 }

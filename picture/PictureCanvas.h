@@ -16,7 +16,7 @@
 
 // What the canvas asks the user through the program's small dialogs. Either may be left empty: the
 // question is then taken as cancelled.
-struct TCanvasDialogs
+struct CanvasDialogs
 {
     // The background colour chosen, starting from initial; nothing when cancelled.
     std::function<std::optional<Rgb>(Rgb initial)> PickColor;
@@ -34,7 +34,7 @@ struct TCanvasDialogs
 // zero; the target size counts only in the zoom limits and at render time. The widgets show the
 // state read from here and forward their events to the operations below; every change is announced
 // by one of the signals.
-class TPictureCanvas : public QObject
+class PictureCanvas : public QObject
 {
     Q_OBJECT
 
@@ -49,7 +49,7 @@ public:
     static constexpr int MaxPictureSide = 65535;
 
     // tmp.bmp and tmp.jpg are written in workFolder.
-    explicit TPictureCanvas(QString workFolder, TCanvasDialogs dialogs = {}, QObject *parent = nullptr);
+    explicit PictureCanvas(QString workFolder, CanvasDialogs dialogs = {}, QObject *parent = nullptr);
 
     // ---- Frame view
 
@@ -194,7 +194,7 @@ private:
     std::optional<Bitmap> readPicture(const QString &path) const;
 
     QString m_workFolder;
-    TCanvasDialogs m_dialogs;
+    CanvasDialogs m_dialogs;
 
     int m_frameWidth = AreaWidth;
     int m_frameHeight = AreaHeight;

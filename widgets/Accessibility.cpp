@@ -100,11 +100,11 @@ public:
 class FlatCheckBoxAccessible : public QAccessibleWidget
 {
 public:
-    explicit FlatCheckBoxAccessible(TFlatCheckBox *box)
+    explicit FlatCheckBoxAccessible(FlatCheckBox *box)
         : QAccessibleWidget(box, QAccessible::CheckBox)
     { }
 
-    TFlatCheckBox *box() const { return static_cast<TFlatCheckBox *>(object()); }
+    FlatCheckBox *box() const { return static_cast<FlatCheckBox *>(object()); }
 
     QAccessible::State state() const override
     {
@@ -133,7 +133,7 @@ public:
     {
         if (name != toggleAction() && name != pressAction())
             return QAccessibleWidget::doAction(name);
-        TFlatCheckBox *b = box();
+        FlatCheckBox *b = box();
         later(b, [b] { b->Click(); });
     }
 };
@@ -144,11 +144,11 @@ public:
 class FlatComboBoxAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
-    explicit FlatComboBoxAccessible(TFlatComboBox *list)
+    explicit FlatComboBoxAccessible(FlatComboBox *list)
         : QAccessibleWidget(list, QAccessible::ComboBox)
     { }
 
-    TFlatComboBox *list() const { return static_cast<TFlatComboBox *>(object()); }
+    FlatComboBox *list() const { return static_cast<FlatComboBox *>(object()); }
 
     void *interface_cast(QAccessible::InterfaceType t) override
     {
@@ -273,11 +273,11 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return new RoleAccessible(widget, QAccessible::Role(role.toInt()));
     if (className == QLatin1String("TBmpBtn"))
         return new BmpBtnAccessible(static_cast<TBmpBtn *>(widget));
-    if (className == QLatin1String("TFlatCheckBox"))
-        return new FlatCheckBoxAccessible(static_cast<TFlatCheckBox *>(widget));
-    if (className == QLatin1String("TFlatComboBox"))
-        return new FlatComboBoxAccessible(static_cast<TFlatComboBox *>(widget));
-    if (className == QLatin1String("TFlatPanel"))
+    if (className == QLatin1String("FlatCheckBox"))
+        return new FlatCheckBoxAccessible(static_cast<FlatCheckBox *>(widget));
+    if (className == QLatin1String("FlatComboBox"))
+        return new FlatComboBoxAccessible(static_cast<FlatComboBox *>(widget));
+    if (className == QLatin1String("FlatPanel"))
         return new RoleAccessible(widget, QAccessible::Grouping);
     return nullptr;
 }

@@ -7,11 +7,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-TFlatCheckBox::TFlatCheckBox(QWidget *parent)
-    : TFlatCheckBox(QString(), parent)
+FlatCheckBox::FlatCheckBox(QWidget *parent)
+    : FlatCheckBox(QString(), parent)
 { }
 
-TFlatCheckBox::TFlatCheckBox(const QString &text, QWidget *parent)
+FlatCheckBox::FlatCheckBox(const QString &text, QWidget *parent)
     : QCheckBox(text, parent)
     , m_box(Colors::Field)
     , m_mark(Colors::Text)
@@ -19,25 +19,25 @@ TFlatCheckBox::TFlatCheckBox(const QString &text, QWidget *parent)
     InstallAccessibility();
 }
 
-void TFlatCheckBox::SetColors(const QColor &box, const QColor &mark)
+void FlatCheckBox::SetColors(const QColor &box, const QColor &mark)
 {
     m_box = box;
     m_mark = mark;
     update();
 }
 
-QSize TFlatCheckBox::sizeHint() const
+QSize FlatCheckBox::sizeHint() const
 {
     const int textWidth = text().isEmpty() ? 0 : 4 + fontMetrics().horizontalAdvance(text());
     return {kBoxSize + textWidth, qMax(kBoxSize, fontMetrics().height())};
 }
 
-bool TFlatCheckBox::hitButton(const QPoint &pos) const
+bool FlatCheckBox::hitButton(const QPoint &pos) const
 {
     return rect().contains(pos);
 }
 
-void TFlatCheckBox::paintEvent(QPaintEvent *)
+void FlatCheckBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     const bool enabled = isEnabled();
@@ -62,7 +62,7 @@ void TFlatCheckBox::paintEvent(QPaintEvent *)
     }
 }
 
-void TFlatCheckBox::mousePressEvent(QMouseEvent *event)
+void FlatCheckBox::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
         event->ignore();
@@ -75,7 +75,7 @@ void TFlatCheckBox::mousePressEvent(QMouseEvent *event)
     Q_EMIT mouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
-void TFlatCheckBox::Click()
+void FlatCheckBox::Click()
 {
     if (!isEnabled())
         return;
@@ -84,7 +84,7 @@ void TFlatCheckBox::Click()
     Q_EMIT mouseDown(Qt::LeftButton, Qt::NoModifier, rect().center());
 }
 
-void TFlatCheckBox::keyReleaseEvent(QKeyEvent *event)
+void FlatCheckBox::keyReleaseEvent(QKeyEvent *event)
 {
     // The space key clicks as a button does; the handlers wait for the mouse-down, so it is
     // reported too, else a keyboard tick would skip what a mouse tick runs.
@@ -94,13 +94,13 @@ void TFlatCheckBox::keyReleaseEvent(QKeyEvent *event)
         Q_EMIT mouseDown(Qt::LeftButton, Qt::NoModifier, rect().center());
 }
 
-void TFlatCheckBox::mouseReleaseEvent(QMouseEvent *event)
+void FlatCheckBox::mouseReleaseEvent(QMouseEvent *event)
 {
     // Already toggled at the press.
     event->setAccepted(event->button() == Qt::LeftButton);
 }
 
-void TFlatCheckBox::mouseMoveEvent(QMouseEvent *event)
+void FlatCheckBox::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
 }

@@ -5,14 +5,14 @@
 // A flat check box: a small square with a tick and its text beside it. It toggles itself when the
 // left button goes down on it and then reports the press, so the mouse-down handler sees the new
 // state; the space key and the accessible actions toggle it the same way, mouse-down included.
-class TFlatCheckBox : public QCheckBox
+class FlatCheckBox : public QCheckBox
 {
     Q_OBJECT
 public:
     static constexpr int kBoxSize = 13;
 
-    explicit TFlatCheckBox(QWidget *parent = nullptr);
-    explicit TFlatCheckBox(const QString &text, QWidget *parent = nullptr);
+    explicit FlatCheckBox(QWidget *parent = nullptr);
+    explicit FlatCheckBox(const QString &text, QWidget *parent = nullptr);
 
     void SetColors(const QColor &box, const QColor &mark);
 

@@ -54,7 +54,7 @@ public:
 
 } // namespace
 
-TFlatComboBox::TFlatComboBox(QWidget *parent)
+FlatComboBox::FlatComboBox(QWidget *parent)
     : QComboBox(parent)
 {
     setFrame(false);
@@ -62,13 +62,13 @@ TFlatComboBox::TFlatComboBox(QWidget *parent)
     setStyle(SharedStyle<FlatComboStyle>());
     SetColors(Colors::Field, Colors::Text);
     // A selection moved by the keys or the wheel is a pick like one from the list window.
-    connect(this, &QComboBox::activated, this, &TFlatComboBox::changed);
-    connect(this, &QComboBox::currentIndexChanged, this, &TFlatComboBox::selectForAccessibility);
+    connect(this, &QComboBox::activated, this, &FlatComboBox::changed);
+    connect(this, &QComboBox::currentIndexChanged, this, &FlatComboBox::selectForAccessibility);
     InstallAccessibility();
     m_constructing = false;
 }
 
-void TFlatComboBox::changeEvent(QEvent *event)
+void FlatComboBox::changeEvent(QEvent *event)
 {
     // The style set in the constructor: the toolkit would build its own drop-down list to restyle
     // it, a list this one never shows (it is built, styled, when it is first asked for).
@@ -79,7 +79,7 @@ void TFlatComboBox::changeEvent(QEvent *event)
     QComboBox::changeEvent(event);
 }
 
-void TFlatComboBox::SetEditable(bool editable)
+void FlatComboBox::SetEditable(bool editable)
 {
     setEditable(editable);
     QLineEdit *edit = lineEdit();
@@ -96,7 +96,7 @@ void TFlatComboBox::SetEditable(bool editable)
     edit->setPalette(palette());
 }
 
-void TFlatComboBox::keyPressEvent(QKeyEvent *event)
+void FlatComboBox::keyPressEvent(QKeyEvent *event)
 {
     if (lineEdit() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         event->accept();
@@ -106,7 +106,7 @@ void TFlatComboBox::keyPressEvent(QKeyEvent *event)
     QComboBox::keyPressEvent(event);
 }
 
-void TFlatComboBox::selectForAccessibility(int index)
+void FlatComboBox::selectForAccessibility(int index)
 {
     // The toolkit's item view is never shown, so it does not follow the current item by itself;
     // assistive technology reads the selected item from it. Made only once somebody listens.
@@ -123,7 +123,7 @@ void TFlatComboBox::selectForAccessibility(int index)
         items->selectionModel()->clear();
 }
 
-void TFlatComboBox::SetColors(const QColor &background, const QColor &text)
+void FlatComboBox::SetColors(const QColor &background, const QColor &text)
 {
     m_background = background;
     m_text = text;
@@ -138,7 +138,7 @@ void TFlatComboBox::SetColors(const QColor &background, const QColor &text)
     update();
 }
 
-QStringList TFlatComboBox::Items() const
+QStringList FlatComboBox::Items() const
 {
     QStringList out;
     for (int i = 0; i < count(); ++i)
@@ -146,7 +146,7 @@ QStringList TFlatComboBox::Items() const
     return out;
 }
 
-void TFlatComboBox::SetItems(const QStringList &items)
+void FlatComboBox::SetItems(const QStringList &items)
 {
     const QSignalBlocker quiet(this);
     // Refilling the items leaves the text as it was: the edit field's passing changes are nobody's.
@@ -161,7 +161,7 @@ void TFlatComboBox::SetItems(const QStringList &items)
     selectForAccessibility(currentIndex());
 }
 
-void TFlatComboBox::SetItemIndex(int index)
+void FlatComboBox::SetItemIndex(int index)
 {
     const int wanted = index >= 0 && index < count() ? index : -1;
     QLineEdit *edit = lineEdit();
@@ -183,7 +183,7 @@ void TFlatComboBox::SetItemIndex(int index)
     selectForAccessibility(currentIndex());
 }
 
-void TFlatComboBox::SetText(const QString &text)
+void FlatComboBox::SetText(const QString &text)
 {
     // The selected item stays when it has this text: lists may hold the same text twice.
     int at = currentIndex();
@@ -197,7 +197,7 @@ void TFlatComboBox::SetText(const QString &text)
     Q_EMIT changed();
 }
 
-void TFlatComboBox::DropDown()
+void FlatComboBox::DropDown()
 {
     if (!m_listWindow)
         return;
@@ -214,25 +214,25 @@ void TFlatComboBox::DropDown()
     m_listWindow->DropDownFor(this, owner, pos, width(), kRowsShown);
 }
 
-void TFlatComboBox::showPopup()
+void FlatComboBox::showPopup()
 {
     DropDown();
 }
 
-void TFlatComboBox::hidePopup()
+void FlatComboBox::hidePopup()
 {
     if (m_listWindow && m_listWindow->IsShowing())
         m_listWindow->HideList();
 }
 
-QRect TFlatComboBox::ButtonRect() const
+QRect FlatComboBox::ButtonRect() const
 {
     QStyleOptionComboBox opt;
     initStyleOption(&opt);
     return style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, this);
 }
 
-void TFlatComboBox::paintEvent(QPaintEvent *)
+void FlatComboBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     QStyleOptionComboBox opt;

@@ -3,18 +3,18 @@
 #include <QComboBox>
 #include <QPointer>
 
-class TFlatComboBox;
+class FlatComboBox;
 
 // The window that a flat drop-down list drops down. The program has one, shared by all its lists.
-class TListWindow
+class PopupListWindow
 {
 public:
-    virtual ~TListWindow() = default;
+    virtual ~PopupListWindow() = default;
     virtual bool IsShowing() const = 0;
     virtual void HideList() = 0;
     // Shows the items of `list` at `pos`, given in the client coordinates of `ownerWindow`, `width`
     // wide and `rows` rows high at most.
-    virtual void DropDownFor(TFlatComboBox *list, QWidget *ownerWindow, QPoint pos, int width, int rows) = 0;
+    virtual void DropDownFor(FlatComboBox *list, QWidget *ownerWindow, QPoint pos, int width, int rows) = 0;
 };
 
 // A flat drop-down list. Its drop-down button opens the shared list window instead of the
@@ -23,13 +23,13 @@ public:
 // program sets the text with SetText; typing into an editable list only changes its text (a
 // TextBinding carries it to the model). An editable list neither completes what is typed nor adds
 // it as an item: Enter only reports `entered`.
-class TFlatComboBox : public QComboBox
+class FlatComboBox : public QComboBox
 {
     Q_OBJECT
 public:
     static constexpr int kRowsShown = 5;
 
-    explicit TFlatComboBox(QWidget *parent = nullptr);
+    explicit FlatComboBox(QWidget *parent = nullptr);
 
     void SetColors(const QColor &background, const QColor &text);
     // Use this, not setEditable: it turns the toolkit's completion and insert-on-Enter off.
@@ -38,9 +38,9 @@ public:
     // The window in whose client coordinates the list window is placed (default: this list's window)
     // and the list window itself (none: the button does nothing).
     void SetOwnerWindow(QWidget *window) { m_ownerWindow = window; }
-    void SetListWindow(TListWindow *window) { m_listWindow = window; }
+    void SetListWindow(PopupListWindow *window) { m_listWindow = window; }
     QWidget *OwnerWindow() const { return m_ownerWindow ? m_ownerWindow.data() : window(); }
-    TListWindow *ListWindow() const { return m_listWindow; }
+    PopupListWindow *ListWindow() const { return m_listWindow; }
 
     QStringList Items() const;
     void SetItems(const QStringList &items);
@@ -84,7 +84,7 @@ private:
     bool m_constructing = true;
     bool m_viewMade = false;
     QPointer<QWidget> m_ownerWindow;
-    TListWindow *m_listWindow = nullptr;
+    PopupListWindow *m_listWindow = nullptr;
     QColor m_background;
     QColor m_text;
 };

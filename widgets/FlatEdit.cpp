@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-TFlatEdit::TFlatEdit(QWidget *parent)
+FlatEdit::FlatEdit(QWidget *parent)
     : QLineEdit(parent)
 {
     setFrame(false);
@@ -14,7 +14,7 @@ TFlatEdit::TFlatEdit(QWidget *parent)
     SetColors(Colors::Field, Colors::Text);
 }
 
-void TFlatEdit::SetColors(const QColor &background, const QColor &text)
+void FlatEdit::SetColors(const QColor &background, const QColor &text)
 {
     QPalette pal = palette();
     pal.setColor(QPalette::Base, background);
@@ -26,26 +26,26 @@ void TFlatEdit::SetColors(const QColor &background, const QColor &text)
     setPalette(pal);
 }
 
-void TFlatEdit::SetInputMethod(bool on)
+void FlatEdit::SetInputMethod(bool on)
 {
     setAttribute(Qt::WA_InputMethodEnabled, on);
     setInputMethodHints(on ? Qt::ImhNone : Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
 }
 
-void TFlatEdit::focusInEvent(QFocusEvent *event)
+void FlatEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
     if (m_autoSelect && event->reason() != Qt::MouseFocusReason)
         selectAll();
 }
 
-void TFlatEdit::mousePressEvent(QMouseEvent *event)
+void FlatEdit::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = event->button() == Qt::LeftButton;
     QLineEdit::mousePressEvent(event);
 }
 
-void TFlatEdit::mouseReleaseEvent(QMouseEvent *event)
+void FlatEdit::mouseReleaseEvent(QMouseEvent *event)
 {
     const bool click
         = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
@@ -55,7 +55,7 @@ void TFlatEdit::mouseReleaseEvent(QMouseEvent *event)
         Q_EMIT clicked();
 }
 
-void TFlatEdit::wheelEvent(QWheelEvent *event)
+void FlatEdit::wheelEvent(QWheelEvent *event)
 {
     Q_EMIT mouseWheel(event->angleDelta().y());
     QLineEdit::wheelEvent(event);

@@ -4,11 +4,11 @@
 
 // A flat edit field without a frame of its own (its panel draws one around it). It reports clicks
 // and wheel turns; a wheel turn it does not use goes on to the window.
-class TFlatEdit : public QLineEdit
+class FlatEdit : public QLineEdit
 {
     Q_OBJECT
 public:
-    explicit TFlatEdit(QWidget *parent = nullptr);
+    explicit FlatEdit(QWidget *parent = nullptr);
 
     void SetColors(const QColor &background, const QColor &text);
     // Selects the whole text whenever the field is entered other than by a click.

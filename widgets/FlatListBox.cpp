@@ -12,7 +12,7 @@ namespace {
 class RowDelegate : public QStyledItemDelegate
 {
 public:
-    explicit RowDelegate(TFlatListBox *list)
+    explicit RowDelegate(FlatListBox *list)
         : QStyledItemDelegate(list)
         , m_list(list)
     { }
@@ -22,17 +22,17 @@ public:
     }
 
 private:
-    TFlatListBox *m_list;
+    FlatListBox *m_list;
 };
 
 } // namespace
 
-TFlatListBox::TFlatListBox(QWidget *parent)
+FlatListBox::FlatListBox(QWidget *parent)
     : QListWidget(parent)
 {
     setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBar(new TFlatScrollBar(Qt::Vertical, this));
-    setHorizontalScrollBar(new TFlatScrollBar(Qt::Horizontal, this));
+    setVerticalScrollBar(new FlatScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new FlatScrollBar(Qt::Horizontal, this));
     setUniformItemSizes(true);
     setItemDelegate(new RowDelegate(this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -40,7 +40,7 @@ TFlatListBox::TFlatListBox(QWidget *parent)
     SetColors(Colors::Field, Colors::Text);
 }
 
-void TFlatListBox::SetColors(const QColor &background, const QColor &text)
+void FlatListBox::SetColors(const QColor &background, const QColor &text)
 {
     QPalette pal = palette();
     pal.setColor(QPalette::Base, background);
@@ -52,14 +52,14 @@ void TFlatListBox::SetColors(const QColor &background, const QColor &text)
     setPalette(pal);
 }
 
-void TFlatListBox::SetItemHeight(int height)
+void FlatListBox::SetItemHeight(int height)
 {
     m_itemHeight = qMax(1, height);
     m_fixedHeight = true;
     doItemsLayout();
 }
 
-QStringList TFlatListBox::Items() const
+QStringList FlatListBox::Items() const
 {
     QStringList out;
     for (int i = 0; i < count(); ++i)
@@ -67,19 +67,19 @@ QStringList TFlatListBox::Items() const
     return out;
 }
 
-void TFlatListBox::SetItems(const QStringList &items)
+void FlatListBox::SetItems(const QStringList &items)
 {
     clear();
     addItems(items);
 }
 
-int TFlatListBox::ItemIndex() const
+int FlatListBox::ItemIndex() const
 {
     const QList<QListWidgetItem *> selected = selectedItems();
     return selected.isEmpty() ? -1 : row(selected.first());
 }
 
-void TFlatListBox::SetItemIndex(int index)
+void FlatListBox::SetItemIndex(int index)
 {
     if (index < 0 || index >= count()) {
         clearSelection();
@@ -90,13 +90,13 @@ void TFlatListBox::SetItemIndex(int index)
     scrollToItem(item(index));
 }
 
-void TFlatListBox::wheelEvent(QWheelEvent *event)
+void FlatListBox::wheelEvent(QWheelEvent *event)
 {
     Q_EMIT mouseWheel(event->angleDelta().y());
     QListWidget::wheelEvent(event);
 }
 
-void TFlatListBox::changeEvent(QEvent *event)
+void FlatListBox::changeEvent(QEvent *event)
 {
     QListWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange && !m_fixedHeight) {

@@ -4,11 +4,11 @@
 
 // A flat list of texts with rows of one fixed height, without a frame of its own. It reports wheel
 // turns before it scrolls with them.
-class TFlatListBox : public QListWidget
+class FlatListBox : public QListWidget
 {
     Q_OBJECT
 public:
-    explicit TFlatListBox(QWidget *parent = nullptr);
+    explicit FlatListBox(QWidget *parent = nullptr);
 
     void SetColors(const QColor &background, const QColor &text);
     int ItemHeight() const { return m_itemHeight; }

@@ -5,16 +5,16 @@
 
 #include <QWheelEvent>
 
-TFlatMemo::TFlatMemo(QWidget *parent)
+FlatMemo::FlatMemo(QWidget *parent)
     : QPlainTextEdit(parent)
 {
     setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBar(new TFlatScrollBar(Qt::Vertical, this));
-    setHorizontalScrollBar(new TFlatScrollBar(Qt::Horizontal, this));
+    setVerticalScrollBar(new FlatScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new FlatScrollBar(Qt::Horizontal, this));
     SetColors(Colors::Field, Colors::Text);
 }
 
-void TFlatMemo::SetColors(const QColor &background, const QColor &text)
+void FlatMemo::SetColors(const QColor &background, const QColor &text)
 {
     QPalette pal = palette();
     pal.setColor(QPalette::Base, background);
@@ -25,7 +25,7 @@ void TFlatMemo::SetColors(const QColor &background, const QColor &text)
     setPalette(pal);
 }
 
-void TFlatMemo::wheelEvent(QWheelEvent *event)
+void FlatMemo::wheelEvent(QWheelEvent *event)
 {
     Q_EMIT mouseWheel(event->angleDelta().y());
     QPlainTextEdit::wheelEvent(event);

@@ -4,11 +4,11 @@
 
 // A flat multi-line text field without a frame of its own. It reports wheel turns before it
 // scrolls with them.
-class TFlatMemo : public QPlainTextEdit
+class FlatMemo : public QPlainTextEdit
 {
     Q_OBJECT
 public:
-    explicit TFlatMemo(QWidget *parent = nullptr);
+    explicit FlatMemo(QWidget *parent = nullptr);
 
     void SetColors(const QColor &background, const QColor &text);
 

@@ -7,46 +7,46 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-TFlatPanel::TFlatPanel(QWidget *parent)
+FlatPanel::FlatPanel(QWidget *parent)
     : QWidget(parent)
     , m_color(Colors::Back)
 {
     InstallAccessibility();
 }
 
-void TFlatPanel::SetColor(const QColor &color)
+void FlatPanel::SetColor(const QColor &color)
 {
     m_color = color;
     update();
 }
 
-void TFlatPanel::SetBorderColor(const QColor &color)
+void FlatPanel::SetBorderColor(const QColor &color)
 {
     m_border = color;
     update();
 }
 
-void TFlatPanel::SetInputFrameColor(const QColor &color)
+void FlatPanel::SetInputFrameColor(const QColor &color)
 {
     m_inputFrame = color;
     update();
 }
 
-void TFlatPanel::SetBackgroundPicture(const QPixmap &picture)
+void FlatPanel::SetBackgroundPicture(const QPixmap &picture)
 {
     m_picture = picture;
     update();
 }
 
-bool TFlatPanel::isInput(const QObject *child)
+bool FlatPanel::isInput(const QObject *child)
 {
-    for (const char *kind : {"TFlatEdit", "TFlatMemo", "TFlatListBox", "TFlatComboBox", "TFlatCheckBox"})
+    for (const char *kind : {"FlatEdit", "FlatMemo", "FlatListBox", "FlatComboBox", "FlatCheckBox"})
         if (child->inherits(kind))
             return true;
     return false;
 }
 
-void TFlatPanel::paintEvent(QPaintEvent *)
+void FlatPanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     if (m_picture.isNull())
@@ -71,13 +71,13 @@ void TFlatPanel::paintEvent(QPaintEvent *)
     }
 }
 
-void TFlatPanel::mousePressEvent(QMouseEvent *event)
+void FlatPanel::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = event->button() == Qt::LeftButton;
     QWidget::mousePressEvent(event);
 }
 
-void TFlatPanel::mouseReleaseEvent(QMouseEvent *event)
+void FlatPanel::mouseReleaseEvent(QMouseEvent *event)
 {
     const bool click
         = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
@@ -87,7 +87,7 @@ void TFlatPanel::mouseReleaseEvent(QMouseEvent *event)
         Q_EMIT clicked();
 }
 
-void TFlatPanel::childEvent(QChildEvent *event)
+void FlatPanel::childEvent(QChildEvent *event)
 {
     QWidget::childEvent(event);
     // The input frames follow their controls around.
@@ -98,7 +98,7 @@ void TFlatPanel::childEvent(QChildEvent *event)
     update();
 }
 
-bool TFlatPanel::eventFilter(QObject *watched, QEvent *event)
+bool FlatPanel::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::Move:

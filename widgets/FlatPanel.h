@@ -7,11 +7,11 @@
 // A flat panel: a plain colour with an optional one-pixel border. It can draw the program's rounded
 // frame one pixel outside every visible input control placed directly on it (edit fields, memos,
 // lists, drop-down lists, check boxes), and reports clicks on itself.
-class TFlatPanel : public QWidget
+class FlatPanel : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TFlatPanel(QWidget *parent = nullptr);
+    explicit FlatPanel(QWidget *parent = nullptr);
 
     QColor Color() const { return m_color; }
     void SetColor(const QColor &color);

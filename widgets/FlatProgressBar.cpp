@@ -4,7 +4,7 @@
 
 #include <QPainter>
 
-TFlatProgressBar::TFlatProgressBar(QWidget *parent)
+FlatProgressBar::FlatProgressBar(QWidget *parent)
     : QProgressBar(parent)
     , m_bar(Colors::Text)
     , m_border(Colors::Frame)
@@ -15,25 +15,25 @@ TFlatProgressBar::TFlatProgressBar(QWidget *parent)
     setValue(0);
 }
 
-void TFlatProgressBar::SetBarColor(const QColor &color)
+void FlatProgressBar::SetBarColor(const QColor &color)
 {
     m_bar = color;
     update();
 }
 
-void TFlatProgressBar::SetBorderColor(const QColor &color)
+void FlatProgressBar::SetBorderColor(const QColor &color)
 {
     m_border = color;
     update();
 }
 
-void TFlatProgressBar::SetBackgroundColor(const QColor &color)
+void FlatProgressBar::SetBackgroundColor(const QColor &color)
 {
     m_background = color;
     update();
 }
 
-QRect TFlatProgressBar::BarRect() const
+QRect FlatProgressBar::BarRect() const
 {
     const QRect inside = rect().adjusted(1, 1, -1, -1);
     const qint64 span = qint64(maximum()) - minimum();
@@ -43,7 +43,7 @@ QRect TFlatProgressBar::BarRect() const
     return {inside.left(), inside.top(), int(inside.width() * done / span), inside.height()};
 }
 
-void TFlatProgressBar::paintEvent(QPaintEvent *)
+void FlatProgressBar::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), m_background);

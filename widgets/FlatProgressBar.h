@@ -3,11 +3,11 @@
 #include <QProgressBar>
 
 // A flat progress bar: a one-pixel border and a plain bar, no text.
-class TFlatProgressBar : public QProgressBar
+class FlatProgressBar : public QProgressBar
 {
     Q_OBJECT
 public:
-    explicit TFlatProgressBar(QWidget *parent = nullptr);
+    explicit FlatProgressBar(QWidget *parent = nullptr);
 
     void SetBarColor(const QColor &color);
     void SetBorderColor(const QColor &color);

@@ -126,7 +126,7 @@ public:
 
 } // namespace
 
-TFlatScrollBar::TFlatScrollBar(Qt::Orientation orientation, QWidget *parent)
+FlatScrollBar::FlatScrollBar(Qt::Orientation orientation, QWidget *parent)
     : QScrollBar(orientation, parent)
 {
     setStyle(SharedStyle<FlatScrollStyle>());

@@ -3,9 +3,9 @@
 #include <QScrollBar>
 
 // A flat scroll bar in the program's colours.
-class TFlatScrollBar : public QScrollBar
+class FlatScrollBar : public QScrollBar
 {
     Q_OBJECT
 public:
-    explicit TFlatScrollBar(Qt::Orientation orientation, QWidget *parent = nullptr);
+    explicit FlatScrollBar(Qt::Orientation orientation, QWidget *parent = nullptr);
 };

@@ -64,7 +64,7 @@ private:
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
+    Application app(argc, argv);
     ApplyProgramFont(app);
     const QStringList args = app.arguments();
     if (args.size() < 2) {

@@ -16,7 +16,7 @@ namespace {
 void BM_DragRedraw12MP(benchmark::State &state)
 {
     QTemporaryDir dir;
-    TPictureCanvas canvas(dir.path());
+    PictureCanvas canvas(dir.path());
     canvas.SetPicture(testpictures::photo(4000, 3000, 3));
     canvas.Settings().SetSizePreset(2);
     canvas.SizePresetChanged(false, true);

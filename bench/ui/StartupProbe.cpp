@@ -36,7 +36,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const FontWarmUp fonts;
-    TApplication app(argc, argv);
+    Application app(argc, argv);
     EndOnFirstPaint end;
     app.installEventFilter(&end);
     StartupOptions options;

@@ -15,9 +15,9 @@ const QString kCameraError = QStringLiteral("カメラエラー。");
 
 } // namespace
 
-CameraModel::CameraModel(QString workFolder, TPictureCanvas &canvas, CaptureDevice *device,
-                         SoundPlayer &sound, QByteArray shutterSound, QByteArray tickSound, Prompt &prompt,
-                         Clock &clock, CaptureDialogs *dialogs, QObject *parent)
+CameraModel::CameraModel(QString workFolder, PictureCanvas &canvas, CaptureDevice *device, SoundPlayer &sound,
+                         QByteArray shutterSound, QByteArray tickSound, Prompt &prompt, Clock &clock,
+                         CaptureDialogs *dialogs, QObject *parent)
     : QObject(parent)
     , m_workFolder(std::move(workFolder))
     , m_canvas(canvas)
@@ -66,7 +66,7 @@ bool CameraModel::SetCameraView(int width, int height)
     m_canvas.SetCameraHostShown(true);
 
     if (remake) {
-        TPictureCanvas *canvas = &m_canvas;
+        PictureCanvas *canvas = &m_canvas;
         m_capture = std::make_unique<TCaptureBase>(
             m_device, [canvas] { return canvas->CameraHostRect().size(); }, m_workFolder, m_clock, m_dialogs);
         if (!m_capture->HasCaptureWindow()) {

@@ -17,7 +17,7 @@ class ClockTimer;
 class Prompt;
 class SoundPlayer;
 class TCaptureBase;
-class TPictureCanvas;
+class PictureCanvas;
 
 // The camera side of the main window without its widgets: the capture object, the live view in the
 // canvas's camera host, the camera switch, the fit modes, the self-timer and the shutter.
@@ -40,7 +40,7 @@ public:
 
     // The sounds are the whole WAV files, played from memory. device may be null (no camera
     // service); dialogs answers the camera's format and source dialogs.
-    CameraModel(QString workFolder, TPictureCanvas &canvas, CaptureDevice *device, SoundPlayer &sound,
+    CameraModel(QString workFolder, PictureCanvas &canvas, CaptureDevice *device, SoundPlayer &sound,
                 QByteArray shutterSound, QByteArray tickSound, Prompt &prompt, Clock &clock,
                 CaptureDialogs *dialogs = nullptr, QObject *parent = nullptr);
     ~CameraModel() override;
@@ -130,7 +130,7 @@ private:
     void setWindowEnabled(bool enabled);
 
     QString m_workFolder;
-    TPictureCanvas &m_canvas;
+    PictureCanvas &m_canvas;
     CaptureDevice *m_device;
     SoundPlayer &m_sound;
     QByteArray m_shutterSound;

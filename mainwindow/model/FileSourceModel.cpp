@@ -32,7 +32,7 @@ QString extensionOf(const QString &path)
 } // namespace
 
 FileSourceModel::FileSourceModel(QString workFolder, FolderHistory &history, Shell &shell,
-                                 TPictureCanvas &canvas, Prompt &prompt, FileSourceWindows windows,
+                                 PictureCanvas &canvas, Prompt &prompt, FileSourceWindows windows,
                                  FileSourceHost host, QObject *parent)
     : QObject(parent)
     , m_workFolder(std::move(workFolder))

@@ -12,7 +12,7 @@ class MainDialogs;
 class MediaSearch;
 class Prompt;
 class Shell;
-class TPictureCanvas;
+class PictureCanvas;
 
 // The thumbnail picker as the picture sources use it.
 class ThumbnailPicker
@@ -62,7 +62,7 @@ class FileSourceModel : public QObject
     Q_OBJECT
 
 public:
-    FileSourceModel(QString workFolder, FolderHistory &history, Shell &shell, TPictureCanvas &canvas,
+    FileSourceModel(QString workFolder, FolderHistory &history, Shell &shell, PictureCanvas &canvas,
                     Prompt &prompt, FileSourceWindows windows, FileSourceHost host,
                     QObject *parent = nullptr);
 
@@ -121,7 +121,7 @@ private:
     QString m_workFolder;
     FolderHistory &m_history;
     Shell &m_shell;
-    TPictureCanvas &m_canvas;
+    PictureCanvas &m_canvas;
     Prompt &m_prompt;
     FileSourceWindows m_windows;
     FileSourceHost m_host;

@@ -29,9 +29,9 @@ QByteArray readWholeFile(const QString &path)
     return read.bytes;
 }
 
-TCanvasDialogs canvasDialogs(Prompt &prompt)
+CanvasDialogs canvasDialogs(Prompt &prompt)
 {
-    TCanvasDialogs dialogs;
+    CanvasDialogs dialogs;
     dialogs.PickColor = [&prompt](Rgb initial) -> std::optional<Rgb> {
         const int chosen = prompt.PickColor((initial.r << 16) | (initial.g << 8) | initial.b);
         if (chosen < 0)
@@ -77,7 +77,7 @@ MainModel::MainModel(Context context, QObject *parent)
             Msg::IconExclamation, Msg::ButtonsOk);
     makeParts(context.services);
 
-    connect(&m_canvas, &TPictureCanvas::pictureChanged, this, &MainModel::PictureTaken);
+    connect(&m_canvas, &PictureCanvas::pictureChanged, this, &MainModel::PictureTaken);
 }
 
 MainModel::~MainModel() = default;

@@ -137,7 +137,7 @@ public:
 
     const QString &WorkFolder() const { return m_workFolder; }
     TUserData &Settings() const { return m_settings; }
-    TPictureCanvas &Canvas() { return m_canvas; }
+    PictureCanvas &Canvas() { return m_canvas; }
     TAddressBook &AddressBook() override { return m_addressBook; }
     TAddressBook &History() override { return m_history; }
     FolderHistory &Folders() { return m_folders; }
@@ -197,7 +197,7 @@ private:
 
     QByteArray m_shutterSound;
     QByteArray m_selfSound;
-    TPictureCanvas m_canvas;
+    PictureCanvas m_canvas;
     TAddressBook m_addressBook;
     TAddressBook m_history;
     FolderHistory m_folders;

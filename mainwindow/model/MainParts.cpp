@@ -33,10 +33,7 @@ public:
     explicit DeliverySender(Delivery *delivery)
         : m_delivery(delivery)
     { }
-    bool SendPicture(const TPictureMail &mail) override
-    {
-        return m_delivery && m_delivery->SendPicture(mail);
-    }
+    bool SendPicture(const PictureMail &mail) override { return m_delivery && m_delivery->SendPicture(mail); }
 
 private:
     Delivery *m_delivery;

@@ -30,7 +30,7 @@ class Shell;
 class SoundPlayer;
 class TAddressBook;
 class TDialUp;
-class TPictureCanvas;
+class PictureCanvas;
 class ThumbnailPicker;
 class TUserData;
 struct MailClients;
@@ -61,7 +61,7 @@ struct MainPartsBase
     TUserData &settings;
     Prompt &prompt;
     MainDialogs &dialogs;
-    TPictureCanvas &canvas;
+    PictureCanvas &canvas;
     TAddressBook &history;
     FolderHistory &folders;
     const QByteArray &shutterSound;

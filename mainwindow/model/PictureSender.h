@@ -8,5 +8,5 @@ class PictureSender
 {
 public:
     virtual ~PictureSender() = default;
-    virtual bool SendPicture(const TPictureMail &mail) = 0;
+    virtual bool SendPicture(const PictureMail &mail) = 0;
 };

@@ -8,7 +8,7 @@
 #include "picture/PictureCanvas.h"
 
 RecipientModel::RecipientModel(TAddressBook &addressBook, TAddressBook &history, TUserData &settings,
-                               TPictureCanvas &canvas, Prompt &prompt, MainDialogs &dialogs, QObject *parent)
+                               PictureCanvas &canvas, Prompt &prompt, MainDialogs &dialogs, QObject *parent)
     : QObject(parent)
     , m_book(addressBook)
     , m_history(history)

@@ -7,7 +7,7 @@
 class MainDialogs;
 class Prompt;
 class TAddressBook;
-class TPictureCanvas;
+class PictureCanvas;
 class TUserData;
 struct TMailAddress;
 
@@ -21,7 +21,7 @@ class RecipientModel : public QObject
 
 public:
     RecipientModel(TAddressBook &addressBook, TAddressBook &history, TUserData &settings,
-                   TPictureCanvas &canvas, Prompt &prompt, MainDialogs &dialogs, QObject *parent = nullptr);
+                   PictureCanvas &canvas, Prompt &prompt, MainDialogs &dialogs, QObject *parent = nullptr);
 
     // ---- What the pane shows
 
@@ -90,7 +90,7 @@ private:
     TAddressBook &m_book;
     TAddressBook &m_history;
     TUserData &m_settings;
-    TPictureCanvas &m_canvas;
+    PictureCanvas &m_canvas;
     Prompt &m_prompt;
     MainDialogs &m_dialogs;
 

@@ -89,7 +89,7 @@ QString ScheduleModel::MailBody(const QDateTime &now, const QLocale &locale)
 }
 
 ScheduleModel::ScheduleModel(QString workFolder, TUserData &settings, const TAddressBook &history,
-                             TPictureCanvas &canvas, CameraModel &camera, PictureSender &sender,
+                             PictureCanvas &canvas, CameraModel &camera, PictureSender &sender,
                              Prompt &prompt, MainDialogs &dialogs, Clock &clock, QObject *parent)
     : QObject(parent)
     , m_workFolder(std::move(workFolder))
@@ -331,7 +331,7 @@ void ScheduleModel::tmIntervalTimer()
     const QString name = ScheduledPictureName(shotTime);
 
     if (!m_captureOnly) {
-        TPictureMail mail;
+        PictureMail mail;
         mail.FromName = m_settings.FromName;
         mail.FromAddress = m_settings.FromAddress;
         mail.PictureName = name;

@@ -17,7 +17,7 @@ class ClockTimer;
 class MainDialogs;
 class PictureSender;
 class Prompt;
-class TPictureCanvas;
+class PictureCanvas;
 class TUserData;
 
 // Auto mode without its widgets: the panel's choices and rules, and the schedule that takes a
@@ -57,9 +57,9 @@ public:
     // A scheduled mail's body: the date in the locale's short format, a blank, the time "hh:mm:ss".
     static QString MailBody(const QDateTime &now, const QLocale &locale);
 
-    ScheduleModel(QString workFolder, TUserData &settings, const TAddressBook &history,
-                  TPictureCanvas &canvas, CameraModel &camera, PictureSender &sender, Prompt &prompt,
-                  MainDialogs &dialogs, Clock &clock, QObject *parent = nullptr);
+    ScheduleModel(QString workFolder, TUserData &settings, const TAddressBook &history, PictureCanvas &canvas,
+                  CameraModel &camera, PictureSender &sender, Prompt &prompt, MainDialogs &dialogs,
+                  Clock &clock, QObject *parent = nullptr);
     ~ScheduleModel() override;
 
     // ---- The panel
@@ -146,7 +146,7 @@ private:
     QString m_workFolder;
     TUserData &m_settings;
     const TAddressBook &m_history;
-    TPictureCanvas &m_canvas;
+    PictureCanvas &m_canvas;
     CameraModel &m_camera;
     PictureSender &m_sender;
     Prompt &m_prompt;

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::optional<QList<TMailAddress>> first;
     try {
         first = parse(bytes);
-    } catch (const EAddressBookError &e) {
+    } catch (const AddressBookError &e) {
         // A refusal names a line of the file.
         if (e.Line() < 1 || e.Message().isEmpty())
             std::abort();
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const QList<TMailAddress> second = parse(TAddressBook::FileBytes(*first));
             if (!sameNumbers(*first, second) || parse(TAddressBook::FileBytes(second)) != second)
                 std::abort();
-        } catch (const EAddressBookError &) {
+        } catch (const AddressBookError &) {
             std::abort(); // what the writer wrote, the reader must take
         }
     }
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         if (!sameNumbers(parse(TAddressBook::FileBytes(converted)), converted))
             std::abort();
-    } catch (const EAddressBookError &) {
+    } catch (const AddressBookError &) {
         std::abort();
     }
     return 0;

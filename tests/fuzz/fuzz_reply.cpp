@@ -13,7 +13,7 @@
 
 namespace {
 
-void CheckCoded(const TIdTCPConnection &client)
+void CheckCoded(const CommandConnection &client)
 {
     const TIdRFCReply &r = client.LastCmdResult();
     if (r.TextCode.size() != 3 || !TIdRFCReply::HasCode(r.TextCode) || r.NumericCode != r.TextCode.toInt()
@@ -21,7 +21,7 @@ void CheckCoded(const TIdTCPConnection &client)
         std::abort();
 }
 
-void CheckLines(const TIdTCPConnection &client)
+void CheckLines(const CommandConnection &client)
 {
     for (const QString &line : client.LastCmdResult().Text) {
         if (line.size() > client.MaxLineLength)

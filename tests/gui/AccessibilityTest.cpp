@@ -272,7 +272,7 @@ TEST(AccessibleCheckBox, IsNamedByItsLabelAndTogglesLikeAClick)
 {
     QWidget window;
     auto *label = new QLabel(QStringLiteral("サーバー経由："), &window);
-    auto *box = new TFlatCheckBox(&window);
+    auto *box = new FlatCheckBox(&window);
     box->setGeometry(100, 0, 13, 13);
     NameFromLabel(box, label);
     window.show();
@@ -288,7 +288,7 @@ TEST(AccessibleCheckBox, IsNamedByItsLabelAndTogglesLikeAClick)
 
     // The mouse-down handler sees the new state, whichever way the box was ticked.
     QList<bool> seenAtMouseDown;
-    QObject::connect(box, &TFlatCheckBox::mouseDown, [&] { seenAtMouseDown << box->isChecked(); });
+    QObject::connect(box, &FlatCheckBox::mouseDown, [&] { seenAtMouseDown << box->isChecked(); });
     act(box, kToggle);
     QCoreApplication::processEvents();
     EXPECT_TRUE(box->isChecked());
@@ -302,23 +302,23 @@ TEST(AccessibleCheckBox, IsNamedByItsLabelAndTogglesLikeAClick)
     EXPECT_EQ(seenAtMouseDown, (QList<bool> {true, false, true}));
 
     // Its own text names a box without a label.
-    TFlatCheckBox captioned(QStringLiteral("ＦＴＰを使う"));
+    FlatCheckBox captioned(QStringLiteral("ＦＴＰを使う"));
     EXPECT_EQ(nameOf(&captioned), "ＦＴＰを使う");
 }
 
 // A list window that remembers what it was asked to show.
-class RecordingListWindow : public TListWindow
+class RecordingListWindow : public PopupListWindow
 {
 public:
     bool IsShowing() const override { return showing; }
     void HideList() override { showing = false; }
-    void DropDownFor(TFlatComboBox *list, QWidget *, QPoint, int, int) override
+    void DropDownFor(FlatComboBox *list, QWidget *, QPoint, int, int) override
     {
         showing = true;
         shownFor = list;
     }
     bool showing = false;
-    TFlatComboBox *shownFor = nullptr;
+    FlatComboBox *shownFor = nullptr;
 };
 
 TEST(AccessibleComboBox, IsNamedByItsLabelWithItsTextAsValueAndItsItemsAsChildren)
@@ -326,14 +326,14 @@ TEST(AccessibleComboBox, IsNamedByItsLabelWithItsTextAsValueAndItsItemsAsChildre
     RecordingListWindow popup; // outlives the list
     QWidget window;
     auto *label = new QLabel(QStringLiteral("サイズ："), &window);
-    auto *list = new TFlatComboBox(&window);
+    auto *list = new FlatComboBox(&window);
     list->setGeometry(60, 0, 120, 17);
     list->SetItems({QStringLiteral("120 x 120"), QStringLiteral("132 x 176"), QStringLiteral("240 x 320")});
     list->SetItemIndex(1);
     list->SetListWindow(&popup);
     NameFromLabel(list, label);
     window.show();
-    QSignalSpy changes(list, &TFlatComboBox::changed);
+    QSignalSpy changes(list, &FlatComboBox::changed);
 
     QAccessibleInterface *iface = ax(list);
     EXPECT_EQ(iface->role(), QAccessible::ComboBox);
@@ -362,7 +362,7 @@ TEST(AccessibleComboBox, IsNamedByItsLabelWithItsTextAsValueAndItsItemsAsChildre
     EXPECT_EQ(changes.count(), 1);
 
     // An editable list: the text typed is the value; its edit field is a second child.
-    auto *address = new TFlatComboBox(&window);
+    auto *address = new FlatComboBox(&window);
     address->setEditable(true);
     address->SetItems({QStringLiteral("taro@example.jp")});
     NameFromLabel(address, QStringLiteral("アドレス："));
@@ -375,7 +375,7 @@ TEST(AccessibleComboBox, IsNamedByItsLabelWithItsTextAsValueAndItsItemsAsChildre
     EXPECT_EQ(typed.at(0).at(0).toString(), "hanako@example.jp");
     // A read-only edit field takes no typing; its list is picked from.
     address->lineEdit()->setReadOnly(true);
-    QSignalSpy picks(address, &TFlatComboBox::changed);
+    QSignalSpy picks(address, &FlatComboBox::changed);
     editable->setText(QAccessible::Value, QStringLiteral("jiro@example.jp"));
     EXPECT_EQ(address->Text(), "hanako@example.jp");
     EXPECT_EQ(picks.count(), 0);
@@ -392,19 +392,19 @@ TEST(AccessibleComboBox, IsNamedByItsLabelWithItsTextAsValueAndItsItemsAsChildre
 
 TEST(AccessibleFlatControls, ExposeTheirRolesNamesAndValues)
 {
-    TFlatPanel panel;
-    auto *edit = new TFlatEdit(&panel);
+    FlatPanel panel;
+    auto *edit = new FlatEdit(&panel);
     edit->setText(QStringLiteral("山田 太郎"));
     NameFromLabel(edit, QStringLiteral("名前："));
-    auto *memo = new TFlatMemo(&panel);
+    auto *memo = new FlatMemo(&panel);
     memo->setPlainText(QStringLiteral("本文"));
     NameFromLabel(memo, QStringLiteral("本文："));
-    auto *list = new TFlatListBox(&panel);
+    auto *list = new FlatListBox(&panel);
     list->SetItems({QStringLiteral("docomo"), QStringLiteral("au")});
     NameFromLabel(list, QStringLiteral("ＣＣ："));
-    auto *bar = new TFlatProgressBar(&panel);
+    auto *bar = new FlatProgressBar(&panel);
     bar->setValue(60);
-    auto *scroll = new TFlatScrollBar(Qt::Vertical, &panel);
+    auto *scroll = new FlatScrollBar(Qt::Vertical, &panel);
     scroll->setRange(0, 10);
     scroll->setValue(4);
     panel.show();
@@ -507,8 +507,8 @@ TEST(AccessiblePictureSize, FieldsAreNamedByTheirLabelsAndTheButtonsAnswer)
 {
     ScriptedPrompt prompt;
     TSetPictureSize dialog(prompt);
-    auto *width = child<TFlatEdit>(&dialog, "edtWidth");
-    auto *height = child<TFlatEdit>(&dialog, "edtHeight");
+    auto *width = child<FlatEdit>(&dialog, "edtWidth");
+    auto *height = child<FlatEdit>(&dialog, "edtHeight");
     EXPECT_EQ(nameOf(width), "横");
     EXPECT_EQ(nameOf(height), "縦");
     EXPECT_EQ(ax(width)->relations(QAccessible::Label).value(0).first->object(),
@@ -532,8 +532,8 @@ TEST(AccessibleColourDialog, TheChartIsADescribedGraphicAndTheSwatchesReadTheirC
 {
     TSelectColor dialog;
     auto *chart = child<QLabel>(&dialog, "imgChart");
-    auto *chosen = child<TFlatPanel>(&dialog, "pnlSelectColor");
-    auto *picker = child<TFlatPanel>(&dialog, "pnlPicker");
+    auto *chosen = child<FlatPanel>(&dialog, "pnlSelectColor");
+    auto *picker = child<FlatPanel>(&dialog, "pnlPicker");
     QTimer::singleShot(0, [&] {
         // Read while open: the chart is drawn when the dialog is first shown.
         EXPECT_EQ(ax(chart)->role(), QAccessible::Graphic);
@@ -562,7 +562,7 @@ TEST(AccessiblePopupList, IsNamedAfterItsDropDownListAndReadsItsItems)
     TPopupListBox popup; // outlives the list
     QWidget owner;
     owner.resize(200, 100);
-    auto *list = new TFlatComboBox(&owner);
+    auto *list = new FlatComboBox(&owner);
     list->setGeometry(10, 10, 120, 17);
     list->SetItems({QStringLiteral("ドコモ"), QStringLiteral("ａｕ"), QStringLiteral("ソフトバンク")});
     NameFromLabel(list, QStringLiteral("携帯会社："));

@@ -27,10 +27,10 @@ protected:
     {
         QStringList out;
         for (const char *name : {"edName", "edAddress", "edSMTPServer", "edPOPServer"})
-            out << dialog.findChild<TFlatEdit *>(name)->text();
+            out << dialog.findChild<FlatEdit *>(name)->text();
         return out;
     }
-    TFlatComboBox *list() { return dialog.findChild<TFlatComboBox *>("cbxAccount"); }
+    FlatComboBox *list() { return dialog.findChild<FlatComboBox *>("cbxAccount"); }
     int choose(std::function<void()> script)
     {
         QTimer::singleShot(0, [this, script] {
@@ -67,7 +67,7 @@ TEST_F(AccountTest, ShowsTheSelectedAccountAndYieldsItsPosition)
     EXPECT_EQ(names, QStringList({"自宅", "仕事", "予備"}));
     EXPECT_EQ(first, QStringList({"山田 太郎", "taro@example.jp", "smtp.example.jp", "pop.example.jp"}));
     EXPECT_EQ(second, QStringList({"Taro Yamada", "yamada@example.com", "smtp.example.com", ""}));
-    EXPECT_TRUE(dialog.findChild<TFlatEdit *>("edName")->isReadOnly());
+    EXPECT_TRUE(dialog.findChild<FlatEdit *>("edName")->isReadOnly());
 
     // Each use starts again from the first account.
     EXPECT_EQ(choose([&] {

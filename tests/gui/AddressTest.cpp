@@ -41,9 +41,9 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-    TFlatEdit *edit(const char *name) { return child<TFlatEdit>(name); }
-    TFlatListBox *list() { return child<TFlatListBox>("lbxAddress"); }
-    TFlatComboBox *combo(const char *name) { return child<TFlatComboBox>(name); }
+    FlatEdit *edit(const char *name) { return child<FlatEdit>(name); }
+    FlatListBox *list() { return child<FlatListBox>("lbxAddress"); }
+    FlatComboBox *combo(const char *name) { return child<FlatComboBox>(name); }
     TLabeledBmpBtn *button(const char *name) { return child<TLabeledBmpBtn>(name); }
     void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(3, 3)); }
     void click(const char *name) { click(child<QWidget>(name)); }
@@ -329,7 +329,7 @@ TEST_F(AddressTest, TheUserSizeAsksForTheSizeAndOnlyItsFieldsAreEnabled)
     QList<Look> looks;
     auto look = [&] {
         // The frame's top edge, drawn by the panel under the field.
-        const QImage frame = child<TFlatPanel>("pnlHeightFrame")->grab().toImage();
+        const QImage frame = child<FlatPanel>("pnlHeightFrame")->grab().toImage();
         looks << Look {edit("edtWidth")->isEnabled() && child<QLabel>("lbHeight")->isEnabled(),
                        frame.pixelColor(frame.width() / 2, 0),
                        edit("edtHeight")->palette().color(QPalette::Active, QPalette::Text),
@@ -393,11 +393,11 @@ TEST_F(AddressTest, TheServerRouteBoxShowsOnlyWithTheFtpSetting)
     bool shown = false, ticked = false, toggled = true;
     EXPECT_EQ(choose([&] {
                   click("btnEdit");
-                  shown = child<TFlatCheckBox>("chkDoCoMo")->isVisible()
+                  shown = child<FlatCheckBox>("chkDoCoMo")->isVisible()
                       && child<QLabel>("lbDoCoMo")->isVisible();
-                  ticked = child<TFlatCheckBox>("chkDoCoMo")->isChecked();
+                  ticked = child<FlatCheckBox>("chkDoCoMo")->isChecked();
                   click("lbDoCoMo");
-                  toggled = child<TFlatCheckBox>("chkDoCoMo")->isChecked();
+                  toggled = child<FlatCheckBox>("chkDoCoMo")->isChecked();
                   click("lbDoCoMo");
                   click("btnEditOK");
                   click("btnOK");
@@ -413,11 +413,11 @@ TEST_F(AddressTest, TheServerRouteBoxShowsOnlyWithTheFtpSetting)
     settings.UseServer = false;
     EXPECT_EQ(choose([&] {
                   click("btnEdit");
-                  shown = !child<TFlatCheckBox>("chkDoCoMo")->isHidden()
+                  shown = !child<FlatCheckBox>("chkDoCoMo")->isHidden()
                       || !child<QLabel>("lbDoCoMo")->isHidden();
                   click("btnEditCancel");
                   click("btnEdit");
-                  ticked = child<TFlatCheckBox>("chkDoCoMo")->isChecked();
+                  ticked = child<FlatCheckBox>("chkDoCoMo")->isChecked();
                   click("btnEditOK");
                   click("btnOK");
               }),

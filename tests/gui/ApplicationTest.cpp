@@ -25,9 +25,9 @@ protected:
     }
 };
 
-TApplication &app()
+Application &app()
 {
-    return *static_cast<TApplication *>(QCoreApplication::instance());
+    return *static_cast<Application *>(QCoreApplication::instance());
 }
 
 TEST(Application, AFailureInAnEventHandlerIsReportedAndTheLoopGoesOn)

@@ -243,7 +243,7 @@ TEST_F(BindingTest, EveryDropDownListReadsItsShownTextAfterAPickAndAfterTheProgr
 {
     int lists = 0;
     for (QWidget *window : windows()) {
-        for (TFlatComboBox *list : window->findChildren<TFlatComboBox *>()) {
+        for (FlatComboBox *list : window->findChildren<FlatComboBox *>()) {
             if (list->count() == 0)
                 continue;
             SCOPED_TRACE(list->objectName().toStdString());
@@ -312,7 +312,7 @@ TEST_F(TypedListsTest, TypingInAHistoryListIsNeitherCompletedNorAddedNorAPick)
 {
     click("btnOpenDialog");
     click("btnFwd");
-    auto *address = child<TFlatComboBox>("cbxAddressMail");
+    auto *address = child<FlatComboBox>("cbxAddressMail");
     ASSERT_TRUE(address->isVisible());
     ASSERT_EQ(address->Items(), QStringList {"hanako@ezweb.ne.jp"});
     address->setFocus();
@@ -337,7 +337,7 @@ TEST_F(TypedListsTest, TypingInAHistoryListIsNeitherCompletedNorAddedNorAPick)
 
 TEST_F(TypedListsTest, EnterInTheFolderBoxChoosesTheTypedFolder)
 {
-    auto *folder = child<TFlatComboBox>("cbxFolder");
+    auto *folder = child<FlatComboBox>("cbxFolder");
     folder->setFocus();
     QTest::keyClicks(folder, work.filePath("none"));
     EXPECT_TRUE(prompt.History().isEmpty()); // typing alone runs nothing

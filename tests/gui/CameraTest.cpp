@@ -171,7 +171,7 @@ protected:
     QTemporaryDir work;
     ManualClock clock;
     SyntheticCamera device {clock};
-    TPictureCanvas canvas {work.path()};
+    PictureCanvas canvas {work.path()};
     RecordingSoundPlayer sound;
     ScriptedPrompt prompt;
     CameraModel model {work.path(), canvas, &device, sound, "shutter", "tick", prompt, clock};

@@ -101,7 +101,7 @@ TEST_F(CameraThroughWindowTest, ACaptureOnlyScheduleStoresPicturesUntilEscEndsIt
     TMain &w = make(&camera);
     click("btnAutoMode");
     EXPECT_EQ(prompt.Texts(), QStringList {"常時接続でない場合は、撮影のみが可能です"});
-    EXPECT_TRUE(child<TFlatCheckBox>("chkNoSend")->isChecked());
+    EXPECT_TRUE(child<FlatCheckBox>("chkNoSend")->isChecked());
     EXPECT_FALSE(child("cbxNameAuto")->isEnabled());
     ASSERT_TRUE(child("btnAutoStart")->isEnabled());
 

@@ -109,10 +109,10 @@ protected:
     // Picks an item as a user does: the list's button opens the shared list window, a click picks.
     void pick(const char *name, const QString &item)
     {
-        auto *list = child<TFlatComboBox>(name);
+        auto *list = child<FlatComboBox>(name);
         QTest::mouseClick(list, Qt::LeftButton, {}, list->ButtonRect().center());
         ASSERT_TRUE(popup.IsShowing()) << name;
-        TFlatListBox *rows = popup.List();
+        FlatListBox *rows = popup.List();
         const QList<QListWidgetItem *> found = rows->findItems(item, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << item.toStdString();
         QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualItemRect(found[0]).center());
@@ -167,7 +167,7 @@ TEST_F(ConfigSignInTest, WhileItWaitsTheDialogAnswersAndTheCancelEndsTheWait)
         EXPECT_EQ(state(), "サインイン中…");
         EXPECT_FALSE(child<TLabeledBmpBtn>("btnOK")->isEnabled());
         EXPECT_FALSE(child<TLabeledBmpBtn>("btnSignIn")->isEnabled());
-        EXPECT_TRUE(child<TFlatEdit>("edSignInUrl")->text().startsWith(server.url + "/authorize?"));
+        EXPECT_TRUE(child<FlatEdit>("edSignInUrl")->text().startsWith(server.url + "/authorize?"));
         click("btnSignInCancel");
     });
     click("btnSignIn");
@@ -183,19 +183,19 @@ TEST_F(ConfigSignInTest, AServicePresetFillsTheServerAndSaysHowToSignIn)
     dialog.show();
     pcConfigShow("tsSignIn");
     pick("cbxServerPreset", "Outlook.com");
-    EXPECT_EQ(child<TFlatEdit>("edSMTPServer")->text(), "smtp-mail.outlook.com");
-    EXPECT_EQ(child<TFlatEdit>("edSMTPPort")->text(), "587");
-    EXPECT_EQ(child<TFlatComboBox>("cbxMailEncryption")->Text(), "必須");
-    EXPECT_EQ(child<TFlatComboBox>("cbxSignInProvider")->Text(), "Microsoft");
-    EXPECT_EQ(child<TFlatEdit>("edSignInTokenUrl")->text(),
+    EXPECT_EQ(child<FlatEdit>("edSMTPServer")->text(), "smtp-mail.outlook.com");
+    EXPECT_EQ(child<FlatEdit>("edSMTPPort")->text(), "587");
+    EXPECT_EQ(child<FlatComboBox>("cbxMailEncryption")->Text(), "必須");
+    EXPECT_EQ(child<FlatComboBox>("cbxSignInProvider")->Text(), "Microsoft");
+    EXPECT_EQ(child<FlatEdit>("edSignInTokenUrl")->text(),
               "https://login.microsoftonline.com/common/oauth2/v2.0/token");
-    EXPECT_TRUE(child<TFlatEdit>("edSignInTokenUrl")->isReadOnly());
+    EXPECT_TRUE(child<FlatEdit>("edSignInTokenUrl")->isReadOnly());
     EXPECT_TRUE(child<QRadioButton>("rbOAuth")->isChecked());
     EXPECT_EQ(child<QLabel>("lbPresetNote")->text(),
               "パスワードでは送信できません。OAuth 2.0でサインインして下さい。");
 
     pick("cbxServerPreset", "iCloud");
-    EXPECT_EQ(child<TFlatEdit>("edSMTPServer")->text(), "smtp.mail.me.com");
+    EXPECT_EQ(child<FlatEdit>("edSMTPServer")->text(), "smtp.mail.me.com");
     EXPECT_TRUE(child<QRadioButton>("rbSMTPAuth")->isChecked());
     EXPECT_EQ(child<QLabel>("lbPresetNote")->text(),
               "SMTP認証で、Apple IDのアプリ用パスワードを使って下さい。");

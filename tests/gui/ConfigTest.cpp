@@ -65,7 +65,7 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-    TFlatEdit *edit(const char *name) { return child<TFlatEdit>(name); }
+    FlatEdit *edit(const char *name) { return child<FlatEdit>(name); }
     QString text(const char *name) { return edit(name)->text(); }
     void type(const char *name, const QString &value)
     {
@@ -78,7 +78,7 @@ protected:
     // Picks an item as a user does: the list's button opens the shared list window, a click picks.
     void pick(const char *name, const QString &item)
     {
-        auto *list = child<TFlatComboBox>(name);
+        auto *list = child<FlatComboBox>(name);
         QTest::mouseClick(list, Qt::LeftButton, {}, list->ButtonRect().center());
         ASSERT_TRUE(popup.IsShowing()) << name;
         QListWidget *rows = popup.List();
@@ -171,8 +171,8 @@ TEST_F(ConfigTest, FivePagesWithTheirControlsLabelsAndTips)
     EXPECT_EQ(child<QRadioButton>("rbNoAuth")->text(), "しない");
     EXPECT_EQ(child<QRadioButton>("rbUsePOP3")->text(), "POP before SMTP");
     EXPECT_EQ(child<QRadioButton>("rbSMTPAuth")->text(), "SMTP認証");
-    EXPECT_EQ(child<TFlatCheckBox>("cbxUseOP25B")->text(), "OP25B対策");
-    EXPECT_EQ(child<TFlatCheckBox>("cbxUseOP25B")->toolTip(), "SMTPポートを587番に変更します");
+    EXPECT_EQ(child<FlatCheckBox>("cbxUseOP25B")->text(), "OP25B対策");
+    EXPECT_EQ(child<FlatCheckBox>("cbxUseOP25B")->toolTip(), "SMTPポートを587番に変更します");
     EXPECT_EQ(child<QLabel>("Label9")->text(), "ダイヤルアップで");
     EXPECT_EQ(child<QLabel>("Label10")->text(), "接続する");
     EXPECT_EQ(child<TLabeledBmpBtn>("btnImport")->LabelText(), "Thunderbirdから設定をインポート");
@@ -184,7 +184,7 @@ TEST_F(ConfigTest, FivePagesWithTheirControlsLabelsAndTips)
     EXPECT_EQ(child<TLabeledBmpBtn>("btnCheckMail")->LabelText(), "接続テスト");
     EXPECT_EQ(child<TLabeledBmpBtn>("btnCheckFTP")->LabelText(), "接続テスト");
     for (const char *name : {"cbxMailEncryption", "cbxFTPEncryption"}) {
-        EXPECT_EQ(child<TFlatComboBox>(name)->Items(), QStringList({"自動", "必須", "なし"})) << name;
+        EXPECT_EQ(child<FlatComboBox>(name)->Items(), QStringList({"自動", "必須", "なし"})) << name;
     }
     EXPECT_EQ(child<QLabel>("lbFTPEncryption")->text(), "暗号化：");
     // The new rows fit on their pages.
@@ -193,7 +193,7 @@ TEST_F(ConfigTest, FivePagesWithTheirControlsLabelsAndTips)
         EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << name;
     }
 
-    EXPECT_EQ(child<TFlatCheckBox>("cbxUseFTP")->text(), "ＦＴＰサーバーを使用する");
+    EXPECT_EQ(child<FlatCheckBox>("cbxUseFTP")->text(), "ＦＴＰサーバーを使用する");
     const char *const ftpLabels[][2]
         = {{"lbFTPHost", "ホスト："},         {"lbFTPPort", "ポート："},     {"lbFTPUserID", "ユーザーID："},
            {"lbFTPPassword", "パスワード："}, {"lbFTPFolder", "フォルダ："}, {"lbFTPUrl", "ＵＲＬ："}};
@@ -208,8 +208,8 @@ TEST_F(ConfigTest, FivePagesWithTheirControlsLabelsAndTips)
 
     EXPECT_EQ(child<QLabel>("lbVersion")->text(), "Ver. 2.00");
     EXPECT_EQ(child<QLabel>("imgLogo")->pixmap().size(), QSize(128, 128));
-    EXPECT_TRUE(child<TFlatMemo>("mmInfo")->isReadOnly());
-    EXPECT_TRUE(child<TFlatMemo>("mmInfo")->toPlainText().startsWith("タブリン Ver. 2.00\n"));
+    EXPECT_TRUE(child<FlatMemo>("mmInfo")->isReadOnly());
+    EXPECT_TRUE(child<FlatMemo>("mmInfo")->toPlainText().startsWith("タブリン Ver. 2.00\n"));
     EXPECT_EQ(child<TLabeledBmpBtn>("btnOK")->LabelText(), "OK");
     EXPECT_EQ(child<TLabeledBmpBtn>("btnCancel")->LabelText(), "中止");
 }
@@ -234,9 +234,9 @@ TEST_F(ConfigTest, ControlsAreNamedForScreenReaders)
     };
     testaccess::ExpectControls(&dialog(), controls);
     // Each field also reads the label that names it.
-    EXPECT_EQ(testaccess::LabelsOf(child<TFlatEdit>("edFromName")), QStringList {"名前："});
-    EXPECT_EQ(testaccess::LabelsOf(child<TFlatEdit>("edSMTPPort")), QStringList {"SMTPポート："});
-    EXPECT_EQ(testaccess::LabelsOf(child<TFlatEdit>("edFTPUrl")), QStringList {"ＵＲＬ："});
+    EXPECT_EQ(testaccess::LabelsOf(child<FlatEdit>("edFromName")), QStringList {"名前："});
+    EXPECT_EQ(testaccess::LabelsOf(child<FlatEdit>("edSMTPPort")), QStringList {"SMTPポート："});
+    EXPECT_EQ(testaccess::LabelsOf(child<FlatEdit>("edFTPUrl")), QStringList {"ＵＲＬ："});
     // The picture buttons by their captions.
     for (const char *name : {"btnOK", "btnCancel", "btnImport", "btnFormat"}) {
         auto *b = child<TLabeledBmpBtn>(name);
@@ -280,9 +280,9 @@ TEST_F(ConfigTest, ShowingFillsEveryControlFromTheSettings)
     for (const auto &f : fields)
         EXPECT_EQ(text(f[0]), QString::fromUtf8(f[1])) << f[0];
     EXPECT_TRUE(child<QRadioButton>("rbSMTPAuth")->isChecked());
-    EXPECT_TRUE(child<TFlatCheckBox>("cbxAlwaysConnect")->isChecked());
-    EXPECT_TRUE(child<TFlatCheckBox>("cbxUseFTP")->isChecked());
-    EXPECT_TRUE(child<TFlatCheckBox>("cbxUseOP25B")->isChecked());
+    EXPECT_TRUE(child<FlatCheckBox>("cbxAlwaysConnect")->isChecked());
+    EXPECT_TRUE(child<FlatCheckBox>("cbxUseFTP")->isChecked());
+    EXPECT_TRUE(child<FlatCheckBox>("cbxUseOP25B")->isChecked());
     EXPECT_TRUE(edit("edFTPHost")->isEnabled());
 
     settings.UseSMTPAuth = false;
@@ -290,8 +290,8 @@ TEST_F(ConfigTest, ShowingFillsEveryControlFromTheSettings)
     settings.UseServer = false;
     dialog().Prepare();
     EXPECT_TRUE(child<QRadioButton>("rbNoAuth")->isChecked());
-    EXPECT_FALSE(child<TFlatCheckBox>("cbxAlwaysConnect")->isChecked());
-    EXPECT_FALSE(child<TFlatCheckBox>("cbxUseFTP")->isChecked());
+    EXPECT_FALSE(child<FlatCheckBox>("cbxAlwaysConnect")->isChecked());
+    EXPECT_FALSE(child<FlatCheckBox>("cbxUseFTP")->isChecked());
     settings.UsePOP3 = true;
     dialog().Prepare();
     EXPECT_TRUE(child<QRadioButton>("rbUsePOP3")->isChecked());
@@ -330,7 +330,7 @@ TEST_F(ConfigTest, TheFtpBoxEnablesTheSixFieldsAndTheirLabels)
            "lbFTPFolder", "lbFTPUrl",  "lbFTPEncryption", "cbxFTPEncryption", "btnCheckFTP"};
     for (const bool on : {true, false}) {
         click("cbxUseFTP");
-        EXPECT_EQ(child<TFlatCheckBox>("cbxUseFTP")->isChecked(), on);
+        EXPECT_EQ(child<FlatCheckBox>("cbxUseFTP")->isChecked(), on);
         for (const char *name : names)
             EXPECT_EQ(child<QWidget>(name)->isEnabled(), on) << name;
     }
@@ -339,7 +339,7 @@ TEST_F(ConfigTest, TheFtpBoxEnablesTheSixFieldsAndTheirLabels)
 TEST_F(ConfigTest, EitherDialUpLabelTogglesTheBox)
 {
     dialog().Prepare();
-    auto *box = child<TFlatCheckBox>("cbxAlwaysConnect");
+    auto *box = child<FlatCheckBox>("cbxAlwaysConnect");
     click("Label9");
     EXPECT_TRUE(box->isChecked());
     click("Label10");
@@ -622,11 +622,11 @@ TEST_F(ConfigTest, ImportWithTwoAccountsLetsTheUserChoose)
     EXPECT_TRUE(execute([&] {
         // A timer, not a posted call: posted from a handler, it would run before the choice's loop.
         QTimer::singleShot(10, [&] {
-            auto *list = choice.findChild<TFlatComboBox *>("cbxAccount");
+            auto *list = choice.findChild<FlatComboBox *>("cbxAccount");
             names = list->Items();
             list->SetText("仕事");
-            shownName = choice.findChild<TFlatEdit *>("edName")->text();
-            shownServer = choice.findChild<TFlatEdit *>("edPOPServer")->text();
+            shownName = choice.findChild<FlatEdit *>("edName")->text();
+            shownServer = choice.findChild<FlatEdit *>("edPOPServer")->text();
             QTest::mouseClick(choice.findChild<TLabeledBmpBtn *>("btnOK"), Qt::LeftButton, {}, QPoint(3, 3));
         });
         click("btnImport");
@@ -683,7 +683,7 @@ TEST_F(ConfigTest, ImportIsOffWithoutAUsableAccountAndWarnsWhenTheAccountsAreGon
     EXPECT_EQ(
         prompt.History(),
         QList({question(kImportQuestion), warning(QString::fromUtf8("有効なアカウントが見つかりません。"))}));
-    EXPECT_EQ(usable.findChild<TFlatEdit *>("edFromName")->text(), "");
+    EXPECT_EQ(usable.findChild<FlatEdit *>("edFromName")->text(), "");
 }
 
 // The SMTP port, the encryption modes, the fingerprint and the connection tests.
@@ -724,8 +724,8 @@ TEST_F(ConfigTest, TheConnectionControlsShowTheSettingsFile)
         ASSERT_TRUE(settings.Load(path));
         dialog().Prepare();
         EXPECT_EQ(text("edSMTPPort"), c.port);
-        EXPECT_EQ(child<TFlatComboBox>("cbxMailEncryption")->Text(), c.mail);
-        EXPECT_EQ(child<TFlatComboBox>("cbxFTPEncryption")->Text(), c.ftp);
+        EXPECT_EQ(child<FlatComboBox>("cbxMailEncryption")->Text(), c.mail);
+        EXPECT_EQ(child<FlatComboBox>("cbxFTPEncryption")->Text(), c.ftp);
         EXPECT_EQ(text("edFingerprint"), c.fingerprint);
     }
 }
@@ -922,7 +922,7 @@ TEST_F(ConfigConnectionTest, AFailedLoginIsShownWithTheErrorIcon)
     settings.UserID = "taro";
     settings.PassWord = "wrong";
     dialog().Prepare();
-    child<TFlatComboBox>("cbxMailEncryption")->SetText("なし"); // STARTTLS is not used
+    child<FlatComboBox>("cbxMailEncryption")->SetText("なし"); // STARTTLS is not used
     click("btnCheckMail");
     EXPECT_EQ(
         prompt.History(),
@@ -951,7 +951,7 @@ TEST_F(ConfigConnectionTest, TheFtpTestLogsInWithTheFtpPageValues)
     type("edFTPPort", QString::number(server.Port()));
     type("edFTPUserID", "taro");
     type("edFTPPassword", "secret");
-    child<TFlatComboBox>("cbxFTPEncryption")->SetText("なし");
+    child<FlatComboBox>("cbxFTPEncryption")->SetText("なし");
     type("edSMTPPort", "not a port"); // the FTP test does not use it
     click("btnCheckFTP");
     EXPECT_EQ(prompt.History(),

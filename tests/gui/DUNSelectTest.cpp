@@ -40,9 +40,9 @@ protected:
 TEST_F(DUNSelectTest, TheSelectedEntryIsChosenWithTheDecideButton)
 {
     const int chosen = choose(entries, 0, [this] {
-        EXPECT_EQ(child<TFlatListBox>("lbxDUN")->Items(), entries);
-        EXPECT_EQ(child<TFlatListBox>("lbxDUN")->ItemIndex(), 0);
-        child<TFlatListBox>("lbxDUN")->SetItemIndex(2);
+        EXPECT_EQ(child<FlatListBox>("lbxDUN")->Items(), entries);
+        EXPECT_EQ(child<FlatListBox>("lbxDUN")->ItemIndex(), 0);
+        child<FlatListBox>("lbxDUN")->SetItemIndex(2);
         click("btnOk");
     });
     EXPECT_TRUE(shown);
@@ -64,8 +64,8 @@ TEST_F(DUNSelectTest, EnterDecidesLikeTheDecideButton)
 {
     bool closedByEnter = false;
     const int chosen = choose(entries, 0, [this, &closedByEnter] {
-        QTest::keyClick(child<TFlatListBox>("lbxDUN"), Qt::Key_Down);
-        QTest::keyClick(child<TFlatListBox>("lbxDUN"), Qt::Key_Return);
+        QTest::keyClick(child<FlatListBox>("lbxDUN"), Qt::Key_Down);
+        QTest::keyClick(child<FlatListBox>("lbxDUN"), Qt::Key_Return);
         closedByEnter = !dialog.isVisible();
         if (!closedByEnter)
             dialog.reject();

@@ -15,19 +15,19 @@ namespace {
 
 TEST(FlatPanel, DrawsTheFrameOnePixelOutsideEachVisibleInput)
 {
-    TFlatPanel panel;
+    FlatPanel panel;
     panel.resize(120, 60);
     panel.SetColor(QColor(255, 224, 120));
     panel.SetInputFrameColor(QColor(255, 138, 0));
-    auto *edit = new TFlatEdit(&panel);
+    auto *edit = new FlatEdit(&panel);
     edit->setGeometry(20, 10, 60, 17);
-    auto *hidden = new TFlatEdit(&panel);
+    auto *hidden = new FlatEdit(&panel);
     hidden->setGeometry(20, 40, 60, 17);
     hidden->hide();
     panel.show();
 
     const QImage image = panel.grab().toImage();
-    EXPECT_EQ(TFlatPanel::InputFrameRect(edit->geometry()), QRect(19, 9, 62, 19));
+    EXPECT_EQ(FlatPanel::InputFrameRect(edit->geometry()), QRect(19, 9, 62, 19));
     EXPECT_EQ(image.pixelColor(50, 9), QColor(255, 138, 0)); // above the field
     EXPECT_EQ(image.pixelColor(50, 27), QColor(255, 138, 0)); // below it
     EXPECT_EQ(image.pixelColor(19, 18), QColor(255, 138, 0)); // left of it
@@ -43,9 +43,9 @@ TEST(FlatPanel, DrawsTheFrameOnePixelOutsideEachVisibleInput)
 
 TEST(FlatPanel, ReportsClicks)
 {
-    TFlatPanel panel;
+    FlatPanel panel;
     panel.resize(50, 50);
-    QSignalSpy clicks(&panel, &TFlatPanel::clicked);
+    QSignalSpy clicks(&panel, &FlatPanel::clicked);
     QTest::mouseClick(&panel, Qt::LeftButton, {}, QPoint(10, 10));
     QTest::mouseClick(&panel, Qt::RightButton, {}, QPoint(10, 10));
     EXPECT_EQ(clicks.count(), 1);
@@ -53,10 +53,10 @@ TEST(FlatPanel, ReportsClicks)
 
 TEST(FlatCheckBox, TogglesAtThePressSoTheMouseDownHandlerSeesTheNewState)
 {
-    TFlatCheckBox box;
+    FlatCheckBox box;
     box.resize(13, 13);
     QList<bool> seen;
-    QObject::connect(&box, &TFlatCheckBox::mouseDown, [&] { seen << box.isChecked(); });
+    QObject::connect(&box, &FlatCheckBox::mouseDown, [&] { seen << box.isChecked(); });
     QTest::mousePress(&box, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(box.isChecked());
     QTest::mouseRelease(&box, Qt::LeftButton, {}, QPoint(5, 5));
@@ -71,7 +71,7 @@ TEST(FlatCheckBox, TogglesAtThePressSoTheMouseDownHandlerSeesTheNewState)
 
 TEST(FlatProgressBar, FillsItsInsideInProportion)
 {
-    TFlatProgressBar bar;
+    FlatProgressBar bar;
     bar.resize(80, 9);
     const struct
     {
@@ -92,8 +92,8 @@ TEST(FlatProgressBar, FillsItsInsideInProportion)
 TEST(FlatEdit, SelectsItsTextOnEntryAndReportsClicksAndWheelTurns)
 {
     QWidget window;
-    auto *first = new TFlatEdit(&window);
-    auto *edit = new TFlatEdit(&window);
+    auto *first = new FlatEdit(&window);
+    auto *edit = new FlatEdit(&window);
     edit->move(0, 30);
     edit->setText(" 240");
     edit->SetAutoSelect(true);
@@ -105,8 +105,8 @@ TEST(FlatEdit, SelectsItsTextOnEntryAndReportsClicksAndWheelTurns)
     ASSERT_TRUE(edit->hasFocus());
     EXPECT_EQ(edit->selectedText(), " 240");
 
-    QSignalSpy clicks(edit, &TFlatEdit::clicked);
-    QSignalSpy wheels(edit, &TFlatEdit::mouseWheel);
+    QSignalSpy clicks(edit, &FlatEdit::clicked);
+    QSignalSpy wheels(edit, &FlatEdit::mouseWheel);
     QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicks.count(), 1);
     QWheelEvent wheel(QPointF(5, 5), edit->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
@@ -118,7 +118,7 @@ TEST(FlatEdit, SelectsItsTextOnEntryAndReportsClicksAndWheelTurns)
 
 TEST(FlatListBox, RowsHaveItsItemHeightAndWheelTurnsAreReported)
 {
-    TFlatListBox list;
+    FlatListBox list;
     list.resize(100, 60);
     list.SetItems({"a", "b", "c", "d", "e", "f"});
     list.SetItemHeight(20);
@@ -130,8 +130,8 @@ TEST(FlatListBox, RowsHaveItsItemHeightAndWheelTurnsAreReported)
     list.SetItemIndex(9);
     EXPECT_EQ(list.ItemIndex(), -1);
 
-    TFlatMemo memo;
-    QSignalSpy wheels(&memo, &TFlatMemo::mouseWheel);
+    FlatMemo memo;
+    QSignalSpy wheels(&memo, &FlatMemo::mouseWheel);
     QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(memo.viewport(), &wheel);

@@ -94,8 +94,8 @@ TEST_F(MainWindowTest, TheLayoutOfTheWindow)
     EXPECT_FALSE(child("btnBackDmy")->isEnabled());
     EXPECT_EQ(child("btnMailCreate")->geometry(), child("btnAutoStart")->geometry());
     // The drop-down lists drop the program's popup list from the first show on.
-    EXPECT_EQ(child<TFlatComboBox>("cbxSizeMail")->ListWindow(), &popup);
-    EXPECT_EQ(child<TFlatComboBox>("cbxSizeMail")->OwnerWindow(), &w);
+    EXPECT_EQ(child<FlatComboBox>("cbxSizeMail")->ListWindow(), &popup);
+    EXPECT_EQ(child<FlatComboBox>("cbxSizeMail")->OwnerWindow(), &w);
 }
 
 TEST_F(MainWindowTest, FileModeThroughTheMailStepsAndBackByClicks)
@@ -115,8 +115,8 @@ TEST_F(MainWindowTest, FileModeThroughTheMailStepsAndBackByClicks)
     EXPECT_TRUE(child("pnlImageBase")->isEnabled());
     EXPECT_TRUE(child("pnlImageBase")->hasFocus());
     EXPECT_FALSE(w.acceptDrops());
-    EXPECT_EQ(child<TFlatComboBox>("cbxSizeMail")->Text(), "240 x 320");
-    EXPECT_EQ(child<TFlatComboBox>("cbxQualityMail")->Text(), "高");
+    EXPECT_EQ(child<FlatComboBox>("cbxSizeMail")->Text(), "240 x 320");
+    EXPECT_EQ(child<FlatComboBox>("cbxQualityMail")->Text(), "高");
     EXPECT_EQ(caption("btnFwd"), "\\n次へ");
 
     click("btnFwd");
@@ -127,7 +127,7 @@ TEST_F(MainWindowTest, FileModeThroughTheMailStepsAndBackByClicks)
     EXPECT_EQ(prompt.Texts(), QStringList {"宛先を設定して下さい。"});
     EXPECT_TRUE(visible("pnlSendTo"));
 
-    QTest::keyClicks(child<TFlatComboBox>("cbxAddressMail")->lineEdit(), "friend@example.jp");
+    QTest::keyClicks(child<FlatComboBox>("cbxAddressMail")->lineEdit(), "friend@example.jp");
     click("btnFwd");
     EXPECT_TRUE(visible("pnlEditMail"));
     EXPECT_EQ(caption("btnFwd"), "\\n送信");
@@ -188,9 +188,9 @@ TEST_F(MainWindowTest, AutoModeShowsItsPaneAndItsOwnNextButton)
     EXPECT_TRUE(visible("pnlAutoMode"));
     EXPECT_TRUE(visible("btnAutoStart"));
     EXPECT_FALSE(visible("btnMailCreate"));
-    EXPECT_EQ(child<TFlatComboBox>("cbxInterval")->Text(), "１時間");
-    EXPECT_EQ(child<TFlatComboBox>("cbxSizeAuto")->Text(), "240 x 320");
-    EXPECT_EQ(child<TFlatComboBox>("cbxQualityAuto")->Text(), "高");
+    EXPECT_EQ(child<FlatComboBox>("cbxInterval")->Text(), "１時間");
+    EXPECT_EQ(child<FlatComboBox>("cbxSizeAuto")->Text(), "240 x 320");
+    EXPECT_EQ(child<FlatComboBox>("cbxQualityAuto")->Text(), "高");
     EXPECT_TRUE(child<TLabeledBmpBtn>("btnPassingTime")->Holding());
     EXPECT_FALSE(child<TLabeledBmpBtn>("btnStartTime")->Holding());
     click("btnFileMode");
@@ -208,7 +208,7 @@ TEST_F(MainWindowTest, ModeButtonsFromStepsTwoAndThreeReturnToThePictureStage)
     click("btnMailCreate");
     EXPECT_TRUE(visible("pnlPictureConfig"));
     click("btnFwd");
-    QTest::keyClicks(child<TFlatComboBox>("cbxAddressMail")->lineEdit(), "a@example.jp");
+    QTest::keyClicks(child<FlatComboBox>("cbxAddressMail")->lineEdit(), "a@example.jp");
     click("btnFwd");
     ASSERT_TRUE(visible("pnlEditMail"));
     click("btnFileMode");
@@ -276,7 +276,7 @@ TEST_F(MainWindowTest, TheVersionTwoZeroQuestionComesOnce)
     EXPECT_EQ(again.Minor, 1);
     ScriptedPrompt quiet;
     MainModel secondModel(MainModel::Context {workFolder(), again, quiet, dialogs, {}});
-    TMain second(TMainContext {secondModel, &popup});
+    TMain second(MainContext {secondModel, &popup});
     EXPECT_TRUE(quiet.History().isEmpty());
 }
 
@@ -340,7 +340,7 @@ TEST_F(MainWindowTest, ThePanesThatStartHiddenAreMadeOnceTheWindowHasPaintedOrWh
 TEST_F(MainWindowTest, TheSubjectFieldTakesAtMost36Bytes)
 {
     shown();
-    auto *subject = child<TFlatEdit>("edtSubject");
+    auto *subject = child<FlatEdit>("edtSubject");
     // One key press a character, as an input method delivers them.
     for (const QChar c : QString("写真").repeated(10)) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
@@ -354,7 +354,7 @@ TEST_F(MainWindowTest, TheFramedPictureFollowsTheMouseAndTheWheelZoomsOverTheFra
 {
     TMain &w = shown();
     click("btnOpenDialog");
-    TPictureCanvas &canvas = w.Model().Canvas();
+    PictureCanvas &canvas = w.Model().Canvas();
     const QRect before = canvas.Placement();
     ASSERT_EQ(before, QRect(0, 70, 240, 180));
     QWidget *frame = child("pnlImageDmy");

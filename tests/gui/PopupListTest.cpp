@@ -40,10 +40,10 @@ protected:
     QRect row(int i) { return popup.List()->visualItemRect(popup.List()->item(i)); }
 
     QWidget owner;
-    TFlatPanel pane {&owner};
-    TFlatComboBox list {&pane};
+    FlatPanel pane {&owner};
+    FlatComboBox list {&pane};
     TPopupListBox popup;
-    QSignalSpy changes {&list, &TFlatComboBox::changed};
+    QSignalSpy changes {&list, &FlatComboBox::changed};
 };
 
 TEST_F(PopupListTest, ThreeItemsDropDownAThreeRowListAtTheBottomLeftOnePixelUp)
@@ -127,7 +127,7 @@ TEST_F(PopupListTest, AClickOnAnItemSetsTheListsTextRunsItsChangeAndHides)
     list.SetItems({"120 x 120", "132 x 176", "240 x 320", "ユーザー設定"});
     QString textInHandler;
     bool popupHiddenInHandler = false;
-    QObject::connect(&list, &TFlatComboBox::changed, [&] {
+    QObject::connect(&list, &FlatComboBox::changed, [&] {
         textInHandler = list.Text();
         popupHiddenInHandler = !popup.isVisible();
     });
@@ -206,7 +206,7 @@ TEST_F(PopupListTest, TheChangeHandlerRunsForSetTextButNotForTypingOrSetItemInde
     EXPECT_EQ(list.Text(), "someone@else.jp");
 
     // A list that cannot be edited selects the item of the text, or none.
-    TFlatComboBox fixed;
+    FlatComboBox fixed;
     fixed.SetItems({"低", "中", "高"});
     fixed.SetText("中");
     EXPECT_EQ(fixed.ItemIndex(), 1);
@@ -216,7 +216,7 @@ TEST_F(PopupListTest, TheChangeHandlerRunsForSetTextButNotForTypingOrSetItemInde
 
 TEST_F(PopupListTest, HideListHidesItWithoutAPick)
 {
-    TListWindow &window = popup;
+    PopupListWindow &window = popup;
     window.HideList(); // not showing: nothing happens
     list.SetItems(numbered(2));
     pressButton();

@@ -1,13 +1,13 @@
 #include "app/Loader.h"
-#include "app/Windows.h"
+#include "app/WindowRegistry.h"
 #include "common/UserData.h"
-#include "dialogs/SendingUnit.h"
 #include "dialogs/AccountUnit.h"
 #include "dialogs/AddressUnit.h"
 #include "dialogs/ConfigUnit.h"
 #include "dialogs/MsgBoxUnit.h"
 #include "dialogs/PopupListBoxUnit.h"
 #include "dialogs/SelectColorUnit.h"
+#include "dialogs/SendingUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
 #include "mail/AddressBook.h"
@@ -54,7 +54,7 @@ TEST(UiPrompt, AsksThroughTheProgramsWindows)
     EXPECT_EQ(shownText, "送信しますか？");
 
     QString widthField;
-    clickLater(&size, "btnOk", [&] { widthField = size.findChild<TFlatEdit *>("edtWidth")->text(); });
+    clickLater(&size, "btnOk", [&] { widthField = size.findChild<FlatEdit *>("edtWidth")->text(); });
     EXPECT_EQ(prompt.AskPictureSize("132", "176"), QSize(132, 176));
     EXPECT_EQ(widthField, "132");
 
@@ -76,7 +76,7 @@ TEST(Windows, CreatedAtStartAndDestroyedAtTheEnd)
     TUserData settings(work.path() + '/');
     PlatformServices services = LoadPlatformServices(PlatformKind::Null);
 
-    auto w = std::make_unique<TWindows>(work.path() + '/', settings, services);
+    auto w = std::make_unique<WindowRegistry>(work.path() + '/', settings, services);
     ASSERT_NE(w->Main, nullptr);
     ASSERT_NE(w->MsgBox, nullptr);
     ASSERT_NE(w->PopupListBox, nullptr);
@@ -104,7 +104,7 @@ TEST(Windows, CreatedAtStartAndDestroyedAtTheEnd)
     w->MsgBox->SetBeep({});
     QString message;
     QTimer::singleShot(0, [&] {
-        auto *edit = w->SetPictureSize->findChild<TFlatEdit *>("edtWidth");
+        auto *edit = w->SetPictureSize->findChild<FlatEdit *>("edtWidth");
         edit->setText("999");
         // A timer, not a posted call: a call posted from here would run while the box is still
         // being shown, before its loop runs, and the answer would be lost.

@@ -47,7 +47,7 @@ class SelectColorTest : public ::testing::Test
 {
 protected:
     QLabel *chart() { return dialog.findChild<QLabel *>("imgChart"); }
-    TFlatPanel *panel(const char *name) { return dialog.findChild<TFlatPanel *>(QLatin1String(name)); }
+    FlatPanel *panel(const char *name) { return dialog.findChild<FlatPanel *>(QLatin1String(name)); }
     void click(const char *name)
     {
         QTest::mouseClick(dialog.findChild<TLabeledBmpBtn *>(QLatin1String(name)), Qt::LeftButton, {},

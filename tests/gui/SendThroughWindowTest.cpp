@@ -201,7 +201,7 @@ TEST_F(SendThroughWindowTest, FurtherRecipientsGoWithTheirSendAndNotWithTheNextP
     // The next picture: the recipient step starts without the further recipient.
     click("btnOpenDialog");
     click("btnFwd");
-    auto *cc = main->findChild<TFlatListBox *>("lbxCC");
+    auto *cc = main->findChild<FlatListBox *>("lbxCC");
     ASSERT_TRUE(cc->isVisible());
     EXPECT_EQ(cc->count(), 0);
     EXPECT_TRUE(main->Model().Recipient().CC().isEmpty());

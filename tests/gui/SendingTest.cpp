@@ -41,7 +41,7 @@ TEST_F(SendingTest, LayoutAndColours)
     EXPECT_TRUE(sending.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(child<QWidget>("pnlBase")->geometry(), QRect(0, 0, 204, 154));
     EXPECT_EQ(child<QLabel>("imgBack")->geometry(), QRect(1, 1, 202, 152));
-    auto *bar = child<TFlatProgressBar>("pbSending");
+    auto *bar = child<FlatProgressBar>("pbSending");
     EXPECT_EQ(bar->geometry(), QRect(62, 41, 80, 9));
     EXPECT_EQ(bar->minimum(), 0);
     EXPECT_EQ(bar->maximum(), 100);
@@ -69,7 +69,7 @@ TEST_F(SendingTest, ProgressStaysWithinItsRange)
     sending.SetProgressPosition(4500);
     EXPECT_EQ(sending.ProgressMaximum(), 9000);
     sending.SetProgressPosition(12000);
-    EXPECT_EQ(child<TFlatProgressBar>("pbSending")->value(), 9000);
+    EXPECT_EQ(child<FlatProgressBar>("pbSending")->value(), 9000);
     sending.ShowSendingStatus(QStringLiteral("メール送信中…"));
     EXPECT_EQ(child<QLabel>("lbStatus")->text(), QStringLiteral("メール送信中…"));
 }

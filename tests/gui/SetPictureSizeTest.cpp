@@ -50,7 +50,7 @@ TEST(ReadDecimal, TakesLeadingBlanksASignAndDigitsOnly)
 class SetPictureSizeTest : public ::testing::Test
 {
 protected:
-    TFlatEdit *field(const char *name) { return dialog.findChild<TFlatEdit *>(QLatin1String(name)); }
+    FlatEdit *field(const char *name) { return dialog.findChild<FlatEdit *>(QLatin1String(name)); }
     void click(const char *name)
     {
         QTest::mouseClick(dialog.findChild<TLabeledBmpBtn *>(QLatin1String(name)), Qt::LeftButton, {},

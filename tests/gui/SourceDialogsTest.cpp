@@ -31,13 +31,13 @@ void onFileDialog(const std::function<void(QFileDialog *)> &script)
 TEST(OpenPictureDialog, OffersThePictureFiltersInEveryLetterCase)
 {
     // The three entries of old, then one for each kind the program opens beyond them.
-    EXPECT_EQ(TOpenPictureDialog::FilterNames(),
+    EXPECT_EQ(PictureOpenDialog::FilterNames(),
               (QStringList {
                   QString::fromUtf8("すべてのファイル (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)"),
                   QString::fromUtf8("JPEG イメージファイル"), QString::fromUtf8("ビットマップ (*.bmp)"),
                   QString::fromUtf8("HEIF イメージファイル"), QString::fromUtf8("PNG イメージファイル"),
                   QString::fromUtf8("WebP イメージファイル"), QString::fromUtf8("TIFF イメージファイル")}));
-    const QStringList filters = TOpenPictureDialog::NameFilters();
+    const QStringList filters = PictureOpenDialog::NameFilters();
     ASSERT_EQ(filters.size(), 7);
     EXPECT_EQ(filters[2], QString::fromUtf8("ビットマップ (*.bmp) (*.[bB][mM][pP])"));
     EXPECT_EQ(filters[3], QString::fromUtf8("HEIF イメージファイル (*.[hH][eE][iI][cC] *.[hH][eE][iI][fF])"));
@@ -50,7 +50,7 @@ TEST(OpenPictureDialog, OffersThePictureFiltersInEveryLetterCase)
     const QStringList patterns {"*.[jJ][pP][gG]",     "*.[jJ][pP][eE][gG]", "*.[bB][mM][pP]",
                                 "*.[hH][eE][iI][cC]", "*.[hH][eE][iI][fF]", "*.[pP][nN][gG]",
                                 "*.[wW][eE][bB][pP]", "*.[tT][iI][fF]",     "*.[tT][iI][fF][fF]"};
-    EXPECT_EQ(filters[0], TOpenPictureDialog::FilterNames()[0] + " (" + patterns.join(' ') + ")");
+    EXPECT_EQ(filters[0], PictureOpenDialog::FilterNames()[0] + " (" + patterns.join(' ') + ")");
     EXPECT_EQ(QDir(dir.path()).entryList(patterns, QDir::Files | QDir::CaseSensitive, QDir::Name),
               (QStringList {"IMG_0001.JPG", "IMG_0002.HEIC", "a.jpg", "b.Jpeg", "c.BMP", "d.png", "f.webp",
                             "g.TIF"}));
@@ -61,11 +61,11 @@ TEST(OpenPictureDialog, StartsInTheFolderGivenOrTheOneUsedLast)
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath("pics"));
     testfiles::write(dir.filePath("pics/a.jpg"), "x");
-    TOpenPictureDialog open;
+    PictureOpenDialog open;
     QString started;
     onFileDialog([&](QFileDialog *d) {
         started = d->directory().absolutePath();
-        EXPECT_EQ(d->nameFilters(), TOpenPictureDialog::NameFilters());
+        EXPECT_EQ(d->nameFilters(), PictureOpenDialog::NameFilters());
         EXPECT_TRUE(d->testOption(QFileDialog::HideNameFilterDetails));
         d->selectFile(dir.filePath("pics/a.jpg"));
         static_cast<QDialog *>(d)->accept(); // runs the file dialog's own accept

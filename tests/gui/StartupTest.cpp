@@ -33,9 +33,9 @@ TMain *mainWindow()
     return nullptr;
 }
 
-TApplication &app()
+Application &app()
 {
-    return *static_cast<TApplication *>(QCoreApplication::instance());
+    return *static_cast<Application *>(QCoreApplication::instance());
 }
 
 // Answers the message on the screen, if any: No in the platform's box, the first button in ours.

@@ -112,7 +112,7 @@ TEST_F(ThumbnailWindowTest, ScrollsByRowsAndByTheWheelAndNarrowsToOneColumn)
 {
     pictures(20);
     show([&] {
-        TFlatScrollBar *bar = thumbnail.ScrollBar();
+        FlatScrollBar *bar = thumbnail.ScrollBar();
         EXPECT_EQ(bar->maximum(), 4 * 88 - 266);
         EXPECT_EQ(bar->singleStep(), 88);
         EXPECT_EQ(bar->pageStep(), 264);
@@ -304,7 +304,7 @@ TEST(FindFolder, OffersTheFoldersWithTheFirstSelected)
     };
     EXPECT_EQ(run([&] { click(window.findChild<TLabeledBmpBtn *>("btnOk")); }), folders[0]);
     EXPECT_EQ(run([&] {
-                  TFlatListBox *list = window.List();
+                  FlatListBox *list = window.List();
                   EXPECT_EQ(list->Items(), folders);
                   const QRect second = list->visualItemRect(list->item(1));
                   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());

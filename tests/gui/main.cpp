@@ -7,7 +7,7 @@
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    TApplication app(argc, argv);
+    Application app(argc, argv);
     ApplyProgramFont(app);
     InstallAccessibility();
     ::testing::InitGoogleTest(&argc, argv);

@@ -47,7 +47,7 @@ protected:
             MainModel::Context {workFolder(), settings, prompt, dialogs, {}, services});
         if (attachParts)
             attachParts(*model);
-        main = std::make_unique<TMain>(TMainContext {*model, &popup});
+        main = std::make_unique<TMain>(MainContext {*model, &popup});
         return *main;
     }
     // Shown; the rest of showing runs from the event loop.

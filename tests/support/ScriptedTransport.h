@@ -101,7 +101,7 @@ public:
         CheckOpen(generation);
         for (int i = 0; m_script.sendSlices < 0 || i < m_script.sendSlices; ++i) {
             if (!Slice(wait, generation))
-                throw EIdTimeout(EIdTimeout::Write);
+                throw TimeoutError(TimeoutError::Write);
         }
         const QByteArray bytes(data, size);
         m_script.sent += bytes;
@@ -142,7 +142,7 @@ public:
                 if (step.slices > 0)
                     --step.slices;
                 if (!Slice(wait, generation))
-                    throw EIdTimeout(EIdTimeout::Read);
+                    throw TimeoutError(TimeoutError::Read);
                 continue;
             case TransportScript::Kind::Close:
                 return {0, 0};

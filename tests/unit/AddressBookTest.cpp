@@ -56,15 +56,15 @@ protected:
     QByteArray read(const QString &name) const { return testfiles::read(path(name)); }
 
     // The failure of loading name: its message, file and line.
-    EAddressBookError loadFailure(TAddressBook &book, const QString &name)
+    AddressBookError loadFailure(TAddressBook &book, const QString &name)
     {
         try {
             book.Load(name);
-        } catch (const EAddressBookError &e) {
+        } catch (const AddressBookError &e) {
             return e;
         }
         ADD_FAILURE() << "the load did not fail";
-        return EAddressBookError(QString(), QString());
+        return AddressBookError(QString(), QString());
     }
 
     QTemporaryDir dir;
@@ -201,7 +201,7 @@ TEST_F(AddressBook, FourteenLinesAreTwoEntriesAndFifteenFail)
 
     write(book, lines(fourteen) + "N\r\n");
     list.Append(person("kept", "kept"));
-    const EAddressBookError e = loadFailure(list, book);
+    const AddressBookError e = loadFailure(list, book);
     EXPECT_EQ(e.Line(), 15);
     EXPECT_EQ(e.FileName(), path(book));
     EXPECT_EQ(e.Message(),
@@ -234,7 +234,7 @@ TEST_F(AddressBook, SaysWhichLineCannotBeRead)
         SCOPED_TRACE(c.line);
         write(book, lines(c.file));
         TAddressBook list(dir.path());
-        const EAddressBookError e = loadFailure(list, book);
+        const AddressBookError e = loadFailure(list, book);
         EXPECT_EQ(e.Line(), c.line);
         EXPECT_EQ(e.Message(),
                   QStringLiteral("アドレス帳 %1 の %2 行目を読み込めません: ").arg(path(book)).arg(c.line)
@@ -248,7 +248,7 @@ TEST_F(AddressBook, QuotesOnlyAShortPieceOfALineItCannotRead)
     // Forty characters of the line, the escape character shown as such.
     write(book, lines({"A", "a", "\x1b[31m" + QByteArray(100, 'y'), "1", "1", "132", "176"}));
     TAddressBook list(dir.path());
-    const EAddressBookError e = loadFailure(list, book);
+    const AddressBookError e = loadFailure(list, book);
     EXPECT_EQ(e.Line(), 3);
     EXPECT_EQ(e.Message(),
               QStringLiteral("アドレス帳 %1 の 3 行目を読み込めません: 「\\x1B[31m%2…」は数値または "
@@ -282,7 +282,7 @@ TEST_F(AddressBook, ReadsOnlyRegularFilesOfAnAddressBooksSize)
         SCOPED_TRACE(c.name.toStdString());
         TAddressBook list(dir.path());
         list.Append(person("Kept", "kept"));
-        const EAddressBookError e = loadFailure(list, c.name);
+        const AddressBookError e = loadFailure(list, c.name);
         EXPECT_EQ(e.Message(), QStringLiteral("アドレス帳 %1 を読めません: %2").arg(c.file, c.reason));
         EXPECT_EQ(e.FileName(), c.file);
         EXPECT_EQ(list.Count(), 1);
@@ -293,7 +293,7 @@ TEST_F(AddressBook, ReadsOnlyRegularFilesOfAnAddressBooksSize)
     try {
         TAddressBook::ReadFile("/dev/zero");
         ADD_FAILURE() << "no failure";
-    } catch (const EAddressBookError &e) {
+    } catch (const AddressBookError &e) {
         EXPECT_EQ(e.Message(), QStringLiteral("アドレス帳 /dev/zero を読めません: ") + notRegular);
     }
 }
@@ -305,7 +305,7 @@ TEST_F(AddressBook, ASaveThatCannotWriteFailsAndNamesTheFile)
     try {
         list.Save(book);
         FAIL() << "no failure";
-    } catch (const EAddressBookError &e) {
+    } catch (const AddressBookError &e) {
         const QString file = dir.filePath(QStringLiteral("missing-folder/Tavrin.ADX"));
         EXPECT_EQ(e.Message(), QStringLiteral("アドレス帳 %1 に書き込めません。").arg(file));
         EXPECT_EQ(e.FileName(), file);
@@ -479,7 +479,7 @@ TEST_F(AddressBook, AConversionThatCannotWriteKeepsTheOlderFile)
     list.Append(person("kept", "kept"));
     FileSizeLimit full(8); // a disk that takes no more than 8 bytes a file
     ASSERT_TRUE(full.Set());
-    const EAddressBookError e = loadFailure(list, book);
+    const AddressBookError e = loadFailure(list, book);
     full.Restore();
     EXPECT_EQ(e.Message(), QStringLiteral("アドレス帳 %1 に書き込めません。").arg(path(book)));
     EXPECT_EQ(read(QStringLiteral("Tavrin.ADR")), older);
@@ -501,7 +501,7 @@ TEST_F(AddressBook, ABookThatWouldNotReadBackIsNotSavedAndTheOldFileStays)
     try {
         list.Save(book);
         ADD_FAILURE() << "saved";
-    } catch (const EAddressBookError &e) {
+    } catch (const AddressBookError &e) {
         EXPECT_EQ(e.Message(),
                   QStringLiteral("アドレス帳 %1 は大きすぎるため保存できません。").arg(path(book)));
     }

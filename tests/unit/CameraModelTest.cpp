@@ -61,7 +61,7 @@ protected:
     QTemporaryDir work;
     ManualClock clock;
     FakeCaptureDevice device {clock};
-    TPictureCanvas canvas {work.path()};
+    PictureCanvas canvas {work.path()};
     RecordingSoundPlayer sound;
     ScriptedPrompt prompt;
     std::unique_ptr<CameraModel> m_model;

@@ -30,14 +30,14 @@ TEST(ClientFailure, KindsAreToldApartMostSpecificFirst)
         {classify(EIdSocketError(10061)), Kind::SocketError, 10061, "EIdSocketError 10061", true},
         {classify(EIdProtocolReplyError(550, "no such user")), Kind::ProtocolReplyError, 550,
          "EIdProtocolReplyError 550", true},
-        {classify(EIdTokenRefused(535, "not accepted", "{}")), Kind::TokenRefused, 535, "EIdTokenRefused 535",
-         true},
+        {classify(TokenRefusedError(535, "not accepted", "{}")), Kind::TokenRefused, 535,
+         "EIdTokenRefused 535", true},
         {classify(EIdReadLnMaxLineLengthExceeded()), Kind::MaxLineLengthExceeded, 0,
          "EIdReadLnMaxLineLengthExceeded", true},
         {classify(EIdException("Unrecognized POP3 Response Header")), Kind::OtherIdException, 0,
          "EIdException", true},
-        {classify(EFileError("cannot open tmp.jpg")), Kind::FileError, 0, "EFileError", false},
-        {classify(EMessageError("line break")), Kind::MessageError, 0, "EMessageError", false},
+        {classify(FileError("cannot open tmp.jpg")), Kind::FileError, 0, "EFileError", false},
+        {classify(MessageError("line break")), Kind::MessageError, 0, "EMessageError", false},
         {classify(Exception("other")), Kind::OtherException, 0, "Exception", false},
         {classify(std::runtime_error("std")), Kind::OtherException, 0, "Exception", false},
         {classify(42), Kind::Unknown, 0, "unknown failure", false},
@@ -52,7 +52,7 @@ TEST(ClientFailure, KindsAreToldApartMostSpecificFirst)
     EXPECT_EQ(classify(EIdProtocolReplyError(550, "no\r\nsuch user")).text,
               QStringLiteral("no\r\nsuch user"));
     EXPECT_EQ(classify(std::runtime_error("std")).text, QStringLiteral("std"));
-    EXPECT_EQ(StepFailureMessage(NetStep::Smtp, classify(EIdTokenRefused(535, "not accepted", "{}"))),
+    EXPECT_EQ(StepFailureMessage(NetStep::Smtp, classify(TokenRefusedError(535, "not accepted", "{}"))),
               QStringLiteral("SMTPサーバーがサインインを受け付けません。サインインし直して下さい。"));
 }
 

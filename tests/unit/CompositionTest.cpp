@@ -114,7 +114,7 @@ TEST(Composition, SplitsTheConvertedBodyIntoLines)
 
 TEST(Composition, FillsTheMessageOfAPictureMail)
 {
-    TPictureMail mail;
+    PictureMail mail;
     mail.FromName = QString::fromUtf8("太郎");
     mail.FromAddress = QStringLiteral("taro@example.com");
     mail.RecipientName = QString::fromUtf8("花子");
@@ -135,7 +135,7 @@ TEST(Composition, FillsTheMessageOfAPictureMail)
     EXPECT_TRUE(msg.BccList.isEmpty());
     EXPECT_TRUE(msg.ExtraHeaders.isEmpty());
     EXPECT_FALSE(msg.Date.isValid());
-    EXPECT_EQ(msg.Priority, TIdMessagePriority::Normal);
+    EXPECT_EQ(msg.Priority, MessagePriority::Normal);
     ASSERT_EQ(msg.MessageParts.size(), 1);
     const TIdAttachment &part = msg.MessageParts[0];
     EXPECT_EQ(part.StoredPathName, "/work/folder/tmp.jpg");
@@ -153,19 +153,19 @@ TEST(Composition, FillsTheMessageOfAPictureMail)
 
 TEST(Composition, RefusesTextsThatWouldBreakTheHeader)
 {
-    TPictureMail mail;
+    PictureMail mail;
     mail.FromAddress = QStringLiteral("taro@example.com");
     mail.RecipientAddress = QStringLiteral("hanako@ezweb.ne.jp");
     mail.Subject = QStringLiteral("hi\r\nBcc: someone@example.com");
     try {
         BuildPictureMessage(mail, QDir::tempPath());
         FAIL() << "no failure";
-    } catch (const EMessageError &e) {
+    } catch (const MessageError &e) {
         EXPECT_EQ(e.Message(), QString::fromUtf8("件名に改行を含めることはできません。"));
     }
     mail.Subject.clear();
     mail.RecipientName = QStringLiteral("x\ny");
-    EXPECT_THROW(BuildPictureMessage(mail, QDir::tempPath()), EMessageError);
+    EXPECT_THROW(BuildPictureMessage(mail, QDir::tempPath()), MessageError);
 }
 
 } // namespace

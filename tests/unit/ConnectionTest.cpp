@@ -1,8 +1,8 @@
 // The connection layer under the three clients, against a scripted loopback server: the reply
 // reader, the line limit, closed and broken connections, socket errors and waits that pump.
 
+#include "mail/CommandConnection.h"
 #include "mail/IdException.h"
-#include "mail/IdTCPConnection.h"
 #include "mail/WinsockErrors.h"
 #include "support/Loopback.h"
 #include "support/ManualClock.h"
@@ -20,7 +20,7 @@
 
 namespace {
 
-void ConnectTo(TIdTCPConnection &connection, const ScriptedServer &server)
+void ConnectTo(CommandConnection &connection, const ScriptedServer &server)
 {
     connection.Host = QStringLiteral("127.0.0.1");
     connection.Port = server.Port();
@@ -73,7 +73,7 @@ TEST(ConnectionTest, ReadsRepliesAsTheServerSendsThem)
         for (const QByteArray &packet : c.packets)
             server.Send(packet).Pause(30);
         server.Start();
-        TIdTCPConnection connection;
+        CommandConnection connection;
         ConnectTo(connection, server);
         EXPECT_EQ(connection.GetResponse({}), c.numericCode);
         EXPECT_EQ(connection.LastCmdResult().TextCode, c.textCode);
@@ -93,7 +93,7 @@ TEST(ConnectionTest, CommandWritesItsLineAndChecksTheReplyCode)
         .ReadLine()
         .Send("550-No such user here\r\n550 Try another\r\n");
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     ConnectTo(connection, server);
     connection.GetResponse({220});
     EXPECT_EQ(connection.SendCmd(QStringLiteral("NOOP"), {250}), 250);
@@ -113,7 +113,7 @@ TEST(ConnectionTest, TwoRepliesInOnePacketAreReadOneAfterTheOther)
     ScriptedServer server;
     server.Send("220 first\r\n221 second\r\n");
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     ConnectTo(connection, server);
     EXPECT_EQ(connection.GetResponse({220}), 220);
     EXPECT_EQ(connection.GetResponse({221}), 221);
@@ -128,7 +128,7 @@ TEST(ConnectionTest, LinesUpTo16384BytesAreAcceptedAndLongerOnesRaise)
     ScriptedServer server;
     server.Send(longest + "\r\n" + tooLong + "\r\n");
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     ConnectTo(connection, server);
     EXPECT_EQ(connection.ReadLn(), longest);
     try {
@@ -149,7 +149,7 @@ TEST(ConnectionTest, AnOverlongLineRaisesWithoutWaitingForItsEnd)
     ScriptedServer server;
     server.Send("220-" + QByteArray(40000, 'z'));
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     ConnectTo(connection, server);
     EXPECT_THROW(connection.GetResponse({220}), EIdReadLnMaxLineLengthExceeded);
     connection.Disconnect();
@@ -160,7 +160,7 @@ TEST(ConnectionTest, ServerCloseIsAGracefulCloseAtTheNextRead)
     ScriptedServer server;
     server.Send("220 hi\r\n").ReadLine().Close();
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     ConnectTo(connection, server);
     connection.GetResponse({220});
     try {
@@ -181,7 +181,7 @@ TEST(ConnectionTest, ALastLineWithoutItsEndIsStillRead)
     ScriptedServer server;
     server.Send("221 bye").Close();
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     ConnectTo(connection, server);
     EXPECT_EQ(connection.GetResponse({221}), 221);
     EXPECT_EQ(connection.LastCmdResult().Text, QStringList {"bye"});
@@ -193,7 +193,7 @@ TEST(ConnectionTest, AResetConnectionIsSocketError10054)
     ScriptedServer server;
     server.Send("220 hi\r\n").ReadLine().Reset();
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     ConnectTo(connection, server);
     connection.GetResponse({220});
     try {
@@ -209,7 +209,7 @@ TEST(ConnectionTest, AResetConnectionIsSocketError10054)
 TEST(ConnectionTest, ARefusedConnectIsSocketError10061)
 {
     RefusingPort port;
-    TIdTCPConnection connection;
+    CommandConnection connection;
     connection.Host = QStringLiteral("127.0.0.1");
     connection.Port = port.Port();
     try {
@@ -225,7 +225,7 @@ TEST(ConnectionTest, ARefusedConnectIsSocketError10061)
 TEST(ConnectionTest, ANameThatDoesNotResolveIsSocketError11001)
 {
     // A name with blanks fails in the resolver itself, with or without a name server.
-    TIdTCPConnection connection;
+    CommandConnection connection;
     connection.Host = QStringLiteral("smtp example.invalid");
     connection.Port = 25;
     try {
@@ -264,7 +264,7 @@ TEST(ConnectionTest, AWaitForASilentServerPumpsAndEndsWhenThePumpDisconnects)
     ScriptedServer server;
     server.Send("220 hi\r\n").ReadLine(); // then silence
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     int pumps = 0;
     qint64 longestGap = 0;
     QElapsedTimer gap;
@@ -311,7 +311,7 @@ TEST(ConnectionTest, AFloodOfBlankLinesEndsAtTheLineLimitTheDeadlineOrThePump)
         ScriptedServer server;
         server.Send("220 hi\r\n").ReadLine().Flood(c.flood, ScriptedServer::StepTimeoutMs);
         server.Start();
-        TIdTCPConnection connection;
+        CommandConnection connection;
         int pumps = 0;
         connection.WaitClock = &clock;
         clock.OnPump([&] {
@@ -326,10 +326,10 @@ TEST(ConnectionTest, AFloodOfBlankLinesEndsAtTheLineLimitTheDeadlineOrThePump)
         connection.GetResponse({220});
         switch (c.ending) {
         case LineLimit:
-            EXPECT_THROW(connection.SendCmd(QStringLiteral("NOOP")), EIdMaxReplyLinesExceeded);
+            EXPECT_THROW(connection.SendCmd(QStringLiteral("NOOP")), ReplyLinesExceededError);
             break;
         case Deadline:
-            EXPECT_THROW(connection.SendCmd(QStringLiteral("NOOP")), EIdTimeout);
+            EXPECT_THROW(connection.SendCmd(QStringLiteral("NOOP")), TimeoutError);
             EXPECT_GT(pumps, 0); // the window went on while the bytes came
             break;
         case PumpDisconnects:
@@ -348,7 +348,7 @@ TEST(ConnectionTest, AWriteToAServerThatStopsReadingPumpsAndEndsOnDisconnect)
     ScriptedServer server;
     server.Send("220 hi\r\n").Pause(1000); // reads nothing for a while
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     int pumps = 0;
     connection.WaitClock = &clock;
     clock.OnPump([&] {
@@ -376,12 +376,12 @@ TEST(ConnectionTest, AConnectThatHangsPumpsAndEndsOnDisconnect)
     quint16 port = 0;
     const int listener = LoopbackSocket(&port, 0);
     ASSERT_GE(listener, 0);
-    TIdTCPConnection queued;
+    CommandConnection queued;
     queued.Host = QStringLiteral("127.0.0.1");
     queued.Port = port;
     queued.Connect();
 
-    TIdTCPConnection connection;
+    CommandConnection connection;
     connection.Host = queued.Host;
     connection.Port = queued.Port;
     int pumps = 0;
@@ -401,16 +401,16 @@ TEST(ConnectionTest, OnlyTheOutermostUnitOfWorkIsReported)
     ScriptedServer server;
     server.Send("220 hi\r\n");
     server.Start();
-    TIdTCPConnection connection;
+    CommandConnection connection;
     QStringList events;
-    connection.OnWorkBegin = [&](TIdTCPConnection &sender, TWorkMode mode, qint64 total) {
+    connection.OnWorkBegin = [&](CommandConnection &sender, WorkMode mode, qint64 total) {
         EXPECT_EQ(&sender, &connection);
         events << QStringLiteral("begin %1 %2").arg(mode).arg(total);
     };
-    connection.OnWork = [&](TIdTCPConnection &, TWorkMode mode, qint64 count) {
+    connection.OnWork = [&](CommandConnection &, WorkMode mode, qint64 count) {
         events << QStringLiteral("work %1 %2").arg(mode).arg(count);
     };
-    connection.OnWorkEnd = [&](TIdTCPConnection &, TWorkMode mode) {
+    connection.OnWorkEnd = [&](CommandConnection &, WorkMode mode) {
         events << QStringLiteral("end %1").arg(mode);
     };
     ConnectTo(connection, server);

@@ -466,7 +466,7 @@ TEST_F(DeliveryTest, PopBeforeSmtpLogsInOnceARunAndAgainForAScheduledMail)
     pop2.Start();
     clients.IdPOP3.Port = pop2.Port();
     ASSERT_TRUE(testfiles::write(path("tmp.jpg"), "\xff\xd8 scheduled"));
-    TPictureMail mail;
+    PictureMail mail;
     mail.FromAddress = settings.FromAddress;
     mail.PictureName = QStringLiteral("06-05-12_15-00-00.jpg");
     mail.Subject = QStringLiteral("タブリン－自動撮影");
@@ -537,7 +537,7 @@ TEST_F(DeliveryTest, TheWatchdogSavesTellsAndEndsWhenTheServerStalls)
     EXPECT_FALSE(delivery().Watchdog().IsActive());
     EXPECT_EQ(host.history.Count(), 0);
     // Nothing is sent once the program ends.
-    TPictureMail mail;
+    PictureMail mail;
     EXPECT_FALSE(delivery().SendPicture(mail));
     EXPECT_FALSE(delivery().SendRun(host));
     EXPECT_EQ(smtp.Connections(), 1);

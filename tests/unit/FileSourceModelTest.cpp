@@ -134,7 +134,7 @@ protected:
     Log log;
     FakeShell shell;
     FolderHistory history {work(), &shell};
-    TPictureCanvas canvas {work()};
+    PictureCanvas canvas {work()};
     ScriptedPrompt prompt;
     Dialogs dialogs {log};
     Thumbnails thumbnails {log};

@@ -51,16 +51,16 @@ TEST_F(FtpClientTest, UploadsOverAPassiveDataConnectionAndClosesWithoutQuit)
     TIdFTP ftp;
     Prepare(ftp, server);
     QStringList events;
-    TIdTCPConnection *sender = nullptr;
-    ftp.OnWorkBegin = [&](TIdTCPConnection &s, TWorkMode mode, qint64 total) {
+    CommandConnection *sender = nullptr;
+    ftp.OnWorkBegin = [&](CommandConnection &s, WorkMode mode, qint64 total) {
         sender = &s;
         events << QStringLiteral("begin %1 %2").arg(mode).arg(total);
     };
-    ftp.OnWork = [&](TIdTCPConnection &s, TWorkMode, qint64 count) {
+    ftp.OnWork = [&](CommandConnection &s, WorkMode, qint64 count) {
         EXPECT_EQ(&s, sender);
         events << QStringLiteral("work %1").arg(count);
     };
-    ftp.OnWorkEnd = [&](TIdTCPConnection &, TWorkMode) {
+    ftp.OnWorkEnd = [&](CommandConnection &, WorkMode) {
         events << QStringLiteral("end");
     };
 
@@ -241,7 +241,7 @@ TEST_F(FtpClientTest, AMissingLocalFileFailsBeforePasv)
     Prepare(ftp, server);
     ftp.Connect();
     ftp.ChangeDir(QStringLiteral("up"));
-    EXPECT_THROW(ftp.Put(m_dir.filePath(QStringLiteral("missing.jpg")), QStringLiteral("a.jpg")), EFileError);
+    EXPECT_THROW(ftp.Put(m_dir.filePath(QStringLiteral("missing.jpg")), QStringLiteral("a.jpg")), FileError);
     ftp.Disconnect();
     EXPECT_EQ(server.Received(), QByteArray("USER taro\r\nPASS secret\r\nTYPE I\r\nSYST\r\nCWD up\r\n"));
 }
@@ -337,7 +337,7 @@ TEST(FtpInjectionTest, ALineBreakInAnyValueIsRefusedBeforeItsCommand)
             TIdFTP::CheckUpload(c.folder, c.name);
             ftp.Connect();
             ADD_FAILURE() << "connected";
-        } catch (const EIdValueError &e) {
+        } catch (const ValueError &e) {
             EXPECT_EQ(e.Message(), c.message);
         }
         EXPECT_TRUE(s.log.isEmpty());
@@ -351,8 +351,8 @@ TEST(FtpInjectionTest, ALineBreakInAnyValueIsRefusedBeforeItsCommand)
     ftp.MakeTransport = net.Factory();
     ftp.Username = QStringLiteral("u");
     ftp.Connect();
-    EXPECT_THROW(ftp.ChangeDir(QStringLiteral("up\r\nRMD x")), EIdValueError);
-    EXPECT_THROW(ftp.Put(QStringLiteral("/nonexistent"), QStringLiteral("a\nDELE b")), EIdValueError);
+    EXPECT_THROW(ftp.ChangeDir(QStringLiteral("up\r\nRMD x")), ValueError);
+    EXPECT_THROW(ftp.Put(QStringLiteral("/nonexistent"), QStringLiteral("a\nDELE b")), ValueError);
     ftp.Disconnect();
     EXPECT_EQ(s.sent, QByteArray("USER u\r\nTYPE I\r\nSYST\r\n"));
 }

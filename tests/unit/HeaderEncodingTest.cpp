@@ -51,49 +51,49 @@ TEST(HeaderEncoding, OtherCharsetsEncodeTheTextInTheirOwnCodePage)
     const struct
     {
         const char *what;
-        THeaderCharset charset;
+        HeaderCharset charset;
         QString text;
         QByteArray specials;
         QByteArray encoded;
     } cases[] = {
         {"gb2312",
-         THeaderCharset::ChineseSimplified,
+         HeaderCharset::ChineseSimplified,
          QString::fromUtf8("中文 ok"),
          {},
          "=?GB2312?B?1tDOxA==?= ok"},
-        {"big5", THeaderCharset::ChineseTraditional, QString::fromUtf8("中文"), {}, "=?Big5?B?pKSk5Q==?="},
-        {"euc-kr", THeaderCharset::Korean, QString::fromUtf8("한국"), {}, "=?EUC-KR?B?x9GxuQ==?="},
+        {"big5", HeaderCharset::ChineseTraditional, QString::fromUtf8("中文"), {}, "=?Big5?B?pKSk5Q==?="},
+        {"euc-kr", HeaderCharset::Korean, QString::fromUtf8("한국"), {}, "=?EUC-KR?B?x9GxuQ==?="},
         // 45 bytes a word, but a character is never cut: 22 of them, then the 23rd.
         {"gb2312 splits between characters",
-         THeaderCharset::ChineseSimplified,
+         HeaderCharset::ChineseSimplified,
          repeated("中", 23),
          {},
          "=?GB2312?B?1tDW0NbQ1tDW0NbQ1tDW0NbQ1tDW0NbQ1tDW0NbQ1tDW0NbQ1tDW0NbQ1tA=?=\r\n\t=?GB2312?B?1tA=?="},
         {"latin-1 in Q",
-         THeaderCharset::Western,
+         HeaderCharset::Western,
          QString::fromUtf8("Café au lait"),
          {},
          "=?ISO-8859-1?Q?Caf=E9?= au lait"},
         {"Q joins words with an underscore",
-         THeaderCharset::Western,
+         HeaderCharset::Western,
          QString::fromUtf8("Café crème"),
          {},
          "=?ISO-8859-1?Q?Caf=E9_cr=E8me?="},
         {"Q escapes = ? _ and tabs",
-         THeaderCharset::Western,
+         HeaderCharset::Western,
          QString::fromUtf8("é=?_\té x"),
          {},
          "=?ISO-8859-1?Q?=E9=3D=3F=5F=09=E9?= x"},
         {"Q words stay within 75",
-         THeaderCharset::Western,
+         HeaderCharset::Western,
          repeated("é", 30),
          {},
          "=?ISO-8859-1?Q?" + QByteArray("=E9").repeated(19) + "?=\r\n\t=?ISO-8859-1?Q?"
              + QByteArray("=E9").repeated(11) + "?="},
-        {"specials make a word need encoding", THeaderCharset::Western, QString::fromUtf8("Müller, Hans"),
+        {"specials make a word need encoding", HeaderCharset::Western, QString::fromUtf8("Müller, Hans"),
          kAddressSpecials, "=?ISO-8859-1?Q?M=FCller=2C?= Hans"},
         {"a character outside the code page is a question mark",
-         THeaderCharset::Western,
+         HeaderCharset::Western,
          QString::fromUtf8("日é"),
          {},
          "=?ISO-8859-1?Q?=3F=E9?="},

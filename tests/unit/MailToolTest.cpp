@@ -22,7 +22,7 @@ namespace {
 using ToolRun = testproc::ProcessRun;
 using testproc::RunTool;
 
-struct WireSink : TLineSink
+struct WireSink : LineSink
 {
     QByteArray data;
     void WriteLine(const QByteArray &line) override { data += line + "\r\n"; }

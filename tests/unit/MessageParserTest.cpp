@@ -38,7 +38,7 @@ out = {
 print(json.dumps(out))
 )";
 
-struct WireSink : TLineSink
+struct WireSink : LineSink
 {
     QByteArray data;
     // What a server keeps of each line: the line without its transparency dot.
@@ -74,7 +74,7 @@ TEST(MessageParser, PythonReadsBackWhatWentIn)
         b = static_cast<char>(random.bounded(256));
     ASSERT_TRUE(testfiles::write(work.filePath(QStringLiteral("tmp.jpg")), picture));
 
-    TPictureMail mail;
+    PictureMail mail;
     mail.FromName = QString::fromUtf8("山田 太郎");
     mail.FromAddress = QStringLiteral("taro@example.com");
     mail.RecipientName = QStringLiteral("Hanako \"Hana\" \\ Suzuki");

@@ -13,7 +13,7 @@
 
 namespace {
 
-struct LineList : TLineSink
+struct LineList : LineSink
 {
     QList<QByteArray> lines;
     void WriteLine(const QByteArray &line) override { lines.append(line); }
@@ -178,7 +178,7 @@ TEST_F(MessageWriter, WritesTheOptionalHeadersInTheirPlaces)
     msg.CCList = {{QString(), QStringLiteral("c@x.jp")}};
     msg.CharSet = QStringLiteral("ISO-2022-JP");
     msg.ContentTransferEncoding = QStringLiteral("7bit");
-    msg.Priority = TIdMessagePriority::Highest;
+    msg.Priority = MessagePriority::Highest;
     msg.SetExtraHeader(QStringLiteral("X-Mailer"), QStringLiteral("Tavrin"));
     msg.SetExtraHeader(QStringLiteral("X-Other"), QStringLiteral("1"));
     msg.SetExtraHeader(QStringLiteral("x-mailer"), QString()); // an empty value removes the header
@@ -358,7 +358,7 @@ TEST_F(MessageWriter, AnAttachmentThatIsNoFileOrTooLargeFailsBeforeAnyLine)
         try {
             WriteMessage(msg, sink);
             ADD_FAILURE() << "no failure";
-        } catch (const EFileError &e) {
+        } catch (const FileError &e) {
             EXPECT_EQ(e.Message(), QStringLiteral("ファイル %1 を開けません: %2").arg(c.path, c.reason));
         }
         EXPECT_TRUE(sink.lines.isEmpty());
@@ -374,7 +374,7 @@ TEST_F(MessageWriter, AMissingAttachmentFailsBeforeAnyLine)
     try {
         WriteMessage(msg, sink);
         FAIL() << "no failure";
-    } catch (const EFileError &e) {
+    } catch (const FileError &e) {
         EXPECT_TRUE(e.Message().startsWith(
             QStringLiteral("ファイル %1 を開けません: ").arg(dir.filePath("gone.jpg"))))
             << e.what();
@@ -387,7 +387,7 @@ TEST_F(MessageWriter, AnAttachmentThatCannotBeReadFailsPartWay)
     TIdMessage msg = pictureMail();
     msg.MessageParts[0].StoredPathName = dir.path(); // a folder opens but does not read
     LineList sink;
-    EXPECT_THROW(WriteMessage(msg, sink), EFileError);
+    EXPECT_THROW(WriteMessage(msg, sink), FileError);
     EXPECT_FALSE(sink.lines.contains("--=_MoreStuf_2zzz1234sadvnqw3nerasdf--"));
 }
 
@@ -421,12 +421,12 @@ TEST_F(MessageWriter, RefusesLineBreaksThatWouldMakeHeadersOrCommands)
         try {
             WriteMessage(msg, sink);
             ADD_FAILURE() << "no failure";
-        } catch (const EMessageError &e) {
+        } catch (const MessageError &e) {
             EXPECT_EQ(e.Message(),
                       QString::fromUtf8(c.message) + QStringLiteral("に改行を含めることはできません。"));
         }
         EXPECT_TRUE(sink.lines.isEmpty());
-        EXPECT_THROW(ValidateMessage(msg), EMessageError);
+        EXPECT_THROW(ValidateMessage(msg), MessageError);
     }
     EXPECT_NO_THROW(ValidateMessage(pictureMail()));
 }
@@ -436,7 +436,7 @@ TEST_F(MessageWriter, RefusesATransferEncodingItCannotWrite)
     TIdMessage msg = pictureMail();
     msg.MessageParts[0].ContentTransfer = QStringLiteral("quoted-printable");
     LineList sink;
-    EXPECT_THROW(WriteMessage(msg, sink), EMessageError);
+    EXPECT_THROW(WriteMessage(msg, sink), MessageError);
     EXPECT_TRUE(sink.lines.isEmpty());
 }
 
@@ -462,7 +462,7 @@ TEST_F(MessageWriter, EncodesHeadersInTheCharsetItIsGiven)
     msg.Subject = QString::fromUtf8("Café");
     msg.From.Name = QString::fromUtf8("Müller, Hans");
     LineList sink;
-    WriteMessage(msg, sink, THeaderCharset::Western);
+    WriteMessage(msg, sink, HeaderCharset::Western);
     EXPECT_EQ(sink.lines[0], "From: =?ISO-8859-1?Q?M=FCller=2C?= Hans <taro@example.com>");
     EXPECT_EQ(sink.lines[1], "Subject: =?ISO-8859-1?Q?Caf=E9?=");
 }

@@ -94,7 +94,7 @@ TEST(OAuthTest, TheRedirectGivesTheCodeOnlyWithOurState)
         try {
             CodeFromRedirect(f.target, "abc");
             ADD_FAILURE() << f.target;
-        } catch (const ESignInError &e) {
+        } catch (const SignInError &e) {
             EXPECT_EQ(e.Message(), QString::fromUtf8(f.message)) << f.target;
             EXPECT_FALSE(e.Revoked());
         }
@@ -149,7 +149,7 @@ TEST(OAuthTest, TokenResponsesAndTheirErrors)
     EXPECT_EQ(device.UserCode, QStringLiteral("WDJB-MJHT"));
     EXPECT_EQ(device.VerificationUri, QStringLiteral("https://microsoft.com/devicelogin"));
     EXPECT_EQ(device.IntervalSeconds, 3);
-    EXPECT_THROW(ParseDeviceAuthorization(200, R"({"device_code":"dc","expires_in":900})"), ESignInError);
+    EXPECT_THROW(ParseDeviceAuthorization(200, R"({"device_code":"dc","expires_in":900})"), SignInError);
 }
 
 TEST(SecretStoreTest, TheFileIsTheOwnersAloneAndSigningOutEmptiesIt)

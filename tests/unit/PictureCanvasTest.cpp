@@ -52,17 +52,17 @@ protected:
     PictureCanvasTest()
         : canvas(dir.path(), dialogs())
     {
-        QObject::connect(&canvas, &TPictureCanvas::placementChanged, [this] { ++placementSignals; });
-        QObject::connect(&canvas, &TPictureCanvas::backgroundChanged, [this] { ++backgroundSignals; });
-        QObject::connect(&canvas, &TPictureCanvas::focusRequested, [this] { ++focusSignals; });
-        QObject::connect(&canvas, &TPictureCanvas::busyChanged,
+        QObject::connect(&canvas, &PictureCanvas::placementChanged, [this] { ++placementSignals; });
+        QObject::connect(&canvas, &PictureCanvas::backgroundChanged, [this] { ++backgroundSignals; });
+        QObject::connect(&canvas, &PictureCanvas::focusRequested, [this] { ++focusSignals; });
+        QObject::connect(&canvas, &PictureCanvas::busyChanged,
                          [this](bool busy) { busyStates.push_back(busy); });
-        QObject::connect(&canvas, &TPictureCanvas::cursorChanged, [this] { ++cursorSignals; });
+        QObject::connect(&canvas, &PictureCanvas::cursorChanged, [this] { ++cursorSignals; });
     }
 
-    TCanvasDialogs dialogs()
+    CanvasDialogs dialogs()
     {
-        TCanvasDialogs d;
+        CanvasDialogs d;
         d.PickColor = [this](Rgb initial) {
             colourAsked.push_back(initial);
             return colourAnswer;
@@ -95,7 +95,7 @@ protected:
     std::vector<Rgb> colourAsked;
     std::optional<QSize> sizeAnswer;
     QStringList sizeAsked;
-    TPictureCanvas canvas;
+    PictureCanvas canvas;
     int placementSignals = 0;
     int backgroundSignals = 0;
     int focusSignals = 0;
@@ -180,7 +180,7 @@ TEST_F(PictureCanvasTest, LoadsBitmapsOnlyByTheirLowerCaseExtension)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(testfiles::write(path(c.name), c.bytes));
-        TPictureCanvas fresh(dir.path());
+        PictureCanvas fresh(dir.path());
         EXPECT_EQ(fresh.LoadPicture(path(c.name)), c.loads);
         EXPECT_EQ(fresh.HasPicture(), c.loads);
         if (c.loads) {
@@ -358,17 +358,17 @@ TEST_F(PictureCanvasTest, FitsAndAlignsWithTruncatedHalves)
     const struct
     {
         const char *name;
-        void (TPictureCanvas::*align)();
+        void (PictureCanvas::*align)();
         QRect from, to;
     } cases[] = {
-        {"left", &TPictureCanvas::FitLeft, {5, 7, 100, 50}, {0, 7, 100, 50}},
-        {"top", &TPictureCanvas::FitTop, {5, 7, 100, 50}, {5, 0, 100, 50}},
-        {"right", &TPictureCanvas::FitRight, {5, 7, 100, 50}, {140, 7, 100, 50}},
-        {"bottom", &TPictureCanvas::FitBottom, {5, 7, 100, 50}, {5, 190, 100, 50}},
-        {"centre", &TPictureCanvas::Centering, {5, 7, 101, 51}, {69, 94, 101, 51}},
+        {"left", &PictureCanvas::FitLeft, {5, 7, 100, 50}, {0, 7, 100, 50}},
+        {"top", &PictureCanvas::FitTop, {5, 7, 100, 50}, {5, 0, 100, 50}},
+        {"right", &PictureCanvas::FitRight, {5, 7, 100, 50}, {140, 7, 100, 50}},
+        {"bottom", &PictureCanvas::FitBottom, {5, 7, 100, 50}, {5, 190, 100, 50}},
+        {"centre", &PictureCanvas::Centering, {5, 7, 101, 51}, {69, 94, 101, 51}},
         // (240 - 301) / 2 is -30, not -31.
-        {"centre of a larger one", &TPictureCanvas::Centering, {5, 7, 301, 241}, {-30, 0, 301, 241}},
-        {"right of a larger one", &TPictureCanvas::FitRight, {5, 7, 301, 241}, {-61, 7, 301, 241}},
+        {"centre of a larger one", &PictureCanvas::Centering, {5, 7, 301, 241}, {-30, 0, 301, 241}},
+        {"right of a larger one", &PictureCanvas::FitRight, {5, 7, 301, 241}, {-61, 7, 301, 241}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -569,17 +569,17 @@ TEST_F(PictureCanvasTest, ZoomsWithTheWheelOnlyOverTheShownFrame)
 TEST_F(PictureCanvasTest, ShowsTheHandWhileAltIsHeld)
 {
     load(640, 480);
-    EXPECT_EQ(canvas.PointerCursor(), TPictureCanvas::Cursor::Default);
+    EXPECT_EQ(canvas.PointerCursor(), PictureCanvas::Cursor::Default);
     canvas.PictureMouseMove(QPoint(3, 3), true);
-    EXPECT_EQ(canvas.PointerCursor(), TPictureCanvas::Cursor::HandPoint);
+    EXPECT_EQ(canvas.PointerCursor(), PictureCanvas::Cursor::HandPoint);
     canvas.PictureMouseMove(QPoint(4, 3), true);
     EXPECT_EQ(cursorSignals, 1);
     canvas.PictureMouseMove(QPoint(5, 3), false);
-    EXPECT_EQ(canvas.PointerCursor(), TPictureCanvas::Cursor::Default);
+    EXPECT_EQ(canvas.PointerCursor(), PictureCanvas::Cursor::Default);
     // A drag keeps the cursor it had.
     canvas.PictureMouseDown(QPoint(5, 3), false);
     canvas.PictureMouseMove(QPoint(6, 3), true);
-    EXPECT_EQ(canvas.PointerCursor(), TPictureCanvas::Cursor::Default);
+    EXPECT_EQ(canvas.PointerCursor(), PictureCanvas::Cursor::Default);
     EXPECT_EQ(cursorSignals, 2);
 }
 
@@ -598,7 +598,7 @@ TEST_F(PictureCanvasTest, ChangesTheBackgroundOnlyWhenAColourIsChosen)
     EXPECT_EQ(colourAsked, (std::vector<Rgb> {kWhite, kWhite, {12, 34, 56}}));
 
     // Without a dialog nothing is asked.
-    TPictureCanvas bare(dir.path());
+    PictureCanvas bare(dir.path());
     bare.ChooseBackgroundColor();
     EXPECT_EQ(bare.BackgroundColor(), kWhite);
 }

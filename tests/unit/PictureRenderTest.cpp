@@ -76,7 +76,7 @@ protected:
     std::optional<Bitmap> jpeg() { return DecodeJpeg(testfiles::read(canvas.TmpJpgPath())); }
 
     QTemporaryDir dir;
-    TPictureCanvas canvas {dir.path(), {}};
+    PictureCanvas canvas {dir.path(), {}};
 };
 
 TEST_F(RenderTest, SendsOnlyBackgroundWhenNothingIsVisible)
@@ -235,7 +235,7 @@ TEST_F(RenderTest, HonoursTheRecipientsByteBudget)
 
 TEST_F(RenderTest, FailsWhenTheWorkFolderCannotBeWritten)
 {
-    TPictureCanvas lost(dir.filePath("no/such/folder"));
+    PictureCanvas lost(dir.filePath("no/such/folder"));
     ASSERT_TRUE(lost.SetPicture(testpictures::photo(40, 30)));
     try {
         RenderPicture(lost, recipient(kDocomo, 2, 2, 240, 320));

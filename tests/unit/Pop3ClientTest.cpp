@@ -122,7 +122,7 @@ TEST(Pop3ClientTest, ALineBreakInTheUserOrPasswordIsRefusedBeforeAnythingIsSent)
         try {
             pop.Connect();
             ADD_FAILURE() << "connected";
-        } catch (const EIdValueError &e) {
+        } catch (const ValueError &e) {
             EXPECT_EQ(e.Message(), c.message);
         }
         EXPECT_TRUE(s.log.isEmpty());

@@ -63,7 +63,7 @@ protected:
     TAddressBook book {dir.path() + '/'};
     TAddressBook history {dir.path() + '/'};
     TUserData settings {dir.path() + '/'};
-    TPictureCanvas canvas {dir.path() + '/'};
+    PictureCanvas canvas {dir.path() + '/'};
     ScriptedPrompt prompt;
     FakeDialogs dialogs;
     RecipientModel model {book, history, settings, canvas, prompt, dialogs};

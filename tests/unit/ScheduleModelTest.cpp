@@ -45,10 +45,10 @@ public:
     { }
 
     std::deque<bool> results; // empty: success
-    QList<TPictureMail> mails;
+    QList<PictureMail> mails;
     QList<QSize> pictures; // of "tmp.jpg" as it was sent
 
-    bool SendPicture(const TPictureMail &mail) override
+    bool SendPicture(const PictureMail &mail) override
     {
         mails << mail;
         const auto header = ReadJpegHeader(testfiles::read(m_tmpJpg));
@@ -129,7 +129,7 @@ protected:
     QTemporaryDir work;
     ManualClock clock {QDateTime(QDate(2006, 5, 12), QTime(10, 0, 0))};
     FakeCaptureDevice device {clock};
-    TPictureCanvas canvas {work.path()};
+    PictureCanvas canvas {work.path()};
     RecordingSoundPlayer sound;
     ScriptedPrompt prompt;
     TUserData settings {work.path()};
@@ -396,7 +396,7 @@ TEST_F(ScheduleModelTest, EachShotMailsThePictureToTheShownRecipient)
     ASSERT_TRUE(start());
     clock.Advance(5000 + 3600000 + 1000);
     ASSERT_EQ(sender.mails.size(), 2);
-    const TPictureMail &m = sender.mails.first();
+    const PictureMail &m = sender.mails.first();
     EXPECT_EQ(m.FromName, QStringLiteral("太郎"));
     EXPECT_EQ(m.FromAddress, QStringLiteral("taro@example.com"));
     EXPECT_EQ(m.PictureName, QStringLiteral("06-05-12_10-00-05.jpg"));

@@ -135,7 +135,7 @@ TEST_F(CancelTest, ACancelWhileThePeerTakesNoMoreOfTheBodyStopsTheBody)
         s.Arrive(reply);
     m_smtp.Connect();
     int lines = 0;
-    m_smtp.OnWork = [&](TIdTCPConnection &, TWorkMode, qint64) {
+    m_smtp.OnWork = [&](CommandConnection &, WorkMode, qint64) {
         // From the third body line on the peer takes nothing; the cancel comes two slices later.
         if (++lines == 2)
             s.sendSlices = -1;
@@ -255,7 +255,7 @@ TEST(ReplyLimitTest, ReplyCodesAreThreeDigitsFollowedByABlankAHyphenOrTheEnd)
         try {
             smtp.Connect();
             ADD_FAILURE() << "accepted";
-        } catch (const EIdUnexpectedReply &e) {
+        } catch (const UnexpectedReplyError &e) {
             EXPECT_EQ(e.Message(), c.error);
         }
         EXPECT_FALSE(smtp.Connected());
@@ -281,7 +281,7 @@ TEST(ReplyLimitTest, AnFtpReplyMayHoldFreeTextBetweenItsFirstAndLastLine)
     bad.Add().Arrive("FTP server ready\r\n");
     TIdFTP other;
     other.MakeTransport = bad.Factory();
-    EXPECT_THROW(other.Connect(), EIdUnexpectedReply);
+    EXPECT_THROW(other.Connect(), UnexpectedReplyError);
 }
 
 TEST(ReplyLimitTest, AReplyThatNeverEndsIsCutOffAfterItsLineLimit)
@@ -297,7 +297,7 @@ TEST(ReplyLimitTest, AReplyThatNeverEndsIsCutOffAfterItsLineLimit)
     try {
         smtp.Connect();
         ADD_FAILURE() << "connected";
-    } catch (const EIdMaxReplyLinesExceeded &e) {
+    } catch (const ReplyLinesExceededError &e) {
         EXPECT_EQ(e.Message(), QStringLiteral("Max reply lines exceeded."));
     }
     EXPECT_EQ(s.sent, QByteArray("QUIT\r\n"));

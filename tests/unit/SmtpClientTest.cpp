@@ -14,7 +14,7 @@
 
 namespace {
 
-class Capture : public TLineSink
+class Capture : public LineSink
 {
 public:
     void WriteLine(const QByteArray &line) override { bytes += line + "\r\n"; }
@@ -123,7 +123,7 @@ TEST_F(SmtpClientTest, AuthenticatesOnlyWhenChosenAdvertisedAndPossible)
         const char *name;
         QList<QByteArray> helloReplies; // to EHLO, and to HELO when EHLO is refused
         bool useEhlo;
-        TAuthenticationType auth;
+        AuthenticationKind auth;
         QByteArray expectedHello;
         bool authenticates;
     };
@@ -277,14 +277,14 @@ TEST_F(SmtpClientTest, TheBodyIsOneUnitOfWriteWorkReportedLineByLine)
     Prepare(smtp, server);
     QList<qint64> counts;
     QStringList events;
-    smtp.OnWorkBegin = [&](TIdTCPConnection &sender, TWorkMode mode, qint64 total) {
+    smtp.OnWorkBegin = [&](CommandConnection &sender, WorkMode mode, qint64 total) {
         EXPECT_EQ(&sender, &smtp);
         events << QStringLiteral("begin %1 %2").arg(mode).arg(total);
     };
-    smtp.OnWork = [&](TIdTCPConnection &, TWorkMode, qint64 count) {
+    smtp.OnWork = [&](CommandConnection &, WorkMode, qint64 count) {
         counts << count;
     };
-    smtp.OnWorkEnd = [&](TIdTCPConnection &, TWorkMode mode) {
+    smtp.OnWorkEnd = [&](CommandConnection &, WorkMode mode) {
         events << QStringLiteral("end %1").arg(mode);
     };
     smtp.Connect();
@@ -310,10 +310,10 @@ TEST_F(SmtpClientTest, ADisconnectWhileTheBodyIsSentEndsTheSend)
     Prepare(smtp, server);
     bool ended = false;
     // The progress handler is where the sending window's cancel button gets its turn.
-    smtp.OnWork = [&](TIdTCPConnection &, TWorkMode, qint64) {
+    smtp.OnWork = [&](CommandConnection &, WorkMode, qint64) {
         smtp.Disconnect();
     };
-    smtp.OnWorkEnd = [&](TIdTCPConnection &, TWorkMode) {
+    smtp.OnWorkEnd = [&](CommandConnection &, WorkMode) {
         ended = true;
     };
     smtp.Connect();
@@ -356,7 +356,7 @@ TEST_F(SmtpClientTest, AMissingPictureFailsAfterDataWithoutSendingALine)
     TIdSMTP smtp;
     Prepare(smtp, server);
     smtp.Connect();
-    EXPECT_THROW(smtp.Send(m_msg), EFileError);
+    EXPECT_THROW(smtp.Send(m_msg), FileError);
     smtp.Disconnect();
     EXPECT_EQ(server.Received(),
               QByteArray("EHLO smtp.example.com\r\nRSET\r\nMAIL FROM:<taro@example.com>\r\n"
@@ -374,7 +374,7 @@ TEST_F(SmtpClientTest, AnAddressWithALineBreakIsRefusedBeforeAnyCommand)
     TIdSMTP smtp;
     Prepare(smtp, server);
     smtp.Connect();
-    EXPECT_THROW(smtp.Send(m_msg), EMessageError);
+    EXPECT_THROW(smtp.Send(m_msg), MessageError);
     smtp.Disconnect();
     EXPECT_EQ(server.Received(), QByteArray("EHLO smtp.example.com\r\nQUIT\r\n"));
 }
@@ -424,7 +424,7 @@ TEST_F(SmtpClientTest, AReplyQueuedBehind354DoesNotAnswerTheEndOfTheMessage)
     try {
         smtp.Send(m_msg);
         ADD_FAILURE() << "the early 250 was taken for the answer";
-    } catch (const EIdUnexpectedReply &e) {
+    } catch (const UnexpectedReplyError &e) {
         EXPECT_EQ(e.Message(),
                   QStringLiteral("Reply before the end of the message:\n\"250 OK: queued as 1\""));
     }
@@ -446,14 +446,14 @@ TEST_F(SmtpClientTest, AReplyArrivingWhileTheMessageIsWrittenStopsItBeforeTheEnd
     smtp.MakeTransport = net.Factory();
     smtp.HeloName = QStringLiteral("me");
     bool arrived = false;
-    smtp.OnWork = [&](TIdTCPConnection &, TWorkMode, qint64) {
+    smtp.OnWork = [&](CommandConnection &, WorkMode, qint64) {
         if (!arrived) {
             arrived = true;
             s.Arrive("250 2.0.0 Ok\r\n");
         }
     };
     smtp.Connect();
-    EXPECT_THROW(smtp.Send(m_msg), EIdUnexpectedReply);
+    EXPECT_THROW(smtp.Send(m_msg), UnexpectedReplyError);
     smtp.Disconnect();
     EXPECT_TRUE(arrived);
     EXPECT_TRUE(s.sent.endsWith(MessageBytes() + "QUIT\r\n"));
@@ -469,7 +469,7 @@ TEST_F(SmtpClientTest, ALineBreakInTheHeloNameIsRefusedBeforeTheConnect)
     try {
         smtp.Connect();
         ADD_FAILURE() << "connected";
-    } catch (const EIdValueError &e) {
+    } catch (const ValueError &e) {
         EXPECT_EQ(e.Message(), QStringLiteral("SMTPサーバー名に改行を含めることはできません。"));
     }
     EXPECT_TRUE(s.log.isEmpty());

@@ -109,7 +109,7 @@ TEST_F(SmtpXOAuth2Test, ARefusedTokenAnswersTheChallengeWithAnEmptyLine)
     try {
         smtp.Send(m_msg);
         ADD_FAILURE() << "sent";
-    } catch (const EIdTokenRefused &e) {
+    } catch (const TokenRefusedError &e) {
         EXPECT_EQ(e.ReplyErrorCode(), 535);
         EXPECT_EQ(e.Message(), QStringLiteral("5.7.8 Username and Password not accepted"));
         EXPECT_EQ(
@@ -138,7 +138,7 @@ TEST_F(SmtpXOAuth2Test, NoTokenWithoutTlsOrWithoutTheMechanism)
         try {
             smtp.Connect();
             ADD_FAILURE() << "connected";
-        } catch (const EIdTLSError &e) {
+        } catch (const TlsError &e) {
             EXPECT_EQ(e.Message(), QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
         }
         EXPECT_EQ(server.Received(), QByteArray("EHLO localhost\r\nQUIT\r\n"));
@@ -154,7 +154,7 @@ TEST_F(SmtpXOAuth2Test, NoTokenWithoutTlsOrWithoutTheMechanism)
     try {
         smtp.Send(m_msg);
         ADD_FAILURE() << "sent";
-    } catch (const EIdTokenRefused &) {
+    } catch (const TokenRefusedError &) {
         ADD_FAILURE() << "refused as a token";
     } catch (const EIdException &e) {
         EXPECT_EQ(e.Message(),

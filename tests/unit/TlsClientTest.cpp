@@ -35,7 +35,7 @@ protected:
         m_msg.MessageParts = {TIdAttachment(picture)};
     }
 
-    void Prepare(TIdTCPConnection &client, const ScriptedServer &server, TlsMode mode)
+    void Prepare(CommandConnection &client, const ScriptedServer &server, TlsMode mode)
     {
         client.Host = QStringLiteral("localhost");
         client.Port = server.Port();
@@ -46,7 +46,7 @@ protected:
 
     void Prepare(TIdSMTP &smtp, const ScriptedServer &server, TlsMode mode)
     {
-        Prepare(static_cast<TIdTCPConnection &>(smtp), server, mode);
+        Prepare(static_cast<CommandConnection &>(smtp), server, mode);
         smtp.HeloName = QStringLiteral("localhost");
         smtp.Username = QStringLiteral("taro");
         smtp.Password = QStringLiteral("secret");
@@ -103,7 +103,7 @@ TEST_F(TlsClientTest, RequiredTlsFromAServerWithoutStartTlsSendsNothingElse)
     try {
         smtp.Connect();
         ADD_FAILURE() << "connected";
-    } catch (const EIdTLSError &e) {
+    } catch (const TlsError &e) {
         EXPECT_EQ(e.Message(), QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。"));
     }
     EXPECT_EQ(server.Received(), QByteArray("EHLO localhost\r\nQUIT\r\n"));
@@ -121,7 +121,7 @@ TEST_F(TlsClientTest, ARefusedStartTlsIsAnError)
     try {
         smtp.Connect();
         ADD_FAILURE() << "connected";
-    } catch (const EIdTLSError &e) {
+    } catch (const TlsError &e) {
         EXPECT_EQ(
             e.Message(),
             QStringLiteral("サーバーが暗号化通信（TLS）の開始を拒否しました。\n454 4.7.0 TLS not available"));
@@ -183,7 +183,7 @@ TEST_F(TlsClientTest, CertificatesAreCheckedAndPinsVouchForTheirOwn)
         try {
             smtp.Connect();
             ADD_FAILURE() << "connected";
-        } catch (const EIdTLSError &e) {
+        } catch (const TlsError &e) {
             EXPECT_EQ(e.Message(), c.error);
         }
         EXPECT_FALSE(smtp.Connected());
@@ -201,7 +201,7 @@ TEST_F(TlsClientTest, AServerThatSpeaksNoTlsRefusesTheHandshake)
     try {
         smtp.Connect();
         ADD_FAILURE() << "connected";
-    } catch (const EIdTLSError &e) {
+    } catch (const TlsError &e) {
         EXPECT_TRUE(
             e.Message().startsWith(QStringLiteral("サーバーとの暗号化通信（TLS）を開始できません。\n(")))
             << e.what();
@@ -245,7 +245,7 @@ TEST_F(TlsClientTest, AStalledHandshakeEndsByCancelWatchdogOrTimeLimit)
             try {
                 smtp.Connect();
                 ADD_FAILURE() << "connected";
-            } catch (const EIdTimeout &e) {
+            } catch (const TimeoutError &e) {
                 EXPECT_EQ(e.Message(), QStringLiteral("Read timed out."));
             }
         }
@@ -279,7 +279,7 @@ TEST_F(TlsClientTest, PopRequiresStlsAndLogsInOverTls)
     try {
         required.Connect();
         ADD_FAILURE() << "connected";
-    } catch (const EIdTLSError &e) {
+    } catch (const TlsError &e) {
         EXPECT_EQ(e.Message(),
                   QStringLiteral("サーバーが暗号化通信（TLS）に対応していません。\nCommand not recognised"));
     }
@@ -346,7 +346,7 @@ TEST_F(TlsClientTest, PopInAutoModeTakesStlsWheneverCapaListsIt)
     try {
         pop.Connect();
         ADD_FAILURE() << "connected";
-    } catch (const EIdTLSError &e) {
+    } catch (const TlsError &e) {
         EXPECT_EQ(e.Message(), QStringLiteral("サーバーが暗号化通信（TLS）の開始を拒否しました。\nnot now"));
     }
     EXPECT_EQ(refusing.Received(), QByteArray("CAPA\r\nSTLS\r\nQUIT\r\n"));
@@ -372,7 +372,7 @@ TEST_F(TlsClientTest, FtpAsksForTlsAndGoesOnInClearTextOnlyInAutoMode)
             try {
                 ftp.Connect();
                 ADD_FAILURE() << "connected";
-            } catch (const EIdTLSError &e) {
+            } catch (const TlsError &e) {
                 EXPECT_EQ(e.Message(),
                           QStringLiteral(
                               "サーバーが暗号化通信（TLS）に対応していません。\n500 AUTH not understood"));

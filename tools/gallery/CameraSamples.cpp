@@ -68,7 +68,7 @@ void SaveCameraSamples(const QString &outDir, const std::function<void(QWidget *
     camera.SetControl(SyntheticCamera::AutoWhiteBalance, 1);
 
     // The live view in a frame view, fitted by width, after the camera has settled.
-    static TPictureCanvas canvas(QDir::tempPath());
+    static PictureCanvas canvas(QDir::tempPath());
     static NullSoundPlayer sound;
     static SilentPrompt prompt;
     static CameraModel model(QDir::tempPath(), canvas, &camera, sound, {}, {}, prompt, SystemClock());

@@ -90,12 +90,12 @@ void SaveMainWindowScenes(const QString &outDir)
     QuietDialogs dialogs;
     TPopupListBox popup;
     MainModel mainModel(MainModel::Context {work.path() + QLatin1Char('/'), settings, prompt, dialogs, {}});
-    TMain main(TMainContext {mainModel, &popup});
+    TMain main(MainContext {mainModel, &popup});
     main.show();
     save(main, outDir, "file");
 
     MainModel &model = main.Model();
-    TPictureCanvas &canvas = model.Canvas();
+    PictureCanvas &canvas = model.Canvas();
     canvas.SetPicture(samplePicture());
     model.btnMailCreateClick();
     save(main, outDir, "step1-240x320");
@@ -119,7 +119,7 @@ void SaveMainWindowScenes(const QString &outDir)
     save(main, outDir, "step1-user-240x160");
 
     model.btnFwdClick();
-    if (auto *name = main.findChild<TFlatComboBox *>(QStringLiteral("cbxNameMail")))
+    if (auto *name = main.findChild<FlatComboBox *>(QStringLiteral("cbxNameMail")))
         name->setEditText(taro.Name);
     model.Recipient().SetNameText(taro.Name);
     model.Recipient().SetAddressText(taro.Address);
@@ -127,9 +127,9 @@ void SaveMainWindowScenes(const QString &outDir)
     save(main, outDir, "step2");
 
     model.btnFwdClick();
-    if (auto *subject = main.findChild<TFlatEdit *>(QStringLiteral("edtSubject")))
+    if (auto *subject = main.findChild<FlatEdit *>(QStringLiteral("edtSubject")))
         subject->setText(QStringLiteral("週末の写真"));
-    if (auto *body = main.findChild<TFlatMemo *>(QStringLiteral("edtBody")))
+    if (auto *body = main.findChild<FlatMemo *>(QStringLiteral("edtBody")))
         body->setPlainText(QStringLiteral("こんにちは。\n家の前で撮りました。"));
     save(main, outDir, "step3");
     main.hide();

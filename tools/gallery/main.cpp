@@ -78,7 +78,7 @@ QWidget *buttonRow()
     } rows[] = {{QStringLiteral("\\n次へ"), QString()},
                 {QStringLiteral("高さを\\n合わせる"), QString()},
                 {QStringLiteral("カメラ 　［切］"), QStringLiteral("カメラ 　［入］")}};
-    auto *panel = new TFlatPanel;
+    auto *panel = new FlatPanel;
     panel->resize(4 * 88 + 8, 3 * 48 + 8);
     for (int row = 0; row < 3; ++row) {
         for (int look = 0; look < 4; ++look) {
@@ -98,38 +98,38 @@ QWidget *buttonRow()
 
 QWidget *flatControls()
 {
-    auto *panel = new TFlatPanel;
+    auto *panel = new FlatPanel;
     panel->resize(260, 200);
     panel->SetInputFrameColor(Colors::Frame);
-    auto *edit = new TFlatEdit(panel);
+    auto *edit = new FlatEdit(panel);
     edit->setGeometry(10, 10, 110, 17);
     edit->setText(QStringLiteral("山田 太郎"));
-    auto *combo = new TFlatComboBox(panel);
+    auto *combo = new FlatComboBox(panel);
     combo->setGeometry(130, 10, 120, 17);
     combo->SetItems({QStringLiteral("120 x 120"), QStringLiteral("132 x 176"), QStringLiteral("240 x 320"),
                      QStringLiteral("ユーザー設定")});
     combo->SetItemIndex(2);
-    auto *editable = new TFlatComboBox(panel);
+    auto *editable = new FlatComboBox(panel);
     editable->SetEditable(true);
     editable->setGeometry(130, 36, 120, 17);
     editable->SetItems({QStringLiteral("taro@example.jp")});
     editable->SetText(QStringLiteral("taro@example.jp"));
-    auto *list = new TFlatListBox(panel);
+    auto *list = new FlatListBox(panel);
     list->setGeometry(10, 36, 110, 60);
     list->SetItems({QStringLiteral("docomo"), QStringLiteral("au"), QStringLiteral("SoftBank"),
                     QStringLiteral("WILLCOM"), QStringLiteral("その他")});
     list->SetItemIndex(1);
-    auto *memo = new TFlatMemo(panel);
+    auto *memo = new FlatMemo(panel);
     memo->setGeometry(10, 106, 110, 50);
     memo->setPlainText(QStringLiteral("本文です。\n二行目。"));
-    auto *check = new TFlatCheckBox(QStringLiteral("ＦＴＰを使う"), panel);
+    auto *check = new FlatCheckBox(QStringLiteral("ＦＴＰを使う"), panel);
     check->setGeometry(130, 64, 120, 16);
     check->setChecked(true);
-    auto *bar = new TFlatProgressBar(panel);
+    auto *bar = new FlatProgressBar(panel);
     bar->setGeometry(130, 90, 80, 9);
     bar->SetBorderColor(QColor(255, 155, 255));
     bar->setValue(60);
-    auto *scroll = new TFlatScrollBar(Qt::Vertical, panel);
+    auto *scroll = new FlatScrollBar(Qt::Vertical, panel);
     scroll->setGeometry(230, 106, 16, 84);
     scroll->setRange(0, 10);
     auto *popup = new TPopupListBox;
@@ -139,7 +139,7 @@ QWidget *flatControls()
     return panel;
 }
 
-void settingsPages(Prompt &prompt, TListWindow *popup)
+void settingsPages(Prompt &prompt, PopupListWindow *popup)
 {
     static TUserData settings;
     settings.FromName = QStringLiteral("山田 太郎");
@@ -274,7 +274,7 @@ void pickerWindows(Prompt &prompt)
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
+    Application app(argc, argv);
     ApplyProgramFont(app);
     // The windows go before the application does.
     struct Release
@@ -342,7 +342,7 @@ int main(int argc, char **argv)
     save(buttonRow(), "buttons");
     QWidget *controls = flatControls();
     save(controls, "flat-controls");
-    if (auto *combo = controls->findChild<TFlatComboBox *>()) {
+    if (auto *combo = controls->findChild<FlatComboBox *>()) {
         combo->DropDown();
         QCoreApplication::processEvents();
         if (auto *popup = qobject_cast<TPopupListBox *>(QApplication::activePopupWidget()))

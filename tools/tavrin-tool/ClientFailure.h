@@ -2,7 +2,7 @@
 
 #include "common/Port.h"
 #include "mail/ClientFailure.h"
-#include "mail/IdTCPConnection.h"
+#include "mail/CommandConnection.h"
 #include "mail/TlsTransport.h"
 #include "tools/tavrin-tool/Command.h"
 
@@ -65,7 +65,7 @@ inline bool ReadTimeoutOption(const ToolArgs &args, int *milliseconds)
 // --tls auto|required|implicit|none (default auto), --ca-file PEM, --pin SHA256[,SHA256...]: set on
 // every client given. False with *error set when a value is wrong.
 inline const QStringList kTlsOptionNames = {"--tls", "--ca-file", "--pin"};
-inline bool ReadTlsOptions(const ToolArgs &args, const QList<TIdTCPConnection *> &clients, QString *error)
+inline bool ReadTlsOptions(const ToolArgs &args, const QList<CommandConnection *> &clients, QString *error)
 {
     static const QMap<QString, TlsMode> modes = {{"auto", TlsMode::Auto},
                                                  {"required", TlsMode::Required},
@@ -81,7 +81,7 @@ inline bool ReadTlsOptions(const ToolArgs &args, const QList<TIdTCPConnection *>
         *error = QStringLiteral("--pin needs SHA-256 fingerprints of 64 hex digits");
         return false;
     }
-    for (TIdTCPConnection *client : clients) {
+    for (CommandConnection *client : clients) {
         client->UseTLS = modes.value(mode);
         client->CaFile = args.value(QStringLiteral("--ca-file"));
         client->Pins = *pins;

@@ -48,7 +48,7 @@ std::optional<PictureOptions> ReadPictureOptions(const ToolArgs &args, QString *
     return options;
 }
 
-QString LoadToolPicture(TPictureCanvas &canvas, const QString &path)
+QString LoadToolPicture(PictureCanvas &canvas, const QString &path)
 {
     const bool bitmap = path.endsWith(QLatin1String(".bmp"));
     if (const QString problem
@@ -64,7 +64,7 @@ QString LoadToolPicture(TPictureCanvas &canvas, const QString &path)
         .arg(path);
 }
 
-void EnterPictureStep(TPictureCanvas &canvas, const PictureOptions &options, bool ccListEmpty)
+void EnterPictureStep(PictureCanvas &canvas, const PictureOptions &options, bool ccListEmpty)
 {
     if (options.userSize)
         canvas.Settings().SetPictureSize(options.userSize->width(), options.userSize->height());

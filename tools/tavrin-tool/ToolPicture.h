@@ -29,8 +29,8 @@ std::optional<PictureOptions> ReadPictureOptions(const ToolArgs &args, QString *
 
 // Loads the file into the canvas; the reason it could not (a missing or oversized file, not a
 // picture, too many pixels), or nothing.
-QString LoadToolPicture(TPictureCanvas &canvas, const QString &path);
+QString LoadToolPicture(PictureCanvas &canvas, const QString &path);
 
 // The picture settings step as it is entered for a recipient with these parameters: the frame laid
 // out for them, the picture where loading placed it. ccListEmpty: no further recipient is listed.
-void EnterPictureStep(TPictureCanvas &canvas, const PictureOptions &options, bool ccListEmpty = true);
+void EnterPictureStep(PictureCanvas &canvas, const PictureOptions &options, bool ccListEmpty = true);

@@ -125,7 +125,7 @@ public:
     void RefillRecipientLists() override { }
     void HidePopupList() override { }
 
-    TPictureCanvas canvas;
+    PictureCanvas canvas;
     TAddressBook book;
     TAddressBook history;
     QString name;

@@ -17,7 +17,7 @@ QString ToolSignIn::Prepare(MailClients &clients, const TUserData &settings)
         return QString();
     try {
         m_client.AccessToken(settings);
-    } catch (const ESignInError &e) {
+    } catch (const SignInError &e) {
         return e.Message();
     }
     clients.AccessToken = [this, &settings] {

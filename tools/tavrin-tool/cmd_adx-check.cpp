@@ -27,7 +27,7 @@ int run(const QStringList &args)
         } else {
             entries = TAddressBook::ReadFile(path);
         }
-    } catch (const EAddressBookError &e) {
+    } catch (const AddressBookError &e) {
         return Fail(e.Message());
     }
     for (const TMailAddress &e : entries) {

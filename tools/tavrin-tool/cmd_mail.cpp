@@ -174,9 +174,9 @@ int run(const QStringList &arguments)
     if (const QString problem = signIn.Prepare(clients, settings); !problem.isEmpty())
         return refuse(problem);
     // The watchdog ends a silent server's step; the clients' own limits only back it up.
-    for (TIdTCPConnection *client :
-         {static_cast<TIdTCPConnection *>(&clients.IdSMTP), static_cast<TIdTCPConnection *>(&clients.IdPOP3),
-          static_cast<TIdTCPConnection *>(&clients.IdFTP)})
+    for (CommandConnection *client : {static_cast<CommandConnection *>(&clients.IdSMTP),
+                                      static_cast<CommandConnection *>(&clients.IdPOP3),
+                                      static_cast<CommandConnection *>(&clients.IdFTP)})
         client->ConnectTimeout = client->ReadTimeout = timeout * 2;
 
     const bool progress = args.has("--progress");

@@ -14,7 +14,7 @@ namespace {
 
 // The message as sent when stdout is a file or a pipe. On a terminal the ISO-2022-JP escapes (and
 // any other control byte a text brings) would switch its character sets: they are shown as escapes.
-class StdoutSink : public TLineSink
+class StdoutSink : public LineSink
 {
 public:
     void WriteLine(const QByteArray &line) override

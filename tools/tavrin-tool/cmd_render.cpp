@@ -31,7 +31,7 @@ std::optional<Rgb> colour(const QString &text)
 }
 
 // Applies the operations of the list in order; the error names the first that is not one.
-QString apply(TPictureCanvas &canvas, const QString &list)
+QString apply(PictureCanvas &canvas, const QString &list)
 {
     const QStringList items = list.split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (qsizetype i = 0; i < items.size(); ++i) {
@@ -108,7 +108,7 @@ int run(const QStringList &args)
     if (const QString problem = OutputProblem(out); !problem.isEmpty())
         return Fail(problem);
 
-    TPictureCanvas canvas(work);
+    PictureCanvas canvas(work);
     if (const QString problem = LoadToolPicture(canvas, in); !problem.isEmpty())
         return Fail(problem);
     EnterPictureStep(canvas, *picture);

@@ -94,7 +94,7 @@ int run(const QStringList &arguments)
         // The settings are checked before anything goes out.
         OAuthClient::ProviderOf(settings);
         OAuthClient::ClientOf(settings);
-    } catch (const ESignInError &e) {
+    } catch (const SignInError &e) {
         return refuse(e.Message());
     }
     try {
@@ -102,7 +102,7 @@ int run(const QStringList &arguments)
             client.SignInWithDevice(settings);
         else
             client.SignInWithBrowser(settings);
-    } catch (const ESignInError &e) {
+    } catch (const SignInError &e) {
         Fail(e.Message());
         return kFailed;
     }

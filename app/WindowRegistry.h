@@ -22,7 +22,7 @@ class TFindFolder;
 class TLoadingThumbnail;
 class TMain;
 class TMsgBox;
-class TOpenPictureDialog;
+class PictureOpenDialog;
 class TPopupListBox;
 class TSelectColor;
 class TSending;
@@ -38,16 +38,16 @@ struct PlatformServices;
 // destroyed in the reverse order. Each window is given what it uses when it is made; nothing looks a
 // window up later. The main window reaches the dialogs it opens through this registry, as its
 // MainDialogs.
-class TWindows : public MainDialogs
+class WindowRegistry : public MainDialogs
 {
 public:
     // Makes the main window's model over the services (the loader gives every one of them), then the
     // windows. Fails (throws) when the model or a window cannot be built (a file the main window
     // needs at start cannot be read); what was made so far is destroyed again.
-    TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services);
-    ~TWindows() override;
-    TWindows(const TWindows &) = delete;
-    TWindows &operator=(const TWindows &) = delete;
+    WindowRegistry(const QString &workFolder, TUserData &settings, PlatformServices &services);
+    ~WindowRegistry() override;
+    WindowRegistry(const WindowRegistry &) = delete;
+    WindowRegistry &operator=(const WindowRegistry &) = delete;
 
     // How the windows and the core ask the user: through the windows below.
     Prompt &UserPrompt() const;
@@ -94,7 +94,7 @@ private:
     std::unique_ptr<UiCaptureDialogs> m_captureDialogs;
     std::unique_ptr<TBrowseFolder> m_browser;
     std::unique_ptr<MediaSearch> m_media;
-    std::unique_ptr<TOpenPictureDialog> m_openDialog;
+    std::unique_ptr<PictureOpenDialog> m_openDialog;
     std::unique_ptr<MainModel> m_model;
     TUserData *m_settings = nullptr;
     const MailAccountStore *m_accounts = nullptr;

@@ -1,8 +1,8 @@
-#include "mail/IdTCPConnection.h"
+#include "mail/CommandConnection.h"
 
 #include "common/Sjis.h"
 #include "mail/IdException.h"
-#include "mail/IdSocketHandle.h"
+#include "mail/SocketHandle.h"
 #include "mail/TlsTransport.h"
 #include "mail/WinsockErrors.h"
 
@@ -27,7 +27,7 @@ private:
 
 } // namespace
 
-TransportWait TIdTCPConnection::WaitFor(int timeoutMs) const
+TransportWait CommandConnection::WaitFor(int timeoutMs) const
 {
     TransportWait wait;
     wait.clock = WaitClock;
@@ -36,7 +36,7 @@ TransportWait TIdTCPConnection::WaitFor(int timeoutMs) const
     return wait;
 }
 
-void TIdTCPConnection::Connect()
+void CommandConnection::Connect()
 {
     if (Connected())
         throw EIdException(QStringLiteral("Already connected."));
@@ -47,7 +47,7 @@ void TIdTCPConnection::Connect()
     m_inputBuffer.clear();
     m_lastCmdResult.Clear();
     m_tls = nullptr;
-    m_transport = MakeTransport ? MakeTransport() : std::make_unique<TIdSocketHandle>();
+    m_transport = MakeTransport ? MakeTransport() : std::make_unique<SocketHandle>();
     {
         BusyScope busy(m_busy);
         m_transport->Connect(Host, Port, WaitFor(ConnectTimeout));
@@ -63,7 +63,7 @@ void TIdTCPConnection::Connect()
     }
 }
 
-void TIdTCPConnection::StartTLS(ssl_session_st *resume, const QString &name)
+void CommandConnection::StartTLS(ssl_session_st *resume, const QString &name)
 {
     DiscardInput();
     auto tls = std::make_unique<TlsTransport>(std::move(m_transport));
@@ -73,17 +73,17 @@ void TIdTCPConnection::StartTLS(ssl_session_st *resume, const QString &name)
     m_tls->Handshake({name.isEmpty() ? Host : name, CaFile, Pins}, WaitFor(ConnectTimeout), resume);
 }
 
-ssl_session_st *TIdTCPConnection::TlsSession() const
+ssl_session_st *CommandConnection::TlsSession() const
 {
     return m_tls ? m_tls->Session() : nullptr;
 }
 
-QString TIdTCPConnection::TlsProtocol() const
+QString CommandConnection::TlsProtocol() const
 {
     return m_tls ? m_tls->Protocol() : QString();
 }
 
-void TIdTCPConnection::Disconnect()
+void CommandConnection::Disconnect()
 {
     if (Connected()) {
         const QByteArray goodbye = GoodbyeLine();
@@ -101,7 +101,7 @@ void TIdTCPConnection::Disconnect()
     Disconnected();
 }
 
-void TIdTCPConnection::Write(const QByteArray &bytes)
+void CommandConnection::Write(const QByteArray &bytes)
 {
     if (!Connected())
         throw EIdConnClosedGracefully();
@@ -112,19 +112,19 @@ void TIdTCPConnection::Write(const QByteArray &bytes)
     DoWork(wmWrite, bytes.size());
 }
 
-void TIdTCPConnection::WriteLn(const QByteArray &line)
+void CommandConnection::WriteLn(const QByteArray &line)
 {
     Write(line + "\r\n");
 }
 
-bool TIdTCPConnection::ReadFromStack()
+bool CommandConnection::ReadFromStack()
 {
     if (!Connected())
         return false;
     // Looked at before every receive, not only while nothing arrives: a peer that keeps sending
     // must not stretch a reply past its time.
     if (m_inReply && m_replyDeadline.hasExpired())
-        throw EIdTimeout(EIdTimeout::Read);
+        throw TimeoutError(TimeoutError::Read);
     char buffer[RecvBufferSize];
     Transport::ReceiveResult r;
     {
@@ -151,14 +151,14 @@ bool TIdTCPConnection::ReadFromStack()
     return true;
 }
 
-bool TIdTCPConnection::InputPending()
+bool CommandConnection::InputPending()
 {
     if (!m_inputBuffer.isEmpty())
         return true;
     return Connected() && m_transport->Readable();
 }
 
-QByteArray TIdTCPConnection::ReadLn()
+QByteArray CommandConnection::ReadLn()
 {
     for (;;) {
         const qsizetype lf = m_inputBuffer.indexOf('\n');
@@ -190,20 +190,20 @@ QByteArray TIdTCPConnection::ReadLn()
     }
 }
 
-QString TIdTCPConnection::ReadReplyLine(int &linesRead)
+QString CommandConnection::ReadReplyLine(int &linesRead)
 {
     for (;;) {
         // Blank lines are skipped but count against the reply's line limit, so that a flood of
         // them ends as a reply that never ends does.
         if (++linesRead > MaxReplyLines)
-            throw EIdMaxReplyLinesExceeded();
+            throw ReplyLinesExceededError();
         const QString line = TIdRFCReply::Trim(Sjis::decode(ReadLn()));
         if (!line.isEmpty())
             return line;
     }
 }
 
-bool TIdTCPConnection::EndOfReply(const QStringList &lines) const
+bool CommandConnection::EndOfReply(const QStringList &lines) const
 {
     const QString &first = lines.first();
     if (!TIdRFCReply::OpensMultiLine(first))
@@ -211,14 +211,14 @@ bool TIdTCPConnection::EndOfReply(const QStringList &lines) const
     return lines.size() > 1 && TIdRFCReply::EndsMultiLine(first, lines.last());
 }
 
-bool TIdTCPConnection::EndOfCodedReply(const QStringList &lines, bool codeOnEveryLine)
+bool CommandConnection::EndOfCodedReply(const QStringList &lines, bool codeOnEveryLine)
 {
     const QString &first = lines.first();
     const QString &line = lines.last();
     const bool coded = TIdRFCReply::HasCode(line);
     if (lines.size() == 1 || codeOnEveryLine) {
         if (!coded || (lines.size() > 1 && !line.startsWith(first.left(3))))
-            throw EIdUnexpectedReply(QStringLiteral("Invalid reply code:\n\"%1\"").arg(line));
+            throw UnexpectedReplyError(QStringLiteral("Invalid reply code:\n\"%1\"").arg(line));
     }
     if (lines.size() == 1)
         return !TIdRFCReply::OpensMultiLine(first);
@@ -226,12 +226,12 @@ bool TIdTCPConnection::EndOfCodedReply(const QStringList &lines, bool codeOnEver
     return coded && line.startsWith(first.left(3)) && !TIdRFCReply::OpensMultiLine(line);
 }
 
-void TIdTCPConnection::ParseReply(const QStringList &lines, TIdRFCReply &reply) const
+void CommandConnection::ParseReply(const QStringList &lines, TIdRFCReply &reply) const
 {
     reply.ParseResponse(lines);
 }
 
-QStringList TIdTCPConnection::GetInternalResponse()
+QStringList CommandConnection::GetInternalResponse()
 {
     m_lastCmdResult.Clear();
     // The whole reply shares one time limit, so a server cannot hold us by trickling lines.
@@ -245,7 +245,7 @@ QStringList TIdTCPConnection::GetInternalResponse()
             if (EndOfReply(lines))
                 break;
             if (lines.size() >= MaxReplyLines)
-                throw EIdMaxReplyLinesExceeded();
+                throw ReplyLinesExceededError();
         }
     } catch (...) {
         m_inReply = false;
@@ -256,28 +256,28 @@ QStringList TIdTCPConnection::GetInternalResponse()
     return lines;
 }
 
-void TIdTCPConnection::CheckResponse(const QList<int> &accepted) const
+void CommandConnection::CheckResponse(const QList<int> &accepted) const
 {
     if (!accepted.isEmpty() && !accepted.contains(m_lastCmdResult.NumericCode))
         throw EIdProtocolReplyError(m_lastCmdResult.NumericCode, m_lastCmdResult.JoinedText());
 }
 
-int TIdTCPConnection::GetResponse(const QList<int> &accepted)
+int CommandConnection::GetResponse(const QList<int> &accepted)
 {
     GetInternalResponse();
     CheckResponse(accepted);
     return m_lastCmdResult.NumericCode;
 }
 
-int TIdTCPConnection::SendCmd(const QString &command, const QList<int> &accepted)
+int CommandConnection::SendCmd(const QString &command, const QList<int> &accepted)
 {
     // The clients check their values before anything is sent; this keeps any other one out.
-    EIdValueError::Check(command, QStringLiteral("コマンド"));
+    ValueError::Check(command, QStringLiteral("コマンド"));
     WriteLn(Sjis::encode(command));
     return GetResponse(accepted);
 }
 
-void TIdTCPConnection::BeginWork(TWorkMode mode, qint64 total)
+void CommandConnection::BeginWork(WorkMode mode, qint64 total)
 {
     WorkInfo &w = m_work[mode];
     if (++w.level == 1) {
@@ -287,7 +287,7 @@ void TIdTCPConnection::BeginWork(TWorkMode mode, qint64 total)
     }
 }
 
-void TIdTCPConnection::DoWork(TWorkMode mode, qint64 count)
+void CommandConnection::DoWork(WorkMode mode, qint64 count)
 {
     WorkInfo &w = m_work[mode];
     if (w.level > 0) {
@@ -297,7 +297,7 @@ void TIdTCPConnection::DoWork(TWorkMode mode, qint64 count)
     }
 }
 
-void TIdTCPConnection::EndWork(TWorkMode mode)
+void CommandConnection::EndWork(WorkMode mode)
 {
     WorkInfo &w = m_work[mode];
     if (w.level > 0 && --w.level == 0 && OnWorkEnd)

@@ -10,13 +10,13 @@
 #include <functional>
 #include <memory>
 
-enum TWorkMode { wmRead, wmWrite };
+enum WorkMode { wmRead, wmWrite };
 
 struct ssl_session_st;
 
 // When a connection speaks TLS. Auto: from the start on the protocol's TLS port (465, 995, 990),
 // elsewhere when the server offers it (SMTP STARTTLS, FTP AUTH TLS, POP3 STLS listed by CAPA);
-// Required: as Auto, but a server that offers none is an EIdTLSError before anything else is sent,
+// Required: as Auto, but a server that offers none is an TlsError before anything else is sent,
 // and POP3 asks with STLS at once; Implicit: from the start on any port; None: never.
 enum class TlsMode { None, Auto, Required, Implicit };
 
@@ -32,29 +32,29 @@ enum class TlsMode { None, Auto, Required, Implicit };
 // TransportWait), and Disconnect() may be called from inside that pump or a progress handler. The
 // operation under way then fails with EIdConnClosedGracefully, as any operation on a closed
 // connection does.
-class TIdTCPConnection
+class CommandConnection
 {
 public:
-    using WorkBeginEvent = std::function<void(TIdTCPConnection &sender, TWorkMode mode, qint64 total)>;
-    using WorkEvent = std::function<void(TIdTCPConnection &sender, TWorkMode mode, qint64 count)>;
-    using WorkEndEvent = std::function<void(TIdTCPConnection &sender, TWorkMode mode)>;
+    using WorkBeginEvent = std::function<void(CommandConnection &sender, WorkMode mode, qint64 total)>;
+    using WorkEvent = std::function<void(CommandConnection &sender, WorkMode mode, qint64 count)>;
+    using WorkEndEvent = std::function<void(CommandConnection &sender, WorkMode mode)>;
 
     static constexpr qsizetype RecvBufferSize = 32768;
 
-    TIdTCPConnection() = default;
-    virtual ~TIdTCPConnection() = default;
-    TIdTCPConnection(const TIdTCPConnection &) = delete;
-    TIdTCPConnection &operator=(const TIdTCPConnection &) = delete;
+    CommandConnection() = default;
+    virtual ~CommandConnection() = default;
+    CommandConnection(const CommandConnection &) = delete;
+    CommandConnection &operator=(const CommandConnection &) = delete;
 
     QString Host;
     int Port = 0;
     int MaxLineLength = 16384; // a longer reply line raises EIdReadLnMaxLineLengthExceeded
-    int MaxReplyLines = 500; // a longer reply raises EIdMaxReplyLinesExceeded
+    int MaxReplyLines = 500; // a longer reply raises ReplyLinesExceededError
     // Milliseconds; 0 waits without limit (the caller's watchdog decides). Bounds each reply as a
-    // whole and each wait for the peer to take more of what we send: EIdTimeout.
+    // whole and each wait for the peer to take more of what we send: TimeoutError.
     int ReadTimeout = 0;
     // Milliseconds; 0 leaves it to the system. Bounds the name lookup and connect (socket error
-    // 10060), and each TLS handshake (EIdTimeout).
+    // 10060), and each TLS handshake (TimeoutError).
     int ConnectTimeout = 0;
     qint64 Tag = 0; // free for the caller
 
@@ -93,9 +93,9 @@ public:
     const TIdRFCReply &LastCmdResult() const { return m_lastCmdResult; }
 
     // Units of work nest; only the outermost begin and end reach the handlers.
-    void BeginWork(TWorkMode mode, qint64 total = 0);
-    void DoWork(TWorkMode mode, qint64 count);
-    void EndWork(TWorkMode mode);
+    void BeginWork(WorkMode mode, qint64 total = 0);
+    void DoWork(WorkMode mode, qint64 count);
+    void EndWork(WorkMode mode);
 
 protected:
     // The client's steps between connect and the first operation of its own.
@@ -118,7 +118,7 @@ protected:
     virtual void ParseReply(const QStringList &lines, TIdRFCReply &reply) const;
     // EndOfReply for replies with three-digit codes (RFC 5321, RFC 959): the first line must start
     // with a code; with codeOnEveryLine so must every line, and with the same code. Anything else
-    // raises EIdUnexpectedReply.
+    // raises UnexpectedReplyError.
     static bool EndOfCodedReply(const QStringList &lines, bool codeOnEveryLine);
 
     // Reads the lines of one reply into LastCmdResult and returns them as they came, trimmed.

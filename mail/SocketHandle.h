@@ -7,13 +7,13 @@
 
 // The POSIX transport: a non-blocking IPv4 TCP socket whose waits poll in slices and pump (see
 // TransportWait). The system's own connect time-out applies besides the wait's deadline.
-class TIdSocketHandle : public Transport
+class SocketHandle : public Transport
 {
 public:
-    TIdSocketHandle() = default;
-    ~TIdSocketHandle() override;
-    TIdSocketHandle(const TIdSocketHandle &) = delete;
-    TIdSocketHandle &operator=(const TIdSocketHandle &) = delete;
+    SocketHandle() = default;
+    ~SocketHandle() override;
+    SocketHandle(const SocketHandle &) = delete;
+    SocketHandle &operator=(const SocketHandle &) = delete;
 
     // Connects to the first IPv4 address of host.
     void Connect(const QString &host, int port, const TransportWait &wait) override;

@@ -1,4 +1,4 @@
-#include "mail/IdSocketHandle.h"
+#include "mail/SocketHandle.h"
 
 #include "mail/IdException.h"
 #include "mail/WinsockErrors.h"
@@ -55,18 +55,18 @@ void RunLookup(const std::shared_ptr<Lookup> &lookup, const QByteArray &name)
 
 } // namespace
 
-TIdSocketHandle::~TIdSocketHandle()
+SocketHandle::~SocketHandle()
 {
     Close();
 }
 
-void TIdSocketHandle::CheckStillOurs(unsigned generation) const
+void SocketHandle::CheckStillOurs(unsigned generation) const
 {
     if (m_generation != generation || m_fd < 0)
         throw EIdConnClosedGracefully();
 }
 
-unsigned TIdSocketHandle::ResolveIPv4(const QString &host, const TransportWait &wait)
+unsigned SocketHandle::ResolveIPv4(const QString &host, const TransportWait &wait)
 {
     const QByteArray name = host.toUtf8();
     in_addr dotted {};
@@ -96,7 +96,7 @@ unsigned TIdSocketHandle::ResolveIPv4(const QString &host, const TransportWait &
     return lookup->address.s_addr;
 }
 
-void TIdSocketHandle::Connect(const QString &host, int port, const TransportWait &wait)
+void SocketHandle::Connect(const QString &host, int port, const TransportWait &wait)
 {
     Close();
     m_peer.clear();
@@ -137,7 +137,7 @@ void TIdSocketHandle::Connect(const QString &host, int port, const TransportWait
     }
 }
 
-void TIdSocketHandle::Close() noexcept
+void SocketHandle::Close() noexcept
 {
     ++m_generation;
     if (m_fd >= 0) {
@@ -146,7 +146,7 @@ void TIdSocketHandle::Close() noexcept
     }
 }
 
-bool TIdSocketHandle::Wait(short events, const TransportWait &wait)
+bool SocketHandle::Wait(short events, const TransportWait &wait)
 {
     const unsigned generation = m_generation;
     for (;;) {
@@ -170,7 +170,7 @@ bool TIdSocketHandle::Wait(short events, const TransportWait &wait)
     }
 }
 
-void TIdSocketHandle::Send(const char *data, qsizetype size, const TransportWait &wait)
+void SocketHandle::Send(const char *data, qsizetype size, const TransportWait &wait)
 {
     qsizetype sent = 0;
     while (sent < size) {
@@ -181,24 +181,24 @@ void TIdSocketHandle::Send(const char *data, qsizetype size, const TransportWait
             sent += n;
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
             if (!Wait(POLLOUT, wait))
-                throw EIdTimeout(EIdTimeout::Write);
+                throw TimeoutError(TimeoutError::Write);
         } else if (errno != EINTR) {
             throw EIdSocketError(WinsockErrors::FromErrno(errno));
         }
     }
 }
 
-void TIdSocketHandle::SendNow(const QByteArray &data) noexcept
+void SocketHandle::SendNow(const QByteArray &data) noexcept
 {
     if (m_fd >= 0)
         (void)::send(m_fd, data.constData(), static_cast<size_t>(data.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
-Transport::ReceiveResult TIdSocketHandle::Receive(char *buffer, qsizetype size, const TransportWait &wait)
+Transport::ReceiveResult SocketHandle::Receive(char *buffer, qsizetype size, const TransportWait &wait)
 {
     for (;;) {
         if (!Wait(POLLIN, wait))
-            throw EIdTimeout(EIdTimeout::Read);
+            throw TimeoutError(TimeoutError::Read);
         const ssize_t n = ::recv(m_fd, buffer, static_cast<size_t>(size), 0);
         if (n >= 0)
             return {n, 0};
@@ -207,7 +207,7 @@ Transport::ReceiveResult TIdSocketHandle::Receive(char *buffer, qsizetype size, 
     }
 }
 
-bool TIdSocketHandle::Readable()
+bool SocketHandle::Readable()
 {
     if (m_fd < 0)
         return false;

@@ -1,4 +1,4 @@
-#include "app/Windows.h"
+#include "app/WindowRegistry.h"
 
 #include "common/Clock.h"
 #include "dialogs/AccountUnit.h"
@@ -12,7 +12,6 @@
 #include "dialogs/SendingUnit.h"
 #include "dialogs/SetPictureSizeUnit.h"
 #include "dialogs/UiPrompt.h"
-#include "common/Clock.h"
 #include "mail/MailClients.h"
 #include "mail/OAuthClient.h"
 #include "mail/SecretStore.h"
@@ -30,13 +29,15 @@
 
 #include <QCoreApplication>
 
-TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServices &services)
+WindowRegistry::WindowRegistry(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
     m_clients = std::make_unique<MailClients>();
     m_signInNetwork = std::make_unique<QtOAuthNetwork>(SystemClock());
     m_secrets = MakeSecretStore(SystemClock(), workFolder);
     m_signIn = std::make_unique<OAuthClient>(*m_signInNetwork, *m_secrets, SystemClock());
-    m_clients->AccessToken = [this, &settings] { return m_signIn->AccessToken(settings); };
+    m_clients->AccessToken = [this, &settings] {
+        return m_signIn->AccessToken(settings);
+    };
     m_captureDialogs = std::make_unique<UiCaptureDialogs>();
     try {
         // The windows the main window and its parts ask through come first (on this platform the
@@ -72,9 +73,9 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
         parts.dialUpChooser = DUNSelect;
         m_model = std::make_unique<MainModel>(
             MainModel::Context {workFolder, settings, *m_prompt, *this, {}, parts});
-        Main = new TMain(TMainContext {*m_model, PopupListBox});
+        Main = new TMain(MainContext {*m_model, PopupListBox});
         Sending->SetOverWindow(Main);
-        m_openDialog = std::make_unique<TOpenPictureDialog>(Main);
+        m_openDialog = std::make_unique<PictureOpenDialog>(Main);
         // The settings and address book dialogs are made when first opened: nobody waits for them
         // at start.
         m_settings = &settings;
@@ -85,17 +86,17 @@ TWindows::TWindows(const QString &workFolder, TUserData &settings, PlatformServi
     }
 }
 
-TWindows::~TWindows()
+WindowRegistry::~WindowRegistry()
 {
     destroy();
 }
 
-Prompt &TWindows::UserPrompt() const
+Prompt &WindowRegistry::UserPrompt() const
 {
     return *m_prompt;
 }
 
-void TWindows::showCameraDialog(bool format)
+void WindowRegistry::showCameraDialog(bool format)
 {
     if (!Main)
         return;
@@ -112,13 +113,13 @@ void TWindows::showCameraDialog(bool format)
     }
 }
 
-void TWindows::HidePopupList()
+void WindowRegistry::HidePopupList()
 {
     if (PopupListBox)
         PopupListBox->HideList();
 }
 
-TConfig *TWindows::config()
+TConfig *WindowRegistry::config()
 {
     if (!Config && Main) {
         Account = new TAccount(PopupListBox, Main);
@@ -130,20 +131,21 @@ TConfig *TWindows::config()
     return Config;
 }
 
-TAddress *TWindows::address()
+TAddress *WindowRegistry::address()
 {
     if (!Address && Main)
         Address = new TAddress(*m_settings, *m_prompt, PopupListBox, Main);
     return Address;
 }
 
-bool TWindows::ShowConfig()
+bool WindowRegistry::ShowConfig()
 {
     TConfig *dialog = config();
     return dialog && dialog->Execute();
 }
 
-std::optional<int> TWindows::ChooseAddress(TAddressBook &book, const QString &name, const QString &address)
+std::optional<int> WindowRegistry::ChooseAddress(TAddressBook &book, const QString &name,
+                                                 const QString &address)
 {
     TAddress *dialog = this->address();
     if (!dialog)
@@ -152,12 +154,12 @@ std::optional<int> TWindows::ChooseAddress(TAddressBook &book, const QString &na
     return chosen < 0 ? std::nullopt : std::optional<int>(chosen);
 }
 
-QString TWindows::OpenPictureDialog(const QString &startFolder)
+QString WindowRegistry::OpenPictureDialog(const QString &startFolder)
 {
     return m_openDialog ? m_openDialog->Execute(startFolder) : QString();
 }
 
-void TWindows::HideSendingWindow()
+void WindowRegistry::HideSendingWindow()
 {
     if (Sending && Sending->IsShowing())
         Sending->HideWindow();
@@ -165,8 +167,7 @@ void TWindows::HideSendingWindow()
 
 namespace {
 
-template <class Window>
-void release(Window *&window)
+template<class Window> void release(Window *&window)
 {
     delete window;
     window = nullptr;
@@ -174,7 +175,7 @@ void release(Window *&window)
 
 } // namespace
 
-void TWindows::destroy()
+void WindowRegistry::destroy()
 {
     release(Address);
     release(Config);
