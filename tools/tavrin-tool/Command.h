@@ -44,6 +44,11 @@ QString OutputProblem(const QString &path);
 QString PictureSizeProblem(const QString &path);
 
 class ToolArgs;
+class TUserData;
+
+// Loads the settings of the work folder for a command that mails: the message to refuse with when
+// there are none, or no SMTP server or sender in them; empty when they will do.
+QString LoadMailSettings(const QString &work, TUserData &settings);
 
 // The work folder named by --work, or else the one Tavrin beside this tool uses (ChooseWorkFolder:
 // the tool's own folder when it is writable and not an installation's, else the user's data

@@ -41,16 +41,8 @@ int run(const QStringList &arguments)
     if (work.isEmpty())
         return refuse(error);
     TUserData settings(work);
-    if (!settings.LoadFromWorkFolder())
-        return refuse(
-            QStringLiteral("no settings in %1tav.ini: start Tavrin once and enter the mail settings, or "
-                           "name the work folder with --work")
-                .arg(work));
-    if (settings.SMTPServer.trimmed().isEmpty() || settings.FromAddress.trimmed().isEmpty())
-        return refuse(
-            QStringLiteral(
-                "%1tav.ini names no SMTP server or no sender address: enter them in Tavrin's settings")
-                .arg(work));
+    if (const QString problem = LoadMailSettings(work, settings); !problem.isEmpty())
+        return refuse(problem);
 
     if (args.has("--provider")) {
         const QString provider = args.value("--provider");

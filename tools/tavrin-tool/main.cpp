@@ -4,6 +4,7 @@
 
 #include "common/BoundedFile.h"
 #include "common/ShownText.h"
+#include "common/UserData.h"
 #include "common/WorkFolder.h"
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
@@ -140,6 +141,19 @@ QString PictureSizeProblem(const QString &path)
         .arg(size.first)
         .arg(size.second)
         .arg(Bitmap::MaxPixels);
+}
+
+QString LoadMailSettings(const QString &work, TUserData &settings)
+{
+    if (!settings.LoadFromWorkFolder())
+        return QStringLiteral("no settings in %1tav.ini: start Tavrin once and enter the mail settings, or "
+                              "name the work folder with --work")
+            .arg(work);
+    if (settings.SMTPServer.trimmed().isEmpty() || settings.FromAddress.trimmed().isEmpty())
+        return QStringLiteral(
+                   "%1tav.ini names no SMTP server or no sender address: enter them in Tavrin's settings")
+            .arg(work);
+    return QString();
 }
 
 QString ToolWorkFolder(const ToolArgs &args, QString *error)
