@@ -8,10 +8,9 @@
 // through Qt's image readers. They need QtGui and libheif, so only the executables link them and
 // install them at start; the core knows them through PictureReader alone.
 
-// Installs both once; later calls do nothing.
+// Installs the HEIF reader (picture/HeifReader.h) and Qt's once; later calls do nothing.
 void InstallPictureReaders();
 
-std::unique_ptr<PictureReader> MakeHeifReader();
 std::unique_ptr<PictureReader> MakeQtImageReader();
 
 // A picture in any of Qt's formats as 24-bit pixels, transparency composed on white.

@@ -2,6 +2,7 @@
 // makes a tile.
 
 #include "picture/ConvertJpeg.h"
+#include "picture/HeifReader.h"
 #include "picture/PictureReaders.h"
 
 #include <QBuffer>
