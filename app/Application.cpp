@@ -1,8 +1,7 @@
 #include "app/Application.h"
 
-#include "picture/PictureReaders.h"
-
 #include "common/Exception.h"
+#include "platform/linux/ModuleBackends.h"
 
 #include <QMessageBox>
 

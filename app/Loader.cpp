@@ -3,8 +3,7 @@
 #include "common/Clock.h"
 #include "platform/linux/LinuxDialUpService.h"
 #include "platform/linux/LinuxShell.h"
-#include "platform/linux/QtCaptureDevice.h"
-#include "platform/linux/QtSoundPlayer.h"
+#include "platform/linux/ModuleBackends.h"
 #include "platform/linux/ThunderbirdAccountStore.h"
 #include "platform/null/NullCaptureDevice.h"
 #include "platform/null/NullDialUpService.h"
@@ -40,10 +39,10 @@ PlatformServices LoadPlatformServices(PlatformKind kind, CameraKind camera)
         services.Camera = std::make_unique<NullCaptureDevice>();
         services.Desktop = std::make_unique<NullShell>();
     } else {
-        services.Sound = std::make_unique<QtSoundPlayer>();
+        services.Sound = MakeModuleSoundPlayer();
         services.MailAccounts = std::make_unique<ThunderbirdAccountStore>(QDir::homePath());
         services.DialUp = std::make_unique<LinuxDialUpService>();
-        services.Camera = std::make_unique<QtCaptureDevice>();
+        services.Camera = MakeModuleCaptureDevice();
         services.Desktop = std::make_unique<LinuxShell>();
     }
     if (camera == CameraKind::Test)

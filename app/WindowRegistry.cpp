@@ -24,15 +24,15 @@
 #include "mainwindow/model/MainModel.h"
 #include "mainwindow/model/MediaSearch.h"
 #include "platform/Services.h"
-#include "platform/linux/KeychainSecretStore.h"
-#include "platform/linux/QtOAuthNetwork.h"
+#include "platform/linux/ModuleBackends.h"
+#include "platform/linux/SystemBrowser.h"
 
 #include <QCoreApplication>
 
 WindowRegistry::WindowRegistry(const QString &workFolder, TUserData &settings, PlatformServices &services)
 {
     m_clients = std::make_unique<MailClients>();
-    m_signInNetwork = std::make_unique<QtOAuthNetwork>(SystemClock());
+    m_signInNetwork = MakeModuleOAuthNetwork(SystemClock());
     m_secrets = MakeSecretStore(SystemClock(), workFolder);
     m_signIn = std::make_unique<OAuthClient>(*m_signInNetwork, *m_secrets, SystemClock());
     m_clients->AccessToken = [this, &settings] {

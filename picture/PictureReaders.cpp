@@ -1,10 +1,6 @@
 #include "picture/PictureReaders.h"
 
-#include "picture/HeifReader.h"
-
 #include <QImageReader>
-
-#include <mutex>
 
 namespace {
 
@@ -86,15 +82,6 @@ private:
 std::unique_ptr<PictureReader> MakeQtImageReader()
 {
     return std::make_unique<QtImageReader>();
-}
-
-void InstallPictureReaders()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        InstallPictureReader(MakeHeifReader());
-        InstallPictureReader(MakeQtImageReader());
-    });
 }
 
 Bitmap BitmapOnWhite(const QImage &image)

@@ -4,12 +4,9 @@
 
 #include <QImage>
 
-// The readers for the picture kinds beyond BMP and JPEG: HEIF through libheif, PNG, WebP and TIFF
-// through Qt's image readers. They need QtGui and libheif, so only the executables link them and
-// install them at start; the core knows them through PictureReader alone.
-
-// Installs the HEIF reader (picture/HeifReader.h) and Qt's once; later calls do nothing.
-void InstallPictureReaders();
+// The readers for PNG, WebP and TIFF through Qt's image readers. They need QtGui, so only the
+// executables link them and install them at start (InstallPictureReaders in
+// platform/linux/ModuleBackends.h, with the HEIF reader); the core knows them through PictureReader.
 
 std::unique_ptr<PictureReader> MakeQtImageReader();
 

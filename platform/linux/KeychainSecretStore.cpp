@@ -54,10 +54,3 @@ bool KeychainSecretStore::Remove(const QString &key)
     return Run(job, m_clock)
         && (job.error() == QKeychain::NoError || job.error() == QKeychain::EntryNotFound);
 }
-
-std::unique_ptr<SecretStore> MakeSecretStore(Clock &clock, const QString &workFolder)
-{
-    return std::make_unique<FallbackSecretStore>(
-        std::make_unique<KeychainSecretStore>(clock),
-        std::make_unique<FileSecretStore>(FileSecretStore::PathIn(workFolder)));
-}

@@ -19,6 +19,3 @@ public:
 private:
     Clock &m_clock;
 };
-
-// The keyring, with the 0600 file in the work folder where the keyring does not answer.
-std::unique_ptr<SecretStore> MakeSecretStore(Clock &clock, const QString &workFolder);

@@ -3,7 +3,6 @@
 #include "platform/linux/V4l2Node.h"
 
 #include <QCamera>
-#include <QDir>
 #include <QImage>
 #include <QMediaCaptureSession>
 #include <QMediaDevices>
@@ -78,9 +77,7 @@ QList<CaptureDriver> QtCaptureDevice::Drivers()
     m_devices.clear();
     // Every camera this platform can show has a V4L2 node. Without one there is nothing to list, and
     // asking Qt Multimedia would only start its media framework (a noticeable part of start-up) to say so.
-    if (QDir(QStringLiteral("/dev"))
-            .entryList({QStringLiteral("video*")}, QDir::System | QDir::Files | QDir::Readable)
-            .isEmpty())
+    if (!HasVideoDeviceNodes())
         return {};
     const QCameraDevice preferred = QMediaDevices::defaultVideoInput();
     if (!preferred.isNull())

@@ -3,7 +3,6 @@
 #include "common/Clock.h"
 
 #include <QNetworkReply>
-#include <QProcess>
 #include <QTcpSocket>
 
 #include <memory>
@@ -136,13 +135,4 @@ void QtOAuthNetwork::CloseLoopback()
         delete socket;
     m_sockets.clear();
     m_server.close();
-}
-
-bool OpenSystemBrowser(const QUrl &url)
-{
-    const QString text = url.toString(QUrl::FullyEncoded);
-    if (QProcess::startDetached(QStringLiteral("xdg-open"), {text}))
-        return true;
-    const QString browser = qEnvironmentVariable("BROWSER");
-    return !browser.isEmpty() && QProcess::startDetached(browser, {text});
 }

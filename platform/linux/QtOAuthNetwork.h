@@ -32,7 +32,3 @@ private:
     // Browsers open spare connections that may never speak; each is read on its own.
     std::list<QTcpSocket *> m_sockets;
 };
-
-// Opens url in the user's browser by xdg-open (which honours $BROWSER), or by $BROWSER itself
-// where xdg-open is missing. False when neither could be started.
-bool OpenSystemBrowser(const QUrl &url);

@@ -1,5 +1,6 @@
 #include "platform/linux/V4l2Node.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHash>
 
@@ -151,4 +152,11 @@ bool V4l2Node::SetControl(quint32 id, int value)
     c.id = id;
     c.value = value;
     return xioctl(m_fd, VIDIOC_S_CTRL, &c) == 0;
+}
+
+bool HasVideoDeviceNodes()
+{
+    return !QDir(QStringLiteral("/dev"))
+                .entryList({QStringLiteral("video*")}, QDir::System | QDir::Files | QDir::Readable)
+                .isEmpty();
 }

@@ -26,3 +26,7 @@ public:
 private:
     int m_fd = -1;
 };
+
+// True when /dev has a video device node this user may read: every camera this platform can show
+// has one.
+bool HasVideoDeviceNodes();

@@ -5,6 +5,7 @@
 #include "picture/JpegCodec.h"
 #include "picture/PictureFile.h"
 #include "picture/PictureReaders.h"
+#include "platform/linux/ModuleBackends.h"
 #include "support/Files.h"
 #include "support/HeifFiles.h"
 #include "support/MainFakes.h"

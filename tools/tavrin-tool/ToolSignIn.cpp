@@ -3,12 +3,12 @@
 #include "common/Clock.h"
 #include "common/UserData.h"
 #include "mail/MailClients.h"
-#include "platform/linux/KeychainSecretStore.h"
+#include "platform/linux/ModuleBackends.h"
 
 ToolSignIn::ToolSignIn(const QString &workFolder)
-    : m_network(SystemClock())
+    : m_network(MakeModuleOAuthNetwork(SystemClock()))
     , m_store(MakeSecretStore(SystemClock(), workFolder))
-    , m_client(m_network, *m_store, SystemClock())
+    , m_client(*m_network, *m_store, SystemClock())
 { }
 
 QString ToolSignIn::Prepare(MailClients &clients, const TUserData &settings)

@@ -2,7 +2,6 @@
 
 #include "mail/OAuthClient.h"
 #include "mail/SecretStore.h"
-#include "platform/linux/QtOAuthNetwork.h"
 
 #include <memory>
 
@@ -10,7 +9,7 @@ struct MailClients;
 class TUserData;
 
 // The OAuth 2.0 sign-in of the work folder for the commands that send: the keyring (or the
-// 0600 file) and the token endpoint on QtNetwork.
+// 0600 file) and the token endpoint on QtNetwork, each opened when first needed.
 class ToolSignIn
 {
 public:
@@ -22,7 +21,7 @@ public:
     QString Prepare(MailClients &clients, const TUserData &settings);
 
 private:
-    QtOAuthNetwork m_network;
+    std::unique_ptr<OAuthNetwork> m_network;
     std::unique_ptr<SecretStore> m_store;
     OAuthClient m_client;
 };

@@ -4,8 +4,8 @@
 #include "common/Clock.h"
 #include "common/UserData.h"
 #include "mail/OAuthClient.h"
-#include "platform/linux/KeychainSecretStore.h"
-#include "platform/linux/QtOAuthNetwork.h"
+#include "platform/linux/ModuleBackends.h"
+#include "platform/linux/SystemBrowser.h"
 #include "tools/tavrin-tool/Command.h"
 
 #include <cstdio>
@@ -68,9 +68,9 @@ int run(const QStringList &arguments)
         return refuse(QStringLiteral("--provider is needed: google, microsoft or custom"));
 
     Clock &clock = SystemClock();
-    QtOAuthNetwork network(clock);
+    const std::unique_ptr<OAuthNetwork> network = MakeModuleOAuthNetwork(clock);
     const std::unique_ptr<SecretStore> store = MakeSecretStore(clock, work);
-    OAuthClient client(network, *store, clock);
+    OAuthClient client(*network, *store, clock);
     client.TimeoutSeconds = timeout;
     client.ShowUrl = [](const QUrl &url) {
         Print(QStringLiteral("url=") + url.toString(QUrl::FullyEncoded));

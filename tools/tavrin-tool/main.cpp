@@ -9,7 +9,7 @@
 #include "picture/BmpFile.h"
 #include "picture/ConvertJpeg.h"
 #include "picture/JpegCodec.h"
-#include "picture/PictureReaders.h"
+#include "platform/linux/ModuleBackends.h"
 
 #include <QCoreApplication>
 #include <QDir>
