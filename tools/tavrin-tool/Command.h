@@ -39,6 +39,9 @@ std::optional<QString> ReadTextFile(const QString &path, qint64 maxBytes, QStrin
 QString InputProblem(const QString &path, qint64 maxBytes);
 // Why path must not be written (something other than a regular file is there), or nothing.
 QString OutputProblem(const QString &path);
+// For a command that reads the file in (of at most maxBytes) and writes the file out: the
+// InputProblem, else the OutputProblem, else nothing.
+QString InOutProblem(const QString &in, qint64 maxBytes, const QString &out);
 // For a picture that could not be read: that its header claims more pixels than are ever read, or
 // nothing.
 QString PictureSizeProblem(const QString &path);

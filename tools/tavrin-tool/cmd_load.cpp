@@ -21,9 +21,7 @@ int run(const QStringList &args)
     const QString in = a.positional()[0];
     const QString out = a.positional()[1];
     const qint64 largest = qMax(kMaxBmpFileBytes, TConvertJpeg::MaxJpegFileBytes);
-    if (const QString problem = InputProblem(in, largest); !problem.isEmpty())
-        return Fail(problem);
-    if (const QString problem = OutputProblem(out); !problem.isEmpty())
+    if (const QString problem = InOutProblem(in, largest, out); !problem.isEmpty())
         return Fail(problem);
     const std::unique_ptr<QFile> file = OpenRegularFile(in, largest);
     if (!file)

@@ -16,10 +16,8 @@ int run(const QStringList &args)
     const QString in = a.positional()[0];
     const QString out = a.positional()[1];
     const bool bitmap = in.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive);
-    if (const QString problem = InputProblem(in, bitmap ? kMaxBmpFileBytes : TConvertJpeg::MaxJpegFileBytes);
-        !problem.isEmpty())
-        return Fail(problem);
-    if (const QString problem = OutputProblem(out); !problem.isEmpty())
+    const qint64 largest = bitmap ? kMaxBmpFileBytes : TConvertJpeg::MaxJpegFileBytes;
+    if (const QString problem = InOutProblem(in, largest, out); !problem.isEmpty())
         return Fail(problem);
     const std::optional<Bitmap> tile = TConvertJpeg::MakeThumbnail(in);
     if (!tile) {

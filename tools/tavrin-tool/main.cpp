@@ -124,6 +124,12 @@ QString OutputProblem(const QString &path)
     return QStringLiteral("will not write %1: not a regular file (a device, a FIFO or a folder)").arg(path);
 }
 
+QString InOutProblem(const QString &in, qint64 maxBytes, const QString &out)
+{
+    const QString problem = InputProblem(in, maxBytes);
+    return problem.isEmpty() ? OutputProblem(out) : problem;
+}
+
 QString PictureSizeProblem(const QString &path)
 {
     const FileRead file = ReadRegularFile(path, qMax(kMaxBmpFileBytes, TConvertJpeg::MaxJpegFileBytes));
