@@ -7,19 +7,6 @@
 
 namespace {
 
-// ISO base media files whose major brand is one of HEIF's still-picture brands.
-bool isHeif(QByteArrayView head)
-{
-    if (head.size() < 12 || head.sliced(4, 4) != QByteArrayView("ftyp"))
-        return false;
-    const QByteArrayView brand = head.sliced(8, 4);
-    for (const char *b : {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"}) {
-        if (brand == QByteArrayView(b))
-            return true;
-    }
-    return false;
-}
-
 QIODevice &deviceOf(void *userdata)
 {
     return *static_cast<QIODevice *>(userdata);
@@ -65,7 +52,7 @@ qint64 pixelsOf(const heif_image_handle *h)
 class HeifReader : public PictureReader
 {
 public:
-    bool CanRead(QByteArrayView head) const override { return isHeif(head); }
+    bool CanRead(QByteArrayView head) const override { return IsHeifHead(head); }
 
     std::optional<Bitmap> Read(QIODevice &file, int tileSide) const override
     {
@@ -117,7 +104,7 @@ public:
         return out;
     }
 
-    QStringList NamePatterns() const override { return {QStringLiteral("*.heic"), QStringLiteral("*.heif")}; }
+    QStringList NamePatterns() const override { return HeifNamePatterns(); }
 
 private:
     // The smallest embedded thumbnail that still fills the picture's box in the tile, or the
