@@ -9,6 +9,34 @@
 
 namespace {
 
+// The backend object a module makes, made by the first call that needs it and kept; null when the
+// module or its entry is missing. Made once even when several threads ask at once.
+template<typename Interface, typename Entry> class ModuleObject
+{
+public:
+    ModuleObject(const char *module, const char *entry)
+        : m_module(module)
+        , m_entry(entry)
+    { }
+
+    template<typename... Args> Interface *get(Args &...args)
+    {
+        std::call_once(m_once, [&] {
+            if (auto *make = BackendEntry<Entry>(m_module, m_entry))
+                m_object.reset(make(args...));
+        });
+        return m_object.get();
+    }
+    // Without making it.
+    Interface *made() const { return m_object.get(); }
+
+private:
+    const char *m_module;
+    const char *m_entry;
+    std::once_flag m_once;
+    std::unique_ptr<Interface> m_object;
+};
+
 class ModuleHeifReader : public PictureReader
 {
 public:
@@ -17,18 +45,14 @@ public:
     std::optional<Bitmap> Read(QIODevice &file, int tileSide) const override
     {
         // The tile makers ask from several threads at once.
-        std::call_once(m_once, [this] {
-            if (auto *make = BackendEntry<HeifReaderEntry>(kHeifModule, kHeifReaderEntry))
-                m_reader.reset(make());
-        });
-        return m_reader ? m_reader->Read(file, tileSide) : std::nullopt;
+        PictureReader *reader = m_reader.get();
+        return reader ? reader->Read(file, tileSide) : std::nullopt;
     }
 
     QStringList NamePatterns() const override { return HeifNamePatterns(); }
 
 private:
-    mutable std::once_flag m_once;
-    mutable std::unique_ptr<PictureReader> m_reader;
+    mutable ModuleObject<PictureReader, HeifReaderEntry> m_reader {kHeifModule, kHeifReaderEntry};
 };
 
 class ModuleCaptureDevice : public CaptureDevice
@@ -38,49 +62,51 @@ public:
     {
         // Every camera this platform can show has a V4L2 node; without one Qt Multimedia would only
         // be started to say there is none.
-        if (!m_real && !HasVideoDeviceNodes())
+        if (!m_real.made() && !HasVideoDeviceNodes())
             return {};
-        return real() ? m_real->Drivers() : QList<CaptureDriver> {};
+        return real() ? real()->Drivers() : QList<CaptureDriver> {};
     }
-    bool Open(int index) override { return real() && m_real->Open(index); }
+    bool Open(int index) override { return real() && real()->Open(index); }
     void Close() override
     {
-        if (m_real)
-            m_real->Close();
+        if (made())
+            made()->Close();
     }
-    bool IsOpen() const override { return m_real && m_real->IsOpen(); }
+    bool IsOpen() const override { return made() && made()->IsOpen(); }
     void SetStreaming(bool on) override
     {
-        if (m_real)
-            m_real->SetStreaming(on);
+        if (made())
+            made()->SetStreaming(on);
     }
-    bool IsStreaming() const override { return m_real && m_real->IsStreaming(); }
-    Bitmap LatestFrame() const override { return m_real ? m_real->LatestFrame() : Bitmap(); }
-    QSize ImageSize() const override { return m_real ? m_real->ImageSize() : QSize(); }
-    QList<CaptureFormat> Formats() const override { return m_real ? m_real->Formats() : QList<CaptureFormat> {}; }
-    int CurrentFormat() const override { return m_real ? m_real->CurrentFormat() : -1; }
-    bool SetFormat(int index) override { return m_real && m_real->SetFormat(index); }
+    bool IsStreaming() const override { return made() && made()->IsStreaming(); }
+    Bitmap LatestFrame() const override { return made() ? made()->LatestFrame() : Bitmap(); }
+    QSize ImageSize() const override { return made() ? made()->ImageSize() : QSize(); }
+    QList<CaptureFormat> Formats() const override
+    {
+        return made() ? made()->Formats() : QList<CaptureFormat> {};
+    }
+    int CurrentFormat() const override { return made() ? made()->CurrentFormat() : -1; }
+    bool SetFormat(int index) override { return made() && made()->SetFormat(index); }
     QList<CaptureControl> Controls() const override
     {
-        return m_real ? m_real->Controls() : QList<CaptureControl> {};
+        return made() ? made()->Controls() : QList<CaptureControl> {};
     }
-    bool SetControl(quint32 id, int value) override { return m_real && m_real->SetControl(id, value); }
+    bool SetControl(quint32 id, int value) override { return made() && made()->SetControl(id, value); }
 
 private:
+    // The camera of the module, its frames announced as this one's.
     CaptureDevice *real()
     {
-        if (!m_real && !m_tried) {
-            m_tried = true;
-            if (auto *make = BackendEntry<CaptureDeviceEntry>(kMediaModule, kCaptureDeviceEntry)) {
-                m_real.reset(make());
-                connect(m_real.get(), &CaptureDevice::frameArrived, this, &CaptureDevice::frameArrived);
-            }
-        }
-        return m_real.get();
+        const bool fresh = !m_real.made();
+        CaptureDevice *device = m_real.get();
+        if (fresh && device)
+            connect(device, &CaptureDevice::frameArrived, this, &CaptureDevice::frameArrived);
+        return device;
     }
+    // Before the module is opened no camera is open, so nothing has formats, controls or frames.
+    CaptureDevice *made() const { return m_real.made(); }
 
-    std::unique_ptr<CaptureDevice> m_real;
-    bool m_tried = false;
+    ModuleObject<CaptureDevice, CaptureDeviceEntry> m_real {kMediaModule, kCaptureDeviceEntry};
 };
 
 class ModuleSoundPlayer : public SoundPlayer
@@ -88,28 +114,17 @@ class ModuleSoundPlayer : public SoundPlayer
 public:
     void PlayAsync(const QByteArray &wav) override
     {
-        if (real())
-            m_real->PlayAsync(wav);
+        if (SoundPlayer *player = m_real.get())
+            player->PlayAsync(wav);
     }
     void PlayAndWait(const QByteArray &wav) override
     {
-        if (real())
-            m_real->PlayAndWait(wav);
+        if (SoundPlayer *player = m_real.get())
+            player->PlayAndWait(wav);
     }
 
 private:
-    SoundPlayer *real()
-    {
-        if (!m_real && !m_tried) {
-            m_tried = true;
-            if (auto *make = BackendEntry<SoundPlayerEntry>(kMediaModule, kSoundPlayerEntry))
-                m_real.reset(make());
-        }
-        return m_real.get();
-    }
-
-    std::unique_ptr<SoundPlayer> m_real;
-    bool m_tried = false;
+    ModuleObject<SoundPlayer, SoundPlayerEntry> m_real {kMediaModule, kSoundPlayerEntry};
 };
 
 const QString kNoNetwork = QStringLiteral("the sign-in's network module is missing");
@@ -123,36 +138,26 @@ public:
 
     Reply PostForm(const QUrl &url, const FormFields &fields, const KeepWaiting &keepWaiting) override
     {
-        if (!real())
-            return Reply {0, {}, kNoNetwork};
-        return m_real->PostForm(url, fields, keepWaiting);
+        OAuthNetwork *network = real();
+        return network ? network->PostForm(url, fields, keepWaiting) : Reply {0, {}, kNoNetwork};
     }
-    quint16 ListenLoopback() override { return real() ? m_real->ListenLoopback() : 0; }
+    quint16 ListenLoopback() override { return real() ? real()->ListenLoopback() : 0; }
     std::optional<QByteArray> NextLoopbackRequest(const std::function<QByteArray(const QByteArray &)> &answer,
                                                   const KeepWaiting &keepWaiting) override
     {
-        return real() ? m_real->NextLoopbackRequest(answer, keepWaiting) : std::nullopt;
+        return real() ? real()->NextLoopbackRequest(answer, keepWaiting) : std::nullopt;
     }
     void CloseLoopback() override
     {
-        if (m_real)
-            m_real->CloseLoopback();
+        if (OAuthNetwork *network = m_real.made())
+            network->CloseLoopback();
     }
 
 private:
-    OAuthNetwork *real()
-    {
-        if (!m_real && !m_tried) {
-            m_tried = true;
-            if (auto *make = BackendEntry<OAuthNetworkEntry>(kSignInModule, kOAuthNetworkEntry))
-                m_real.reset(make(m_clock));
-        }
-        return m_real.get();
-    }
+    OAuthNetwork *real() { return m_real.get(m_clock); }
 
     Clock &m_clock;
-    std::unique_ptr<OAuthNetwork> m_real;
-    bool m_tried = false;
+    ModuleObject<OAuthNetwork, OAuthNetworkEntry> m_real {kSignInModule, kOAuthNetworkEntry};
 };
 
 // Without its module the keyring keeps nothing, so nothing is left in it to remove.
@@ -165,28 +170,19 @@ public:
 
     std::optional<QByteArray> Read(const QString &key) override
     {
-        return real() ? m_real->Read(key) : std::nullopt;
+        return real() ? real()->Read(key) : std::nullopt;
     }
     bool Write(const QString &key, const QByteArray &secret) override
     {
-        return real() && m_real->Write(key, secret);
+        return real() && real()->Write(key, secret);
     }
-    bool Remove(const QString &key) override { return !real() || m_real->Remove(key); }
+    bool Remove(const QString &key) override { return !real() || real()->Remove(key); }
 
 private:
-    SecretStore *real()
-    {
-        if (!m_real && !m_tried) {
-            m_tried = true;
-            if (auto *make = BackendEntry<KeyringEntry>(kSignInModule, kKeyringEntry))
-                m_real.reset(make(m_clock));
-        }
-        return m_real.get();
-    }
+    SecretStore *real() { return m_real.get(m_clock); }
 
     Clock &m_clock;
-    std::unique_ptr<SecretStore> m_real;
-    bool m_tried = false;
+    ModuleObject<SecretStore, KeyringEntry> m_real {kSignInModule, kKeyringEntry};
 };
 
 } // namespace
@@ -222,6 +218,7 @@ std::unique_ptr<OAuthNetwork> MakeModuleOAuthNetwork(Clock &clock)
 
 std::unique_ptr<SecretStore> MakeSecretStore(Clock &clock, const QString &workFolder)
 {
-    return std::make_unique<FallbackSecretStore>(std::make_unique<ModuleKeyring>(clock),
-                                                 std::make_unique<FileSecretStore>(FileSecretStore::PathIn(workFolder)));
+    return std::make_unique<FallbackSecretStore>(
+        std::make_unique<ModuleKeyring>(clock),
+        std::make_unique<FileSecretStore>(FileSecretStore::PathIn(workFolder)));
 }
