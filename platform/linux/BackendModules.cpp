@@ -33,7 +33,8 @@ QFunctionPointer ResolveBackendEntryIn(const QStringList &folders, const QString
         }
         if (const QFunctionPointer f = library.resolve(entry))
             return f;
-        tried << library.errorString();
+        // Qt's own text for a missing symbol is not always set once the library was loaded before.
+        tried << QStringLiteral("%1 has no %2").arg(path, QString::fromLatin1(entry));
     }
     if (error) {
         *error = tried.isEmpty() ? QStringLiteral("lib%1.so is in none of %2").arg(module, folders.join(u", "))
