@@ -8,6 +8,7 @@ build=${TAVRIN_BUILD:?run through bench/compare.sh}
 work=$(mktemp -d "${TMPDIR:-/tmp}/tavrin-heic.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 count=300
+source "$(dirname "$0")/../lib/thumbnail-folder.sh"
 
 # Four distinct 4000 x 3000 photos (shading, texture and noise), stored on their side and turned by
 # the container as a phone held upright does it, with a 320 x 240 thumbnail reduced from the photo.
@@ -15,13 +16,7 @@ make_bases() {
     local t=$work/tmp i
     mkdir -p "$t" "$work/base"
     for i in 1 2 3 4; do
-        vips perlin "$t/r.v" 4000 3000 --cell-size $((300 + 40 * i)) --uchar --seed $((10 * i + 1))
-        vips perlin "$t/g.v" 4000 3000 --cell-size $((260 + 30 * i)) --uchar --seed $((10 * i + 2))
-        vips perlin "$t/b.v" 4000 3000 --cell-size $((410 - 20 * i)) --uchar --seed $((10 * i + 3))
-        vips gaussnoise "$t/n.v" 4000 3000 --sigma 6 --mean 0
-        vips bandjoin "$t/r.v $t/g.v $t/b.v" "$t/rgb.v"
-        vips add "$t/rgb.v" "$t/n.v" "$t/s.v"
-        vips cast "$t/s.v" "$t/photo.v" uchar
+        make_photo "$i" "$t/photo.v"
         vips pngsave "$t/photo.v" "$t/photo.png" --compression 1
         "$build/bin/tavrin_heic_photo" "$t/photo.png" "$work/base/photo$i.heic"
     done
@@ -29,33 +24,9 @@ make_bases() {
 }
 
 make_folder() {
-    local folder=$work/DCIM/100APPLE i
-    mkdir -p "$folder"
-    for ((i = 1; i <= count; i++)); do
-        cp "$work/base/photo$((i % 4 + 1)).heic" "$(printf '%s/IMG_%04d.HEIC' "$folder" "$i")"
-    done
-    cat "$folder"/*.HEIC >/dev/null # both tools read from the page cache
+    local folder=$work/DCIM/100APPLE
+    fill_folder "$folder" "$count" IMG_%04d.HEIC "$work/base/photo"{1..4}.heic
     echo "$folder"
-}
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-ours() {
-    QT_QPA_PLATFORM=offscreen "$build/bin/tavrin_thumbnail_bench" "$1" 3 >"$work/ours.txt"
-    grep -o 'run [0-9]*: [0-9]* ms, [0-9]* tiles' "$work/ours.txt" | awk '{ print $3 }' | median
-}
-tiles_of() { grep -o '[0-9]* tiles' "$work/ours.txt" | tail -1 | awk '{ print $1 }'; }
-memory_of() { grep -o 'peak memory: [0-9]*' "$work/ours.txt" | awk '{ print $3 }'; }
-
-vips_time() {
-    local folder=$1 r start end
-    mkdir -p "$work/vips-out"
-    for r in 1 2 3; do
-        start=$(date +%s%N)
-        vipsthumbnail -s 64 -o "$work/vips-out/%s.jpg" "$folder"/*.HEIC
-        end=$(date +%s%N)
-        echo $(((end - start) / 1000000))
-    done | median
 }
 
 make_bases

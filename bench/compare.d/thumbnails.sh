@@ -7,6 +7,7 @@ build=${TAVRIN_BUILD:?run through bench/compare.sh}
 work=$(mktemp -d "${TMPDIR:-/tmp}/tavrin-thumbs.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 count=500
+source "$(dirname "$0")/../lib/thumbnail-folder.sh"
 
 # Six distinct 4000 x 3000 pictures (quality 90, about 3 MB each): shading, texture and noise; then a
 # copy with a 160 x 120 Exif thumbnail and the orientation tag of a phone held upright, as cameras
@@ -15,13 +16,7 @@ make_bases() {
     local t=$work/tmp i
     mkdir -p "$t" "$work/base"
     for i in 1 2 3 4 5 6; do
-        vips perlin "$t/r.v" 4000 3000 --cell-size $((300 + 40 * i)) --uchar --seed $((10 * i + 1))
-        vips perlin "$t/g.v" 4000 3000 --cell-size $((260 + 30 * i)) --uchar --seed $((10 * i + 2))
-        vips perlin "$t/b.v" 4000 3000 --cell-size $((410 - 20 * i)) --uchar --seed $((10 * i + 3))
-        vips gaussnoise "$t/n.v" 4000 3000 --sigma 6 --mean 0
-        vips bandjoin "$t/r.v $t/g.v $t/b.v" "$t/rgb.v"
-        vips add "$t/rgb.v" "$t/n.v" "$t/s.v"
-        vips cast "$t/s.v" "$t/photo.v" uchar
+        make_photo "$i" "$t/photo.v"
         vips ppmsave "$t/photo.v" "$t/photo.ppm"
         cjpeg -quality 90 "$t/photo.ppm" >"$work/base/jfif$i.jpg"
         vipsthumbnail "$work/base/jfif$i.jpg" -s 160x120 -o "$t/thumb.jpg[Q=85,strip]"
@@ -34,34 +29,9 @@ make_bases() {
 
 # A card folder as a camera fills it: DSC_0001.JPG ... DSC_0500.JPG, the six pictures in turn.
 make_card() {
-    local kind=$1 folder=$work/$1/DCIM/100TAVRN i
-    mkdir -p "$folder"
-    for ((i = 1; i <= count; i++)); do
-        cp "$work/base/$kind$((i % 6 + 1)).jpg" "$(printf '%s/DSC_%04d.JPG' "$folder" "$i")"
-    done
-    cat "$folder"/*.JPG >/dev/null # both tools read from the page cache
+    local folder=$work/$1/DCIM/100TAVRN
+    fill_folder "$folder" "$count" DSC_%04d.JPG "$work/base/$1"{1..6}.jpg
     echo "$folder"
-}
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-# Milliseconds of each of three runs of ours, then the peak memory in MB.
-ours() {
-    QT_QPA_PLATFORM=offscreen "$build/bin/tavrin_thumbnail_bench" "$1" 3 >"$work/ours.txt"
-    grep -o 'run [0-9]*: [0-9]* ms, [0-9]* tiles' "$work/ours.txt" | awk '{ print $3 }' | median
-}
-tiles_of() { grep -o '[0-9]* tiles' "$work/ours.txt" | tail -1 | awk '{ print $1 }'; }
-memory_of() { grep -o 'peak memory: [0-9]*' "$work/ours.txt" | awk '{ print $3 }'; }
-
-vips_time() {
-    local folder=$1 r start end
-    mkdir -p "$work/vips-out"
-    for r in 1 2 3; do
-        start=$(date +%s%N)
-        vipsthumbnail -s 64 -o "$work/vips-out/%s.jpg" "$folder"/*.JPG
-        end=$(date +%s%N)
-        echo $(((end - start) / 1000000))
-    done | median
 }
 
 # How many cores this run really gets: two decoders side by side against one after the other. The
