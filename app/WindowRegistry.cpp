@@ -54,7 +54,7 @@ WindowRegistry::WindowRegistry(const QString &workFolder, TUserData &settings, P
         m_browser = std::make_unique<TBrowseFolder>();
         if (services.Desktop)
             m_media = std::make_unique<MediaSearch>(*services.Desktop, *m_prompt, FindFolder, workFolder,
-                                                    [] { SystemClock().Pump(); });
+                                                    SystemClock());
         Sending = new TSending(*m_clients);
         DUNSelect = new TDUNSelect;
 

@@ -1,6 +1,7 @@
 #include "mainwindow/ThumbnailUnit.h"
 
 #include "common/ApplicationTitle.h"
+#include "common/Clock.h"
 #include "mainwindow/LoadingUnit.h"
 #include "widgets/Colors.h"
 #include "widgets/DialogKeys.h"
@@ -247,8 +248,7 @@ TThumbnail::TThumbnail(Prompt &prompt, TLoadingThumbnail &loading, QWidget *owne
     : QDialog(nullptr,
               Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                   | Qt::WindowCloseButtonHint)
-    , m_set(
-          prompt, [] { QCoreApplication::processEvents(); }, {}, threads)
+    , m_set(prompt, SystemClock(), {}, threads)
     , m_loading(loading)
     , m_owner(owner)
 {

@@ -1,5 +1,7 @@
 #include "picture/TileQueue.h"
 
+#include "common/Clock.h"
+
 #include <QMutex>
 #include <QThread>
 #include <QWaitCondition>
@@ -62,7 +64,7 @@ void TileQueue::startUpTo(int end)
     }
 }
 
-std::optional<Bitmap> TileQueue::Take(int index, const std::function<void()> &pump)
+std::optional<Bitmap> TileQueue::Take(int index, Clock &clock)
 {
     if (index < 0 || index >= m_files.size())
         return std::nullopt;
@@ -80,7 +82,6 @@ std::optional<Bitmap> TileQueue::Take(int index, const std::function<void()> &pu
                 return tile;
             }
         }
-        if (pump)
-            pump();
+        clock.Pump();
     }
 }

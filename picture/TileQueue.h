@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+class Clock;
+
 // Makes the tiles of a list of files on a few threads, ahead of the caller, who takes them one by one
 // in list order. At most `ahead` tiles are being made or wait to be taken at any time, so a folder of
 // large pictures never holds more than that many decodes in memory.
@@ -26,8 +28,8 @@ public:
     TileQueue &operator=(const TileQueue &) = delete;
 
     // The tile of files[index], or nothing when the maker gave none. Indexes are taken in increasing
-    // order; pump runs while the tile is not ready yet.
-    std::optional<Bitmap> Take(int index, const std::function<void()> &pump);
+    // order; the clock pumps while the tile is not ready yet.
+    std::optional<Bitmap> Take(int index, Clock &clock);
 
     int Threads() const { return m_pool.maxThreadCount(); }
     int Ahead() const { return m_ahead; }

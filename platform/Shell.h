@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
+class Clock;
 
 // A mounted file system as the media search sees it.
 struct MountedVolume
@@ -27,6 +27,6 @@ public:
     // Shows the folder in the desktop's file manager; false when nothing could be started.
     virtual bool OpenInFileManager(const QString &folder) = 0;
     // The mounted volumes, sorted by mount point. A volume that does not answer in time is listed
-    // as not ready; `pump` runs while the volumes are checked, so the windows stay painted.
-    virtual QList<MountedVolume> MountedVolumes(const std::function<void()> &pump) = 0;
+    // as not ready; the clock pumps while the volumes are checked, so the windows stay painted.
+    virtual QList<MountedVolume> MountedVolumes(Clock &clock) = 0;
 };

@@ -1,5 +1,7 @@
 #include "mainwindow/model/FileFind.h"
 
+#include "common/Clock.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -124,7 +126,7 @@ void TFileFind::collect(const QString &folder, QStringList &list, QSet<QString> 
         listed.insert(path);
         list << path;
         collect(path, list, listed);
-        if (Pump)
-            Pump();
+        if (Waits)
+            Waits->Pump();
     }
 }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
+class Clock;
 
 // The file search behind the thumbnail picker and the media search: the entries of a folder (and of
 // the folders below it) that match a mask and carry the attributes asked for.
@@ -31,8 +31,8 @@ public:
     bool Archive = false;
     // Folders inside this one are never collected (the program's own folder).
     QString ProgramFolder;
-    // Runs after each folder collected, so that the windows stay painted.
-    std::function<void()> Pump;
+    // Pumped after each folder collected, so that the windows stay painted; none: not pumped.
+    Clock *Waits = nullptr;
 
     TFileFind();
 

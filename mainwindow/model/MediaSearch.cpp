@@ -7,12 +7,12 @@
 #include <QDir>
 
 MediaSearch::MediaSearch(Shell &shell, Prompt &prompt, DcfFolderChooser *chooser, QString programFolder,
-                         std::function<void()> pump)
+                         Clock &clock)
     : m_shell(shell)
     , m_prompt(prompt)
     , m_chooser(chooser)
     , m_programFolder(std::move(programFolder))
-    , m_pump(std::move(pump))
+    , m_clock(clock)
 { }
 
 const QString &MediaSearch::NotFoundMessage()
@@ -41,7 +41,7 @@ bool MediaSearch::IsDcfFolder(const QString &dcim, const QString &folder)
 QStringList MediaSearch::FindDcfFolders()
 {
     QStringList found;
-    for (const MountedVolume &volume : m_shell.MountedVolumes(m_pump)) {
+    for (const MountedVolume &volume : m_shell.MountedVolumes(m_clock)) {
         if (!volume.ready || !volume.removable)
             continue;
         // Cards written elsewhere may spell it in any case.
@@ -51,7 +51,7 @@ QStringList MediaSearch::FindDcfFolders()
             const QString dcim = root.filePath(name);
             TFileFind find;
             find.ProgramFolder = m_programFolder;
-            find.Pump = m_pump;
+            find.Waits = &m_clock;
             QStringList below;
             find.CollectSubfolders(dcim, below);
             for (const QString &folder : std::as_const(below)) {

@@ -3,9 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
+class Clock;
 class Prompt;
 class Shell;
 
@@ -25,8 +25,8 @@ public:
 class MediaSearch
 {
 public:
-    MediaSearch(Shell &shell, Prompt &prompt, DcfFolderChooser *chooser, QString programFolder,
-                std::function<void()> pump);
+    // The clock pumps while the volumes are checked and the folders collected.
+    MediaSearch(Shell &shell, Prompt &prompt, DcfFolderChooser *chooser, QString programFolder, Clock &clock);
 
     // One folder is taken at once, several are offered to the chooser; none gives a message. True
     // when a folder was found or chosen (FolderFound).
@@ -45,6 +45,6 @@ private:
     Prompt &m_prompt;
     DcfFolderChooser *m_chooser;
     QString m_programFolder;
-    std::function<void()> m_pump;
+    Clock &m_clock;
     QString m_found;
 };

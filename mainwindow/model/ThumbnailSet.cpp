@@ -1,5 +1,6 @@
 #include "mainwindow/model/ThumbnailSet.h"
 
+#include "common/Clock.h"
 #include "common/Prompt.h"
 #include "mainwindow/model/FileFind.h"
 #include "picture/ConvertJpeg.h"
@@ -7,9 +8,9 @@
 
 #include <QFileInfo>
 
-ThumbnailSet::ThumbnailSet(Prompt &prompt, std::function<void()> pump, Maker maker, int threads)
+ThumbnailSet::ThumbnailSet(Prompt &prompt, Clock &clock, Maker maker, int threads)
     : m_prompt(prompt)
-    , m_pump(std::move(pump))
+    , m_clock(clock)
     , m_maker(maker ? std::move(maker) : Maker(&TConvertJpeg::MakeThumbnail))
     , m_threads(threads)
 { }
@@ -118,7 +119,7 @@ bool ThumbnailSet::makeTiles(LoadingView &loading)
     {
         TileQueue queue(listed, m_maker, m_threads);
         for (int i = 0; i < listed.size(); ++i) {
-            std::optional<Bitmap> tile = queue.Take(i, m_pump);
+            std::optional<Bitmap> tile = queue.Take(i, m_clock);
             if (tile) {
                 kept << listed[i];
                 m_tiles << *tile;
@@ -127,8 +128,7 @@ bool ThumbnailSet::makeTiles(LoadingView &loading)
                     cancelled = true;
                     break;
                 }
-                if (m_pump)
-                    m_pump();
+                m_clock.Pump();
             } else if (m_prompt.ShowMessageBox(ReadErrorQuestion(listed[i]), Msg::IconExclamation,
                                                Msg::ButtonsYesNo)
                        != Msg::Yes) {

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class Clock;
 class Prompt;
 
 // The loading window as the tile loop sees it.
@@ -84,8 +85,9 @@ class ThumbnailSet
 public:
     using Maker = TileQueue::Maker;
 
-    // maker empty: TConvertJpeg::MakeThumbnail. threads 0: as many as the machine has (at most 4).
-    ThumbnailSet(Prompt &prompt, std::function<void()> pump, Maker maker = {}, int threads = 0);
+    // The clock pumps while the tiles are made. maker empty: TConvertJpeg::MakeThumbnail. threads 0:
+    // as many as the machine has (at most 4).
+    ThumbnailSet(Prompt &prompt, Clock &clock, Maker maker = {}, int threads = 0);
 
     // Everything before the grid shows: the folder's pictures and their tiles, made anew unless the
     // folder is the one kept and no rebuild is due. True when the grid is to show; false after the
@@ -116,7 +118,7 @@ private:
     void forget();
 
     Prompt &m_prompt;
-    std::function<void()> m_pump;
+    Clock &m_clock;
     Maker m_maker;
     int m_threads;
     QString m_folder;

@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxShell.h"
 
+#include "common/Clock.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
@@ -120,7 +122,7 @@ bool LinuxShell::IsRemovableDevice(const QString &source)
     return false;
 }
 
-QList<MountedVolume> LinuxShell::MountedVolumes(const std::function<void()> &pump)
+QList<MountedVolume> LinuxShell::MountedVolumes(Clock &clock)
 {
     QFile table(m_options.mountInfo);
     if (!table.open(QIODevice::ReadOnly))
@@ -155,14 +157,14 @@ QList<MountedVolume> LinuxShell::MountedVolumes(const std::function<void()> &pum
             state->done = true;
         }).detach();
     }
-    QElapsedTimer clock;
-    clock.start();
+    // Real time: the probes are real threads, whatever clock the windows run on.
+    QElapsedTimer waited;
+    waited.start();
     const auto allDone = [&] {
         return std::all_of(probes.cbegin(), probes.cend(), [](const auto &p) { return p->done.load(); });
     };
-    while (!allDone() && clock.elapsed() < m_options.timeoutMs) {
-        if (pump)
-            pump();
+    while (!allDone() && waited.elapsed() < m_options.timeoutMs) {
+        clock.Pump();
         QThread::msleep(10);
     }
     for (size_t i = 0; i < probes.size(); ++i)

@@ -41,7 +41,7 @@ public:
     QString DocumentsFolder() const override;
     QString DesktopFolder() const override;
     bool OpenInFileManager(const QString &folder) override;
-    QList<MountedVolume> MountedVolumes(const std::function<void()> &pump) override;
+    QList<MountedVolume> MountedVolumes(Clock &clock) override;
 
     static bool IsUserMountPoint(const QString &path);
     static bool IsRemovableDevice(const QString &source);

@@ -9,5 +9,5 @@ public:
     QString DocumentsFolder() const override { return {}; }
     QString DesktopFolder() const override { return {}; }
     bool OpenInFileManager(const QString &) override { return false; }
-    QList<MountedVolume> MountedVolumes(const std::function<void()> &) override { return {}; }
+    QList<MountedVolume> MountedVolumes(Clock &) override { return {}; }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Clock.h"
 #include "platform/Shell.h"
 
 #include <QStringList>
@@ -21,10 +22,10 @@ public:
         opened << folder;
         return true;
     }
-    QList<MountedVolume> MountedVolumes(const std::function<void()> &pump) override
+    QList<MountedVolume> MountedVolumes(Clock &clock) override
     {
-        for (int i = 0; i < pumpsPerCall && pump; ++i)
-            pump();
+        for (int i = 0; i < pumpsPerCall; ++i)
+            clock.Pump();
         return volumes;
     }
 };

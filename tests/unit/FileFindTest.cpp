@@ -1,5 +1,6 @@
 #include "mainwindow/model/FileFind.h"
 #include "support/Files.h"
+#include "support/ManualClock.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,18 +106,16 @@ TEST_F(FileFindTest, CollectsEveryFolderBelowOnceSkippingTheProgramFolderAndLink
     folder("tavrin2");
     ASSERT_TRUE(QFile::link(dir.path(), path("DCIM/100ABCDE/loop")));
 
-    int pumps = 0;
+    ManualClock clock;
     TFileFind find;
     find.ProgramFolder = path("tavrin") + "/";
-    find.Pump = [&] {
-        ++pumps;
-    };
+    find.Waits = &clock;
     QStringList list {path("DCIM/MISC")};
     find.CollectSubfolders(dir.path(), list);
     EXPECT_EQ(list,
               (QStringList {path("DCIM/MISC"), path("DCIM"), path("DCIM/100ABCDE"),
                             path("DCIM/100ABCDE/inner"), path("DCIM/101_FUJI"), path("tavrin2")}));
-    EXPECT_EQ(pumps, 5);
+    EXPECT_EQ(clock.Pumps(), 5);
 }
 
 TEST(FileFindPaths, InsideMeansTheFolderOrBelowIt)

@@ -4,6 +4,7 @@
 #include "mainwindow/model/MediaSearch.h"
 #include "picture/PictureCanvas.h"
 #include "support/FakeShell.h"
+#include "support/ManualClock.h"
 #include "support/PictureFiles.h"
 #include "support/ScriptedPrompt.h"
 
@@ -140,7 +141,8 @@ protected:
     Thumbnails thumbnails {log};
     Browser browser {log};
     Chooser chooser;
-    MediaSearch media {shell, prompt, &chooser, QString(), nullptr};
+    ManualClock clock;
+    MediaSearch media {shell, prompt, &chooser, QString(), clock};
     bool scheduleRunning = false;
 
 private:

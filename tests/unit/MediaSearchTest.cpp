@@ -1,5 +1,6 @@
 #include "mainwindow/model/MediaSearch.h"
 #include "support/FakeShell.h"
+#include "support/ManualClock.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QDir>
@@ -37,7 +38,7 @@ protected:
     }
     MediaSearch search()
     {
-        return MediaSearch(shell, prompt, &chooser, program, [this] { ++pumps; });
+        return MediaSearch(shell, prompt, &chooser, program, clock);
     }
 
     QTemporaryDir dir;
@@ -45,7 +46,7 @@ protected:
     ScriptedPrompt prompt;
     Chooser chooser;
     QString program;
-    int pumps = 0;
+    ManualClock clock;
 };
 
 TEST(DcfFolder, TheBranchBelowDcimStartsWithANumberOfAtLeast100)
@@ -75,7 +76,7 @@ TEST_F(MediaSearchTest, ACardWithOneCameraFolderGivesItWithoutTheWindow)
     EXPECT_EQ(media.FolderFound(), card + "/DCIM/100ABCDE");
     EXPECT_TRUE(chooser.shown.isEmpty());
     EXPECT_TRUE(prompt.History().isEmpty());
-    EXPECT_GE(pumps, 3); // the volume check and every folder collected
+    EXPECT_GE(clock.Pumps(), 3); // the volume check and every folder collected
 }
 
 TEST_F(MediaSearchTest, SeveralFoldersAreOfferedAndTheChoiceTaken)

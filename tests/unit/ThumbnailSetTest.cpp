@@ -1,5 +1,6 @@
 #include "mainwindow/model/ThumbnailSet.h"
 #include "picture/ConvertJpeg.h"
+#include "support/ManualClock.h"
 #include "support/PictureFiles.h"
 #include "support/ScriptedPrompt.h"
 
@@ -55,10 +56,7 @@ protected:
     QTemporaryDir dir;
     ScriptedPrompt prompt;
     Loading loading;
-    int pumps = 0;
-    std::function<void()> pump = [this] {
-        ++pumps;
-    };
+    ManualClock clock;
 };
 
 TEST_F(ThumbnailSetTest, ListsJpgThenJpegThenBmpEachSortedIgnoringCase)
@@ -74,7 +72,7 @@ TEST_F(ThumbnailSetTest, ListsJpgThenJpegThenBmpEachSortedIgnoringCase)
 TEST_F(ThumbnailSetTest, MakesATileForEveryPictureThenReusesThemForTheSameFolder)
 {
     pictures({"b.JPG", "a.jpg", "c.jpeg", "d.bmp"});
-    ThumbnailSet set(prompt, pump);
+    ThumbnailSet set(prompt, clock);
     ASSERT_TRUE(set.Prepare(dir.path(), loading));
     EXPECT_EQ(set.Files(), (QStringList {path("a.jpg"), path("b.JPG"), path("c.jpeg"), path("d.bmp")}));
     EXPECT_EQ(
@@ -84,7 +82,7 @@ TEST_F(ThumbnailSetTest, MakesATileForEveryPictureThenReusesThemForTheSameFolder
     EXPECT_EQ(set.Tiles()[3], TConvertJpeg::MakeThumbnail(path("d.bmp")).value());
     EXPECT_EQ(set.SelectedFile(), path("a.jpg"));
     EXPECT_FALSE(set.Reused());
-    EXPECT_GE(pumps, 4);
+    EXPECT_GE(clock.Pumps(), 4);
     set.Select(2);
     set.Finished();
 
@@ -113,7 +111,7 @@ TEST_F(ThumbnailSetTest, MakesATileForEveryPictureThenReusesThemForTheSameFolder
 TEST_F(ThumbnailSetTest, CancellingHalfWayShowsNothingAndTheNextRunScansAnew)
 {
     pictures({"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
-    ThumbnailSet set(prompt, pump);
+    ThumbnailSet set(prompt, clock);
     loading.cancelAfter = 2;
     EXPECT_FALSE(set.Prepare(dir.path(), loading));
     EXPECT_EQ(loading.log, (QStringList {"begin 4", "tile 0 64x64", "tile 1 64x64", "end"}));
@@ -132,7 +130,7 @@ TEST_F(ThumbnailSetTest, AFileWithoutATileIsAskedAboutLeftOutOrEndsTheRun)
     pictures({"a.jpg", "b.jpg", "c.jpg"});
     ASSERT_TRUE(testfiles::write(path("b.jpg"), "text, not a picture"));
 
-    ThumbnailSet set(prompt, pump);
+    ThumbnailSet set(prompt, clock);
     prompt.Answer(Msg::Yes);
     ASSERT_TRUE(set.Prepare(dir.path(), loading));
     EXPECT_EQ(prompt.History(),
@@ -180,7 +178,7 @@ TEST_F(ThumbnailSetTest, BadFilesAreAskedAboutOneByOneAndNothingElseIsLost)
     }
 
     // gone.jpg disappears after the listing, before its tile is made.
-    ThumbnailSet set(prompt, pump, [&](const QString &file) {
+    ThumbnailSet set(prompt, clock, [&](const QString &file) {
         if (file.endsWith("gone.jpg"))
             QFile::remove(file);
         return TConvertJpeg::MakeThumbnail(file);
@@ -200,7 +198,7 @@ TEST_F(ThumbnailSetTest, BadFilesAreAskedAboutOneByOneAndNothingElseIsLost)
 
 TEST_F(ThumbnailSetTest, FoldersWithNothingToShow)
 {
-    ThumbnailSet set(prompt, pump);
+    ThumbnailSet set(prompt, clock);
     // Not a folder, or no name: no message.
     EXPECT_FALSE(set.Prepare("", loading));
     EXPECT_FALSE(set.Prepare(path("missing"), loading));
@@ -254,9 +252,9 @@ TEST(TileQueue, GivesTilesInListOrderWithABoundedNumberAhead)
         3, 4);
     EXPECT_EQ(queue.Threads(), 3);
     EXPECT_EQ(queue.Ahead(), 4);
-    int pumps = 0;
+    ManualClock clock;
     for (int i = 0; i < files.size(); ++i) {
-        const std::optional<Bitmap> tile = queue.Take(i, [&] { ++pumps; });
+        const std::optional<Bitmap> tile = queue.Take(i, clock);
         if (i % 5 == 4) {
             EXPECT_FALSE(tile) << i;
         } else {
@@ -267,7 +265,7 @@ TEST(TileQueue, GivesTilesInListOrderWithABoundedNumberAhead)
         EXPECT_LE(made.load(), i + 4);
     }
     EXPECT_LE(most.load(), 3);
-    EXPECT_GT(pumps, 0);
+    EXPECT_GT(clock.Pumps(), 0);
 }
 
 TEST(ThumbnailGridTest, CellsFramesNamesAndPresses)
