@@ -7,8 +7,22 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QResource>
 #include <QScreen>
+
+QImage BuiltSplashLogo()
+{
+    constexpr int side = 128;
+    const QByteArray pixels = QResource(QStringLiteral(":/tavrin/splash-logo.argb")).uncompressedData();
+    if (pixels.size() != side * side * 4)
+        return {};
+    // A copy: the resource's bytes are not the image's to keep.
+    return QImage(reinterpret_cast<const uchar *>(pixels.constData()), side, side, side * 4,
+                  QImage::Format_ARGB32_Premultiplied)
+        .copy();
+}
 
 TSplash::TSplash(const TUserData &settings, bool fading, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
@@ -30,8 +44,8 @@ TSplash::TSplash(const TUserData &settings, bool fading, QWidget *parent)
     imgLogo->setGeometry(1, 1, 128, 128);
     imgLogo->setScaledContents(true);
     // Drawn at build time; drawn here only if the program was built without it.
-    QPixmap logo(QStringLiteral(":/tavrin/splash-logo.png"));
-    imgLogo->setPixmap(logo.isNull() ? Artwork::Logo() : logo);
+    const QImage logo = BuiltSplashLogo();
+    imgLogo->setPixmap(logo.isNull() ? Artwork::Logo() : QPixmap::fromImage(logo));
 
     lbVersion = new QLabel(pnlBase);
     lbVersion->setObjectName("lbVersion");

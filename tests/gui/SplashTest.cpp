@@ -34,7 +34,7 @@ TEST(Splash, ShowsTheSettingsVersionRightAlignedAt125)
 
 TEST(Splash, ShowsTheLogoTheBuildDrewWhichIsTheProgramsOwn)
 {
-    const QImage built(QStringLiteral(":/tavrin/splash-logo.png"));
+    const QImage built = BuiltSplashLogo();
     ASSERT_FALSE(built.isNull());
     EXPECT_EQ(built.size(), QSize(128, 128));
     const QImage drawn = Artwork::Logo().toImage();

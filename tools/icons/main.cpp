@@ -1,9 +1,11 @@
 // tavrin-icons OUTDIR: writes OUTDIR/hicolor/NxN/apps/tavrin.png for the sizes desktops look for.
-// tavrin-icons --logo FILE: writes the splash logo, which the build puts into the program so that
-// start-up shows it without drawing it.
+// tavrin-icons --logo FILE: writes the splash logo's pixels (premultiplied ARGB, row after row), which
+// the build puts into the program so that start-up shows it without drawing or decoding it.
 #include "widgets/Artwork.h"
 
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QString>
@@ -17,7 +19,11 @@ int main(int argc, char **argv)
         // The logo's name is text: fonts need the application.
         QGuiApplication app(argc, argv);
         const QString path = QString::fromLocal8Bit(argv[2]);
-        if (!Artwork::Logo().save(path, "PNG")) {
+        const QImage logo = Artwork::Logo().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QFile file(path);
+        const auto size = qint64(logo.sizeInBytes());
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(reinterpret_cast<const char *>(logo.constBits()), size) != size) {
             std::fprintf(stderr, "tavrin-icons: cannot write %s\n", qPrintable(path));
             return 1;
         }
