@@ -1,14 +1,17 @@
 #include "platform/linux/V4l2Node.h"
 
-#include <QDir>
 #include <QFile>
 #include <QHash>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/videodev2.h>
+#include <string>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -154,9 +157,25 @@ bool V4l2Node::SetControl(quint32 id, int value)
     return xioctl(m_fd, VIDIOC_S_CTRL, &c) == 0;
 }
 
-bool HasVideoDeviceNodes()
+bool HasVideoDeviceNodes(const char *folder)
 {
-    return !QDir(QStringLiteral("/dev"))
-                .entryList({QStringLiteral("video*")}, QDir::System | QDir::Files | QDir::Readable)
-                .isEmpty();
+    // Asked at start: a prefix test per entry of /dev and a look only at the video nodes, in place of
+    // a pattern match and a status of every entry.
+    DIR *dev = ::opendir(folder);
+    if (!dev)
+        return false;
+    bool found = false;
+    while (const dirent *entry = ::readdir(dev)) {
+        if (std::strncmp(entry->d_name, "video", 5) != 0)
+            continue;
+        const std::string path = std::string(folder) + '/' + entry->d_name;
+        struct stat node {};
+        if (::stat(path.c_str(), &node) == 0 && (S_ISCHR(node.st_mode) || S_ISREG(node.st_mode))
+            && ::access(path.c_str(), R_OK) == 0) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dev);
+    return found;
 }

@@ -27,6 +27,6 @@ private:
     int m_fd = -1;
 };
 
-// True when /dev has a video device node this user may read: every camera this platform can show
-// has one.
-bool HasVideoDeviceNodes();
+// True when the folder (/dev) has a video device node this user may read: every camera this platform
+// can show has one.
+bool HasVideoDeviceNodes(const char *folder = "/dev");

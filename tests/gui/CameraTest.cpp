@@ -10,6 +10,7 @@
 #include "platform/null/NullCaptureDevice.h"
 #include "platform/synthetic/SyntheticCamera.h"
 #include "support/FakeCaptureDevice.h"
+#include "support/Files.h"
 #include "support/ManualClock.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/ScriptedPrompt.h"
@@ -160,6 +161,20 @@ TEST(LinuxCamera, ANodeThatIsNoCameraHasNoControls)
         EXPECT_TRUE(node.Controls().isEmpty()) << path;
         EXPECT_FALSE(node.SetControl(0x00980900, 10)) << path; // brightness
     }
+}
+
+TEST(LinuxCamera, VideoNodesAreThoseNamedVideoThatAreNoFolder)
+{
+    QTemporaryDir dev;
+    const QByteArray folder = QFile::encodeName(dev.path());
+    EXPECT_FALSE(HasVideoDeviceNodes(folder.constData()));
+    // A name that only contains the word, and a folder of the name, are no video node.
+    testfiles::write(dev.filePath(QStringLiteral("myvideo0")), QByteArray());
+    ASSERT_TRUE(QDir(dev.path()).mkdir(QStringLiteral("video4linux")));
+    EXPECT_FALSE(HasVideoDeviceNodes(folder.constData()));
+    testfiles::write(dev.filePath(QStringLiteral("video2")), QByteArray());
+    EXPECT_TRUE(HasVideoDeviceNodes(folder.constData()));
+    EXPECT_FALSE(HasVideoDeviceNodes("/no-such-folder"));
 }
 
 // The camera side of the main window over the synthetic camera.
