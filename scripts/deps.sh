@@ -41,7 +41,7 @@ SCREENSHOT_PACKAGES=(
 BENCH_PACKAGES=(
     curl
     libvips-tools libimage-exiftool-perl
-    hyperfine xvfb xauth
+    hyperfine xvfb xauth dbus-daemon
 )
 
 _tavrin_sudo() {
