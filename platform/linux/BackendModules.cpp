@@ -37,8 +37,9 @@ QFunctionPointer ResolveBackendEntryIn(const QStringList &folders, const QString
         tried << QStringLiteral("%1 has no %2").arg(path, QString::fromLatin1(entry));
     }
     if (error) {
-        *error = tried.isEmpty() ? QStringLiteral("lib%1.so is in none of %2").arg(module, folders.join(u", "))
-                                 : tried.join(u"; ");
+        *error = tried.isEmpty()
+            ? QStringLiteral("lib%1.so is in none of %2").arg(module, folders.join(u", "))
+            : tried.join(u"; ");
     }
     return nullptr;
 }
@@ -53,7 +54,8 @@ QFunctionPointer ResolveBackendEntry(const char *module, const char *entry)
     if (known != found.constEnd())
         return *known;
     QString error;
-    const QFunctionPointer f = ResolveBackendEntryIn(BackendModuleFolders(), QString::fromLatin1(module), entry, &error);
+    const QFunctionPointer f
+        = ResolveBackendEntryIn(BackendModuleFolders(), QString::fromLatin1(module), entry, &error);
     if (!f)
         qWarning().noquote() << "Tavrin: without" << module << "-" << error;
     found.insert(key, f);

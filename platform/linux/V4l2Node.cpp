@@ -169,7 +169,9 @@ bool HasVideoDeviceNodes(const char *folder)
         if (std::strncmp(entry->d_name, "video", 5) != 0)
             continue;
         const std::string path = std::string(folder) + '/' + entry->d_name;
-        struct stat node {};
+        struct stat node
+        {
+        };
         if (::stat(path.c_str(), &node) == 0 && (S_ISCHR(node.st_mode) || S_ISREG(node.st_mode))
             && ::access(path.c_str(), R_OK) == 0) {
             found = true;

@@ -41,16 +41,14 @@ TEST(ModuleEntries, EveryEntryResolves)
         const char *module;
         const char *entry;
     } entries[] = {
-        {kHeifModule, kHeifReaderEntry},
-        {kMediaModule, kCaptureDeviceEntry},
-        {kMediaModule, kSoundPlayerEntry},
-        {kSignInModule, kOAuthNetworkEntry},
+        {kHeifModule, kHeifReaderEntry},   {kMediaModule, kCaptureDeviceEntry},
+        {kMediaModule, kSoundPlayerEntry}, {kSignInModule, kOAuthNetworkEntry},
         {kSignInModule, kKeyringEntry},
     };
     for (const auto &e : entries) {
         QString error;
-        EXPECT_NE(resolve(e.module, e.entry, &error), nullptr) << e.module << " " << e.entry << ": "
-                                                                << error.toStdString();
+        EXPECT_NE(resolve(e.module, e.entry, &error), nullptr)
+            << e.module << " " << e.entry << ": " << error.toStdString();
         EXPECT_EQ(error, QString()) << e.entry;
     }
 }
@@ -80,11 +78,76 @@ TEST(ModuleEntries, HeifReaderOfTheModuleReadsAFile)
     EXPECT_NEAR(centre.b, 40, 8);
 }
 
+// Counts what is read through it.
+class CountingBuffer : public QBuffer
+{
+public:
+    using QBuffer::QBuffer;
+    qint64 bytesRead = 0;
+
+protected:
+    qint64 readData(char *data, qint64 size) override
+    {
+        const qint64 n = QBuffer::readData(data, size);
+        bytesRead += qMax<qint64>(n, 0);
+        return n;
+    }
+};
+
+TEST(ModuleEntries, AHeifTileFromTheThumbnailReadsNoneOfThePicturesData)
+{
+    QString error;
+    const auto make = reinterpret_cast<HeifReaderEntry *>(resolve(kHeifModule, kHeifReaderEntry, &error));
+    ASSERT_NE(make, nullptr) << error.toStdString();
+    const std::unique_ptr<PictureReader> reader(make());
+
+    // Noise, so that the picture's data is large beside the thumbnail's; the thumbnail is of one
+    // colour, which tells it from the picture.
+    QImage noise(640, 480, QImage::Format_RGB32);
+    quint32 seed = 7;
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            noise.setPixel(x, y, seed >> 8);
+        }
+    }
+    testheif::Options options;
+    options.thumbnailSide = 96;
+    options.thumbnailPicture = QImage(120, 90, QImage::Format_RGB32);
+    options.thumbnailPicture.fill(qRgb(30, 200, 30));
+    QByteArray file = testheif::encode(noise, options);
+    ASSERT_GT(file.size(), 100000);
+
+    CountingBuffer tileRead(&file);
+    ASSERT_TRUE(tileRead.open(QIODevice::ReadOnly));
+    const std::optional<Bitmap> tile = reader->Read(tileRead, 64);
+    ASSERT_TRUE(tile);
+    EXPECT_EQ(tile->width(), 96);
+    EXPECT_EQ(tile->height(), 72);
+    EXPECT_NEAR(tile->pixel(48, 36).g, 200, 8);
+    EXPECT_NEAR(tile->pixel(48, 36).r, 30, 8);
+    EXPECT_LT(tileRead.bytesRead, 20000) << "of " << file.size();
+
+    // The picture itself still comes whole, and from its own bytes.
+    CountingBuffer pictureRead(&file);
+    ASSERT_TRUE(pictureRead.open(QIODevice::ReadOnly));
+    const std::optional<Bitmap> picture = reader->Read(pictureRead, 0);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width(), 640);
+    EXPECT_EQ(picture->height(), 480);
+    EXPECT_GT(pictureRead.bytesRead, file.size() - 20000);
+    const QRgb corner = noise.pixel(5, 5);
+    const Rgb got = picture->pixel(5, 5);
+    EXPECT_NEAR(got.r, qRed(corner), 64);
+    EXPECT_NEAR(got.g, qGreen(corner), 64);
+}
+
 TEST(ModuleEntries, SignInEntriesMakeTheirObjects)
 {
     ManualClock clock;
     QString error;
-    const auto network = reinterpret_cast<OAuthNetworkEntry *>(resolve(kSignInModule, kOAuthNetworkEntry, &error));
+    const auto network
+        = reinterpret_cast<OAuthNetworkEntry *>(resolve(kSignInModule, kOAuthNetworkEntry, &error));
     const auto keyring = reinterpret_cast<KeyringEntry *>(resolve(kSignInModule, kKeyringEntry, &error));
     ASSERT_NE(network, nullptr) << error.toStdString();
     ASSERT_NE(keyring, nullptr) << error.toStdString();

@@ -5,8 +5,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
