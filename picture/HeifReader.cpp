@@ -1,5 +1,7 @@
 #include "picture/HeifReader.h"
 
+#include "picture/HeifBoxes.h"
+
 #include <QList>
 
 #include <algorithm>
@@ -35,43 +37,6 @@ struct HeifSource
 HeifSource &sourceOf(void *userdata)
 {
     return *static_cast<HeifSource *>(userdata);
-}
-
-quint64 bigEndian(const uchar *p, int bytes)
-{
-    quint64 v = 0;
-    for (int i = 0; i < bytes; ++i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
-// The contents of the top-level "mdat" boxes, from their headers alone.
-QList<std::pair<qint64, qint64>> mediaDataOf(QIODevice &device)
-{
-    QList<std::pair<qint64, qint64>> found;
-    const qint64 end = device.size();
-    qint64 at = 0;
-    for (int box = 0; box < 64 && at + 8 <= end && device.seek(at); ++box) {
-        uchar head[16];
-        if (device.read(reinterpret_cast<char *>(head), 8) != 8)
-            break;
-        qint64 header = 8;
-        quint64 size = bigEndian(head, 4);
-        if (size == 1) {
-            if (device.read(reinterpret_cast<char *>(head + 8), 8) != 8)
-                break;
-            size = bigEndian(head + 8, 8);
-            header = 16;
-        } else if (size == 0) {
-            size = quint64(end - at);
-        }
-        if (size < quint64(header) || size > quint64(end - at))
-            break;
-        if (std::memcmp(head + 4, "mdat", 4) == 0)
-            found.append({at + header, qint64(size) - header});
-        at += qint64(size);
-    }
-    return found;
 }
 
 const heif_reader kDeviceReader = {
@@ -126,7 +91,14 @@ public:
         HeifContext c;
         // Through the device: libheif reads the boxes and the data of the picture it decodes, so a
         // tile made from the thumbnail skips the data of the 12 megapixels.
-        HeifSource source {file, mediaDataOf(file)};
+        const HeifLayout layout = ReadHeifLayout(file);
+        // The decoder allocates by the coded size: a file that states a small picture but codes a
+        // huge one is refused before it is decoded.
+        if (layout.malformed || std::any_of(layout.codedSizes.begin(), layout.codedSizes.end(), [](QSize s) {
+                return s.isEmpty() || qint64(s.width()) * s.height() > Bitmap::MaxPixels;
+            }))
+            return std::nullopt;
+        HeifSource source {file, layout.mediaData};
         if (!c.ctx || !file.seek(0))
             return std::nullopt;
         source.parsing = true;
