@@ -6,11 +6,15 @@
 #include "picture/JpegCodec.h"
 #include "support/BmpBuilder.h"
 #include "support/ExifBuilder.h"
+#include "support/HeifFiles.h"
 #include "support/Pictures.h"
 #include "support/ThunderbirdProfiles.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 
 #include <cstdio>
 #include <map>
@@ -204,6 +208,35 @@ std::vector<std::pair<QString, QByteArray>> orientedJpegs()
     return out;
 }
 
+// The kinds beyond BMP and JPEG: HEIF turned by its container and with a thumbnail, PNG with
+// transparency, WebP and TIFF.
+std::vector<std::pair<QString, QByteArray>> otherPictures()
+{
+    QImage picture(48, 32, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgba(x * 5, y * 7, 128, x < 8 ? 0 : 255));
+    std::vector<std::pair<QString, QByteArray>> out;
+    testheif::Options turned;
+    turned.orientation = heif_orientation_rotate_90_cw;
+    turned.thumbnailSide = 24;
+    turned.thumbnailPicture = picture.scaled(40, 27);
+    for (const auto &[name, options] :
+         {std::pair("turned.heic", turned), std::pair("plain.heic", testheif::Options())}) {
+        const QByteArray bytes = testheif::encode(picture, options);
+        if (!bytes.isEmpty())
+            out.emplace_back(QString::fromLatin1(name), bytes);
+    }
+    for (const char *format : {"png", "webp", "tiff"}) {
+        QByteArray bytes;
+        QBuffer device(&bytes);
+        device.open(QIODevice::WriteOnly);
+        if (QImageWriter(&device, format).write(picture))
+            out.emplace_back(QStringLiteral("picture.%1").arg(QLatin1String(format)), bytes);
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -212,6 +245,8 @@ int main(int argc, char **argv)
         std::fputs("usage: fuzz_seeds ROOT NAME...\n", stderr);
         return 1;
     }
+    // The image format plugins are found through the application.
+    QCoreApplication app(argc, argv);
     const QString root = QString::fromLocal8Bit(argv[1]);
     const std::map<QString, std::vector<std::pair<QString, QByteArray>>> known = {
         {"bmp", bitmaps()},
@@ -219,6 +254,7 @@ int main(int argc, char **argv)
         {"orientation", orientedJpegs()},
         {"addressbook", addressBooks()},
         {"prefs", profiles()},
+        {"picture_readers", otherPictures()},
     };
     for (int i = 2; i < argc; ++i) {
         const QString name = QString::fromLocal8Bit(argv[i]);
