@@ -9,6 +9,7 @@ Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     InstallPictureReaders();
+    InstallModuleTlsTransport();
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

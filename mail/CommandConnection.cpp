@@ -66,7 +66,7 @@ void CommandConnection::Connect()
 void CommandConnection::StartTLS(ssl_session_st *resume, const QString &name)
 {
     DiscardInput();
-    auto tls = std::make_unique<TlsTransport>(std::move(m_transport));
+    std::unique_ptr<TlsTransport> tls = MakeTlsTransport(std::move(m_transport));
     m_tls = tls.get();
     m_transport = std::move(tls);
     BusyScope busy(m_busy);

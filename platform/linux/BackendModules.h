@@ -10,9 +10,11 @@ class OAuthNetwork;
 class PictureReader;
 class SecretStore;
 class SoundPlayer;
+class TlsTransport;
+class Transport;
 
 // The backends whose libraries are large (libheif with its codecs; Qt Multimedia; QtNetwork and the
-// keyring) live in modules of their own, opened when first needed: linked into the program they
+// keyring; OpenSSL) live in modules of their own, opened when first needed: linked into the program they
 // would be loaded at every start, and most runs use none of them. A module is one shared object with
 // C entry points; it binds to the program's own copy of the core (the executables export their
 // symbols) and carries what the program lacks.
@@ -35,6 +37,11 @@ using OAuthNetworkEntry = OAuthNetwork *(Clock &);
 inline constexpr char kOAuthNetworkEntry[] = "tavrin_oauth_network";
 using KeyringEntry = SecretStore *(Clock &);
 inline constexpr char kKeyringEntry[] = "tavrin_keyring";
+
+// "libtavrin-tls.so": TLS on OpenSSL. The entry takes the inner transport and owns it from then on.
+inline constexpr char kTlsModule[] = "tavrin-tls";
+using TlsTransportEntry = TlsTransport *(Transport *inner);
+inline constexpr char kTlsTransportEntry[] = "tavrin_tls_transport";
 
 // Where modules are looked for, in order: the folder of the running program, then ../lib/tavrin
 // beside it (an installation, and the build tree).

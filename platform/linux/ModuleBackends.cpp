@@ -1,5 +1,6 @@
 #include "platform/linux/ModuleBackends.h"
 
+#include "mail/TlsTransport.h"
 #include "picture/HeifReader.h"
 #include "picture/PictureReaders.h"
 #include "platform/linux/BackendModules.h"
@@ -190,6 +191,23 @@ private:
 std::unique_ptr<PictureReader> MakeModuleHeifReader()
 {
     return std::make_unique<ModuleHeifReader>();
+}
+
+namespace {
+
+std::unique_ptr<TlsTransport> makeModuleTlsTransport(std::unique_ptr<Transport> inner)
+{
+    static const auto make = BackendEntry<TlsTransportEntry>(kTlsModule, kTlsTransportEntry);
+    if (!make)
+        TlsRefused(QStringLiteral("lib%1.so cannot be opened").arg(QLatin1String(kTlsModule)));
+    return std::unique_ptr<TlsTransport>(make(inner.release()));
+}
+
+} // namespace
+
+void InstallModuleTlsTransport()
+{
+    InstallTlsTransport(makeModuleTlsTransport);
 }
 
 void InstallPictureReaders()

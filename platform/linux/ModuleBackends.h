@@ -19,6 +19,9 @@ std::unique_ptr<PictureReader> MakeModuleHeifReader();
 // The HEIF reader and Qt's image readers (PNG, WebP, TIFF), installed once for the run.
 void InstallPictureReaders();
 
+// TLS from its module, opened by the first TLS connection; installed once for the run.
+void InstallModuleTlsTransport();
+
 // The module is opened when a camera is listed on a machine with a video device node, or opened.
 std::unique_ptr<CaptureDevice> MakeModuleCaptureDevice();
 // Opened by the first sound played.

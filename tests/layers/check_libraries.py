@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Checks that the programs do not load the backends' large libraries at start.
 
-The camera and sound (Qt Multimedia), the sign-in (QtNetwork, qtkeychain) and the HEIF reader
-(libheif and its codecs) live in modules opened when first needed; a program that names one of
+The camera and sound (Qt Multimedia), the sign-in (QtNetwork, qtkeychain), the HEIF reader
+(libheif and its codecs) and TLS (OpenSSL) live in modules opened when first needed; a program that names one of
 these libraries itself loads it, and all it depends on, at every start.
 
     check_libraries.py PROGRAM...
@@ -12,7 +12,7 @@ import re
 import subprocess
 import sys
 
-HEAVY = re.compile(r"^lib(Qt6Multimedia|Qt6Network|qt6keychain|heif|x265|de265|aom|dav1d|pulse)[.-]")
+HEAVY = re.compile(r"^lib(Qt6Multimedia|Qt6Network|qt6keychain|heif|x265|de265|aom|dav1d|pulse|ssl|crypto)[.-]")
 
 
 def needed(program):

@@ -44,6 +44,7 @@ TEST(ModuleEntries, EveryEntryResolves)
         {kHeifModule, kHeifReaderEntry},   {kMediaModule, kCaptureDeviceEntry},
         {kMediaModule, kSoundPlayerEntry}, {kSignInModule, kOAuthNetworkEntry},
         {kSignInModule, kKeyringEntry},
+        {kTlsModule, kTlsTransportEntry},
     };
     for (const auto &e : entries) {
         QString error;

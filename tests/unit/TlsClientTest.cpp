@@ -5,6 +5,7 @@
 #include "mail/IdFTP.h"
 #include "mail/IdPOP3.h"
 #include "mail/IdSMTP.h"
+#include "mail/OpenSslTransport.h"
 #include "mail/TlsTransport.h"
 #include "support/Files.h"
 #include "support/ManualClock.h"
@@ -127,6 +128,33 @@ TEST_F(TlsClientTest, ARefusedStartTlsIsAnError)
             QStringLiteral("サーバーが暗号化通信（TLS）の開始を拒否しました。\n454 4.7.0 TLS not available"));
     }
     EXPECT_EQ(server.Received(), QByteArray("EHLO localhost\r\nSTARTTLS\r\nQUIT\r\n"));
+}
+
+TEST_F(TlsClientTest, WithoutATlsImplementationTheStartIsRefusedAndTheConnectionClosed)
+{
+    ScriptedServer server;
+    server.Send("220 mail.example.com ESMTP\r\n");
+    server.Reply("250-mail.example.com\r\n250 STARTTLS\r\n");
+    server.Reply("220 2.0.0 Ready to start TLS\r\n");
+    server.Start();
+    TIdSMTP smtp;
+    Prepare(smtp, server, TlsMode::Auto);
+    {
+        // The other tests' implementation comes back whatever happens here.
+        const std::unique_ptr<void, void (*)(void *)> restore(&smtp, [](void *) {
+            InstallTlsTransport(MakeOpenSslTransport);
+        });
+        InstallTlsTransport(nullptr);
+        try {
+            smtp.Connect();
+            ADD_FAILURE() << "connected";
+        } catch (const TlsError &e) {
+            EXPECT_EQ(e.Message(),
+                      QStringLiteral("サーバーとの暗号化通信（TLS）を開始できません。\n(no TLS implementation)"));
+        }
+    }
+    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(server.Received(), QByteArray("EHLO localhost\r\nSTARTTLS\r\n"));
 }
 
 TEST_F(TlsClientTest, CertificatesAreCheckedAndPinsVouchForTheirOwn)

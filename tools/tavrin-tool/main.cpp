@@ -206,6 +206,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     InstallPictureReaders();
+    InstallModuleTlsTransport();
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
         return usage();
