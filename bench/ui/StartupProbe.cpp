@@ -8,23 +8,38 @@
 #include "mainwindow/MainUnit.h"
 
 #include <QEvent>
+#include <QFile>
 
 #include <cstdlib>
 
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 class EndOnFirstPaint : public QObject
 {
+public:
+    explicit EndOnFirstPaint(QByteArray lock)
+        : m_lock(std::move(lock))
+    { }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && qobject_cast<TMain *>(watched))
+        if (event->type() == QEvent::Paint && qobject_cast<TMain *>(watched)) {
+            // The lock goes as at a normal end, or the next run would start by taking over a
+            // stale one, which no user's start does.
+            ::unlink(m_lock.constData());
             // Gone at once: what is timed ends with the first paint, not with tearing down.
             std::_Exit(0);
+        }
         return false;
     }
+
+private:
+    QByteArray m_lock;
 };
 
 } // namespace
@@ -37,11 +52,11 @@ int main(int argc, char **argv)
     }
     const FontWarmUp fonts;
     Application app(argc, argv);
-    EndOnFirstPaint end;
-    app.installEventFilter(&end);
     StartupOptions options;
     options.workFolder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     options.lockFolder = options.workFolder;
+    EndOnFirstPaint end(QFile::encodeName(options.lockFolder + QStringLiteral("Tavrin")));
+    app.installEventFilter(&end);
     options.splashWaitMs = 0;
     options.splashFades = false;
     return RunTavrin(app, options);
