@@ -146,8 +146,21 @@ void TMsgBox::Prepare(const QString &text, int icon, int buttons)
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     lbText->setText(lines);
     setAccessibleDescription(AccessibleCaption(lines));
-    const QSize textSize = lbText->fontMetrics().size(0, lines);
-    lbText->setGeometry(imgI->x() + imgI->width() + 8, kTextTop, textSize.width(), textSize.height());
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (QWidget *active = QApplication::activeWindow(); active && active != this)
+        screen = active->screen();
+    const int textLeft = imgI->x() + imgI->width() + 8;
+    QSize textSize = lbText->fontMetrics().size(0, lines);
+    // A line wider than the screen (a report with a certificate's fingerprint) wraps at the
+    // screen's width rather than running off both edges; the frame takes a few pixels more.
+    const int widest = screen ? screen->availableGeometry().width() - textLeft - 16 - 16 : 0;
+    const bool wrap = widest > 0 && textSize.width() > widest;
+    lbText->setWordWrap(wrap);
+    if (wrap)
+        textSize = lbText->fontMetrics()
+                       .boundingRect(QRect(0, 0, widest, 1 << 20), Qt::TextWordWrap, lines)
+                       .size();
+    lbText->setGeometry(textLeft, kTextTop, textSize.width(), textSize.height());
 
     const int right = lbText->geometry().right() + 1;
     const int narrowest = imgWallPaperL->width() + imgWallPaperR->width();
@@ -177,9 +190,6 @@ void TMsgBox::Prepare(const QString &text, int icon, int buttons)
 
     // Centred on the screen by the outer size (the frame is known once the window exists).
     create();
-    QScreen *screen = QGuiApplication::primaryScreen();
-    if (QWidget *active = QApplication::activeWindow(); active && active != this)
-        screen = active->screen();
     if (screen) {
         const QRect area = screen->geometry();
         const QSize outer = frameGeometry().size() - size() + QSize(width, height);

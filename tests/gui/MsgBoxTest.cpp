@@ -209,6 +209,34 @@ TEST_F(MsgBoxTest, LongTextsShowOnOneLineAndLineBreaksAreKept)
     EXPECT_GE(seen.ok.top() - (seen.textRect.bottom() + 1), 6);
 }
 
+TEST_F(MsgBoxTest, ALineWiderThanTheScreenWrapsAtTheScreensWidth)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // A connection test's report of an untrusted certificate: one line with its fingerprint.
+    QString fingerprint;
+    for (int i = 0; i < 32; ++i)
+        fingerprint
+            += (i ? ":" : "") + QStringLiteral("%1").arg(i * 7 % 256, 2, 16, QLatin1Char('0')).toUpper();
+    const QString line
+        = "SMTPサーバー 127.0.0.1（ポート 465）\n失敗：サーバーの証明書を信頼できません（発行元を確認できま"
+          "せん）。 証明書のSHA-256指紋："
+        + fingerprint;
+    ASSERT_GT(QFontMetrics(QApplication::font()).horizontalAdvance(line), screen.width());
+    run(line, Msg::IconError, Msg::ButtonsOk, "btnOK");
+    EXPECT_EQ(seen.text, line);
+    EXPECT_GE(seen.frame.left(), screen.left());
+    EXPECT_LE(seen.frame.right(), screen.right());
+    // Wrapped: more lines than the two it has, each 13 pixels, and the buttons below them.
+    EXPECT_GE(seen.textRect.height(), 3 * 13);
+    EXPECT_EQ(seen.textRect.height() % 13, 0);
+    EXPECT_GE(seen.ok.top() - (seen.textRect.bottom() + 1), 6);
+
+    // The next, short message is one line again.
+    run("送信", Msg::IconExclamation, Msg::ButtonsOk, "btnOK");
+    EXPECT_EQ(seen.textRect, QRect(42, 24, 24, 13));
+    EXPECT_EQ(seen.size, QSize(193, 96));
+}
+
 TEST_F(MsgBoxTest, OnlyItsButtonsCloseIt)
 {
     bool refused = false;
