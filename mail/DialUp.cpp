@@ -9,9 +9,6 @@ TDialUp::TDialUp(DialUpService &service, Clock &clock, DialUpChooser *chooser)
     , m_chooser(chooser)
 {
     m_service.SetClock(&m_clock);
-    m_entries = m_service.Entries();
-    Refresh();
-    m_defaultEntry = m_service.DefaultEntry();
 }
 
 TDialUp::~TDialUp()
@@ -19,19 +16,61 @@ TDialUp::~TDialUp()
     m_service.SetClock(nullptr);
 }
 
-void TDialUp::Refresh()
+void TDialUp::start() const
+{
+    // What making the object asks of the system (the entries, a refresh, the default entry) is
+    // asked when first needed instead: on a desktop each question is a run of nmcli at start, and
+    // most sessions never dial.
+    if (m_started)
+        return;
+    m_started = true;
+    m_entries = m_service.Entries();
+    refresh();
+    m_defaultEntry = m_service.DefaultEntry();
+}
+
+void TDialUp::refresh() const
 {
     m_connection = m_service.ActiveConnection();
     m_connected = !m_connection.isEmpty();
 }
 
+void TDialUp::Refresh()
+{
+    if (!m_started) {
+        start();
+        return;
+    }
+    refresh();
+}
+
+int TDialUp::EntryCount() const
+{
+    start();
+    return static_cast<int>(m_entries.size());
+}
+
+const QString &TDialUp::DefaultEntry() const
+{
+    start();
+    return m_defaultEntry;
+}
+
+bool TDialUp::Connected() const
+{
+    start();
+    return m_connected;
+}
+
 QString TDialUp::EntryName(int index) const
 {
+    start();
     return index >= 0 && index < m_entries.size() ? m_entries.at(index) : QString();
 }
 
 bool TDialUp::EnsureConnected()
 {
+    start();
     if (m_connected)
         return true;
     Refresh();
@@ -52,6 +91,7 @@ bool TDialUp::EnsureConnected()
 
 bool TDialUp::Dial(const QString &entry)
 {
+    start();
     if (m_connected)
         return true;
     Refresh();

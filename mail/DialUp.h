@@ -14,9 +14,9 @@ public:
     virtual int Choose(const QStringList &entries, int selected) = 0;
 };
 
-// The dial-up connection: the entries (read once, when made), whether a dial-up connection is up
-// (as the last Refresh saw it), dialing and hanging up. Waits pump events; the pauses after a dial
-// and a hang-up let the connection settle.
+// The dial-up connection: the entries (read once, when first needed), whether a dial-up connection
+// is up (as the last Refresh saw it; the first is made with the entries), dialing and hanging up. Waits pump
+// events; the pauses after a dial and a hang-up let the connection settle.
 class TDialUp
 {
 public:
@@ -34,11 +34,11 @@ public:
     void SetChooser(DialUpChooser *chooser) { m_chooser = chooser; }
 
     void Refresh();
-    int EntryCount() const { return static_cast<int>(m_entries.size()); }
+    int EntryCount() const;
     // Empty for an index out of range.
     QString EntryName(int index) const;
-    const QString &DefaultEntry() const { return m_defaultEntry; }
-    bool Connected() const { return m_connected; }
+    const QString &DefaultEntry() const;
+    bool Connected() const;
 
     // True when a dial-up connection is up afterwards: the one already up, or one dialed for the
     // default entry, the only entry, or the entry the user chooses.
@@ -54,11 +54,16 @@ public:
     int ChosenIndex = -1;
 
 private:
+    void start() const;
+    void refresh() const;
+
     DialUpService &m_service;
     Clock &m_clock;
     DialUpChooser *m_chooser;
-    QStringList m_entries;
-    QString m_defaultEntry;
-    bool m_connected = false;
-    QString m_connection;
+    // Filled by the first need (start), then as the operations say.
+    mutable bool m_started = false;
+    mutable QStringList m_entries;
+    mutable QString m_defaultEntry;
+    mutable bool m_connected = false;
+    mutable QString m_connection;
 };

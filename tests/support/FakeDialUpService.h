@@ -7,7 +7,11 @@
 class FakeDialUpService : public DialUpService
 {
 public:
-    QStringList Entries() override { return entries; }
+    QStringList Entries() override
+    {
+        ++entryReads;
+        return entries;
+    }
     QString DefaultEntry() override { return defaultEntry; }
     QString ActiveConnection() override
     {
@@ -43,6 +47,7 @@ public:
     int pollsUntilDone = 2;
 
     bool dialing = false;
+    int entryReads = 0;
     int refreshes = 0;
     QStringList dialed;
     QStringList hungUp;

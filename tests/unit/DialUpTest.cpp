@@ -41,15 +41,20 @@ private:
     std::unique_ptr<TDialUp> m_dialUp;
 };
 
-TEST_F(DialUpTest, EntriesAreReadOnceWhenMade)
+TEST_F(DialUpTest, EntriesAreReadOnceWhenFirstNeeded)
 {
     service.entries = {QStringLiteral("isp"), QStringLiteral("mobile")};
+    // Nothing is asked of the system while the program starts.
+    dialUp();
+    EXPECT_EQ(service.entryReads, 0);
+    EXPECT_EQ(service.refreshes, 0);
     EXPECT_EQ(dialUp().EntryCount(), 2);
     service.entries.append(QStringLiteral("later"));
     EXPECT_EQ(dialUp().EntryCount(), 2);
     EXPECT_EQ(dialUp().EntryName(1), QStringLiteral("mobile"));
     EXPECT_EQ(dialUp().EntryName(2), QString());
     EXPECT_EQ(dialUp().EntryName(-1), QString());
+    EXPECT_EQ(service.entryReads, 1);
 }
 
 TEST_F(DialUpTest, AConnectionAlreadyUpIsUsedWithoutDialingOrAsking)
