@@ -16,61 +16,53 @@ TDialUp::~TDialUp()
     m_service.SetClock(nullptr);
 }
 
-void TDialUp::start() const
+void TDialUp::readEntries() const
 {
-    // What making the object asks of the system (the entries, a refresh, the default entry) is
-    // asked when first needed instead: on a desktop each question is a run of nmcli at start, and
-    // most sessions never dial.
-    if (m_started)
+    // What making the object asks of the system is asked when first needed instead: on a desktop
+    // each question is a run of nmcli, and most sessions never dial.
+    if (m_entriesRead)
         return;
-    m_started = true;
+    m_entriesRead = true;
     m_entries = m_service.Entries();
-    refresh();
     m_defaultEntry = m_service.DefaultEntry();
-}
-
-void TDialUp::refresh() const
-{
-    m_connection = m_service.ActiveConnection();
-    m_connected = !m_connection.isEmpty();
 }
 
 void TDialUp::Refresh()
 {
-    if (!m_started) {
-        start();
-        return;
-    }
-    refresh();
+    m_refreshed = true;
+    m_connection = m_service.ActiveConnection();
+    m_connected = !m_connection.isEmpty();
 }
 
 int TDialUp::EntryCount() const
 {
-    start();
+    readEntries();
     return static_cast<int>(m_entries.size());
 }
 
 const QString &TDialUp::DefaultEntry() const
 {
-    start();
+    readEntries();
     return m_defaultEntry;
 }
 
-bool TDialUp::Connected() const
+bool TDialUp::Connected()
 {
-    start();
+    // Before the first refresh: as one would have found it.
+    if (!m_refreshed)
+        Refresh();
     return m_connected;
 }
 
 QString TDialUp::EntryName(int index) const
 {
-    start();
+    readEntries();
     return index >= 0 && index < m_entries.size() ? m_entries.at(index) : QString();
 }
 
 bool TDialUp::EnsureConnected()
 {
-    start();
+    readEntries();
     if (m_connected)
         return true;
     Refresh();
@@ -91,7 +83,7 @@ bool TDialUp::EnsureConnected()
 
 bool TDialUp::Dial(const QString &entry)
 {
-    start();
+    readEntries();
     if (m_connected)
         return true;
     Refresh();

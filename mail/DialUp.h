@@ -15,7 +15,7 @@ public:
 };
 
 // The dial-up connection: the entries (read once, when first needed), whether a dial-up connection
-// is up (as the last Refresh saw it; the first is made with the entries), dialing and hanging up. Waits pump
+// is up (as the last Refresh saw it, one made when first asked), dialing and hanging up. Waits pump
 // events; the pauses after a dial and a hang-up let the connection settle.
 class TDialUp
 {
@@ -38,7 +38,7 @@ public:
     // Empty for an index out of range.
     QString EntryName(int index) const;
     const QString &DefaultEntry() const;
-    bool Connected() const;
+    bool Connected();
 
     // True when a dial-up connection is up afterwards: the one already up, or one dialed for the
     // default entry, the only entry, or the entry the user chooses.
@@ -54,16 +54,16 @@ public:
     int ChosenIndex = -1;
 
 private:
-    void start() const;
-    void refresh() const;
+    void readEntries() const;
 
     DialUpService &m_service;
     Clock &m_clock;
     DialUpChooser *m_chooser;
-    // Filled by the first need (start), then as the operations say.
-    mutable bool m_started = false;
+    // Read by the first operation that needs them.
+    mutable bool m_entriesRead = false;
     mutable QStringList m_entries;
     mutable QString m_defaultEntry;
-    mutable bool m_connected = false;
-    mutable QString m_connection;
+    bool m_refreshed = false;
+    bool m_connected = false;
+    QString m_connection;
 };

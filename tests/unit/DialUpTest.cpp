@@ -44,10 +44,14 @@ private:
 TEST_F(DialUpTest, EntriesAreReadOnceWhenFirstNeeded)
 {
     service.entries = {QStringLiteral("isp"), QStringLiteral("mobile")};
-    // Nothing is asked of the system while the program starts.
+    // Nothing is asked of the system while the program starts, and a refresh (the one at the end
+    // of every session) asks for no entries.
     dialUp();
     EXPECT_EQ(service.entryReads, 0);
     EXPECT_EQ(service.refreshes, 0);
+    dialUp().Refresh();
+    EXPECT_EQ(service.entryReads, 0);
+    EXPECT_EQ(service.refreshes, 1);
     EXPECT_EQ(dialUp().EntryCount(), 2);
     service.entries.append(QStringLiteral("later"));
     EXPECT_EQ(dialUp().EntryCount(), 2);
