@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/Application.h"
+#include "app/BuiltArtwork.h"
 #include "app/SplashUnit.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowRegistry.h"
@@ -105,6 +106,7 @@ int RunTavrin(Application &app, const StartupOptions &options)
         QCoreApplication::installTranslator(&qtTexts);
     // Every window carries the main window's icon.
     app.setWindowIcon(Artwork::ProgramIcon());
+    ProvideBuiltModeMarkers();
 
     PlatformServices services
         = LoadPlatformServices(options.platform.value_or(PlatformKindFromEnvironment()));

@@ -210,10 +210,35 @@ QPixmap GlyphButton(QSize size, ButtonLook look, Glyph glyph, QRect area)
     return pm;
 }
 
+namespace {
+
+QString modeButtonKey(ModeKind kind, ButtonLook look, bool selected)
+{
+    return QStringLiteral("tavrin-mode-%1-%2-%3").arg(int(kind)).arg(int(look)).arg(selected);
+}
+
+// The markers given by ProvideModeMarker: kept for the run (the pixmap cache may drop its entries).
+QPixmap &providedMarker(ModeKind kind)
+{
+    static QPixmap markers[3];
+    return markers[int(kind)];
+}
+
+} // namespace
+
+void ProvideModeMarker(ModeKind kind, const QPixmap &marker)
+{
+    if (marker.deviceIndependentSize().toSize() == kModeButtonSize)
+        providedMarker(kind) = marker;
+}
+
 QPixmap ModeButton(ModeKind kind, ButtonLook look, bool selected)
 {
+    // Drawing the marker's bold name is the dearest picture of the window's start.
+    if (selected && !providedMarker(kind).isNull())
+        return providedMarker(kind);
     // The marker is set again with every change of the window's state: drawn once.
-    const QString key = QStringLiteral("tavrin-mode-%1-%2-%3").arg(int(kind)).arg(int(look)).arg(selected);
+    const QString key = modeButtonKey(kind, look, selected);
     QPixmap cached;
     if (QPixmapCache::find(key, &cached))
         return cached;

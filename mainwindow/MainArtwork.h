@@ -39,6 +39,9 @@ QPixmap GlyphButton(QSize size, Artwork::ButtonLook look, Glyph glyph, QRect are
 inline constexpr QSize kModeButtonSize(80, 26);
 // A mode button (kModeButtonSize): its icon and name; selected is the look of the current mode's marker.
 QPixmap ModeButton(ModeKind kind, Artwork::ButtonLook look, bool selected = false);
+// The current mode's marker as drawn beforehand (at build time): ModeButton gives it from then on
+// instead of drawing it. Pictures of another size are ignored.
+void ProvideModeMarker(ModeKind kind, const QPixmap &marker);
 // The background of the mode and mail panes.
 QPixmap PaneBackground(QSize size);
 // What the picture area shows behind the live camera view.

@@ -1,5 +1,7 @@
+#include "app/BuiltArtwork.h"
 #include "app/SplashUnit.h"
 #include "common/UserData.h"
+#include "mainwindow/MainArtwork.h"
 #include "widgets/Artwork.h"
 
 #include <QLabel>
@@ -47,6 +49,28 @@ TEST(Splash, ShowsTheLogoTheBuildDrewWhichIsTheProgramsOwn)
         = std::find_if(labels.begin(), labels.end(), [](QLabel *l) { return !l->pixmap().isNull(); });
     ASSERT_NE(logo, labels.end());
     EXPECT_EQ((*logo)->pixmap().toImage().convertToFormat(drawn.format()), drawn);
+}
+
+TEST(Splash, TheModeMarkersTheBuildDrewAreTheOnesTheWindowDraws)
+{
+    const std::optional<std::array<QImage, 3>> built = BuiltModeMarkers();
+    ASSERT_TRUE(built.has_value());
+    using MainArtwork::ModeKind;
+    for (const ModeKind kind : {ModeKind::File, ModeKind::Camera, ModeKind::Auto}) {
+        SCOPED_TRACE(int(kind));
+        const QImage drawn = MainArtwork::ModeButton(kind, Artwork::ButtonLook::Normal, true).toImage();
+        EXPECT_EQ((*built)[size_t(kind)].size(), MainArtwork::kModeButtonSize);
+        EXPECT_EQ((*built)[size_t(kind)].convertToFormat(drawn.format()), drawn);
+    }
+    // Given to the artwork, the built one is what it shows, whatever the look asked for.
+    const QPixmap marked = QPixmap::fromImage((*built)[1]);
+    MainArtwork::ProvideModeMarker(ModeKind::Camera, marked);
+    EXPECT_EQ(MainArtwork::ModeButton(ModeKind::Camera, Artwork::ButtonLook::Disable, true).cacheKey(),
+              marked.cacheKey());
+    // A picture of another size is not taken.
+    MainArtwork::ProvideModeMarker(ModeKind::File, QPixmap(10, 10));
+    EXPECT_EQ(MainArtwork::ModeButton(ModeKind::File, Artwork::ButtonLook::Normal, true).size(),
+              MainArtwork::kModeButtonSize);
 }
 
 TEST(Splash, WithoutFadingItShowsOpaqueAndHidesAfterItsWait)
