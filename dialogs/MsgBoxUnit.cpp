@@ -46,11 +46,11 @@ TMsgBox::TMsgBox(QWidget *parent)
     Image1 = picture(this, "Image1", QRect(0, 0, 282, kHeight));
     Image1->setAlignment(Qt::AlignCenter);
     // Hidden: their widths (39 + 154) are the narrowest box; the right one keeps to the right edge.
+    // Their pictures are drawn by the first message: the box is made at start, and most starts show
+    // none.
     imgWallPaperL = picture(this, "imgWallPaperL", QRect(0, 0, 39, kHeight));
-    imgWallPaperL->setPixmap(Artwork::MessageBoxLeft(kHeight));
     imgWallPaperL->hide();
     imgWallPaperR = picture(this, "imgWallPaperR", QRect(128, 0, 154, kHeight));
-    imgWallPaperR->setPixmap(Artwork::MessageBoxRight(QSize(154, kHeight)));
     imgWallPaperR->hide();
 
     // The icons are named by their kind, so the AT can tell a question from an error.
@@ -139,6 +139,11 @@ void TMsgBox::Prepare(const QString &text, int icon, int buttons)
             shown->setPixmap(Artwork::MessageIcon(shown->property(kIconKind).toInt()));
         shown->raise();
         shown->show();
+    }
+
+    if (imgWallPaperL->pixmap().isNull()) {
+        imgWallPaperL->setPixmap(Artwork::MessageBoxLeft(kHeight));
+        imgWallPaperR->setPixmap(Artwork::MessageBoxRight(QSize(154, kHeight)));
     }
 
     // A line break of the platform's texts is one break here.
