@@ -7,6 +7,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -81,7 +82,16 @@ void FlatComboBox::changeEvent(QEvent *event)
 
 void FlatComboBox::SetEditable(bool editable)
 {
-    setEditable(editable);
+    if (editable && !lineEdit()) {
+        // A line edit with a completer of its own keeps Qt from building its default one over the
+        // list, only for it to be taken away below (the field owns and drops it).
+        auto *field = new QLineEdit(this);
+        field->setPalette(palette());
+        field->setCompleter(new QCompleter(field));
+        setLineEdit(field);
+    } else {
+        setEditable(editable);
+    }
     QLineEdit *edit = lineEdit();
     if (!edit)
         return;
