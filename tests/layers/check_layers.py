@@ -32,7 +32,7 @@ LAYERS = {
     "mainwindow": ["widgets", "mainwindow/model"],
     "app": ["mainwindow", "dialogs", "platform/linux", "platform/synthetic"],
     "resources": [],
-    "tools/icons": ["widgets"],
+    "tools/icons": ["mainwindow"],  # draws the program's pictures, the main window's included
     "tools/tavrin-tool": ["mainwindow/model", "platform/linux"],  # a composition root of its own
     "tools/gallery": ["app", "tests/support"],
 }
