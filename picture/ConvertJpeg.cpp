@@ -3,6 +3,7 @@
 #include "common/BoundedFile.h"
 #include "common/Exception.h"
 #include "picture/BmpFile.h"
+#include "picture/ByteOrder.h"
 #include "picture/PictureFile.h"
 
 #include <QFile>
@@ -121,16 +122,6 @@ std::optional<QByteArray> readWholeFile(QIODevice &file)
     }
 }
 
-quint32 readOrdered(const QByteArray &b, qsizetype at, int bytes, bool bigEndian)
-{
-    quint32 v = 0;
-    for (int i = 0; i < bytes; ++i) {
-        const quint32 byte = quint8(b[at + i]);
-        v |= bigEndian ? byte << (8 * (bytes - 1 - i)) : byte << (8 * i);
-    }
-    return v;
-}
-
 // Start of an image followed by a quantisation table or an APP0/APP1 segment. On a mismatch the
 // scan goes on right after the mismatching byte.
 qsizetype findImageStart(const QByteArray &b, qsizetype from)
@@ -187,11 +178,11 @@ std::pair<qint64, qint64> exifThumbnailRange(QIODevice &file, qint64 base)
     // The TIFF header sits at 12; its first directory is taken to be at 20, right after it.
     if (n < 22)
         return {};
-    const quint32 count = readOrdered(b, 20, 2, bigEndian);
+    const quint32 count = ReadOrdered(b, 20, 2, bigEndian);
     const qsizetype linkAt = 22 + 12 * qsizetype(count);
     if (linkAt + 4 > n)
         return {};
-    quint32 link = readOrdered(b, linkAt, 4, bigEndian);
+    quint32 link = ReadOrdered(b, linkAt, 4, bigEndian);
     // The link counts from the TIFF header, so the scan starts 12 bytes early; that only widens it.
     if (link > quint32(n))
         link = 0;

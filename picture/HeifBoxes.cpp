@@ -1,5 +1,7 @@
 #include "picture/HeifBoxes.h"
 
+#include "picture/ByteOrder.h"
+
 #include <QByteArray>
 #include <QIODevice>
 
@@ -13,14 +15,6 @@ namespace {
 constexpr qint64 kMaxConfigurationBytes = 64 * 1024;
 constexpr int kMaxBoxes = 4096;
 
-quint64 bigEndian(const uchar *p, int bytes)
-{
-    quint64 v = 0;
-    for (int i = 0; i < bytes; ++i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
 // Calls visit(type, content start, content end) for each box in [from, to); false when a header
 // does not fit its parent.
 bool forEachBox(QIODevice &file, qint64 from, qint64 to, int &budget,
@@ -30,15 +24,15 @@ bool forEachBox(QIODevice &file, qint64 from, qint64 to, int &budget,
     while (at + 8 <= to) {
         if (--budget < 0 || !file.seek(at))
             return false;
-        uchar head[16];
-        if (file.read(reinterpret_cast<char *>(head), 8) != 8)
+        char head[16];
+        if (file.read(head, 8) != 8)
             return false;
         qint64 header = 8;
-        quint64 size = bigEndian(head, 4);
+        quint64 size = ReadOrdered(QByteArrayView(head, 8), 0, 4, true);
         if (size == 1) {
-            if (file.read(reinterpret_cast<char *>(head + 8), 8) != 8)
+            if (file.read(head + 8, 8) != 8)
                 return false;
-            size = bigEndian(head + 8, 8);
+            size = ReadOrdered(QByteArrayView(head, 16), 8, 8, true);
             header = 16;
         } else if (size == 0) {
             size = quint64(to - at);
@@ -115,6 +109,9 @@ bool readConfiguration(const QByteArray &record, HeifLayout &layout)
 {
     const auto *p = reinterpret_cast<const uchar *>(record.constData());
     const qsizetype size = record.size();
+    const auto number = [&record](qsizetype at) {
+        return qsizetype(ReadOrdered(record, at, 2, true));
+    };
     if (size < 23)
         return false;
     qsizetype at = 22;
@@ -123,12 +120,12 @@ bool readConfiguration(const QByteArray &record, HeifLayout &layout)
         if (at + 3 > size)
             return false;
         const int type = p[at] & 0x3f;
-        const int count = int(bigEndian(p + at + 1, 2));
+        const int count = int(number(at + 1));
         at += 3;
         for (int n = 0; n < count; ++n) {
             if (at + 2 > size)
                 return false;
-            const qsizetype length = qsizetype(bigEndian(p + at, 2));
+            const qsizetype length = number(at);
             at += 2;
             if (at + length > size)
                 return false;

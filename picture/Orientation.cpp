@@ -1,5 +1,7 @@
 #include "picture/Orientation.h"
 
+#include "picture/ByteOrder.h"
+
 #include <functional>
 
 namespace {
@@ -8,16 +10,6 @@ constexpr quint16 kOrientationTag = 0x0112;
 constexpr int kShort = 3;
 // Cameras write a handful of segments before the picture; a stream with more is not searched on.
 constexpr int kMaxSegments = 64;
-
-quint32 readOrdered(QByteArrayView b, qsizetype at, int bytes, bool bigEndian)
-{
-    quint32 v = 0;
-    for (int i = 0; i < bytes; ++i) {
-        const quint32 byte = quint8(b[at + i]);
-        v |= bigEndian ? byte << (8 * (bytes - 1 - i)) : byte << (8 * i);
-    }
-    return v;
-}
 
 // Reads count bytes at a position of the stream; fewer at its end.
 using ReadAt = std::function<QByteArray(qint64 at, qint64 count)>;
@@ -69,17 +61,17 @@ Orientation ExifBlockOrientation(QByteArrayView exif)
         bigEndian = false;
     else
         return Orientation::Upright;
-    const qint64 directory = readOrdered(tiff, 4, 4, bigEndian);
+    const qint64 directory = ReadOrdered(tiff, 4, 4, bigEndian);
     if (directory + 2 > tiff.size())
         return Orientation::Upright;
-    const qint64 count = readOrdered(tiff, directory, 2, bigEndian);
+    const qint64 count = ReadOrdered(tiff, directory, 2, bigEndian);
     for (qint64 i = 0, entry = directory + 2; i < count && entry + 12 <= tiff.size(); ++i, entry += 12) {
-        if (readOrdered(tiff, entry, 2, bigEndian) != kOrientationTag)
+        if (ReadOrdered(tiff, entry, 2, bigEndian) != kOrientationTag)
             continue;
-        if (readOrdered(tiff, entry + 2, 2, bigEndian) != kShort
-            || readOrdered(tiff, entry + 4, 4, bigEndian) < 1)
+        if (ReadOrdered(tiff, entry + 2, 2, bigEndian) != kShort
+            || ReadOrdered(tiff, entry + 4, 4, bigEndian) < 1)
             return Orientation::Upright;
-        const quint32 value = readOrdered(tiff, entry + 8, 2, bigEndian);
+        const quint32 value = ReadOrdered(tiff, entry + 8, 2, bigEndian);
         return value >= 1 && value <= 8 ? Orientation(value) : Orientation::Upright;
     }
     return Orientation::Upright;
