@@ -5,24 +5,43 @@
 #include <QPixmap>
 #include <QResource>
 
-std::optional<std::array<QImage, 3>> BuiltModeMarkers()
+namespace {
+
+// count pictures of the size, one after the other in the resource; nothing when it holds other
+// bytes (a program built without them).
+std::optional<QList<QImage>> rawPictures(const QString &resource, QSize size, int count)
 {
-    const QSize size = MainArtwork::kModeButtonSize;
     const qsizetype each = qsizetype(size.width()) * size.height() * 4;
-    const QByteArray pixels = QResource(QStringLiteral(":/tavrin/mode-markers.argb")).uncompressedData();
-    if (pixels.size() != 3 * each)
+    const QByteArray pixels = QResource(resource).uncompressedData();
+    if (pixels.size() != count * each)
         return std::nullopt;
-    std::array<QImage, 3> markers;
-    for (int i = 0; i < 3; ++i) {
+    QList<QImage> pictures;
+    for (int i = 0; i < count; ++i) {
         // A copy: the resource's bytes are not the image's to keep.
-        markers[size_t(i)]
-            = QImage(reinterpret_cast<const uchar *>(pixels.constData()) + i * each, size.width(),
-                     size.height(), size.width() * 4, QImage::Format_ARGB32_Premultiplied)
-                  .copy();
+        pictures << QImage(reinterpret_cast<const uchar *>(pixels.constData()) + i * each, size.width(),
+                           size.height(), size.width() * 4, QImage::Format_ARGB32_Premultiplied)
+                        .copy();
     }
-    return markers;
+    return pictures;
 }
 
+} // namespace
+
+QImage BuiltSplashLogo()
+{
+    const std::optional<QList<QImage>> logo
+        = rawPictures(QStringLiteral(":/tavrin/splash-logo.argb"), QSize(128, 128), 1);
+    return logo ? logo->first() : QImage();
+}
+
+std::optional<std::array<QImage, 3>> BuiltModeMarkers()
+{
+    const std::optional<QList<QImage>> markers
+        = rawPictures(QStringLiteral(":/tavrin/mode-markers.argb"), MainArtwork::kModeButtonSize, 3);
+    if (!markers)
+        return std::nullopt;
+    return std::array<QImage, 3> {markers->at(0), markers->at(1), markers->at(2)};
+}
 void ProvideBuiltModeMarkers()
 {
     const std::optional<std::array<QImage, 3>> markers = BuiltModeMarkers();

@@ -1,5 +1,6 @@
 #include "app/SplashUnit.h"
 
+#include "app/BuiltArtwork.h"
 #include "common/UserData.h"
 #include "widgets/Artwork.h"
 #include "widgets/Colors.h"
@@ -9,20 +10,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
-#include <QResource>
 #include <QScreen>
-
-QImage BuiltSplashLogo()
-{
-    constexpr int side = 128;
-    const QByteArray pixels = QResource(QStringLiteral(":/tavrin/splash-logo.argb")).uncompressedData();
-    if (pixels.size() != side * side * 4)
-        return {};
-    // A copy: the resource's bytes are not the image's to keep.
-    return QImage(reinterpret_cast<const uchar *>(pixels.constData()), side, side, side * 4,
-                  QImage::Format_ARGB32_Premultiplied)
-        .copy();
-}
 
 TSplash::TSplash(const TUserData &settings, bool fading, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)

@@ -5,12 +5,8 @@
 
 class FlatPanel;
 
-class QImage;
 class QLabel;
 class TUserData;
-
-// The logo the build drew into the program; a null image when it was built without it.
-QImage BuiltSplashLogo();
 
 // The window shown while start-up creates the other windows: it fades in where the platform
 // offers window opacity, stays three seconds at full opacity and then hides itself.

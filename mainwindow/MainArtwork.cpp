@@ -212,11 +212,6 @@ QPixmap GlyphButton(QSize size, ButtonLook look, Glyph glyph, QRect area)
 
 namespace {
 
-QString modeButtonKey(ModeKind kind, ButtonLook look, bool selected)
-{
-    return QStringLiteral("tavrin-mode-%1-%2-%3").arg(int(kind)).arg(int(look)).arg(selected);
-}
-
 // The markers given by ProvideModeMarker: kept for the run (the pixmap cache may drop its entries).
 QPixmap &providedMarker(ModeKind kind)
 {
@@ -238,7 +233,7 @@ QPixmap ModeButton(ModeKind kind, ButtonLook look, bool selected)
     if (selected && !providedMarker(kind).isNull())
         return providedMarker(kind);
     // The marker is set again with every change of the window's state: drawn once.
-    const QString key = modeButtonKey(kind, look, selected);
+    const QString key = QStringLiteral("tavrin-mode-%1-%2-%3").arg(int(kind)).arg(int(look)).arg(selected);
     QPixmap cached;
     if (QPixmapCache::find(key, &cached))
         return cached;

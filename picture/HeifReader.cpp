@@ -5,7 +5,6 @@
 #include <QList>
 
 #include <algorithm>
-#include <cstring>
 #include <mutex>
 #include <utility>
 #include <vector>
