@@ -1,8 +1,8 @@
 // The backends that live in modules: found where the programs look, opened through their entry
 // points, and missed cleanly where a copy of a program has no modules beside it.
 
-#include "picture/PictureFile.h"
 #include "platform/linux/BackendModules.h"
+#include "picture/PictureFile.h"
 #include "platform/linux/ModuleBackends.h"
 #include "support/Files.h"
 #include "support/HeifFiles.h"
@@ -18,31 +18,18 @@
 
 namespace {
 
-// Where the build puts the modules, as an installation does: ../lib/tavrin from the programs.
-QString builtModules()
-{
-    return QDir::cleanPath(QStringLiteral(TAVRIN_BIN_DIR "/../lib/tavrin"));
-}
-
-QByteArray smallHeif()
-{
-    QImage picture(40, 30, QImage::Format_RGB32);
-    picture.fill(qRgb(200, 40, 40));
-    return testheif::encode(picture);
-}
-
 TEST(BackendModules, LooksBesideTheProgramThenInLibTavrin)
 {
     const QStringList folders = BackendModuleFolders();
     ASSERT_EQ(folders.size(), 2);
     EXPECT_EQ(folders[0], QDir::cleanPath(QStringLiteral(TAVRIN_BIN_DIR)));
-    EXPECT_EQ(folders[1], builtModules());
+    EXPECT_EQ(folders[1], testfiles::builtModules());
 }
 
 TEST(BackendModules, HeifStandInKnowsTheKindWithoutItsModuleAndReadsThroughIt)
 {
     const std::unique_ptr<PictureReader> reader = MakeModuleHeifReader();
-    const QByteArray file = smallHeif();
+    const QByteArray file = testheif::smallRed();
     EXPECT_TRUE(reader->CanRead(file.first(32)));
     EXPECT_FALSE(reader->CanRead(QByteArrayView("\x89PNG\r\n\x1A\n\0\0\0\0", 12)));
     EXPECT_EQ(reader->NamePatterns(), QStringList({"*.heic", "*.heif"}));
@@ -64,15 +51,16 @@ TEST(BackendModules, ProgramWithoutModulesRefusesHeifAndReadsTheRest)
     const QString tool = dir.filePath(QStringLiteral("tavrin-tool"));
     ASSERT_TRUE(QFile::copy(testfiles::binary(QStringLiteral("tavrin-tool")), tool));
     const QString heic = dir.filePath(QStringLiteral("a.heic"));
-    testfiles::write(heic, smallHeif());
+    testfiles::write(heic, testheif::smallRed());
 
     const testproc::ProcessRun refused = testproc::RunProcess(tool, {"load", heic, dir.filePath("a.bmp")});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains("cannot read " + heic.toUtf8() + " as a picture")) << refused.err.constData();
+    EXPECT_TRUE(refused.err.contains("cannot read " + heic.toUtf8() + " as a picture"))
+        << refused.err.constData();
     EXPECT_TRUE(refused.err.contains("libtavrin-heif.so is in none of")) << refused.err.constData();
 
-    const testproc::ProcessRun read
-        = testproc::RunProcess(testfiles::binary(QStringLiteral("tavrin-tool")), {"load", heic, dir.filePath("a.bmp")});
+    const testproc::ProcessRun read = testproc::RunProcess(testfiles::binary(QStringLiteral("tavrin-tool")),
+                                                           {"load", heic, dir.filePath("a.bmp")});
     EXPECT_EQ(read.exitCode, 0) << read.err.constData();
     EXPECT_EQ(read.out, "width=40 height=30\n");
 }

@@ -23,15 +23,16 @@
 
 namespace {
 
-// Where the build puts the modules, as an installation does: ../lib/tavrin from the programs.
-QStringList builtModules()
-{
-    return {QDir::cleanPath(QStringLiteral(TAVRIN_BIN_DIR "/../lib/tavrin"))};
-}
-
 QFunctionPointer resolve(const char *module, const char *entry, QString *error)
 {
-    return ResolveBackendEntryIn(builtModules(), QString::fromLatin1(module), entry, error);
+    return ResolveBackendEntryIn({testfiles::builtModules()}, QString::fromLatin1(module), entry, error);
+}
+
+// The HEIF reader the module makes; null, with the reason in error, when its entry is missing.
+std::unique_ptr<PictureReader> heifReaderOfTheModule(QString *error)
+{
+    const auto make = reinterpret_cast<HeifReaderEntry *>(resolve(kHeifModule, kHeifReaderEntry, error));
+    return std::unique_ptr<PictureReader>(make ? make() : nullptr);
 }
 
 TEST(ModuleEntries, EveryEntryResolves)
@@ -43,8 +44,7 @@ TEST(ModuleEntries, EveryEntryResolves)
     } entries[] = {
         {kHeifModule, kHeifReaderEntry},   {kMediaModule, kCaptureDeviceEntry},
         {kMediaModule, kSoundPlayerEntry}, {kSignInModule, kOAuthNetworkEntry},
-        {kSignInModule, kKeyringEntry},
-        {kTlsModule, kTlsTransportEntry},
+        {kSignInModule, kKeyringEntry},    {kTlsModule, kTlsTransportEntry},
     };
     for (const auto &e : entries) {
         QString error;
@@ -57,12 +57,9 @@ TEST(ModuleEntries, EveryEntryResolves)
 TEST(ModuleEntries, HeifReaderOfTheModuleReadsAFile)
 {
     QString error;
-    const auto make = reinterpret_cast<HeifReaderEntry *>(resolve(kHeifModule, kHeifReaderEntry, &error));
-    ASSERT_NE(make, nullptr) << error.toStdString();
-    const std::unique_ptr<PictureReader> reader(make());
-    QImage picture(40, 30, QImage::Format_RGB32);
-    picture.fill(qRgb(200, 40, 40));
-    QByteArray file = testheif::encode(picture);
+    const std::unique_ptr<PictureReader> reader = heifReaderOfTheModule(&error);
+    ASSERT_NE(reader, nullptr) << error.toStdString();
+    QByteArray file = testheif::smallRed();
     EXPECT_TRUE(reader->CanRead(file.first(32)));
     EXPECT_EQ(reader->NamePatterns(), QStringList({"*.heic", "*.heif"}));
 
@@ -98,9 +95,8 @@ protected:
 TEST(ModuleEntries, AHeifTileFromTheThumbnailReadsNoneOfThePicturesData)
 {
     QString error;
-    const auto make = reinterpret_cast<HeifReaderEntry *>(resolve(kHeifModule, kHeifReaderEntry, &error));
-    ASSERT_NE(make, nullptr) << error.toStdString();
-    const std::unique_ptr<PictureReader> reader(make());
+    const std::unique_ptr<PictureReader> reader = heifReaderOfTheModule(&error);
+    ASSERT_NE(reader, nullptr) << error.toStdString();
 
     // Noise, so that the picture's data is large beside the thumbnail's; the thumbnail is of one
     // colour, which tells it from the picture.
@@ -174,7 +170,7 @@ TEST(ModuleEntries, MissingModuleOrEntrySaysWhy)
 
     // The module is there, the entry is not.
     EXPECT_EQ(resolve(kHeifModule, "tavrin_no_such_entry", &error), nullptr);
-    EXPECT_EQ(error, builtModules().first() + "/libtavrin-heif.so has no tavrin_no_such_entry");
+    EXPECT_EQ(error, testfiles::builtModules() + "/libtavrin-heif.so has no tavrin_no_such_entry");
 }
 
 } // namespace

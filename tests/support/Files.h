@@ -34,6 +34,12 @@ inline QString binary(const QString &relative)
     return QStringLiteral(TAVRIN_BIN_DIR "/") + relative;
 }
 
+// Where the build puts the backend modules, as an installation does: ../lib/tavrin from the programs.
+inline QString builtModules()
+{
+    return QDir::cleanPath(QStringLiteral(TAVRIN_BIN_DIR "/../lib/tavrin"));
+}
+
 // The program's two sounds copied into folder: a work folder the main window starts in.
 inline bool copySounds(const QString &folder)
 {

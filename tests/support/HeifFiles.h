@@ -76,4 +76,12 @@ inline QByteArray encode(const QImage &stored, const Options &o = {})
     return out;
 }
 
+// A small plain file: 40 x 30 of one red.
+inline QByteArray smallRed()
+{
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(qRgb(200, 40, 40));
+    return encode(picture);
+}
+
 } // namespace testheif
