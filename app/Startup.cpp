@@ -28,7 +28,15 @@ namespace {
 
 constexpr char kInstanceName[] = "Tavrin";
 
-QString lockPath(const QString &folder)
+void showSystemWarning(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, ApplicationTitle(), text, QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace
+
+QString InstanceLockPath(const QString &folder)
 {
     QString dir = folder;
     if (dir.isEmpty())
@@ -40,14 +48,6 @@ QString lockPath(const QString &folder)
             QStringLiteral("%1-%2").arg(QLatin1String(kInstanceName)).arg(::getuid()));
     return QDir(dir).filePath(QLatin1String(kInstanceName));
 }
-
-void showSystemWarning(const QString &text)
-{
-    QMessageBox box(QMessageBox::Warning, ApplicationTitle(), text, QMessageBox::Ok);
-    box.exec();
-}
-
-} // namespace
 
 QString ExecutableWorkFolder()
 {
@@ -84,7 +84,7 @@ int RunTavrin(Application &app, const StartupOptions &options)
     settings->LoadFromWorkFolder();
 
     // A marker of the running copy; a lock left by a copy that died is taken over.
-    QLockFile instance(lockPath(options.lockFolder));
+    QLockFile instance(InstanceLockPath(options.lockFolder));
     instance.setStaleLockTime(0);
     if (!instance.tryLock(0)) {
         warn(QStringLiteral("既に起動しています。"));

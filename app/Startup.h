@@ -24,6 +24,9 @@ struct StartupOptions
     std::optional<PlatformKind> platform; // none: as the environment says
 };
 
+// The file that marks the running copy, in the folder (empty: the user's runtime folder).
+QString InstanceLockPath(const QString &folder);
+
 // The executable's folder with a trailing separator.
 QString ExecutableWorkFolder();
 

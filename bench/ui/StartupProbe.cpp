@@ -55,7 +55,7 @@ int main(int argc, char **argv)
     StartupOptions options;
     options.workFolder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     options.lockFolder = options.workFolder;
-    EndOnFirstPaint end(QFile::encodeName(options.lockFolder + QStringLiteral("Tavrin")));
+    EndOnFirstPaint end(QFile::encodeName(InstanceLockPath(options.lockFolder)));
     app.installEventFilter(&end);
     options.splashWaitMs = 0;
     options.splashFades = false;

@@ -197,7 +197,7 @@ namespace {
 
 std::unique_ptr<TlsTransport> makeModuleTlsTransport(std::unique_ptr<Transport> inner)
 {
-    static const auto make = BackendEntry<TlsTransportEntry>(kTlsModule, kTlsTransportEntry);
+    const auto make = BackendEntry<TlsTransportEntry>(kTlsModule, kTlsTransportEntry);
     if (!make)
         TlsRefused(QStringLiteral("lib%1.so cannot be opened").arg(QLatin1String(kTlsModule)));
     return std::unique_ptr<TlsTransport>(make(inner.release()));
